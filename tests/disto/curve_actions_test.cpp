@@ -9,6 +9,7 @@
 
 #include "Distortion.h"
 #include "alloc_counter.h"
+#include "test_provider.h"
 
 using Rawnfield::Distortion;
 using Rawnfield::DistortionDataProvider;
@@ -20,13 +21,8 @@ constexpr double kPi = 3.141592653589793;
 
 class CurveActions : public ::testing::Test {
 protected:
-  static void SetUpTestSuite() { s_provider = new DistortionDataProvider(); }
-  static void TearDownTestSuite() {
-    delete s_provider;
-    s_provider = nullptr;
-  }
   void SetUp() override {
-    unit = std::make_unique<Distortion>(*s_provider);
+    unit = std::make_unique<Distortion>(testProvider());
     unit->init();
     unit->setType(27.0 / 42);  // "Rawnfield-Drive3"
   }
@@ -38,10 +34,8 @@ protected:
   }
   void act(int code) { unit->dataAction(static_cast<Types::eDistoCurveAction>(code)); }
 
-  static DistortionDataProvider* s_provider;
   std::unique_ptr<Distortion> unit;
 };
-DistortionDataProvider* CurveActions::s_provider = nullptr;
 
 TEST_F(CurveActions, RestoreBringsBackTheBuiltInCurve) {
   const std::vector<double> original = curve();
@@ -50,7 +44,7 @@ TEST_F(CurveActions, RestoreBringsBackTheBuiltInCurve) {
   ASSERT_NE(curve(), original);
   act(Types::kRestoreCurve);
   EXPECT_EQ(curve(), original);
-  EXPECT_EQ(memcmp(base(), s_provider->getCurveData(43), 512 * sizeof(double)), 0);
+  EXPECT_EQ(memcmp(base(), testProvider().getCurveData(43), 512 * sizeof(double)), 0);
 }
 
 TEST_F(CurveActions, RestoreNeedsACurveOfTheBuiltInLength) {
@@ -158,7 +152,7 @@ TEST_F(CurveActions, UnknownCodesAndMissingCurveChangeNothing) {
   const std::vector<double> before = curve();
   for (int code : {6, 8, 9, 1000, -1}) act(code);
   EXPECT_EQ(curve(), before);
-  Distortion fresh(*s_provider);  // not initialised: no current curve
+  Distortion fresh(testProvider());  // not initialised: no current curve
   fresh.dataAction(Types::kResetCurve);
   fresh.dataAction(Types::kAddNoise);
   EXPECT_EQ(fresh.current, nullptr);
@@ -201,7 +195,7 @@ TEST_F(CurveActions, WavePictureIsOneSinePeriodThroughTheUnit) {
 
   // With an amount, the picture is what distort() makes of the same sine,
   // including the smoother's progress.
-  Distortion twin(*s_provider);
+  Distortion twin(testProvider());
   twin.init();
   for (Distortion* d : {unit.get(), &twin}) {
     d->setType(27.0 / 42);

@@ -8,6 +8,8 @@
 #include <memory>
 #include <vector>
 
+#include "test_provider.h"
+
 using Rawnfield::Distortion;
 using Rawnfield::DistortionDataProvider;
 using Rawnfield::LookUp;
@@ -41,13 +43,8 @@ struct Block {
 
 class DistortionUnit : public ::testing::Test {
 protected:
-  static void SetUpTestSuite() { s_provider = new DistortionDataProvider(); }
-  static void TearDownTestSuite() {
-    delete s_provider;
-    s_provider = nullptr;
-  }
   void SetUp() override {
-    unit = std::make_unique<Distortion>(*s_provider);
+    unit = std::make_unique<Distortion>(testProvider());
     unit->init();
   }
   // Lets the amount smoother reach its target.
@@ -62,13 +59,11 @@ protected:
     unit->setLutData(ramp.data(), 512);
     unit->setInterpolation(0.5);
   }
-  static DistortionDataProvider* s_provider;
   std::unique_ptr<Distortion> unit;
 };
-DistortionDataProvider* DistortionUnit::s_provider = nullptr;
 
 TEST_F(DistortionUnit, ConstructionDefaults) {
-  Distortion d(*s_provider);
+  Distortion d(testProvider());
   EXPECT_EQ(d.current, nullptr);
   EXPECT_FALSE(d.off);
   EXPECT_EQ(d.mode, 1u);
@@ -88,7 +83,7 @@ TEST_F(DistortionUnit, InitLoadsEveryTypeFromItsProviderCurve) {
                            16, 18, 17, 34, 8,  9,  45, 46, 47, 48, 49, 41, 42, 43,
                            44, 23, 24, 25, 38, 27, 28, 29, 30, 31, 32, 58, 63, 80};
   for (int t = 0; t < 42; ++t) {
-    EXPECT_EQ(memcmp(unit->tables[t].base.data, s_provider->getCurveData(curveOf[t]),
+    EXPECT_EQ(memcmp(unit->tables[t].base.data, testProvider().getCurveData(curveOf[t]),
                      512 * sizeof(double)),
               0)
         << t;
@@ -97,7 +92,7 @@ TEST_F(DistortionUnit, InitLoadsEveryTypeFromItsProviderCurve) {
   }
   EXPECT_EQ(unit->typeMap[42], &unit->tables[7]);
   EXPECT_EQ(
-      memcmp(unit->unitCompressor.base.data, s_provider->getCurveData(81), 512 * sizeof(double)),
+      memcmp(unit->unitCompressor.base.data, testProvider().getCurveData(81), 512 * sizeof(double)),
       0);
   EXPECT_EQ(unit->current, &unit->tables[0]);
   EXPECT_EQ(unit->amountSmoother.a, 0.9777);
@@ -114,7 +109,8 @@ TEST_F(DistortionUnit, InitAgainDiscardsEdits) {
   EXPECT_EQ(unit->getLutValue(static_cast<unsigned short>(400)), 0.1);  // edits persist
   unit->init();
   unit->setType(3.0 / 42);
-  EXPECT_EQ(unit->getLutValue(static_cast<unsigned short>(400)), s_provider->getCurveData(3)[400]);
+  EXPECT_EQ(unit->getLutValue(static_cast<unsigned short>(400)),
+            testProvider().getCurveData(3)[400]);
 }
 
 struct TypeMode {
@@ -255,7 +251,7 @@ TEST_F(DistortionUnit, ModulationScalesTheAmountButNotTheSmoother) {
   std::vector<double> mod(64, 0.0);
   unit->distort(b.io(), mod.data(), 64);
   EXPECT_TRUE(b == in);  // zero modulation: dry only
-  Distortion reference(*s_provider);
+  Distortion reference(testProvider());
   reference.init();
   reference.setType(20.0 / 42);
   reference.setAmount(0.8);
@@ -274,7 +270,7 @@ TEST_F(DistortionUnit, NonFiniteAmountIsTakenAsZero) {
 }
 
 TEST_F(DistortionUnit, LongBlocksMatchAUnitSizedForThem) {
-  Distortion big(*s_provider);
+  Distortion big(testProvider());
   big.init();
   big.setBlockSize(3000);
   EXPECT_EQ(big.scratch.capacity, 3000);
@@ -299,7 +295,7 @@ TEST_F(DistortionUnit, SetBlockSizeGrowsOnlyAndClears) {
 }
 
 TEST_F(DistortionUnit, DoesNothingBeforeInit) {
-  Distortion d(*s_provider);
+  Distortion d(testProvider());
   d.setAmount(1.0);
   Block b = Block::sine(32, 0.5);
   const Block in = b;
@@ -336,13 +332,14 @@ INSTANTIATE_TEST_SUITE_P(
                       TypeSetting{39.0 / 42, 39, 39, "Radiva Zuvavuza"}));
 
 TEST_F(DistortionUnit, TypeTopPositionReadsCurve13) {
-  EXPECT_EQ(unit->getData(static_cast<Types::eDistortionType>(42)), s_provider->getCurveData(13));
-  EXPECT_EQ(unit->getData(static_cast<Types::eDistortionType>(43)), s_provider->getCurveData(0));
-  EXPECT_EQ(unit->getData(static_cast<Types::eDistortionType>(-1)), s_provider->getCurveData(0));
-  EXPECT_EQ(unit->getData(Types::kThrashcoreZrm), s_provider->getCurveData(80));
+  EXPECT_EQ(unit->getData(static_cast<Types::eDistortionType>(42)),
+            testProvider().getCurveData(13));
+  EXPECT_EQ(unit->getData(static_cast<Types::eDistortionType>(43)), testProvider().getCurveData(0));
+  EXPECT_EQ(unit->getData(static_cast<Types::eDistortionType>(-1)), testProvider().getCurveData(0));
+  EXPECT_EQ(unit->getData(Types::kThrashcoreZrm), testProvider().getCurveData(80));
   const std::vector<double> v = unit->getDataVector(Types::kRadivaZuvavuza);
   ASSERT_EQ(v.size(), 512u);
-  EXPECT_EQ(memcmp(v.data(), s_provider->getCurveData(58), 512 * sizeof(double)), 0);
+  EXPECT_EQ(memcmp(v.data(), testProvider().getCurveData(58), 512 * sizeof(double)), 0);
 }
 
 TEST(DistortionNames, TypeWordsMapToNumbers) {
@@ -494,7 +491,7 @@ TEST_F(DistortionUnit, UserDataIsAppliedClamped) {
 }
 
 TEST_F(DistortionUnit, CopyLutDataCopiesTheCurrentCurve) {
-  Distortion other(*s_provider);
+  Distortion other(testProvider());
   other.init();
   other.setType(33.0 / 42);
   other.setInterpolation(0.0);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "DistortionDataProvider.h"
+#include "test_provider.h"
 
 using Rawnfield::DistoData;
 using Rawnfield::DistortionDataProvider;
@@ -16,12 +17,7 @@ namespace {
 
 class Provider : public ::testing::Test {
 protected:
-  static void SetUpTestSuite() { s_provider = new DistortionDataProvider(); }
-  static void TearDownTestSuite() {
-    delete s_provider;
-    s_provider = nullptr;
-  }
-  static const double* curve(int i) { return s_provider->getCurveData(i); }
+  static const double* curve(int i) { return testProvider().getCurveData(i); }
   static double positive(int c, int j) { return curve(c)[256 + j]; }
   static double negative(int c, int j) { return curve(c)[255 - j]; }
   static double x(int j) { return curve(0)[256 + j]; }
@@ -30,13 +26,11 @@ protected:
     for (int i = 0; i < 512; ++i) p = std::fmax(p, std::fabs(curve(c)[i]));
     return p;
   }
-  static DistortionDataProvider* s_provider;
 };
-DistortionDataProvider* Provider::s_provider = nullptr;
 
 TEST_F(Provider, HoldsEightyFiveCurvesOf512FiniteValuesInRange) {
   for (int c = 0; c < DistortionDataProvider::kNumCurves; ++c) {
-    const DistoData& d = s_provider->getCurve(c);
+    const DistoData& d = testProvider().getCurve(c);
     ASSERT_EQ(d.size, 512) << c;
     for (int i = 0; i < 512; ++i) {
       ASSERT_TRUE(std::isfinite(d.data[i])) << c << " " << i;
@@ -44,8 +38,8 @@ TEST_F(Provider, HoldsEightyFiveCurvesOf512FiniteValuesInRange) {
       ASSERT_LE(d.data[i], 1.0) << c << " " << i;
     }
   }
-  EXPECT_EQ(s_provider->getCurveData(85), curve(0));
-  EXPECT_EQ(s_provider->getCurveData(-1), curve(0));
+  EXPECT_EQ(testProvider().getCurveData(85), curve(0));
+  EXPECT_EQ(testProvider().getCurveData(-1), curve(0));
 }
 
 TEST_F(Provider, CurveZeroIsTheGrid) {

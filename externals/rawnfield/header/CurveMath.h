@@ -7,6 +7,12 @@ namespace Rawnfield {
 namespace CurveMath {
 
 constexpr double kPi = 3.141592653589793;
+// Multiples of pi as the curve formulas write them out (not computed, so the
+// curves stay bit-exact).
+constexpr double kHalfPi = 1.5707963267948966;
+constexpr double kTwoPi = 6.283185307179586;
+constexpr double kFourPi = 12.566370614359172;
+constexpr double kEightPi = 25.132741228718345;
 
 // Limits v to [-1, 1]; NaN passes through (callers sanitise first).
 inline double clampUnit(double v) {

@@ -9,12 +9,13 @@
 
 namespace Rawnfield {
 
+using CurveMath::kEightPi;
+using CurveMath::kFourPi;
+using CurveMath::kHalfPi;
+using CurveMath::kTwoPi;
+
 namespace {
 constexpr double pi = CurveMath::kPi;
-constexpr double kHalfPi = 1.5707963267948966;
-constexpr double kTwoPi = 6.283185307179586;
-constexpr double kFourPi = 12.566370614359172;
-constexpr double kEightPi = 25.132741228718345;
 constexpr double kRandMax = 2147483647.0;
 }  // namespace
 

@@ -9,10 +9,11 @@
 
 namespace Rawnfield {
 
+using CurveMath::kHalfPi;
+using CurveMath::kTwoPi;
+
 namespace {
 constexpr double pi = CurveMath::kPi;
-constexpr double kHalfPi = 1.5707963267948966;
-constexpr double kTwoPi = 6.283185307179586;
 constexpr double kLn256 = 5.545177444479562;
 
 double fuzzDriveValue(int j, double x) {

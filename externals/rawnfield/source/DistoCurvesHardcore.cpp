@@ -8,10 +8,11 @@
 
 namespace Rawnfield {
 
+using CurveMath::kFourPi;
+using CurveMath::kTwoPi;
+
 namespace {
 constexpr double pi = CurveMath::kPi;
-constexpr double kTwoPi = 6.283185307179586;
-constexpr double kFourPi = 12.566370614359172;
 
 void fill(double* k, int from, int to, double v) {
   for (int j = from; j <= to; ++j) k[j] = v;
