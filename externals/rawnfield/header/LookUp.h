@@ -41,6 +41,7 @@ public:
 
   // The curve value at input x read from table T with this curve's
   // interpolation; inputs beyond +-1 read the end entries, NaN reads entry 0.
+  // T must hold `size` entries, and size must be at least 1.
   double read(const double* T, double x) const {
     switch (interpolation) {
       case Types::kNoInterpolation:
