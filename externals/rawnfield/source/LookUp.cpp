@@ -1,0 +1,105 @@
+#include "LookUp.h"
+
+#include <cstring>
+
+namespace Rawnfield {
+
+const double LookUp::kSmoothLut[8] = {0.0, 0.125, 0.25, 0.375, 0.5, 0.625, 0.75, 0.875};
+
+namespace {
+
+void growTable(LookUp::Table& t, unsigned short size) {
+  if (t.capacity >= size) return;
+  delete[] t.data;
+  t.data = nullptr;
+  t.capacity = t.length = 0;
+  t.data = new double[size]();
+  t.capacity = t.length = size;
+}
+
+template <uint32_t Mode>
+void shapeBlock(const LookUp& lut, const double* T, double** io, int n) {
+  for (int c = 0; c < 2; ++c) {
+    double* d = io[c];
+    if (!d) continue;
+    for (int k = 0; k < n; ++k) d[k] = lut.readAs<Mode>(T, d[k]);
+  }
+}
+
+}  // namespace
+
+LookUp::LookUp(unsigned short n) {
+  try {
+    allocateMem(n);
+  } catch (...) {
+    // The destructor does not run for a half-built object.
+    delete[] base.data;
+    delete[] second.data;
+    delete[] working.data;
+    throw;
+  }
+  if (n > 0) resetToRamp();
+}
+
+LookUp::~LookUp() {
+  delete[] base.data;
+  delete[] second.data;
+  delete[] working.data;
+}
+
+void LookUp::allocateMem(unsigned short n) {
+  growTable(base, n);
+  growTable(second, n);
+  growTable(working, n);
+  size = n;
+  sizeMinusOne = static_cast<double>(n) - 1.0;
+}
+
+void LookUp::resetToRamp() {
+  CurveMath::fillRamp(base.data, size);
+  CurveMath::fillRamp(second.data, size);
+  CurveMath::fillRamp(working.data, size);
+}
+
+void LookUp::buildWorking() {
+  if (!working.data || !base.data) return;
+  memcpy(working.data, base.data, sizeof(double) * size);
+  const int half = size / 2;
+  if (polarity == Types::kPolaritySecondNegative)
+    memcpy(working.data, second.data, sizeof(double) * half);
+  else if (polarity == Types::kPolaritySecondPositive)
+    memcpy(working.data + half, second.data + half, sizeof(double) * half);
+}
+
+void LookUp::process(double** io, int n) {
+  if (!io || n < 1) return;
+  buildWorking();
+  if (!working.data || size == 0) {
+    for (int c = 0; c < 2; ++c)
+      if (io[c]) memset(io[c], 0, sizeof(double) * n);
+    return;
+  }
+  switch (interpolation) {
+    case Types::kNoInterpolation:
+      shapeBlock<Types::kNoInterpolation>(*this, working.data, io, n);
+      break;
+    case Types::kCosineInterpolation:
+      shapeBlock<Types::kCosineInterpolation>(*this, working.data, io, n);
+      break;
+    default:
+      shapeBlock<Types::kLinearInterpolation>(*this, working.data, io, n);
+      break;
+  }
+}
+
+void LookUp::smoothZeroCrossing(double* d, int n) {
+  if (!d || n < 4) return;
+  const int h = n / 2;
+  const int k = h < 8 ? h : 8;
+  for (int j = 0; j < k; ++j) {
+    d[h - 1 - j] *= kSmoothLut[j];
+    d[h + j] *= kSmoothLut[j];
+  }
+}
+
+}  // namespace Rawnfield
