@@ -80,40 +80,30 @@ void AnalogLowShelf::design(int numPoles, double gainDb, WorkspaceBase* w) {
 
 void LowPassBase::setup(int order, double sampleRate, double cutoffFrequency, WorkspaceBase* w) {
   m_analogProto.design(order, w);
-  LowPassTransform(limitFrequency(cutoffFrequency, sampleRate) / sampleRate, m_digitalProto,
-                   m_analogProto);
-  m_cascade.setLayout(m_digitalProto);
+  finishLowPass(sampleRate, cutoffFrequency);
 }
 
 void HighPassBase::setup(int order, double sampleRate, double cutoffFrequency, WorkspaceBase* w) {
   m_analogProto.design(order, w);
-  HighPassTransform(limitFrequency(cutoffFrequency, sampleRate) / sampleRate, m_digitalProto,
-                    m_analogProto);
-  m_cascade.setLayout(m_digitalProto);
+  finishHighPass(sampleRate, cutoffFrequency);
 }
 
 void BandPassBase::setup(int order, double sampleRate, double centerFrequency,
                          double widthFrequency, WorkspaceBase* w) {
   m_analogProto.design(order, w);
-  BandPassTransform(limitFrequency(centerFrequency, sampleRate) / sampleRate,
-                    widthFrequency / sampleRate, m_digitalProto, m_analogProto);
-  m_cascade.setLayout(m_digitalProto);
+  finishBandPass(sampleRate, centerFrequency, widthFrequency);
 }
 
 void BandStopBase::setup(int order, double sampleRate, double centerFrequency,
                          double widthFrequency, WorkspaceBase* w) {
   m_analogProto.design(order, w);
-  BandStopTransform(limitFrequency(centerFrequency, sampleRate) / sampleRate,
-                    widthFrequency / sampleRate, m_digitalProto, m_analogProto);
-  m_cascade.setLayout(m_digitalProto);
+  finishBandStop(sampleRate, centerFrequency, widthFrequency);
 }
 
 void LowShelfBase::setup(int order, double sampleRate, double cutoffFrequency, double gainDb,
                          WorkspaceBase* w) {
   m_analogProto.design(order, gainDb, w);
-  LowPassTransform(limitFrequency(cutoffFrequency, sampleRate) / sampleRate, m_digitalProto,
-                   m_analogProto);
-  m_cascade.setLayout(m_digitalProto);
+  finishLowPass(sampleRate, cutoffFrequency);
 }
 
 }  // namespace Bessel

@@ -13,6 +13,18 @@ double normOf(const complex_t& p) {
   return p.real() * p.real() + p.imag() * p.imag();
 }
 
+// (1 - r1 z^-1)(1 - r2 z^-1) = 1 + c1 z^-1 + c2 z^-2. A complex r1 stands for a conjugate
+// pair (a NaN imaginary part counts as complex); r2 is read only when r1 is real.
+void expandRoots(const complex_t& r1, const complex_t& r2, double& c1, double& c2) {
+  if (r1.imag() != 0) {
+    c1 = -2 * r1.real();
+    c2 = normOf(r1);
+  } else {
+    c1 = -(r1.real() + r2.real());
+    c2 = r1.real() * r2.real();
+  }
+}
+
 }  // namespace
 
 complex_t BiquadBase::response(double normalizedFrequency) const {
@@ -55,28 +67,13 @@ void BiquadBase::setOnePole(complex_t pole, complex_t zero) {
 }
 
 void BiquadBase::setTwoPole(complex_t pole1, complex_t zero1, complex_t pole2, complex_t zero2) {
-  const double a0 = 1;
   double a1;
   double a2;
-  // A NaN imaginary part counts as complex.
-  if (pole1.imag() != 0) {
-    a1 = -2 * pole1.real();
-    a2 = normOf(pole1);
-  } else {
-    a1 = -(pole1.real() + pole2.real());
-    a2 = pole1.real() * pole2.real();
-  }
-  const double b0 = 1;
   double b1;
   double b2;
-  if (zero1.imag() != 0) {
-    b1 = -2 * zero1.real();
-    b2 = normOf(zero1);
-  } else {
-    b1 = -(zero1.real() + zero2.real());
-    b2 = zero1.real() * zero2.real();
-  }
-  setCoefficients(a0, a1, a2, b0, b1, b2);
+  expandRoots(pole1, pole2, a1, a2);
+  expandRoots(zero1, zero2, b1, b2);
+  setCoefficients(1, a1, a2, 1, b1, b2);
 }
 
 void BiquadBase::setPoleZeroPair(const PoleZeroPair& pair) {

@@ -49,56 +49,40 @@ void AnalogLowShelf::design(int numPoles, double gainDb) {
 
 void LowPassBase::setup(int order, double sampleRate, double cutoffFrequency) {
   m_analogProto.design(order);
-  LowPassTransform(limitFrequency(cutoffFrequency, sampleRate) / sampleRate, m_digitalProto,
-                   m_analogProto);
-  m_cascade.setLayout(m_digitalProto);
+  finishLowPass(sampleRate, cutoffFrequency);
 }
 
 void HighPassBase::setup(int order, double sampleRate, double cutoffFrequency) {
   m_analogProto.design(order);
-  HighPassTransform(limitFrequency(cutoffFrequency, sampleRate) / sampleRate, m_digitalProto,
-                    m_analogProto);
-  m_cascade.setLayout(m_digitalProto);
+  finishHighPass(sampleRate, cutoffFrequency);
 }
 
 void BandPassBase::setup(int order, double sampleRate, double centerFrequency,
                          double widthFrequency) {
   m_analogProto.design(order);
-  BandPassTransform(limitFrequency(centerFrequency, sampleRate) / sampleRate,
-                    widthFrequency / sampleRate, m_digitalProto, m_analogProto);
-  m_cascade.setLayout(m_digitalProto);
+  finishBandPass(sampleRate, centerFrequency, widthFrequency);
 }
 
 void BandStopBase::setup(int order, double sampleRate, double centerFrequency,
                          double widthFrequency) {
   m_analogProto.design(order);
-  BandStopTransform(limitFrequency(centerFrequency, sampleRate) / sampleRate,
-                    widthFrequency / sampleRate, m_digitalProto, m_analogProto);
-  m_cascade.setLayout(m_digitalProto);
+  finishBandStop(sampleRate, centerFrequency, widthFrequency);
 }
 
 void LowShelfBase::setup(int order, double sampleRate, double cutoffFrequency, double gainDb) {
   m_analogProto.design(order, gainDb);
-  LowPassTransform(limitFrequency(cutoffFrequency, sampleRate) / sampleRate, m_digitalProto,
-                   m_analogProto);
-  m_cascade.setLayout(m_digitalProto);
+  finishLowPass(sampleRate, cutoffFrequency);
 }
 
 void HighShelfBase::setup(int order, double sampleRate, double cutoffFrequency, double gainDb) {
   m_analogProto.design(order, gainDb);
-  HighPassTransform(limitFrequency(cutoffFrequency, sampleRate) / sampleRate, m_digitalProto,
-                    m_analogProto);
-  m_cascade.setLayout(m_digitalProto);
+  finishHighPass(sampleRate, cutoffFrequency);
 }
 
 void BandShelfBase::setup(int order, double sampleRate, double centerFrequency,
                           double widthFrequency, double gainDb) {
   m_analogProto.design(order, gainDb);
-  const double fc = limitFrequency(centerFrequency, sampleRate) / sampleRate;
-  BandPassTransform(fc, widthFrequency / sampleRate, m_digitalProto, m_analogProto);
-  // Unity at whichever end of the spectrum lies farther from the center.
-  m_digitalProto.setNormal(fc < 0.25 ? kPi : 0, 1.0);
-  m_cascade.setLayout(m_digitalProto);
+  finishBandShelf(sampleRate, centerFrequency, widthFrequency);
 }
 
 }  // namespace Butterworth

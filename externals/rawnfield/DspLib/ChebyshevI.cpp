@@ -95,57 +95,42 @@ void AnalogLowShelf::design(int numPoles, double gainDb, double rippleDb) {
 
 void LowPassBase::setup(int order, double sampleRate, double cutoffFrequency, double rippleDb) {
   m_analogProto.design(order, rippleDb);
-  LowPassTransform(limitFrequency(cutoffFrequency, sampleRate) / sampleRate, m_digitalProto,
-                   m_analogProto);
-  m_cascade.setLayout(m_digitalProto);
+  finishLowPass(sampleRate, cutoffFrequency);
 }
 
 void HighPassBase::setup(int order, double sampleRate, double cutoffFrequency, double rippleDb) {
   m_analogProto.design(order, rippleDb);
-  HighPassTransform(limitFrequency(cutoffFrequency, sampleRate) / sampleRate, m_digitalProto,
-                    m_analogProto);
-  m_cascade.setLayout(m_digitalProto);
+  finishHighPass(sampleRate, cutoffFrequency);
 }
 
 void BandPassBase::setup(int order, double sampleRate, double centerFrequency,
                          double widthFrequency, double rippleDb) {
   m_analogProto.design(order, rippleDb);
-  BandPassTransform(limitFrequency(centerFrequency, sampleRate) / sampleRate,
-                    widthFrequency / sampleRate, m_digitalProto, m_analogProto);
-  m_cascade.setLayout(m_digitalProto);
+  finishBandPass(sampleRate, centerFrequency, widthFrequency);
 }
 
 void BandStopBase::setup(int order, double sampleRate, double centerFrequency,
                          double widthFrequency, double rippleDb) {
   m_analogProto.design(order, rippleDb);
-  BandStopTransform(limitFrequency(centerFrequency, sampleRate) / sampleRate,
-                    widthFrequency / sampleRate, m_digitalProto, m_analogProto);
-  m_cascade.setLayout(m_digitalProto);
+  finishBandStop(sampleRate, centerFrequency, widthFrequency);
 }
 
 void LowShelfBase::setup(int order, double sampleRate, double cutoffFrequency, double gainDb,
                          double rippleDb) {
   m_analogProto.design(order, gainDb, rippleDb);
-  LowPassTransform(limitFrequency(cutoffFrequency, sampleRate) / sampleRate, m_digitalProto,
-                   m_analogProto);
-  m_cascade.setLayout(m_digitalProto);
+  finishLowPass(sampleRate, cutoffFrequency);
 }
 
 void HighShelfBase::setup(int order, double sampleRate, double cutoffFrequency, double gainDb,
                           double rippleDb) {
   m_analogProto.design(order, gainDb, rippleDb);
-  HighPassTransform(limitFrequency(cutoffFrequency, sampleRate) / sampleRate, m_digitalProto,
-                    m_analogProto);
-  m_cascade.setLayout(m_digitalProto);
+  finishHighPass(sampleRate, cutoffFrequency);
 }
 
 void BandShelfBase::setup(int order, double sampleRate, double centerFrequency,
                           double widthFrequency, double gainDb, double rippleDb) {
   m_analogProto.design(order, gainDb, rippleDb);
-  const double fc = limitFrequency(centerFrequency, sampleRate) / sampleRate;
-  BandPassTransform(fc, widthFrequency / sampleRate, m_digitalProto, m_analogProto);
-  m_digitalProto.setNormal(fc < 0.25 ? kPi : 0, 1.0);
-  m_cascade.setLayout(m_digitalProto);
+  finishBandShelf(sampleRate, centerFrequency, widthFrequency);
 }
 
 }  // namespace ChebyshevI

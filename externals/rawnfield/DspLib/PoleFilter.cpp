@@ -21,21 +21,32 @@ std::vector<PoleZeroPair> PoleFilterBase2::getPoleZeros() const {
 
 //------------------------------------------------------------------------------
 
+namespace {
+
+// Maps every analog pole and zero to one digital pole and zero: conjugate pairs first, then
+// the single real pole of an odd order.
+template <class Transform>
+void mapOneToOne(const Transform& t, LayoutBase& digital, const LayoutBase& analog) {
+  const int numPoles = analog.getNumPoles();
+  const int pairs = numPoles / 2;
+  for (int i = 0; i < pairs; ++i) {
+    const PoleZeroPair& pair = analog[i];
+    digital.addConjugatePairs(t.transform(pair.poles.first), t.transform(pair.zeros.first));
+  }
+  if (numPoles & 1) {
+    const PoleZeroPair& pair = analog[pairs];
+    digital.addSingle(t.transform(pair.poles.first), t.transform(pair.zeros.first));
+  }
+}
+
+}  // namespace
+
 LowPassTransform::LowPassTransform(double fc, LayoutBase& digital, const LayoutBase& analog) {
   digital.reset();
 
   f = std::tan(kPi * fc);
 
-  const int numPoles = analog.getNumPoles();
-  const int pairs = numPoles / 2;
-  for (int i = 0; i < pairs; ++i) {
-    const PoleZeroPair& pair = analog[i];
-    digital.addConjugatePairs(transform(pair.poles.first), transform(pair.zeros.first));
-  }
-  if (numPoles & 1) {
-    const PoleZeroPair& pair = analog[pairs];
-    digital.addSingle(transform(pair.poles.first), transform(pair.zeros.first));
-  }
+  mapOneToOne(*this, digital, analog);
 
   digital.setNormal(analog.getNormalW(), analog.getNormalGain());
 }
@@ -53,16 +64,7 @@ HighPassTransform::HighPassTransform(double fc, LayoutBase& digital, const Layou
 
   f = 1. / std::tan(kPi * fc);
 
-  const int numPoles = analog.getNumPoles();
-  const int pairs = numPoles / 2;
-  for (int i = 0; i < pairs; ++i) {
-    const PoleZeroPair& pair = analog[i];
-    digital.addConjugatePairs(transform(pair.poles.first), transform(pair.zeros.first));
-  }
-  if (numPoles & 1) {
-    const PoleZeroPair& pair = analog[pairs];
-    digital.addSingle(transform(pair.poles.first), transform(pair.zeros.first));
-  }
+  mapOneToOne(*this, digital, analog);
 
   digital.setNormal(kPi - analog.getNormalW(), analog.getNormalGain());
 }
@@ -76,6 +78,27 @@ complex_t HighPassTransform::transform(complex_t c) const {
 //------------------------------------------------------------------------------
 
 namespace {
+
+// Maps every analog pole and zero to two digital ones. With separateEqualZeros, two identical
+// zeros of a pair become a conjugate pair rather than a real double zero. The single real
+// pole of an odd order maps to a pair as it is.
+template <class Transform>
+void mapOneToTwo(const Transform& t, LayoutBase& digital, const LayoutBase& analog,
+                 bool separateEqualZeros) {
+  const int numPoles = analog.getNumPoles();
+  const int pairs = numPoles / 2;
+  for (int i = 0; i < pairs; ++i) {
+    const PoleZeroPair& pair = analog[i];
+    const RootPair p = t.transform(pair.poles.first);
+    RootPair z = t.transform(pair.zeros.first);
+    if (separateEqualZeros && z.second == z.first) z.second = std::conj(z.first);
+    digital.addConjugatePairs(p.first, z.first);
+    digital.addConjugatePairs(p.second, z.second);
+  }
+  if (numPoles & 1)
+    digital.addPairs(t.transform(analog[pairs].poles.first),
+                     t.transform(analog[pairs].zeros.first));
+}
 
 // The band edges in radians per sample, held inside (0, pi).
 void bandEdges(double fc, double fw, double& wl, double& wu) {
@@ -101,20 +124,7 @@ BandPassTransform::BandPassTransform(double fc, double fw, LayoutBase& digital,
   ab = a * b;
   twoAb = 2 * ab;
 
-  const int numPoles = analog.getNumPoles();
-  const int pairs = numPoles / 2;
-  for (int i = 0; i < pairs; ++i) {
-    const PoleZeroPair& pair = analog[i];
-    const RootPair p1 = transform(pair.poles.first);
-    const RootPair z1 = transform(pair.zeros.first);
-    digital.addConjugatePairs(p1.first, z1.first);
-    digital.addConjugatePairs(p1.second, z1.second);
-  }
-  if (numPoles & 1) {
-    const RootPair poles = transform(analog[pairs].poles.first);
-    const RootPair zeros = transform(analog[pairs].zeros.first);
-    digital.addPairs(poles, zeros);
-  }
+  mapOneToTwo(*this, digital, analog, false);
 
   const double wn = analog.getNormalW();
   digital.setNormal(2 * std::atan(std::sqrt(std::tan((wu + wn) * 0.5) * std::tan((wl + wn) * 0.5))),
@@ -160,22 +170,7 @@ BandStopTransform::BandStopTransform(double fc, double fw, LayoutBase& digital,
   a2 = a * a;
   b2 = b * b;
 
-  const int numPoles = analog.getNumPoles();
-  const int pairs = numPoles / 2;
-  for (int i = 0; i < pairs; ++i) {
-    const PoleZeroPair& pair = analog[i];
-    const RootPair p = transform(pair.poles.first);
-    RootPair z = transform(pair.zeros.first);
-    // Two identical zeros would make a real double zero; keep them a conjugate pair.
-    if (z.second == z.first) z.second = std::conj(z.first);
-    digital.addConjugatePairs(p.first, z.first);
-    digital.addConjugatePairs(p.second, z.second);
-  }
-  if (numPoles & 1) {
-    const RootPair poles = transform(analog[pairs].poles.first);
-    const RootPair zeros = transform(analog[pairs].zeros.first);
-    digital.addPairs(poles, zeros);
-  }
+  mapOneToTwo(*this, digital, analog, true);
 
   if (fc < 0.25)
     digital.setNormal(kPi, analog.getNormalGain());

@@ -16,27 +16,27 @@ namespace Dsp {
 class LowPassTransform {
 public:
   LowPassTransform(double fc, LayoutBase& digital, const LayoutBase& analog);
+  complex_t transform(complex_t c) const;
 
 private:
-  complex_t transform(complex_t c) const;
   double f;
 };
 
 class HighPassTransform {
 public:
   HighPassTransform(double fc, LayoutBase& digital, const LayoutBase& analog);
+  complex_t transform(complex_t c) const;
 
 private:
-  complex_t transform(complex_t c) const;
   double f;
 };
 
 class BandPassTransform {
 public:
   BandPassTransform(double fc, double fw, LayoutBase& digital, const LayoutBase& analog);
+  RootPair transform(complex_t c) const;
 
 private:
-  RootPair transform(complex_t c) const;
   double wu;
   double wl;
   double a;
@@ -50,9 +50,9 @@ private:
 class BandStopTransform {
 public:
   BandStopTransform(double fc, double fw, LayoutBase& digital, const LayoutBase& analog);
+  RootPair transform(complex_t c) const;
 
 private:
-  RootPair transform(complex_t c) const;
   double wu;
   double wl;
   double a;
@@ -89,12 +89,48 @@ protected:
   LayoutBase m_digitalProto;
 };
 
+// The analog prototype on top; the protected steps finish a family's setup once the prototype
+// is designed: transform at frequencies in Hz (held below half the sample rate), then the
+// cascade.
 template <class AnalogPrototype>
 class PoleFilterBase : public PoleFilterBase2 {
 public:
   const AnalogPrototype& getAnalogPrototype() const { return m_analogProto; }
 
 protected:
+  void finishLowPass(double sampleRate, double cutoffFrequency) {
+    LowPassTransform(limitFrequency(cutoffFrequency, sampleRate) / sampleRate, m_digitalProto,
+                     m_analogProto);
+    m_cascade.setLayout(m_digitalProto);
+  }
+
+  void finishHighPass(double sampleRate, double cutoffFrequency) {
+    HighPassTransform(limitFrequency(cutoffFrequency, sampleRate) / sampleRate, m_digitalProto,
+                      m_analogProto);
+    m_cascade.setLayout(m_digitalProto);
+  }
+
+  void finishBandPass(double sampleRate, double centerFrequency, double widthFrequency) {
+    BandPassTransform(limitFrequency(centerFrequency, sampleRate) / sampleRate,
+                      widthFrequency / sampleRate, m_digitalProto, m_analogProto);
+    m_cascade.setLayout(m_digitalProto);
+  }
+
+  void finishBandStop(double sampleRate, double centerFrequency, double widthFrequency) {
+    BandStopTransform(limitFrequency(centerFrequency, sampleRate) / sampleRate,
+                      widthFrequency / sampleRate, m_digitalProto, m_analogProto);
+    m_cascade.setLayout(m_digitalProto);
+  }
+
+  // A band shelf is normalised to unity at whichever end of the spectrum lies farther from
+  // its center.
+  void finishBandShelf(double sampleRate, double centerFrequency, double widthFrequency) {
+    const double fc = limitFrequency(centerFrequency, sampleRate) / sampleRate;
+    BandPassTransform(fc, widthFrequency / sampleRate, m_digitalProto, m_analogProto);
+    m_digitalProto.setNormal(fc < 0.25 ? kPi : 0, 1.0);
+    m_cascade.setLayout(m_digitalProto);
+  }
+
   AnalogPrototype m_analogProto;
 };
 

@@ -28,6 +28,12 @@ double shelfAlpha(double sn, double A, double shelfSlope) {
   return sn / 2 * std::sqrt(term);
 }
 
+// Sets a section whose denominator is that of the pass, stop and all-pass designs.
+void setPassSection(BiquadBase& section, const Angle& w, double alpha, double b0, double b1,
+                    double b2) {
+  section.setCoefficients(1 + alpha, -2 * w.cs, 1 - alpha, b0, b1, b2);
+}
+
 }  // namespace
 
 void LowPass::setup(double sampleRate, double cutoffFrequency, double q) {
@@ -36,10 +42,7 @@ void LowPass::setup(double sampleRate, double cutoffFrequency, double q) {
   const double b0 = (1 - w.cs) / 2;
   const double b1 = 1 - w.cs;
   const double b2 = (1 - w.cs) / 2;
-  const double a0 = 1 + AL;
-  const double a1 = -2 * w.cs;
-  const double a2 = 1 - AL;
-  setCoefficients(a0, a1, a2, b0, b1, b2);
+  setPassSection(*this, w, AL, b0, b1, b2);
 }
 
 void HighPass::setup(double sampleRate, double cutoffFrequency, double q) {
@@ -48,10 +51,7 @@ void HighPass::setup(double sampleRate, double cutoffFrequency, double q) {
   const double b0 = (1 + w.cs) / 2;
   const double b1 = -(1 + w.cs);
   const double b2 = (1 + w.cs) / 2;
-  const double a0 = 1 + AL;
-  const double a1 = -2 * w.cs;
-  const double a2 = 1 - AL;
-  setCoefficients(a0, a1, a2, b0, b1, b2);
+  setPassSection(*this, w, AL, b0, b1, b2);
 }
 
 void BandPass1::setup(double sampleRate, double centerFrequency, double bandWidth) {
@@ -60,10 +60,7 @@ void BandPass1::setup(double sampleRate, double centerFrequency, double bandWidt
   const double b0 = bandWidth * AL;
   const double b1 = 0;
   const double b2 = -bandWidth * AL;
-  const double a0 = 1 + AL;
-  const double a1 = -2 * w.cs;
-  const double a2 = 1 - AL;
-  setCoefficients(a0, a1, a2, b0, b1, b2);
+  setPassSection(*this, w, AL, b0, b1, b2);
 }
 
 void BandPass2::setup(double sampleRate, double centerFrequency, double bandWidth) {
@@ -72,10 +69,7 @@ void BandPass2::setup(double sampleRate, double centerFrequency, double bandWidt
   const double b0 = AL;
   const double b1 = 0;
   const double b2 = -AL;
-  const double a0 = 1 + AL;
-  const double a1 = -2 * w.cs;
-  const double a2 = 1 - AL;
-  setCoefficients(a0, a1, a2, b0, b1, b2);
+  setPassSection(*this, w, AL, b0, b1, b2);
 }
 
 void BandStop::setup(double sampleRate, double centerFrequency, double bandWidth) {
@@ -84,10 +78,7 @@ void BandStop::setup(double sampleRate, double centerFrequency, double bandWidth
   const double b0 = 1;
   const double b1 = -2 * w.cs;
   const double b2 = 1;
-  const double a0 = 1 + AL;
-  const double a1 = -2 * w.cs;
-  const double a2 = 1 - AL;
-  setCoefficients(a0, a1, a2, b0, b1, b2);
+  setPassSection(*this, w, AL, b0, b1, b2);
 }
 
 void LowShelf::setup(double sampleRate, double cutoffFrequency, double gainDb, double shelfSlope) {
@@ -139,10 +130,7 @@ void AllPass::setup(double sampleRate, double phaseFrequency, double q) {
   const double b0 = 1 - AL;
   const double b1 = -2 * w.cs;
   const double b2 = 1 + AL;
-  const double a0 = 1 + AL;
-  const double a1 = -2 * w.cs;
-  const double a2 = 1 - AL;
-  setCoefficients(a0, a1, a2, b0, b1, b2);
+  setPassSection(*this, w, AL, b0, b1, b2);
 }
 
 }  // namespace RBJ
