@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -304,6 +305,32 @@ TEST(Smoothed, FloatMatchesDoubleUpToRounding) {
                                                                       block({48000, 4, 900}));
   expectFloatMatchesDouble<RBJ::Design::BandPass1, DirectFormII>(block({44100, 1000, 0.5}),
                                                                  block({44100, 4000, 4}));
+}
+
+// A NaN reaching a filter would otherwise stay in its history for good.
+template <class State>
+void expectRecoveryFromNan() {
+  const Params p = block({44100, 4, 2000, 1});
+  SmoothedFilterDesign<Cheby, 2, State> f(512), clean(512);
+  f.setParams(p);
+  clean.setParams(p);
+  Stereo<double> a(256), b(256);
+  a.left[10] = std::nan("");
+  a.right[20] = std::numeric_limits<double>::infinity();
+  f.process(256, a.channels());
+  clean.process(256, b.channels());
+  clean.reset();  // the same guard phase, from silence
+
+  Stereo<double> x(256, 7), y(256, 7);
+  f.process(256, x.channels());
+  clean.process(256, y.channels());
+  EXPECT_EQ(x.left, y.left);
+  EXPECT_EQ(x.right, y.right);
+}
+
+TEST(Smoothed, NanInTheInputDoesNotStayInTheHistory) {
+  expectRecoveryFromNan<DirectFormI>();
+  expectRecoveryFromNan<DirectFormII>();
 }
 
 //------------------------------------------------------------------------------

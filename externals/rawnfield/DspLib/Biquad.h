@@ -72,6 +72,7 @@ class DirectFormI {
 public:
   DirectFormI() { reset(); }
   void reset() { m_x2 = m_y2 = m_x1 = m_y1 = 0; }
+  bool isFinite() const { return std::isfinite(m_x2 + m_y2 + m_x1 + m_y1); }
 
   double process1(double in, const BiquadBase& s, double guard) {
     const double out =
@@ -97,6 +98,7 @@ class DirectFormII {
 public:
   DirectFormII() { reset(); }
   void reset() { m_w1 = m_w2 = 0; }
+  bool isFinite() const { return std::isfinite(m_w1 + m_w2); }
 
   double process1(double in, const BiquadBase& s, double guard) {
     const double w = ((in - s.getA1() * m_w1) - s.getA2() * m_w2) - guard;
@@ -126,6 +128,17 @@ struct CascadeStages {
     // Clears every section's history; the guard value carries on.
     void reset() {
       for (int i = 0; i < MaxStages; ++i) m_stages[i].reset();
+    }
+
+    // A NaN or infinity that reached the history would stay there for good; the filters
+    // check once per block and start again from silence.
+    void recoverIfNotFinite() {
+      for (int i = 0; i < MaxStages; ++i) {
+        if (!m_stages[i].isFinite()) {
+          reset();
+          return;
+        }
+      }
     }
 
     double getGuard() const { return m_guard; }

@@ -105,8 +105,10 @@ protected:
   template <class Sample>
   void processChannels(int numSamples, Sample* const* arrayOfChannels) {
     if (numSamples < 1) return;
-    for (int i = 0; i < Channels; ++i)
+    for (int i = 0; i < Channels; ++i) {
       this->m_design.process(numSamples, arrayOfChannels[i], m_state[i]);
+      m_state[i].recoverIfNotFinite();
+    }
   }
 
   ChannelState m_state[Channels];

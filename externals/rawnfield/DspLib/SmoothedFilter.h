@@ -88,6 +88,8 @@ private:
       for (int c = 0; c < Channels; ++c)
         this->m_design.process(numSamples - glide, arrayOfChannels[c] + glide, this->m_state[c]);
     }
+
+    for (int c = 0; c < Channels; ++c) this->m_state[c].recoverIfNotFinite();
   }
 
   Params m_transitionParams;
