@@ -1,0 +1,137 @@
+#include "ChebyshevI.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace Dsp {
+namespace ChebyshevI {
+
+AnalogLowPass::AnalogLowPass() : m_numPoles(-1), m_rippleDb(0) {
+  setNormal(0, 1);
+}
+
+void AnalogLowPass::design(int numPoles, double rippleDb) {
+  if (m_numPoles == numPoles && m_rippleDb == rippleDb) return;
+  m_numPoles = numPoles;
+  m_rippleDb = rippleDb;
+  reset();
+
+  const double eps = std::sqrt(1. / std::exp(-0.1 * rippleDb * kLn10) - 1);
+  const double v0 = std::log(std::sqrt(1. / (eps * eps) + 1) + 1. / eps) / numPoles;
+  const double sinh_v0 = -std::sinh(v0);
+  const double cosh_v0 = std::cosh(v0);
+
+  const double n2 = 2 * numPoles;
+  const int pairs = numPoles / 2;
+  for (int i = 0; i < pairs; ++i) {
+    const int k = 2 * i + 1 - numPoles;
+    const double a = sinh_v0 * std::cos(k * kPi / n2);
+    const double b = cosh_v0 * std::sin(k * kPi / n2);
+    addConjugatePairs(complex_t(a, b), infinity());
+  }
+
+  if (numPoles & 1) {
+    addSingle(complex_t(sinh_v0, 0), infinity());
+    setNormal(0, 1);
+  } else {
+    // An even order sits at the bottom of its ripple at 0 Hz.
+    setNormal(0, std::pow(10, -rippleDb / 20.));
+  }
+}
+
+AnalogLowShelf::AnalogLowShelf() : m_numPoles(-1), m_rippleDb(0), m_gainDb(0) {
+  setNormal(kPi, 1);
+}
+
+void AnalogLowShelf::design(int numPoles, double gainDb, double rippleDb) {
+  if (m_numPoles == numPoles && m_rippleDb == rippleDb && m_gainDb == gainDb) return;
+  m_numPoles = numPoles;
+  m_rippleDb = rippleDb;
+  m_gainDb = gainDb;
+  reset();
+
+  const double g = -gainDb;
+  // The ripple can be no deeper than the shelf.
+  double r = std::min(rippleDb, std::fabs(g));
+  if (g < 0) r = -r;
+
+  const double G = std::pow(10., g / 20);
+  const double Gb = std::pow(10., (g - r) / 20);
+
+  double eps;
+  if (Gb != 1)
+    eps = std::sqrt((G * G - Gb * Gb) / (Gb * Gb - 1));
+  else
+    eps = G - 1;
+
+  double u;
+  double v;
+  if (eps == 0) {
+    // A flat shelf (G is 1) has nothing to shape: rather than divide by zero, put every zero
+    // on its pole, which leaves the identity.
+    v = std::log(std::pow(1 + std::sqrt(2.), 1. / numPoles));
+    u = v;
+  } else {
+    const double root = std::sqrt(1 + 1 / (eps * eps));
+    u = std::log(std::pow(G / eps + Gb * root, 1. / numPoles));
+    v = std::log(std::pow(1 / eps + root, 1. / numPoles));
+  }
+
+  const double sinh_u = std::sinh(u);
+  const double sinh_v = std::sinh(v);
+  const double cosh_u = std::cosh(u);
+  const double cosh_v = std::cosh(v);
+  const double n2 = 2 * numPoles;
+  const int pairs = numPoles / 2;
+  for (int i = 1; i <= pairs; ++i) {
+    const double a = kPi * (2 * i - 1) / n2;
+    const double sn = std::sin(a);
+    const double cs = std::cos(a);
+    addConjugatePairs(complex_t(-sn * sinh_u, cs * cosh_u), complex_t(-sn * sinh_v, cs * cosh_v));
+  }
+
+  if (numPoles & 1) addSingle(-sinh_u, -sinh_v);
+}
+
+void LowPassBase::setup(int order, double sampleRate, double cutoffFrequency, double rippleDb) {
+  m_analogProto.design(order, rippleDb);
+  finishLowPass(sampleRate, cutoffFrequency);
+}
+
+void HighPassBase::setup(int order, double sampleRate, double cutoffFrequency, double rippleDb) {
+  m_analogProto.design(order, rippleDb);
+  finishHighPass(sampleRate, cutoffFrequency);
+}
+
+void BandPassBase::setup(int order, double sampleRate, double centerFrequency,
+                         double widthFrequency, double rippleDb) {
+  m_analogProto.design(order, rippleDb);
+  finishBandPass(sampleRate, centerFrequency, widthFrequency);
+}
+
+void BandStopBase::setup(int order, double sampleRate, double centerFrequency,
+                         double widthFrequency, double rippleDb) {
+  m_analogProto.design(order, rippleDb);
+  finishBandStop(sampleRate, centerFrequency, widthFrequency);
+}
+
+void LowShelfBase::setup(int order, double sampleRate, double cutoffFrequency, double gainDb,
+                         double rippleDb) {
+  m_analogProto.design(order, gainDb, rippleDb);
+  finishLowPass(sampleRate, cutoffFrequency);
+}
+
+void HighShelfBase::setup(int order, double sampleRate, double cutoffFrequency, double gainDb,
+                          double rippleDb) {
+  m_analogProto.design(order, gainDb, rippleDb);
+  finishHighPass(sampleRate, cutoffFrequency);
+}
+
+void BandShelfBase::setup(int order, double sampleRate, double centerFrequency,
+                          double widthFrequency, double gainDb, double rippleDb) {
+  m_analogProto.design(order, gainDb, rippleDb);
+  finishBandShelf(sampleRate, centerFrequency, widthFrequency);
+}
+
+}  // namespace ChebyshevI
+}  // namespace Dsp

@@ -1,0 +1,117 @@
+#pragma once
+
+// Turns a design class into a Dsp::Filter: its parameter model (FilterDesignBase) and a fixed
+// number of channel states with block processing (FilterDesign).
+//
+// A design class provides:
+//   static const FilterKind kKind; static const char* getName(); static const int kNumParams;
+//   static ParamInfo getParamInfo(int index);           (through a ParamLayout)
+//   void applyParams(const Params&);                    (the Params -> setup mapping)
+//   response(double), getPoleZeros();
+//   template <class StateType> using State = ...;       (one channel's state)
+//   process(int, Sample*, State&) and processSample(double, State&).
+
+#include <string>
+#include <vector>
+
+#include "Common.h"
+#include "Filter.h"
+#include "Params.h"
+
+namespace Dsp {
+
+// What a parameter position of a design means; picks its standard descriptor.
+enum ParamSlot {
+  slotSampleRate,
+  slotOrder,
+  slotCutoff,
+  slotCenter,
+  slotBandwidthHz,
+  slotBandwidthOctaves,
+  slotGain,
+  slotRippleDb,
+  slotQ
+};
+
+// The descriptor of a slot; maxOrder only matters for the order slot.
+ParamInfo describeParam(ParamSlot slot, int maxOrder);
+
+// A design's parameter list, in position order.
+template <int MaxOrder, ParamSlot... Slots>
+struct ParamLayout {
+  static const int kNumParams = sizeof...(Slots);
+
+  static ParamInfo getParamInfo(int index) {
+    static const ParamSlot slots[] = {Slots...};
+    if (index < 0 || index >= kNumParams) return ParamInfo();  // throws
+    return describeParam(slots[index], MaxOrder);
+  }
+};
+
+// The order a design is set up with: the parameter truncated toward zero, held within the
+// poles its storage holds (so a stray value cannot write past it) and at least 1.
+inline int orderFromParam(double value, int maxPoles) {
+  int order = truncateToInt(value);
+  if (order > maxPoles) order = maxPoles;
+  if (order < 1) order = 1;
+  return order;
+}
+
+template <class DesignClass>
+class FilterDesignBase : public Filter {
+public:
+  FilterKind getKind() const override { return DesignClass::kKind; }
+  std::string getName() const override { return DesignClass::getName(); }
+  int getNumParams() const override { return DesignClass::kNumParams; }
+  ParamInfo getParamInfo(int index) const override { return DesignClass::getParamInfo(index); }
+  std::vector<PoleZeroPair> getPoleZeros() const override { return m_design.getPoleZeros(); }
+  complex_t response(double normalizedFrequency) const override {
+    return m_design.response(normalizedFrequency);
+  }
+
+  void doSetTransitionSamples(int) override {}
+
+  const DesignClass& getDesign() const { return m_design; }
+
+protected:
+  void doSetParams(const Params& parameters) override { m_design.applyParams(parameters); }
+
+  DesignClass m_design;
+};
+
+template <class DesignClass, int Channels, class StateType>
+class FilterDesign : public FilterDesignBase<DesignClass> {
+public:
+  typedef typename DesignClass::template State<StateType> ChannelState;
+
+  int getNumChannels() override { return Channels; }
+
+  // Clears the histories of every stage the storage holds, active or not.
+  void reset() override {
+    for (int i = 0; i < Channels; ++i) m_state[i].reset();
+  }
+
+  void process(int numSamples, float* const* arrayOfChannels) override {
+    processChannels(numSamples, arrayOfChannels);
+  }
+
+  void process(int numSamples, double* const* arrayOfChannels) override {
+    processChannels(numSamples, arrayOfChannels);
+  }
+
+  const ChannelState& getState(int channel) const { return m_state[channel]; }
+
+protected:
+  template <class Sample>
+  void processChannels(int numSamples, Sample* const* arrayOfChannels) {
+    if (numSamples < 1) return;
+    for (int i = 0; i < Channels; ++i) {
+      this->m_design.process(numSamples, arrayOfChannels[i], m_state[i]);
+      m_state[i].recoverIfNotFinite();
+    }
+  }
+
+  ChannelState m_state[Channels];
+};
+
+}  // namespace Dsp

@@ -1,0 +1,58 @@
+// Processing, parameter sets and glides allocate nothing.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <new>
+#include <vector>
+
+#include "DspLib/Dsp.h"
+
+namespace {
+int g_allocations = 0;
+}
+
+void* operator new(std::size_t n) {
+  ++g_allocations;
+  void* p = std::malloc(n ? n : 1);
+  if (!p) throw std::bad_alloc();
+  return p;
+}
+void operator delete(void* p) noexcept {
+  std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+  std::free(p);
+}
+
+namespace {
+
+using namespace Dsp;
+
+TEST(Allocation, NoneOnTheAudioPath) {
+  SmoothedFilterDesign<Bessel::Design::LowPass<4>, 2, DirectFormII> bessel(512);
+  SmoothedFilterDesign<ChebyshevI::Design::HighPass<4>, 2, DirectFormI> cheby(512);
+  SmoothedFilterDesign<RBJ::Design::BandStop, 2, DirectFormII> rbj(512);
+  std::vector<double> l(1024, 0.25), r(1024, -0.25);
+  std::vector<float> fl(1024, 0.25f), fr(1024, -0.25f);
+  double* ch[2] = {l.data(), r.data()};
+  float* fch[2] = {fl.data(), fr.data()};
+  Filter* filters[3] = {&bessel, &cheby, &rbj};
+
+  const int before = g_allocations;
+  for (Filter* f : filters) {
+    f->setParams(f->getDefaultParams());
+    f->process(1024, ch);
+    f->setParamById(idFrequency, 5000);
+    f->setParamById(idOrder, 3);
+    f->process(300, ch);
+    f->process(1024, fch);
+    f->doSetTransitionSamples(2048);
+    f->reset();
+    f->process(1024, ch);
+    (void)f->response(0.1);
+  }
+  EXPECT_EQ(g_allocations, before);
+}
+
+}  // namespace
