@@ -61,6 +61,18 @@ public:
     if (len) memcpy(field, name, len);
     Bytes(field, kFileNameLen);
   }
+  // The 56 bytes that open a program, up to its state length or first value.
+  void ProgramHeader(int32_t length, const char* kind, int id, int version, int nParams,
+                     const char* name) {
+    Magic("CcnK");
+    BE32(length);
+    Magic(kind);
+    BE32(1);
+    BE32(id);
+    BE32(version);
+    BE32(nParams);
+    Name(name);
+  }
   void Zeros(int n) {
     for (int i = 0; i < n; ++i) Bytes("", 1);
   }
@@ -146,30 +158,18 @@ bool IFxBase::SaveProgramAsFXP(const char* file) {
   KIT_MutexLock lock(&mMutex);
   FileImage out;
   const char* name = mPresets.Get(mCurrentPresetIdx) ? GetPresetName(mCurrentPresetIdx) : "";
-  out.Magic("CcnK");
   if (DoesStateChunks()) {
     ByteChunk state;
     InitChunkWithIFxVer(&state);
     if (state.Size() != kStateBlockHeadLen || !SerializeState(&state) ||
         state.Size() > INT_MAX - 60)
       return false;
-    out.BE32(state.Size() + 60);
-    out.Magic("FPCh");
-    out.BE32(1);
-    out.BE32(mUniqueID);
-    out.BE32(GetEffectVersion(true));
-    out.BE32(NParams());
-    out.Name(name);
+    out.ProgramHeader(state.Size() + 60, "FPCh", mUniqueID, GetEffectVersion(true), NParams(),
+                      name);
     out.BE32(state.Size());
     out.Bytes(state.GetBytes(), state.Size());
   } else {
-    out.BE32(0);
-    out.Magic("FxCk");
-    out.BE32(1);
-    out.BE32(mUniqueID);
-    out.BE32(GetEffectVersion(true));
-    out.BE32(NParams());
-    out.Name(name);
+    out.ProgramHeader(0, "FxCk", mUniqueID, GetEffectVersion(true), NParams(), name);
     for (int i = 0; i < NParams(); ++i)
       out.BEFloat(static_cast<float>(GetParam(i)->GetNormalized()));
   }
@@ -202,14 +202,7 @@ bool IFxBase::SaveBankAsFXB(const char* file) {
   } else {
     for (int p = 0; p < NPresets(); ++p) {
       const IPreset* preset = mPresets.Get(p);
-      out.Magic("CcnK");
-      out.BE32(0);
-      out.Magic("FxCk");
-      out.BE32(1);
-      out.BE32(mUniqueID);
-      out.BE32(GetEffectVersion(true));
-      out.BE32(NParams());
-      out.Name(preset->mName);
+      out.ProgramHeader(0, "FxCk", mUniqueID, GetEffectVersion(true), NParams(), preset->mName);
       // The preset's doubles in order, 0 once its state runs out.
       int pos = 0;
       for (int i = 0; i < NParams(); ++i) {

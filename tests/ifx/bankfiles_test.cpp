@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -411,16 +410,26 @@ TEST_F(FileTest, PresetSourceDump) {
             "    kSteps, 7,\n    kSwitch, true);\n");
 }
 
-// The base64 text and size of a blob line.
+// The name, base64 text and size of a line
+// MakePresetFromBlob("name", "text", size);
 bool ParseBlobLine(const std::string& line, std::string* name, std::string* text, int* size) {
-  std::smatch m;
-  if (!std::regex_match(line, m,
-                        std::regex("MakePresetFromBlob\\(\"(.*)\", \"([A-Za-z0-9+/=]*)\", "
-                                   "([0-9]+)\\);")))
+  const std::string head = "MakePresetFromBlob(\"", mid = "\", \"", tail = ");";
+  if (line.compare(0, head.size(), head) || line.size() < head.size() + tail.size() ||
+      line.compare(line.size() - tail.size(), tail.size(), tail))
     return false;
-  *name = m[1];
-  *text = m[2];
-  *size = std::stoi(m[3]);
+  const size_t nameEnd = line.find(mid, head.size());
+  if (nameEnd == std::string::npos) return false;
+  const size_t textStart = nameEnd + mid.size();
+  const size_t textEnd = line.find("\", ", textStart);
+  if (textEnd == std::string::npos) return false;
+  *name = line.substr(head.size(), nameEnd - head.size());
+  *text = line.substr(textStart, textEnd - textStart);
+  if (text->find_first_not_of(
+          "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/=") != std::string::npos)
+    return false;
+  const std::string number = line.substr(textEnd + 3, line.size() - tail.size() - textEnd - 3);
+  if (number.empty() || number.find_first_not_of("0123456789") != std::string::npos) return false;
+  *size = std::stoi(number);
   return true;
 }
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstring>
 #include <limits>
-#include <regex>
 #include <string>
 
 #include "IFxMidi.h"
@@ -184,8 +184,17 @@ TEST(Utilities, TextHelpers) {
   CompileTimestamp("May  3 2026", "12:34:56", stamp);
   EXPECT_STREQ(stamp, "[May 3 12:34]");
   EXPECT_STREQ(AppendTimestamp("Dec 24 2026", "07:08:09", "Build"), "Build [Dec24 07:08]");
-  EXPECT_TRUE(
-      std::regex_match(CurrentTime(), std::regex("[0-9]{8} [0-9]{2}:[0-9]{2} [+-][0-9]{4}")));
+  // "YYYYMMDD HH:MM +HHMM": d stands for a digit, s for the sign.
+  const std::string now = CurrentTime(), shape = "dddddddd dd:dd sdddd";
+  ASSERT_EQ(now.size(), shape.size());
+  for (size_t i = 0; i < shape.size(); ++i) {
+    if (shape[i] == 'd')
+      EXPECT_TRUE(isdigit(static_cast<unsigned char>(now[i]))) << now;
+    else if (shape[i] == 's')
+      EXPECT_TRUE(now[i] == '+' || now[i] == '-') << now;
+    else
+      EXPECT_EQ(now[i], shape[i]) << now;
+  }
 
   char buf[4];
   IFxCopyText(buf, "abcdef", sizeof(buf));
