@@ -224,6 +224,13 @@ void IFxBase::DirtyParameters() {
   for (int i = 0; i < NParams(); ++i) InformHostOfParamChange(i, GetParam(i)->GetNormalized());
 }
 
+bool IFxBase::SendMidiMsgs(KIT_PtrList<IMidiMsg>* msgs) {
+  bool all = true;
+  for (int i = 0; msgs && i < msgs->GetSize(); ++i)
+    if (!SendMidiMsg(msgs->Get(i))) all = false;
+  return all;
+}
+
 double IFxBase::GetSamplesPerBeat() {
   const double tempo = GetTempo();
   return tempo > 0.0 ? mSampleRate * 60.0 / tempo : 0.0;

@@ -114,6 +114,8 @@ public:
   KIT_Mutex* GetMutex() { return &mMutex; }
   void OnParamReset();
   void DirtyParameters();
+  // Sends every message; true only when every one was sent.
+  bool SendMidiMsgs(KIT_PtrList<IMidiMsg>* msgs);
 
   // Audio settings.
   double GetSampleRate() const { return mSampleRate; }

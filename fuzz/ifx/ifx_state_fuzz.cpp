@@ -64,7 +64,7 @@ void LoadFromChunk(const uint8_t* data, size_t size) {
 void LoadFromFile(const uint8_t* data, size_t size) {
   FILE* fp = fopen(ScratchFile().c_str(), "wb");
   if (!fp) return;
-  fwrite(data, 1, size, fp);
+  if (size) fwrite(data, 1, size, fp);
   fclose(fp);
   for (bool chunks : {true, false}) {
     FuzzPlug plug(chunks);

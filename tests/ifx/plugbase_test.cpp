@@ -350,9 +350,17 @@ TEST(PlugBase, MidiPassesThroughProcessMidiMsgAndSysEx) {
   ASSERT_EQ(out.api->sent.size(), 2u);
   EXPECT_EQ(out.api->sent[1], (std::vector<unsigned char>{0xF0, 0x01, 0xF7}));
 
+  IMidiMsg a(0, 0x90, 60, 1), b(0, 0x80, 60, 0);
+  KIT_PtrList<IMidiMsg> list;
+  list.Add(&a);
+  list.Add(&b);
+  EXPECT_TRUE(midiPlug.SendMidiMsgs(&list));
+  EXPECT_EQ(out.api->sent.size(), 4u);
+
   TestPlug noOutput(true, 4, true, nullptr, nullptr);
   EXPECT_FALSE(noOutput.SendMidiMsg(&msg));
   EXPECT_FALSE(noOutput.SendSysEx(&sysex));
+  EXPECT_FALSE(noOutput.SendMidiMsgs(&list));
 }
 
 }  // namespace
