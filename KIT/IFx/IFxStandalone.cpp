@@ -10,7 +10,7 @@ IFxStandalone::IFxStandalone(const IFxInstanceInfo& instanceInfo, int nParams,
                              int uniqueID, int mfrID, int latency, bool plugDoesMidi,
                              bool plugDoesChunks, bool thirdFlag, int)
     : IFxBase(nParams, channelIOStr, nPresets, effectName, productName, mfrName, vendorVersion,
-              uniqueID, mfrID, latency, plugDoesMidi, plugDoesChunks, thirdFlag, kAPISA),
+              uniqueID, mfrID, latency, plugDoesMidi, plugDoesChunks, thirdFlag, kAPIStandalone),
       mBundleID(instanceInfo.mBundleID),
       mMidiOut(instanceInfo.mMidiOut),
       mMidiOutChan(instanceInfo.mMidiOutChan),

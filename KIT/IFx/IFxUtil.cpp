@@ -23,7 +23,7 @@ const HostWord kHostWords[] = {
     {"samplitude", kHostSamplitude},
     {"fruity", kHostFL},
     {"live", kHostAbletonLive},
-    {"melodyne", kHostMelodyneStudio},
+    {"melodyne", kHostMelodyne},
     {"vstmanlib", kHostVSTScanner},
     {"aulab", kHostAULab},
     {"garageband", kHostGarageBand},
@@ -87,7 +87,7 @@ const char* GetAPINameStr(int api) {
       return "RTAS";
     case kAPIAAX:
       return "AAX";
-    case kAPISA:
+    case kAPIStandalone:
       return "Standalone";
     default:
       return "";

@@ -20,7 +20,7 @@ enum EHost {
   kHostFL = 7,
   kHostSamplitude = 8,
   kHostAbletonLive = 9,
-  kHostMelodyneStudio = 12,
+  kHostMelodyne = 12,
   kHostVSTScanner = 13,
   kHostAULab = 14,
   kHostForte = 15,
@@ -40,7 +40,7 @@ enum EHost {
   kHostOpenMPT = 30
 };
 
-enum EAPI { kAPIVST2 = 0, kAPIVST3 = 1, kAPIAU = 2, kAPIRTAS = 3, kAPIAAX = 4, kAPISA = 5 };
+enum EAPI { kAPIVST2 = 0, kAPIVST3 = 1, kAPIAU = 2, kAPIRTAS = 3, kAPIAAX = 4, kAPIStandalone = 5 };
 
 // Longest display name of a host, terminator included.
 const int kMaxHostNameLen = 32;

@@ -117,7 +117,7 @@ INSTANTIATE_TEST_SUITE_P(
                       HostCase{"Olive", kHostAbletonLive, "Live"},
                       HostCase{"standalone", kHostStandalone, "Standalone"},
                       HostCase{"", kHostUnknown, "Unknown"},
-                      HostCase{"Melodyne", kHostMelodyneStudio, "Unknown"},
+                      HostCase{"Melodyne", kHostMelodyne, "Unknown"},
                       // "cubase" is searched before "nuendo"
                       HostCase{"Nuendo Cubase", kHostCubase, "Cubase"},
                       // "digital" before "protools"
@@ -150,7 +150,7 @@ TEST(Versions, PartsDecimalAndText) {
   char out[32];
   GetVersionStr(v, out);
   EXPECT_STREQ(out, "v1.2.3");
-  EXPECT_STREQ(GetAPINameStr(kAPISA), "Standalone");
+  EXPECT_STREQ(GetAPINameStr(kAPIStandalone), "Standalone");
   EXPECT_STREQ(GetAPINameStr(6), "");
 }
 

@@ -77,7 +77,7 @@ TEST(PlugBase, ChannelPairsAndConnections) {
 
 TEST(PlugBase, StandaloneDefaults) {
   TestPlug plug;
-  EXPECT_EQ(plug.GetAPI(), kAPISA);
+  EXPECT_EQ(plug.GetAPI(), kAPIStandalone);
   EXPECT_STREQ(plug.GetAPIString(), "Standalone");
   EXPECT_EQ(plug.GetHost(), kHostStandalone);
   EXPECT_EQ(plug.GetHostVersion(true), 10203);
@@ -341,12 +341,12 @@ INSTANTIATE_TEST_SUITE_P(Channels, SendMidi,
 
 TEST(PlugBase, MidiPassesThroughProcessMidiMsgAndSysEx) {
   CaptureMidiOut out;
-  TestPlug midiPlug(true, 4, true, &out, nullptr);
+  TestPlug withMidi(true, 4, true, &out, nullptr);
   IMidiMsg msg(0, 0x80, 1, 2);
-  midiPlug.ProcessMidiMsg(&msg);
+  withMidi.ProcessMidiMsg(&msg);
   const uint8_t bytes[] = {0xF0, 0x01, 0xF7};
   ISysEx sysex(0, bytes, 3);
-  EXPECT_TRUE(midiPlug.SendSysEx(&sysex));
+  EXPECT_TRUE(withMidi.SendSysEx(&sysex));
   ASSERT_EQ(out.api->sent.size(), 2u);
   EXPECT_EQ(out.api->sent[1], (std::vector<unsigned char>{0xF0, 0x01, 0xF7}));
 
@@ -354,7 +354,7 @@ TEST(PlugBase, MidiPassesThroughProcessMidiMsgAndSysEx) {
   KIT_PtrList<IMidiMsg> list;
   list.Add(&a);
   list.Add(&b);
-  EXPECT_TRUE(midiPlug.SendMidiMsgs(&list));
+  EXPECT_TRUE(withMidi.SendMidiMsgs(&list));
   EXPECT_EQ(out.api->sent.size(), 4u);
 
   TestPlug noOutput(true, 4, true, nullptr, nullptr);
