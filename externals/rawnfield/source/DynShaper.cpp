@@ -1,5 +1,6 @@
 #include "DynShaper.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "CurveMath.h"
@@ -10,7 +11,7 @@ namespace {
 
 // floor(k x min(v, 1) + 0.5), 0 for negative (or NaN) settings.
 uint32_t selection(double v, int k) {
-  const double c = v < 1.0 ? v : 1.0;
+  const double c = std::min(v, 1.0);
   if (!(c >= 0.0)) return 0;
   return static_cast<uint32_t>(std::floor(k * c + 0.5));
 }
