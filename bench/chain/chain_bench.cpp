@@ -45,6 +45,15 @@ struct Signal {
   double* io[2];
 };
 
+// The output saturator as the effect sets it up, running at the
+// oversampled rate.
+void prepare(Saturator& saturator) {
+  saturator.init(provider());
+  saturator.setDryWetThreshold(Saturator::kFastDryWetThreshold);
+  saturator.setBlockSize(kFrames * Oversampler::kFactor);
+  saturator.amount = 0.7;
+}
+
 void reportRealTime(benchmark::State& state) {
   state.counters["rt_factor"] = benchmark::Counter(
       static_cast<double>(state.iterations()) * kFrames / kRate, benchmark::Counter::kIsRate);
@@ -58,10 +67,7 @@ void BM_OversampledSaturatorLimiter(benchmark::State& state) {
   over.setBlockSize(kFrames);
   over.reset();
   Saturator saturator(kOutputSaturation);
-  saturator.init(provider());
-  saturator.setDryWetThreshold(Saturator::kFastDryWetThreshold);
-  saturator.setBlockSize(kFrames * Oversampler::kFactor);
-  saturator.amount = 0.7;
+  prepare(saturator);
   SoftClipper limiter;
   limiter.mode = SoftClipper::kModeLimiter;
   limiter.autoMakeUp = true;
@@ -89,10 +95,7 @@ void BM_OversampledSaturatorThenLimiter(benchmark::State& state) {
     o->reset();
   }
   Saturator saturator(kOutputSaturation);
-  saturator.init(provider());
-  saturator.setDryWetThreshold(Saturator::kFastDryWetThreshold);
-  saturator.setBlockSize(kFrames * Oversampler::kFactor);
-  saturator.amount = 0.7;
+  prepare(saturator);
   SoftClipper limiter;
   limiter.autoMakeUp = true;
   limiter.setThreshold(0.5);

@@ -126,6 +126,18 @@ TEST(SoftClipper, ThresholdGlidesWithTimeConstant179) {
   EXPECT_EQ(c.curve(2.0), 1.0 + (2.0 - 1.0) / 1000.0);
 }
 
+TEST(SoftClipper, OtherModesUseTheStoredCurveWithoutUpdatingIt) {
+  SoftClipper c;
+  c.mode = 2;
+  Block b(1, 0.5, -0.5);
+  c.process(b.io, b.io, 1);
+  // Knee 0.5, ratio 10, bounds 0/0 as constructed: the line above the knee.
+  EXPECT_EQ(b.l[0], kT + (0.5 - kT) / 10.0);
+  EXPECT_EQ(b.r[0], -b.l[0]);
+  EXPECT_EQ(c.ratio, 10.0);
+  EXPECT_EQ(c.thresholdSmoother.state, kT);
+}
+
 TEST(SoftClipper, ThresholdIsKeptInRangeSoTheMakeUpStaysFinite) {
   SoftClipper c;
   c.autoMakeUp = true;

@@ -42,7 +42,9 @@ public:
   // The static curve for a magnitude a >= 0 (NaN stays NaN).
   double curve(double a) const;
   // Reads in, writes out; the same block may be passed for both. Mode 0
-  // writes nothing.
+  // writes nothing; mode 1 limits. Any other mode applies the curve with
+  // the stored knee, ratio and bounds, without the limiter's per-sample
+  // update.
   void process(double** in, double** out, int n);
 
   double threshold = kDefaultThreshold;

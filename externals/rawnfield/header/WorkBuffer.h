@@ -20,6 +20,11 @@ public:
   void grow(int n);
   // Zeroes all `capacity` entries.
   void clear();
+  // grow(n), then clear(): the scratch rule of the units' setBlockSize.
+  void growCleared(int n) {
+    grow(n);
+    clear();
+  }
 
   double* data = nullptr;
   int32_t capacity = 0;  // doubles allocated

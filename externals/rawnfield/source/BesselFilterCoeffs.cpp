@@ -3,6 +3,8 @@
 #include <cmath>
 #include <complex>
 
+#include "CurveMath.h"
+
 const double KIT_BesselFilterCoeffs::mPoles[kNumPoles][2] = {
     {-0.9999999999999998, 0.0},                 // order 1
     {-1.1016013305921748, 0.636009824757042},   // order 2
@@ -38,7 +40,7 @@ const double KIT_BesselFilterCoeffs::mPoles[kNumPoles][2] = {
 
 KIT_BesselFilterCoeffs KIT_BesselFilterCoeffs::Calc(double alpha) {
   using Complex = std::complex<double>;
-  const double w = 2.0 * 3.141592653589793 * alpha;
+  const double w = Rawnfield::CurveMath::kTwoPi * alpha;
   // Each s-plane pole s maps to z = exp(s w): a conjugate pair per entry.
   Complex poles[kOrder];
   for (int e = 0; e < kOrder / 2; ++e) {

@@ -12,10 +12,8 @@ Saturator::Saturator(eSaturatorType t)
 Saturator::~Saturator() {}
 
 void Saturator::setBlockSize(int n) {
-  scratchLeft.grow(n);
-  scratchRight.grow(n);
-  scratchLeft.clear();
-  scratchRight.clear();
+  scratchLeft.growCleared(n);
+  scratchRight.growCleared(n);
 }
 
 void Saturator::init(DistortionDataProvider& provider) {

@@ -12,10 +12,8 @@ SmpRateConverter::SmpRateConverter()
 SmpRateConverter::~SmpRateConverter() {}
 
 void SmpRateConverter::setBlockSize(int n) {
-  scratchLeft.grow(n);
-  scratchRight.grow(n);
-  scratchLeft.clear();
-  scratchRight.clear();
+  scratchLeft.growCleared(n);
+  scratchRight.growCleared(n);
 }
 
 void SmpRateConverter::setSampleRateConversion(double v) {
