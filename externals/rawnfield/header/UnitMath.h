@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+
+// Small per-sample rules shared by the processing units.
+namespace Rawnfield {
+
+// One-pole smoother: state = a * state + b * target once per frame, with
+// b = 1 - a taken in double precision (not a rounded constant).
+struct Smoother {
+  explicit Smoother(double coefficient = 0.99, double start = 0.0)
+      : a(coefficient), b(1.0 - coefficient), state(start) {}
+  void setCoefficient(double coefficient) {
+    a = coefficient;
+    b = 1.0 - coefficient;
+  }
+  double next(double target) {
+    state = a * state + b * target;
+    return state;
+  }
+  double a;
+  double b;
+  double state;
+};
+
+namespace UnitMath {
+
+// A stereo block the units may touch: both channels present, a frame or more.
+inline bool isBlock(const double* const* io, int n) {
+  return io && io[0] && io[1] && n >= 1;
+}
+
+// -1 below zero, +1 otherwise (negative zero and NaN count as positive).
+inline double signOf(double x) {
+  return x < 0.0 ? -1.0 : 1.0;
+}
+
+// Keeps recursions free of denormals and poison: magnitudes below 2^-54,
+// infinities and NaN become 0. The test runs on the upper word only:
+// adding one to the exponent wraps infinities and NaN round to the bottom.
+inline double flushTiny(double v) {
+  uint64_t bits;
+  std::memcpy(&bits, &v, sizeof bits);
+  const uint32_t high = static_cast<uint32_t>(bits >> 32);
+  return ((high + 0x100000u) & 0x7FE00000u) < 0x3CA00000u ? 0.0 : v;
+}
+
+}  // namespace UnitMath
+}  // namespace Rawnfield

@@ -1,0 +1,136 @@
+#include "DynShaper.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "CurveMath.h"
+
+namespace Rawnfield {
+
+namespace {
+
+// floor(k x min(v, 1) + 0.5), 0 for negative (or NaN) settings.
+uint32_t selection(double v, int k) {
+  const double c = std::min(v, 1.0);
+  if (!(c >= 0.0)) return 0;
+  return static_cast<uint32_t>(std::floor(k * c + 0.5));
+}
+
+bool saturates(uint32_t mode) {
+  return mode == kShaperSaturated || mode == kShaperBoostSaturated;
+}
+
+bool boosts(uint32_t mode) {
+  return mode == kShaperBoost || mode == kShaperBoostSaturated;
+}
+
+}  // namespace
+
+DynShaper::~DynShaper() {}
+
+void DynShaper::setAmount(double v) {
+  amount = std::isfinite(v) ? v * v : 0.0;
+}
+
+void DynShaper::setType(double v) {
+  type = selection(v, 2);
+}
+
+void DynShaper::setMode(double v) {
+  mode = selection(v, 3);
+}
+
+void DynShaper::setApplyMode(double v) {
+  applyMode = static_cast<int32_t>(selection(v, 2));
+}
+
+const char* DynShaper::getShaperText() const {
+  switch (type) {
+    case kShaperTriangle:
+      return "Triangle";
+    case kShaperPulse:
+      return "Pulse";
+    default:
+      return "Sine";
+  }
+}
+
+const char* DynShaper::getModeText() const {
+  switch (mode) {
+    case kShaperSaturated:
+      return "Sat.Shaper";
+    case kShaperBoost:
+      return "Boost Shaper";
+    case kShaperBoostSaturated:
+      return "Boost+Sat.Shaper";
+    default:
+      return "Shaper";
+  }
+}
+
+double DynShaper::shape(double x, double e) const {
+  const double w = peakWidth;
+  if (e == 0.0 || w == 0.0) return x;
+  if (x < 0.0 && applyMode == kApplyPositive) return x;
+  if (x >= 0.0 && applyMode == kApplyNegative) return x;
+  const double a = std::fabs(x);
+  const double s = UnitMath::signOf(x);
+  const double mid = w / 2.0 + (1.0 - e) * (1.0 - w);
+  const double lo = mid - w / 2.0;
+  const double hi = mid + w / 2.0;
+  const double p = lo < a && a < hi ? (a - lo) / w : 0.0;
+  double profile;
+  switch (type) {
+    case kShaperSine:
+      profile = std::sin(CurveMath::kPi * p);
+      break;
+    case kShaperTriangle:
+      profile = p < 0.5 ? 2.0 * p : (p - 0.5) * -2.0 + 1.0;
+      break;
+    case kShaperPulse:
+      profile = 0.0 < p && p < 0.5 ? 1.0 : 0.0;
+      break;
+    default:
+      profile = 0.0;
+      break;
+  }
+  double bump = e * kShapeGain * profile;
+  if (invert) bump = -bump;
+  if (saturates(mode)) {
+    // Limited from above only: an inverted bump passes as it is.
+    const double limited = e * kMaxShapeSat * bump;
+    bump = limited < 1.0 ? limited : 1.0;
+  }
+  return s * (a + bump);
+}
+
+void DynShaper::process(double** io, double* mod, int n) {
+  if (isFadedOut() || amount == 0.0 || n < 1) return;
+  if (!UnitMath::isBlock(io, n)) return;
+  const bool boost = boosts(mode);
+  double* left = io[0];
+  double* right = io[1];
+  for (int i = 0; i < n; ++i) {
+    double e = amountSmoother.next(amount) * fadeGain;
+    if (mod) e = e * mod[i];
+    if (boost) {
+      const double g = e * kMaxBoostGain;
+      left[i] = CurveMath::clampUnit(left[i] * g);
+      right[i] = CurveMath::clampUnit(right[i] * g);
+    }
+    left[i] = shape(left[i], e);
+    right[i] = shape(right[i], e);
+    advanceFade();
+  }
+}
+
+void DynShaper::updateGUIData(double* curve, int nCurve, double* wave, int nWave) const {
+  const double e = amount;
+  if (curve)
+    for (int i = 0; i < nCurve; ++i)
+      curve[i] = shape((static_cast<double>(i) / nCurve - 0.5) * 2.0, e);
+  if (wave)
+    for (int j = 0; j < nWave; ++j) wave[j] = shape(std::sin(CurveMath::kTwoPi * j / nWave), e);
+}
+
+}  // namespace Rawnfield

@@ -1,0 +1,59 @@
+#include "SmpRateConverter.h"
+
+#include <cmath>
+
+#include "UnitMath.h"
+
+namespace Rawnfield {
+
+SmpRateConverter::SmpRateConverter()
+    : scratchLeft(kDefaultBlockSize), scratchRight(kDefaultBlockSize) {}
+
+SmpRateConverter::~SmpRateConverter() {}
+
+void SmpRateConverter::setBlockSize(int n) {
+  scratchLeft.growCleared(n);
+  scratchRight.growCleared(n);
+}
+
+void SmpRateConverter::setSampleRateConversion(double v) {
+  ratio = v * v * v;
+}
+
+int SmpRateConverter::keptSamples(int n) const {
+  // ratio < 1 here, so the product stays below n; a negative ratio keeps
+  // the minimum.
+  int m = ratio > 0.0 ? static_cast<int>(ratio * n) : 0;
+  if (m < kMinimumSampleRate) m = kMinimumSampleRate;
+  // A block longer than the buffers (the owner's mistake) keeps fewer
+  // samples instead of writing past them.
+  if (m > scratchLeft.capacity) m = scratchLeft.capacity;
+  return m;
+}
+
+int64_t SmpRateConverter::getConvertedSampleRate() const {
+  const int capacity = scratchLeft.capacity;
+  if (!(ratio < 1.0) || capacity < 1) return static_cast<int64_t>(sampleRate);
+  int64_t m = ratio > 0.0 ? static_cast<int64_t>(ratio * capacity) : 0;
+  if (m < kMinimumSampleRate) m = kMinimumSampleRate;
+  return static_cast<int64_t>(static_cast<double>(m) / capacity * sampleRate);
+}
+
+void SmpRateConverter::process(double** io, int n) {
+  // An empty block is left alone before anything reads it.
+  if (!UnitMath::isBlock(io, n)) return;
+  if (bypass || !(ratio < 1.0)) return;
+  const int m = keptSamples(n);
+  if (m < 1) return;
+  double* scratch[2] = {scratchLeft.data, scratchRight.data};
+  for (int c = 0; c < 2; ++c) {
+    double* x = io[c];
+    double* kept = scratch[c];
+    for (int k = 0; k < m; ++k)
+      kept[k] = x[static_cast<int>(std::floor(static_cast<double>(k) / m * n))];
+    for (int j = 0; j < n; ++j)
+      x[j] = kept[static_cast<int>(std::floor(static_cast<double>(j) / n * m))];
+  }
+}
+
+}  // namespace Rawnfield
