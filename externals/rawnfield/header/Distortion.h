@@ -82,6 +82,27 @@ public:
   void applyUserData();
   void copyLutData(const Distortion* other);
 
+  // Curve files on the current table. Text: the entries with 10 decimals
+  // joined by ","; a text of fewer fields than entries is refused, extra
+  // fields are ignored. WAV: mono 32-bit float at 44100 Hz; any mono or
+  // stereo WAVE file imports, stretched onto the table with both ends kept
+  // and scaled to peak 1. Code: C source of the table. Imports return false
+  // and leave the curve as it was when the file cannot be used; exports
+  // report nothing.
+  std::string getLutDataString() const;
+  bool setLutDataString(const std::string& text);
+  void exportToCsv(const std::string& path) const;
+  bool importLutData(const std::string& path);
+  void exportToWAVE(const std::string& path) const;
+  bool importLutDataFromWAVE(const std::string& path);
+  void exportLutDataToCode(const std::string& path) const;
+  // Every type's table as C source (a table shared by two keys once).
+  void writeToHeaderFile(const std::string& path) const;
+  // Table 23 sampled at 10000 inputs, one value per line, into
+  // kDistortionDataPath in the working folder.
+  void saveDistortionData() const;
+  static const char* const kDistortionDataPath;
+
   // Curve actions on the current table; codes 6 and above 7 do nothing.
   void dataAction(Types::eDistoCurveAction action);
   // The editor's pictures: nCurve points of the effective curve over -1..1

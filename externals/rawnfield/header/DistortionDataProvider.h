@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace Rawnfield {
 
@@ -55,6 +56,10 @@ public:
   // 0, values are clamped, and the table is resampled to 512 points with
   // cosine interpolation (null table: zeros).
   static void convertData(DistoData& curve, const double* table, unsigned short n);
+
+  // Writes one curve as a mono 32-bit float WAVE file at 44100 Hz; a file
+  // that cannot be written is not reported.
+  void exportToWAVE(const DistoData& curve, const std::string& path) const;
 
 private:
   void init();
