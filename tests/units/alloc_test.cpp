@@ -100,7 +100,7 @@ TEST(Allocation, NoUnitAllocatesWhileProcessing) {
 
   // The counter does see the units' own allocations outside the audio path.
   AllocationCounter counter;
-  filter.setBlockSize(2 * kBlock);
+  filter.setBlockSize(4 * kBlock);
   EXPECT_GE(counter.count(), 1);
 }
 
