@@ -1,8 +1,12 @@
 #pragma once
 
 #include <cmath>
+#include <cstring>
 
+#include "AudioProcessingUnit.h"
 #include "DspLib/Dsp.h"
+#include "UnitMath.h"
+#include "WorkBuffer.h"
 
 // Helpers that the filter, band and equaliser units share for the filters
 // of the design library they hold.
@@ -99,6 +103,26 @@ inline bool setFrequencyEntry(const Dsp::Filter& f, Dsp::Params& block, double h
 inline void applyFrequency(Dsp::Filter& f, double hz) {
   Dsp::Params block = f.getParams();
   if (setFrequencyEntry(f, block, hz)) f.setParams(block);
+}
+
+// The process() of a unit that filters a stereo block in place and honours
+// its bypass ramp: nothing once faded out or for a block longer than the
+// work buffers; fully in, `filter(channels, n)` runs on the block itself;
+// during the ramp it runs on a copy in the work buffers, which is then
+// crossfaded with the input.
+template <class Run>
+void processWithFade(AudioProcessingUnit& unit, double** io, int frames, WorkBuffer& left,
+                     WorkBuffer& right, Run&& filter) {
+  if (unit.isFadedOut() || !UnitMath::isBlock(io, frames)) return;
+  if (frames > left.capacity || frames > right.capacity) return;
+  if (unit.fadeGain == 1.0) {
+    filter(io, frames);
+    return;
+  }
+  double* work[2] = {left.data, right.data};
+  for (int c = 0; c < 2; ++c) std::memcpy(work[c], io[c], sizeof(double) * frames);
+  filter(work, frames);
+  unit.crossfade(io, work, io, frames);
 }
 
 }  // namespace UnitFilters

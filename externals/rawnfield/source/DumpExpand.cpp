@@ -1,10 +1,7 @@
 #include "DumpExpand.h"
 
-#include <cstring>
-
 #include "CurveMath.h"
 #include "UnitFilters.h"
-#include "UnitMath.h"
 
 namespace Rawnfield {
 
@@ -90,19 +87,10 @@ void DumpExpand::updateGUIData(double* data, int n) const {
 }
 
 void DumpExpand::process(double** io, int frames) {
-  if (isFadedOut() || !UnitMath::isBlock(io, frames)) return;
-  if (frames > wetLeft.capacity || frames > wetRight.capacity) return;
-  // Fully in, the filters run on the block itself; during a ramp on a copy
-  // that is blended with the input.
-  double* wet[2] = {io[0], io[1]};
-  if (fadeGain != 1.0) {
-    wet[0] = wetLeft.data;
-    wet[1] = wetRight.data;
-    for (int c = 0; c < 2; ++c) std::memcpy(wet[c], io[c], sizeof(double) * frames);
-  }
-  lowPass->process(frames, wet);
-  highPass->process(frames, wet);
-  if (fadeGain != 1.0) crossfade(io, wet, io, frames);
+  processWithFade(*this, io, frames, wetLeft, wetRight, [this](double** wet, int n) {
+    lowPass->process(n, wet);
+    highPass->process(n, wet);
+  });
 }
 
 }  // namespace Rawnfield

@@ -1,9 +1,6 @@
 #include "ShelfEqualizer.h"
 
-#include <cstring>
-
 #include "UnitFilters.h"
-#include "UnitMath.h"
 
 namespace Rawnfield {
 
@@ -75,19 +72,10 @@ void ShelfEqualizer::reset() {
 }
 
 void ShelfEqualizer::process(double** io, int frames) {
-  if (isFadedOut() || !UnitMath::isBlock(io, frames)) return;
-  if (frames > workLeft.capacity || frames > workRight.capacity) return;
-  // While fully in, the bands run on the block itself; during a ramp on a
-  // copy that is then blended with the input.
-  double* work[2] = {io[0], io[1]};
-  if (fadeGain != 1.0) {
-    work[0] = workLeft.data;
-    work[1] = workRight.data;
-    for (int c = 0; c < 2; ++c) std::memcpy(work[c], io[c], sizeof(double) * frames);
-  }
-  for (int i = 0; i < numBands; ++i)
-    if (bands[i].filter) bands[i].filter->process(frames, work);
-  if (fadeGain != 1.0) crossfade(io, work, io, frames);
+  processWithFade(*this, io, frames, workLeft, workRight, [this](double** work, int n) {
+    for (int i = 0; i < numBands; ++i)
+      if (bands[i].filter) bands[i].filter->process(n, work);
+  });
 }
 
 }  // namespace Rawnfield
