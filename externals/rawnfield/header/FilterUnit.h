@@ -137,7 +137,7 @@ public:
   FilterSet slot2;
   Dsp::Filter* selected1 = nullptr;
   Dsp::Filter* selected2 = nullptr;
-  int32_t transitionIndex = kTransitionSlow;
+  int32_t transitionIndex = kTransitionFast;
   int32_t transitionSamples = kTransitionSamples;
   Saturator inputDrive{kFuzzyFilterDrive};
 
