@@ -22,6 +22,10 @@ enum eChannelMode : uint32_t {
 // Display names of the channel modes by code.
 extern const char* const kChannelModeNames[kNumChannelModes];
 
+// Applies a channel mode to a stereo block in place (the swap goes through
+// scratch, in pieces it can hold); any other code changes nothing.
+void applyChannelMode(uint32_t mode, double* left, double* right, int n, WorkBuffer& scratch);
+
 // The effect's input stage: channel mode, input volume, DC offset and input
 // saturation, in that order. The owner writes volume, offset, channelMode
 // and inputSaturator.amount from its parameters.

@@ -22,9 +22,9 @@ void InputProcessor::setBlockSize(int n) {
   inputSaturator.setBlockSize(n);
 }
 
-void InputProcessor::applyChannelMode(double* left, double* right, int n) {
+void applyChannelMode(uint32_t mode, double* left, double* right, int n, WorkBuffer& scratch) {
   const size_t bytes = sizeof(double) * n;
-  switch (channelMode) {
+  switch (mode) {
     case kInverseStereo: {
       // Through the scratch, in pieces it can hold.
       const int piece = scratch.capacity;
@@ -56,6 +56,10 @@ void InputProcessor::applyChannelMode(double* left, double* right, int n) {
     default:  // stereo, and any other code
       break;
   }
+}
+
+void InputProcessor::applyChannelMode(double* left, double* right, int n) {
+  Rawnfield::applyChannelMode(channelMode, left, right, n, scratch);
 }
 
 void InputProcessor::process(double** io, int n) {

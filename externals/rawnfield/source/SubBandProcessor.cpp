@@ -1,0 +1,84 @@
+#include "SubBandProcessor.h"
+
+#include <cstring>
+
+namespace Rawnfield {
+
+SubBandProcessor::SubBandProcessor(Distortion& d) : distortion(d) {
+  setBypass(false);
+  eq.setBlockSize(kDefaultBlockSize);
+  crossover.setBlockSize(kDefaultBlockSize);
+  saturator.setBlockSize(kDefaultBlockSize);
+  eq.reset();
+  crossover.reset();
+}
+
+SubBandProcessor::~SubBandProcessor() {}
+
+void SubBandProcessor::init(DistortionDataProvider& provider) {
+  subGain = kDefaultSubBandGain;
+  distoGain = kDefaultDistoGain;
+  subSmoother.setCoefficient(0.9777);
+  distoSmoother.setCoefficient(0.9777);
+  saturator.init(provider);
+  saturator.setDryWetThreshold(Saturator::kFastDryWetThreshold);
+  saturator.amount = kDefaultSubBandSaturation;
+}
+
+void SubBandProcessor::setSampleRate(double rate) {
+  AudioProcessingUnit::setSampleRate(rate);
+  eq.setSampleRate(rate);
+  crossover.setSampleRate(rate);
+}
+
+void SubBandProcessor::setBlockSize(int n) {
+  eq.setBlockSize(n);
+  crossover.setBlockSize(n);
+  saturator.setBlockSize(n);
+  scratch.grow(n);
+  dryLeft.grow(n);
+  dryRight.grow(n);
+}
+
+void SubBandProcessor::reset() {
+  eq.reset();
+  crossover.reset();
+}
+
+int SubBandProcessor::capacity() const {
+  int n = crossover.capacity();
+  for (const WorkBuffer* b : {&eq.workLeft, &eq.workRight, &dryLeft, &dryRight})
+    if (b->capacity < n) n = b->capacity;
+  return n;
+}
+
+void SubBandProcessor::process(double** sub, double** disto, int frames) {
+  if (isFadedOut() || !UnitMath::isBlock(sub, frames) || !UnitMath::isBlock(disto, frames)) return;
+  if (frames > capacity()) return;
+
+  const bool ramp = fadeGain != 1.0;
+  double* dry[2] = {dryLeft.data, dryRight.data};
+  if (ramp)
+    for (int c = 0; c < 2; ++c) std::memcpy(dry[c], disto[c], sizeof(double) * frames);
+
+  applyChannelMode(channelMode, sub[0], sub[1], frames, scratch);
+  for (int i = 0; i < frames; ++i) {
+    const double s = subSmoother.next(subGain);
+    sub[0][i] *= s;
+    sub[1][i] *= s;
+  }
+  saturator.process(sub, frames);
+  eq.process(sub, frames);
+  crossover.process(sub, disto, frames);
+
+  for (int i = 0; i < frames; ++i) {
+    const double d = distoSmoother.next(distoGain);
+    for (int c = 0; c < 2; ++c)
+      disto[c][i] = d * crossover.highBand(c)[i] + crossover.lowBand(c)[i];
+  }
+  // The ramp runs between the untreated signal and the band sum, so that
+  // nothing jumps where it ends.
+  if (ramp) crossfade(dry, disto, disto, frames);
+}
+
+}  // namespace Rawnfield
