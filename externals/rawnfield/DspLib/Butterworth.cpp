@@ -47,43 +47,5 @@ void AnalogLowShelf::design(int numPoles, double gainDb) {
   if (numPoles & 1) addSingle(gp, gz);
 }
 
-void LowPassBase::setup(int order, double sampleRate, double cutoffFrequency) {
-  m_analogProto.design(order);
-  finishLowPass(sampleRate, cutoffFrequency);
-}
-
-void HighPassBase::setup(int order, double sampleRate, double cutoffFrequency) {
-  m_analogProto.design(order);
-  finishHighPass(sampleRate, cutoffFrequency);
-}
-
-void BandPassBase::setup(int order, double sampleRate, double centerFrequency,
-                         double widthFrequency) {
-  m_analogProto.design(order);
-  finishBandPass(sampleRate, centerFrequency, widthFrequency);
-}
-
-void BandStopBase::setup(int order, double sampleRate, double centerFrequency,
-                         double widthFrequency) {
-  m_analogProto.design(order);
-  finishBandStop(sampleRate, centerFrequency, widthFrequency);
-}
-
-void LowShelfBase::setup(int order, double sampleRate, double cutoffFrequency, double gainDb) {
-  m_analogProto.design(order, gainDb);
-  finishLowPass(sampleRate, cutoffFrequency);
-}
-
-void HighShelfBase::setup(int order, double sampleRate, double cutoffFrequency, double gainDb) {
-  m_analogProto.design(order, gainDb);
-  finishHighPass(sampleRate, cutoffFrequency);
-}
-
-void BandShelfBase::setup(int order, double sampleRate, double centerFrequency,
-                          double widthFrequency, double gainDb) {
-  m_analogProto.design(order, gainDb);
-  finishBandShelf(sampleRate, centerFrequency, widthFrequency);
-}
-
 }  // namespace Butterworth
 }  // namespace Dsp

@@ -30,34 +30,16 @@ private:
   double m_gainDb;
 };
 
-struct LowPassBase : PoleFilterBase<AnalogLowPass> {
-  void setup(int order, double sampleRate, double cutoffFrequency);
-};
-
-struct HighPassBase : PoleFilterBase<AnalogLowPass> {
-  void setup(int order, double sampleRate, double cutoffFrequency);
-};
-
-struct BandPassBase : PoleFilterBase<AnalogLowPass> {
-  void setup(int order, double sampleRate, double centerFrequency, double widthFrequency);
-};
-
-struct BandStopBase : PoleFilterBase<AnalogLowPass> {
-  void setup(int order, double sampleRate, double centerFrequency, double widthFrequency);
-};
-
-struct LowShelfBase : PoleFilterBase<AnalogLowShelf> {
-  void setup(int order, double sampleRate, double cutoffFrequency, double gainDb);
-};
-
-struct HighShelfBase : PoleFilterBase<AnalogLowShelf> {
-  void setup(int order, double sampleRate, double cutoffFrequency, double gainDb);
-};
-
-struct BandShelfBase : PoleFilterBase<AnalogLowShelf> {
-  void setup(int order, double sampleRate, double centerFrequency, double widthFrequency,
-             double gainDb);
-};
+// setup(order, sampleRate, cutoffFrequency) for the low and high pass;
+// setup(order, sampleRate, centerFrequency, widthFrequency) for the band pass and stop;
+// the shelves take gainDb last.
+using LowPassBase = LowPassSetup<AnalogLowPass>;
+using HighPassBase = HighPassSetup<AnalogLowPass>;
+using BandPassBase = BandPassSetup<AnalogLowPass>;
+using BandStopBase = BandStopSetup<AnalogLowPass>;
+using LowShelfBase = LowPassSetup<AnalogLowShelf>;
+using HighShelfBase = HighPassSetup<AnalogLowShelf>;
+using BandShelfBase = BandShelfSetup<AnalogLowShelf>;
 
 }  // namespace Butterworth
 }  // namespace Dsp

@@ -43,16 +43,12 @@ AnalogLowShelf::AnalogLowShelf() : m_numPoles(-1), m_rippleDb(0), m_gainDb(0) {
   setNormal(kPi, 1);
 }
 
-void AnalogLowShelf::design(int numPoles, double gainDb, double rippleDb) {
-  if (m_numPoles == numPoles && m_rippleDb == rippleDb && m_gainDb == gainDb) return;
-  m_numPoles = numPoles;
-  m_rippleDb = rippleDb;
-  m_gainDb = gainDb;
-  reset();
+void addShelfPolesAndZeros(LayoutBase& layout, int numPoles, double gainDb, double depthDb) {
+  layout.reset();
 
   const double g = -gainDb;
-  // The ripple can be no deeper than the shelf.
-  double r = std::min(rippleDb, std::fabs(g));
+  // The ripple (or stop-band depth) can be no deeper than the shelf.
+  double r = std::min(depthDb, std::fabs(g));
   if (g < 0) r = -r;
 
   const double G = std::pow(10., g / 20);
@@ -87,50 +83,19 @@ void AnalogLowShelf::design(int numPoles, double gainDb, double rippleDb) {
     const double a = kPi * (2 * i - 1) / n2;
     const double sn = std::sin(a);
     const double cs = std::cos(a);
-    addConjugatePairs(complex_t(-sn * sinh_u, cs * cosh_u), complex_t(-sn * sinh_v, cs * cosh_v));
+    layout.addConjugatePairs(complex_t(-sn * sinh_u, cs * cosh_u),
+                             complex_t(-sn * sinh_v, cs * cosh_v));
   }
 
-  if (numPoles & 1) addSingle(-sinh_u, -sinh_v);
+  if (numPoles & 1) layout.addSingle(-sinh_u, -sinh_v);
 }
 
-void LowPassBase::setup(int order, double sampleRate, double cutoffFrequency, double rippleDb) {
-  m_analogProto.design(order, rippleDb);
-  finishLowPass(sampleRate, cutoffFrequency);
-}
-
-void HighPassBase::setup(int order, double sampleRate, double cutoffFrequency, double rippleDb) {
-  m_analogProto.design(order, rippleDb);
-  finishHighPass(sampleRate, cutoffFrequency);
-}
-
-void BandPassBase::setup(int order, double sampleRate, double centerFrequency,
-                         double widthFrequency, double rippleDb) {
-  m_analogProto.design(order, rippleDb);
-  finishBandPass(sampleRate, centerFrequency, widthFrequency);
-}
-
-void BandStopBase::setup(int order, double sampleRate, double centerFrequency,
-                         double widthFrequency, double rippleDb) {
-  m_analogProto.design(order, rippleDb);
-  finishBandStop(sampleRate, centerFrequency, widthFrequency);
-}
-
-void LowShelfBase::setup(int order, double sampleRate, double cutoffFrequency, double gainDb,
-                         double rippleDb) {
-  m_analogProto.design(order, gainDb, rippleDb);
-  finishLowPass(sampleRate, cutoffFrequency);
-}
-
-void HighShelfBase::setup(int order, double sampleRate, double cutoffFrequency, double gainDb,
-                          double rippleDb) {
-  m_analogProto.design(order, gainDb, rippleDb);
-  finishHighPass(sampleRate, cutoffFrequency);
-}
-
-void BandShelfBase::setup(int order, double sampleRate, double centerFrequency,
-                          double widthFrequency, double gainDb, double rippleDb) {
-  m_analogProto.design(order, gainDb, rippleDb);
-  finishBandShelf(sampleRate, centerFrequency, widthFrequency);
+void AnalogLowShelf::design(int numPoles, double gainDb, double rippleDb) {
+  if (m_numPoles == numPoles && m_rippleDb == rippleDb && m_gainDb == gainDb) return;
+  m_numPoles = numPoles;
+  m_rippleDb = rippleDb;
+  m_gainDb = gainDb;
+  addShelfPolesAndZeros(*this, numPoles, gainDb, rippleDb);
 }
 
 }  // namespace ChebyshevI

@@ -20,6 +20,11 @@ private:
   double m_rippleDb;
 };
 
+// Fills layout with a Chebyshev low shelf of gainDb at 0 Hz whose ripple in the shelved band is
+// at most depthDb. The type II shelf is built the same way with its stop-band attenuation as
+// the depth.
+void addShelfPolesAndZeros(LayoutBase& layout, int numPoles, double gainDb, double depthDb);
+
 // Low shelf of gainDb at 0 Hz with at most rippleDb of ripple in the shelved band.
 class AnalogLowShelf : public LayoutBase {
 public:
@@ -32,36 +37,16 @@ private:
   double m_gainDb;
 };
 
-struct LowPassBase : PoleFilterBase<AnalogLowPass> {
-  void setup(int order, double sampleRate, double cutoffFrequency, double rippleDb);
-};
-
-struct HighPassBase : PoleFilterBase<AnalogLowPass> {
-  void setup(int order, double sampleRate, double cutoffFrequency, double rippleDb);
-};
-
-struct BandPassBase : PoleFilterBase<AnalogLowPass> {
-  void setup(int order, double sampleRate, double centerFrequency, double widthFrequency,
-             double rippleDb);
-};
-
-struct BandStopBase : PoleFilterBase<AnalogLowPass> {
-  void setup(int order, double sampleRate, double centerFrequency, double widthFrequency,
-             double rippleDb);
-};
-
-struct LowShelfBase : PoleFilterBase<AnalogLowShelf> {
-  void setup(int order, double sampleRate, double cutoffFrequency, double gainDb, double rippleDb);
-};
-
-struct HighShelfBase : PoleFilterBase<AnalogLowShelf> {
-  void setup(int order, double sampleRate, double cutoffFrequency, double gainDb, double rippleDb);
-};
-
-struct BandShelfBase : PoleFilterBase<AnalogLowShelf> {
-  void setup(int order, double sampleRate, double centerFrequency, double widthFrequency,
-             double gainDb, double rippleDb);
-};
+// setup(order, sampleRate, cutoffFrequency, rippleDb) for the low and high pass;
+// setup(order, sampleRate, centerFrequency, widthFrequency, rippleDb) for the band pass and
+// stop; the shelves take gainDb, rippleDb last.
+using LowPassBase = LowPassSetup<AnalogLowPass>;
+using HighPassBase = HighPassSetup<AnalogLowPass>;
+using BandPassBase = BandPassSetup<AnalogLowPass>;
+using BandStopBase = BandStopSetup<AnalogLowPass>;
+using LowShelfBase = LowPassSetup<AnalogLowShelf>;
+using HighShelfBase = HighPassSetup<AnalogLowShelf>;
+using BandShelfBase = BandShelfSetup<AnalogLowShelf>;
 
 }  // namespace ChebyshevI
 }  // namespace Dsp
