@@ -8,7 +8,11 @@
 #include "Bessel.h"
 #include "Butterworth.h"
 #include "ChebyshevI.h"
+#include "ChebyshevII.h"
+#include "Custom.h"
 #include "Design.h"
+#include "Elliptic.h"
+#include "Legendre.h"
 #include "PoleFilter.h"
 #include "RBJ.h"
 
@@ -26,6 +30,24 @@ using BandShelfParams =
     ParamLayout<MaxOrder, slotSampleRate, slotOrder, slotCenter, slotBandwidthHz, slotGain>;
 template <int MaxOrder>
 using RippleParams = ParamLayout<MaxOrder, slotSampleRate, slotOrder, slotCutoff, slotRippleDb>;
+template <int MaxOrder>
+using StopDbParams = ParamLayout<MaxOrder, slotSampleRate, slotOrder, slotCutoff, slotStopDb>;
+template <int MaxOrder>
+using BandStopDbParams =
+    ParamLayout<MaxOrder, slotSampleRate, slotOrder, slotCenter, slotBandwidthHz, slotStopDb>;
+template <int MaxOrder>
+using ShelfStopDbParams =
+    ParamLayout<MaxOrder, slotSampleRate, slotOrder, slotCutoff, slotGain, slotStopDb>;
+template <int MaxOrder>
+using BandShelfStopDbParams = ParamLayout<MaxOrder, slotSampleRate, slotOrder, slotCenter,
+                                          slotBandwidthHz, slotGain, slotStopDb>;
+template <int MaxOrder>
+using EllipticParams =
+    ParamLayout<MaxOrder, slotSampleRate, slotOrder, slotCutoff, slotRippleDb, slotRolloff>;
+template <int MaxOrder>
+using BandEllipticParams = ParamLayout<MaxOrder, slotSampleRate, slotOrder, slotCenter,
+                                       slotBandwidthHz, slotRippleDb, slotRolloff>;
+
 // A pole-filter design with its storage and parameter list. Every pole family maps a block the
 // same way: setup(order, p[0], p[2], p[3], ...), the order from p[1] truncated; a family that
 // needs a workspace passes it after those through applyWith.
@@ -131,6 +153,49 @@ struct HighPass : PoleDesignLH<HighPassBase, MaxOrder, RippleParams<MaxOrder>, k
 }  // namespace Design
 }  // namespace ChebyshevI
 
+namespace ChebyshevII {
+namespace Design {
+
+template <int MaxOrder>
+struct LowPass : PoleDesignLH<LowPassBase, MaxOrder, StopDbParams<MaxOrder>, kindLowPass> {
+  static const char* getName() { return "Chebyshev II Low Pass"; }
+};
+
+template <int MaxOrder>
+struct HighPass : PoleDesignLH<HighPassBase, MaxOrder, StopDbParams<MaxOrder>, kindHighPass> {
+  static const char* getName() { return "Chebyshev II High Pass"; }
+};
+
+template <int MaxOrder>
+struct BandPass : PoleDesignBand<BandPassBase, MaxOrder, BandStopDbParams<MaxOrder>, kindBandPass> {
+  static const char* getName() { return "Chebyshev II Band Pass"; }
+};
+
+template <int MaxOrder>
+struct BandStop : PoleDesignBand<BandStopBase, MaxOrder, BandStopDbParams<MaxOrder>, kindBandStop> {
+  static const char* getName() { return "Chebyshev II Band Stop"; }
+};
+
+template <int MaxOrder>
+struct LowShelf : PoleDesignLH<LowShelfBase, MaxOrder, ShelfStopDbParams<MaxOrder>, kindLowShelf> {
+  static const char* getName() { return "Chebyshev II Low Shelf"; }
+};
+
+template <int MaxOrder>
+struct HighShelf
+    : PoleDesignLH<HighShelfBase, MaxOrder, ShelfStopDbParams<MaxOrder>, kindHighShelf> {
+  static const char* getName() { return "Chebyshev II High Shelf"; }
+};
+
+template <int MaxOrder>
+struct BandShelf
+    : PoleDesignBand<BandShelfBase, MaxOrder, BandShelfStopDbParams<MaxOrder>, kindBandShelf> {
+  static const char* getName() { return "Chebyshev II Band Shelf"; }
+};
+
+}  // namespace Design
+}  // namespace ChebyshevII
+
 namespace Bessel {
 namespace Design {
 
@@ -155,6 +220,72 @@ struct HighPass : WithWorkspace<HighPassBase, MaxOrder, kindHighPass> {
 
 }  // namespace Design
 }  // namespace Bessel
+
+namespace Legendre {
+namespace Design {
+
+// Every setup gets a fresh workspace on the stack, sized for the design's maximum order.
+template <class SetupBase, int MaxAnalogPoles, int MaxDigitalPoles, class Layout, FilterKind Kind>
+struct WithWorkspace : PoleDesign<SetupBase, MaxAnalogPoles, MaxDigitalPoles, Layout, Kind> {
+  void applyParams(const Params& p) {
+    Workspace<WithWorkspace::kMaxPoles> w;
+    this->applyWith(p, static_cast<WorkspaceBase*>(&w));
+  }
+};
+
+template <int MaxOrder>
+struct LowPass : WithWorkspace<LowPassBase, MaxOrder, MaxOrder, PassParams<MaxOrder>, kindLowPass> {
+  static const char* getName() { return "Legendre Low Pass"; }
+};
+
+template <int MaxOrder>
+struct HighPass
+    : WithWorkspace<HighPassBase, MaxOrder, MaxOrder, PassParams<MaxOrder>, kindHighPass> {
+  static const char* getName() { return "Legendre High Pass"; }
+};
+
+template <int MaxOrder>
+struct BandPass
+    : WithWorkspace<BandPassBase, MaxOrder, MaxOrder * 2, BandParams<MaxOrder>, kindBandPass> {
+  static const char* getName() { return "Legendre Band Pass"; }
+};
+
+template <int MaxOrder>
+struct BandStop
+    : WithWorkspace<BandStopBase, MaxOrder, MaxOrder * 2, BandParams<MaxOrder>, kindBandStop> {
+  static const char* getName() { return "Legendre Band Stop"; }
+};
+
+}  // namespace Design
+}  // namespace Legendre
+
+namespace Elliptic {
+namespace Design {
+
+template <int MaxOrder>
+struct LowPass : PoleDesignLH<LowPassBase, MaxOrder, EllipticParams<MaxOrder>, kindLowPass> {
+  static const char* getName() { return "Elliptic Low Pass"; }
+};
+
+template <int MaxOrder>
+struct HighPass : PoleDesignLH<HighPassBase, MaxOrder, EllipticParams<MaxOrder>, kindHighPass> {
+  static const char* getName() { return "Elliptic High Pass"; }
+};
+
+template <int MaxOrder>
+struct BandPass
+    : PoleDesignBand<BandPassBase, MaxOrder, BandEllipticParams<MaxOrder>, kindBandPass> {
+  static const char* getName() { return "Elliptic Band Pass"; }
+};
+
+template <int MaxOrder>
+struct BandStop
+    : PoleDesignBand<BandStopBase, MaxOrder, BandEllipticParams<MaxOrder>, kindBandStop> {
+  static const char* getName() { return "Elliptic Band Stop"; }
+};
+
+}  // namespace Design
+}  // namespace Elliptic
 
 namespace RBJ {
 namespace Design {
@@ -189,5 +320,26 @@ struct BandStop : SingleSection<Dsp::RBJ::BandStop>,
 
 }  // namespace Design
 }  // namespace RBJ
+
+namespace Custom {
+namespace Design {
+
+// The placement decides the shape, and FilterKind has no entry for a free placement: these
+// report a low pass.
+struct OnePole : SingleSection<Dsp::Custom::OnePole>, ParamLayout<0, slotPoleReal, slotZeroReal> {
+  static constexpr FilterKind kKind = kindLowPass;
+  static const char* getName() { return "Custom One Pole"; }
+  void applyParams(const Params& p) { setup(1, p[0], p[1]); }
+};
+
+struct TwoPole : SingleSection<Dsp::Custom::TwoPole>,
+                 ParamLayout<0, slotPoleRho, slotPoleTheta, slotZeroRho, slotZeroTheta> {
+  static constexpr FilterKind kKind = kindLowPass;
+  static const char* getName() { return "Custom Two Pole"; }
+  void applyParams(const Params& p) { setup(1, p[0], p[1], p[2], p[3]); }
+};
+
+}  // namespace Design
+}  // namespace Custom
 
 }  // namespace Dsp
