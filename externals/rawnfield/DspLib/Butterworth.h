@@ -19,6 +19,10 @@ private:
   int m_numPoles;
 };
 
+// Fills layout with a maximally flat low shelf of gainDb at 0 Hz (unity at the Nyquist
+// frequency once normalised there).
+void addShelfPolesAndZeros(LayoutBase& layout, int numPoles, double gainDb);
+
 // Normalised low shelf of gainDb at 0 Hz, unity at the Nyquist frequency.
 class AnalogLowShelf : public LayoutBase {
 public:

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "Butterworth.h"
+
 namespace Dsp {
 namespace ChebyshevI {
 
@@ -44,8 +46,6 @@ AnalogLowShelf::AnalogLowShelf() : m_numPoles(-1), m_rippleDb(0), m_gainDb(0) {
 }
 
 void addShelfPolesAndZeros(LayoutBase& layout, int numPoles, double gainDb, double depthDb) {
-  layout.reset();
-
   const double g = -gainDb;
   // The ripple (or stop-band depth) can be no deeper than the shelf.
   double r = std::min(depthDb, std::fabs(g));
@@ -54,24 +54,21 @@ void addShelfPolesAndZeros(LayoutBase& layout, int numPoles, double gainDb, doub
   const double G = std::pow(10., g / 20);
   const double Gb = std::pow(10., (g - r) / 20);
 
-  double eps;
-  if (Gb != 1)
-    eps = std::sqrt((G * G - Gb * Gb) / (Gb * Gb - 1));
-  else
-    eps = G - 1;
-
-  double u;
-  double v;
-  if (eps == 0) {
-    // A flat shelf (G is 1) has nothing to shape: rather than divide by zero, put every zero
-    // on its pole, which leaves the identity.
-    v = std::log(std::pow(1 + std::sqrt(2.), 1. / numPoles));
-    u = v;
-  } else {
-    const double root = std::sqrt(1 + 1 / (eps * eps));
-    u = std::log(std::pow(G / eps + Gb * root, 1. / numPoles));
-    v = std::log(std::pow(1 / eps + root, 1. / numPoles));
+  // A ripple as deep as the whole shelf (Gb is 1; always so for a type II shelf whose
+  // stop band is at least its gain) or of no depth at all (G equals Gb; also a flat shelf)
+  // leaves no Chebyshev shelf to build: its poles would sit on the imaginary axis or at
+  // infinity. The maximally flat shelf of the same order and gain stands in, so the shelf
+  // still reaches its gain.
+  if (Gb == 1 || G == Gb) {
+    Butterworth::addShelfPolesAndZeros(layout, numPoles, gainDb);
+    return;
   }
+
+  layout.reset();
+  const double eps = std::sqrt((G * G - Gb * Gb) / (Gb * Gb - 1));
+  const double root = std::sqrt(1 + 1 / (eps * eps));
+  const double u = std::log(std::pow(G / eps + Gb * root, 1. / numPoles));
+  const double v = std::log(std::pow(1 / eps + root, 1. / numPoles));
 
   const double sinh_u = std::sinh(u);
   const double sinh_v = std::sinh(v);
