@@ -12,34 +12,24 @@
 #include <vector>
 
 #include "DspLib/Dsp.h"
+#include "dsp_test_support.h"
 
 namespace {
 
 using Dsp::complex_t;
+using dsptest::block;
+using dsptest::mag;
+using dsptest::make;
+using dsptest::stable;
 
 const double kPi = 3.141592653589793;
-
-double mag(const complex_t& h) {
-  return std::hypot(h.real(), h.imag());
-}
 
 double db(double magnitude) {
   return 20 * std::log10(magnitude);
 }
 
-Dsp::Params block(std::vector<double> values) {
-  Dsp::Params p;
-  for (size_t i = 0; i < values.size(); ++i) p[i] = values[i];
-  return p;
-}
-
-bool stable(const std::vector<Dsp::PoleZeroPair>& pz) {
-  if (pz.empty()) return false;
-  for (const Dsp::PoleZeroPair& p : pz) {
-    if (!(std::abs(p.poles.first) < 1) || !(std::abs(p.poles.second) < 1)) return false;
-    if (!std::isfinite(std::abs(p.zeros.first))) return false;
-  }
-  return true;
+double fromDb(double level) {
+  return std::pow(10, level / 20);
 }
 
 // |H(jw)| of an analog prototype, scaled to its normal gain at 0 rad/s.
@@ -58,11 +48,6 @@ double analogMagnitude(const Dsp::LayoutBase& proto, double w) {
     return mag(h);
   };
   return proto.getNormalGain() * raw(w) / raw(0);
-}
-
-template <class Design>
-std::shared_ptr<Dsp::Filter> make() {
-  return std::make_shared<Dsp::SmoothedFilterDesign<Design, 2, Dsp::DirectFormII>>(512);
 }
 
 //------------------------------------------------------------------------------
@@ -108,36 +93,26 @@ TEST(ChebyshevII, StopBandFloorFromTheCutoffOn) {
   }
 }
 
-struct ShelfCase {
-  const char* what;
-  std::shared_ptr<Dsp::Filter> filter;
-  Dsp::Params params;
-  double frequency;  // cycles per sample
-  double levelDb;
-};
-
 // A type II shelf's stop band is normally deeper than its gain: those shelves reach their gain.
 // Shallower depths give a rippled shelf whose even orders sit at the inner edge of the ripple.
 TEST(ChebyshevII, ShelvesReachTheirGain) {
   using namespace Dsp::ChebyshevII::Design;
   const double fs = 48000;
-  const std::vector<ShelfCase> table = {
-      {"low shelf at 0 Hz", make<LowShelf<4>>(), block({fs, 4, 1000, 6, 48}), 0, 6},
-      {"low shelf at Nyquist", make<LowShelf<4>>(), block({fs, 4, 1000, 6, 48}), 0.5, 0},
-      {"odd low cut at 0 Hz", make<LowShelf<4>>(), block({fs, 3, 300, -12, 20}), 0, -12},
-      {"high shelf at Nyquist", make<HighShelf<4>>(), block({fs, 2, 4000, -9, 60}), 0.5, -9},
-      {"high shelf at 0 Hz", make<HighShelf<4>>(), block({fs, 2, 4000, -9, 60}), 0, 0},
+  const std::vector<dsptest::Level> table = {
+      {"low shelf at 0 Hz", make<LowShelf<4>>(), block({fs, 4, 1000, 6, 48}), 0, fromDb(6)},
+      {"low shelf at Nyquist", make<LowShelf<4>>(), block({fs, 4, 1000, 6, 48}), 0.5, fromDb(0)},
+      {"odd low cut at 0 Hz", make<LowShelf<4>>(), block({fs, 3, 300, -12, 20}), 0, fromDb(-12)},
+      {"high shelf at Nyquist", make<HighShelf<4>>(), block({fs, 2, 4000, -9, 60}), 0.5,
+       fromDb(-9)},
+      {"high shelf at 0 Hz", make<HighShelf<4>>(), block({fs, 2, 4000, -9, 60}), 0, fromDb(0)},
       {"band shelf at its center", make<BandShelf<4>>(), block({fs, 3, 3000, 1000, 12, 48}),
-       3000 / fs, 12},
-      {"band shelf at Nyquist", make<BandShelf<4>>(), block({fs, 3, 3000, 1000, 12, 48}), 0.5, 0},
-      {"rippled odd shelf", make<LowShelf<4>>(), block({fs, 3, 1000, 12, 3}), 0, 12},
-      {"rippled even shelf", make<LowShelf<4>>(), block({fs, 4, 1000, 12, 3}), 0, 9},
+       3000 / fs, fromDb(12)},
+      {"band shelf at Nyquist", make<BandShelf<4>>(), block({fs, 3, 3000, 1000, 12, 48}), 0.5,
+       fromDb(0)},
+      {"rippled odd shelf", make<LowShelf<4>>(), block({fs, 3, 1000, 12, 3}), 0, fromDb(12)},
+      {"rippled even shelf", make<LowShelf<4>>(), block({fs, 4, 1000, 12, 3}), 0, fromDb(9)},
   };
-  for (const ShelfCase& c : table) {
-    c.filter->setParams(c.params);
-    EXPECT_NEAR(db(mag(c.filter->response(c.frequency))), c.levelDb, 1e-3) << c.what;
-    EXPECT_TRUE(stable(c.filter->getPoleZeros())) << c.what;
-  }
+  dsptest::expectLevels(table);
 }
 
 // The type II shelf is the type I shelf with the stop-band attenuation as its depth.
@@ -208,11 +183,7 @@ std::vector<LegendreReference> readLegendreReference() {
   std::ifstream in(std::string(HB_TEST_DATA_DIR) + "/legendre_polynomials.txt");
   std::vector<LegendreReference> orders(1);  // index = order
   std::string word;
-  while (in >> word) {
-    if (word[0] == '#') {
-      std::getline(in, word);
-      continue;
-    }
+  while (dsptest::readWord(in, word)) {
     int n = 0;
     in >> n;
     LegendreReference r;

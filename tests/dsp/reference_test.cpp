@@ -15,6 +15,7 @@
 
 #include "DspLib/Dsp.h"
 #include "DspLib/RBJ.h"
+#include "dsp_test_support.h"
 
 namespace {
 
@@ -35,11 +36,7 @@ std::vector<Case> readTable(const std::string& name) {
   std::ifstream in(std::string(HB_TEST_DATA_DIR) + "/" + name);
   std::vector<Case> cases;
   std::string word;
-  while (in >> word) {
-    if (word[0] == '#') {
-      std::getline(in, word);
-      continue;
-    }
+  while (dsptest::readWord(in, word)) {
     Case c;
     int n = 0;
     in >> c.key >> n;

@@ -45,6 +45,9 @@ AnalogLowShelf::AnalogLowShelf() : m_numPoles(-1), m_rippleDb(0), m_gainDb(0) {
   setNormal(kPi, 1);
 }
 
+namespace {
+
+// The poles and zeros of a low shelf of gainDb whose ripple is at most depthDb deep.
 void addShelfPolesAndZeros(LayoutBase& layout, int numPoles, double gainDb, double depthDb) {
   const double g = -gainDb;
   // The ripple (or stop-band depth) can be no deeper than the shelf.
@@ -86,6 +89,8 @@ void addShelfPolesAndZeros(LayoutBase& layout, int numPoles, double gainDb, doub
 
   if (numPoles & 1) layout.addSingle(-sinh_u, -sinh_v);
 }
+
+}  // namespace
 
 void AnalogLowShelf::design(int numPoles, double gainDb, double rippleDb) {
   if (m_numPoles == numPoles && m_rippleDb == rippleDb && m_gainDb == gainDb) return;

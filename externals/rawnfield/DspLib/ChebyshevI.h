@@ -20,12 +20,8 @@ private:
   double m_rippleDb;
 };
 
-// Fills layout with a Chebyshev low shelf of gainDb at 0 Hz whose ripple in the shelved band is
-// at most depthDb. The type II shelf is built the same way with its stop-band attenuation as
-// the depth.
-void addShelfPolesAndZeros(LayoutBase& layout, int numPoles, double gainDb, double depthDb);
-
-// Low shelf of gainDb at 0 Hz with at most rippleDb of ripple in the shelved band.
+// Low shelf of gainDb at 0 Hz with at most rippleDb of ripple in the shelved band. The type II
+// shelf is this one with its stop-band attenuation as the ripple's depth.
 class AnalogLowShelf : public LayoutBase {
 public:
   AnalogLowShelf();

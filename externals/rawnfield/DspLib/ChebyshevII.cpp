@@ -2,8 +2,6 @@
 
 #include <cmath>
 
-#include "ChebyshevI.h"
-
 namespace Dsp {
 namespace ChebyshevII {
 
@@ -35,18 +33,6 @@ void AnalogLowPass::design(int numPoles, double stopBandDb) {
   }
 
   if (numPoles & 1) addSingle(1 / sinh_v0, infinity());
-}
-
-AnalogLowShelf::AnalogLowShelf() : m_numPoles(-1), m_stopBandDb(0), m_gainDb(0) {
-  setNormal(kPi, 1);
-}
-
-void AnalogLowShelf::design(int numPoles, double gainDb, double stopBandDb) {
-  if (m_numPoles == numPoles && m_stopBandDb == stopBandDb && m_gainDb == gainDb) return;
-  m_numPoles = numPoles;
-  m_stopBandDb = stopBandDb;
-  m_gainDb = gainDb;
-  ChebyshevI::addShelfPolesAndZeros(*this, numPoles, gainDb, stopBandDb);
 }
 
 }  // namespace ChebyshevII

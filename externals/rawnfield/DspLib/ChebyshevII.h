@@ -4,6 +4,7 @@
 // is the given attenuation, zeros on the imaginary axis. The cutoff is the stop-band edge, where
 // the response first falls to -stopBandDb.
 
+#include "ChebyshevI.h"
 #include "Layout.h"
 #include "PoleFilter.h"
 
@@ -21,18 +22,9 @@ private:
   double m_stopBandDb;
 };
 
-// Low shelf of gainDb at 0 Hz, unity at the Nyquist frequency; built as the Chebyshev I shelf
-// with the stop-band attenuation as the depth of its ripple.
-class AnalogLowShelf : public LayoutBase {
-public:
-  AnalogLowShelf();
-  void design(int numPoles, double gainDb, double stopBandDb);
-
-private:
-  int m_numPoles;
-  double m_stopBandDb;
-  double m_gainDb;
-};
+// Low shelf of gainDb at 0 Hz, unity at the Nyquist frequency: the Chebyshev I shelf, with
+// the stop-band attenuation as the depth of its ripple (design(numPoles, gainDb, stopBandDb)).
+using AnalogLowShelf = ChebyshevI::AnalogLowShelf;
 
 // setup(order, sampleRate, cutoffFrequency, stopBandDb) for the low and high pass;
 // setup(order, sampleRate, centerFrequency, widthFrequency, stopBandDb) for the band pass and

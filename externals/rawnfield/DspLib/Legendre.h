@@ -4,6 +4,11 @@
 // monotonically. |H(jw)|^2 = 1 / (1 + L_n(w^2)), with L_n built from Legendre polynomials by
 // integration and L_n(1) = 1, so the cutoff is the -3 dB point. The poles are the left-half-plane
 // roots of 1 + L_n(-s^2).
+//
+// L_n's coefficients alternate in sign and grow to 1e9 by order 16 and 1e15 by order 25 while
+// L_n(1) stays 1, so double precision bounds the usable order: up to 16 the response is the
+// exact optimum-L one to 1e-6 dB, by 20 the cutoff is 3e-4 dB off, and from 24 the passband
+// ripples by a few thousandths.
 
 #include "Layout.h"
 #include "PoleFilter.h"
