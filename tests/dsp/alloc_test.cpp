@@ -33,11 +33,15 @@ TEST(Allocation, NoneOnTheAudioPath) {
   SmoothedFilterDesign<Bessel::Design::LowPass<4>, 2, DirectFormII> bessel(512);
   SmoothedFilterDesign<ChebyshevI::Design::HighPass<4>, 2, DirectFormI> cheby(512);
   SmoothedFilterDesign<RBJ::Design::BandStop, 2, DirectFormII> rbj(512);
+  SmoothedFilterDesign<Elliptic::Design::LowPass<8>, 2, DirectFormII> elliptic(512);
+  SmoothedFilterDesign<Legendre::Design::HighPass<8>, 2, DirectFormII> legendre(512);
+  SmoothedFilterDesign<ChebyshevII::Design::BandShelf<4>, 2, DirectFormI> cheby2(512);
+  SmoothedFilterDesign<Custom::Design::TwoPole, 2, DirectFormII> custom(512);
   std::vector<double> l(1024, 0.25), r(1024, -0.25);
   std::vector<float> fl(1024, 0.25f), fr(1024, -0.25f);
   double* ch[2] = {l.data(), r.data()};
   float* fch[2] = {fl.data(), fr.data()};
-  Filter* filters[3] = {&bessel, &cheby, &rbj};
+  Filter* filters[] = {&bessel, &cheby, &rbj, &elliptic, &legendre, &cheby2, &custom};
 
   const int before = g_allocations;
   for (Filter* f : filters) {
@@ -45,6 +49,9 @@ TEST(Allocation, NoneOnTheAudioPath) {
     f->process(1024, ch);
     f->setParamById(idFrequency, 5000);
     f->setParamById(idOrder, 3);
+    f->setParamById(idRolloff, -2);
+    f->setParamById(idStopDb, 20);
+    f->setParamById(idPoleRho, 0.9);
     f->process(300, ch);
     f->process(1024, fch);
     f->doSetTransitionSamples(2048);

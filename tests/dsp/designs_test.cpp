@@ -9,20 +9,16 @@
 
 #include "DspLib/Dsp.h"
 #include "DspLib/RBJ.h"
+#include "dsp_test_support.h"
 
 namespace {
 
 using Dsp::complex_t;
-
-double mag(const complex_t& h) {
-  return std::hypot(h.real(), h.imag());
-}
-
-Dsp::Params block(std::vector<double> values) {
-  Dsp::Params p;
-  for (size_t i = 0; i < values.size(); ++i) p[i] = values[i];
-  return p;
-}
+using dsptest::block;
+using dsptest::Level;
+using dsptest::mag;
+using dsptest::make;
+using dsptest::stable;
 
 bool finite(const Dsp::BiquadBase& b) {
   return std::isfinite(b.getA1()) && std::isfinite(b.getA2()) && std::isfinite(b.getB0()) &&
@@ -32,15 +28,6 @@ bool finite(const Dsp::BiquadBase& b) {
 // Both poles of a section strictly inside the unit circle (the stability triangle).
 bool stable(const Dsp::BiquadBase& b) {
   return std::fabs(b.getA2()) < 1 && std::fabs(b.getA1()) < 1 + b.getA2();
-}
-
-bool stable(const std::vector<Dsp::PoleZeroPair>& pz) {
-  if (pz.empty()) return false;
-  for (const Dsp::PoleZeroPair& p : pz) {
-    if (!(std::abs(p.poles.first) < 1) || !(std::abs(p.poles.second) < 1)) return false;
-    if (!std::isfinite(std::abs(p.zeros.first))) return false;
-  }
-  return true;
 }
 
 TEST(Butterworth, AnalogPrototypes) {
@@ -56,19 +43,6 @@ TEST(Butterworth, AnalogPrototypes) {
   ASSERT_EQ(two.getNumPoles(), 2);
   EXPECT_NEAR(std::abs(two[0].poles.first - complex_t(-std::sqrt(0.5), std::sqrt(0.5))), 0, 1e-15);
   EXPECT_EQ(two[0].poles.second, std::conj(two[0].poles.first));
-}
-
-struct Level {
-  const char* what;
-  std::shared_ptr<Dsp::Filter> filter;
-  Dsp::Params params;
-  double frequency;  // cycles per sample
-  double magnitude;
-};
-
-template <class Design>
-std::shared_ptr<Dsp::Filter> make() {
-  return std::make_shared<Dsp::SmoothedFilterDesign<Design, 2, Dsp::DirectFormII>>(512);
 }
 
 TEST(Shelves, ReachTheirGainAtTheShelvedEnd) {
@@ -87,10 +61,7 @@ TEST(Shelves, ReachTheirGainAtTheShelvedEnd) {
        1600 / fs, six},
       {"high band shelf at 0 Hz", make<BandShelf<2>>(), block({fs, 2, 15000, 2000, -6}), 0, 1},
   };
-  for (const Level& l : table) {
-    l.filter->setParams(l.params);
-    EXPECT_NEAR(mag(l.filter->response(l.frequency)), l.magnitude, 1e-3 * l.magnitude) << l.what;
-  }
+  dsptest::expectLevels(table);
 }
 
 TEST(Shelves, OtherFamiliesReachTheirGain) {

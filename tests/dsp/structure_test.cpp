@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "DspLib/Dsp.h"
+#include "dsp_test_support.h"
 
 namespace {
 
@@ -308,11 +309,7 @@ TEST(RootFinder, BesselPolynomialsMatchScipy) {
   std::ifstream in(std::string(HB_TEST_DATA_DIR) + "/bessel_roots.txt");
   std::string word;
   int orders = 0;
-  while (in >> word) {
-    if (word[0] == '#') {
-      std::getline(in, word);
-      continue;
-    }
+  while (dsptest::readWord(in, word)) {
     int n = 0;
     in >> n;
     std::vector<complex_t> expected(n);

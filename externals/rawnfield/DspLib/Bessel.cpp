@@ -78,33 +78,5 @@ void AnalogLowShelf::design(int numPoles, double gainDb, WorkspaceBase* w) {
   if (n & 1) addSingle(poles.root()[pairs].real(), zeros.root()[pairs].real());
 }
 
-void LowPassBase::setup(int order, double sampleRate, double cutoffFrequency, WorkspaceBase* w) {
-  m_analogProto.design(order, w);
-  finishLowPass(sampleRate, cutoffFrequency);
-}
-
-void HighPassBase::setup(int order, double sampleRate, double cutoffFrequency, WorkspaceBase* w) {
-  m_analogProto.design(order, w);
-  finishHighPass(sampleRate, cutoffFrequency);
-}
-
-void BandPassBase::setup(int order, double sampleRate, double centerFrequency,
-                         double widthFrequency, WorkspaceBase* w) {
-  m_analogProto.design(order, w);
-  finishBandPass(sampleRate, centerFrequency, widthFrequency);
-}
-
-void BandStopBase::setup(int order, double sampleRate, double centerFrequency,
-                         double widthFrequency, WorkspaceBase* w) {
-  m_analogProto.design(order, w);
-  finishBandStop(sampleRate, centerFrequency, widthFrequency);
-}
-
-void LowShelfBase::setup(int order, double sampleRate, double cutoffFrequency, double gainDb,
-                         WorkspaceBase* w) {
-  m_analogProto.design(order, gainDb, w);
-  finishLowPass(sampleRate, cutoffFrequency);
-}
-
 }  // namespace Bessel
 }  // namespace Dsp

@@ -51,27 +51,14 @@ private:
   double m_gainDb;
 };
 
-struct LowPassBase : PoleFilterBase<AnalogLowPass> {
-  void setup(int order, double sampleRate, double cutoffFrequency, WorkspaceBase* w);
-};
-
-struct HighPassBase : PoleFilterBase<AnalogLowPass> {
-  void setup(int order, double sampleRate, double cutoffFrequency, WorkspaceBase* w);
-};
-
-struct BandPassBase : PoleFilterBase<AnalogLowPass> {
-  void setup(int order, double sampleRate, double centerFrequency, double widthFrequency,
-             WorkspaceBase* w);
-};
-
-struct BandStopBase : PoleFilterBase<AnalogLowPass> {
-  void setup(int order, double sampleRate, double centerFrequency, double widthFrequency,
-             WorkspaceBase* w);
-};
-
-struct LowShelfBase : PoleFilterBase<AnalogLowShelf> {
-  void setup(int order, double sampleRate, double cutoffFrequency, double gainDb, WorkspaceBase* w);
-};
+// setup(order, sampleRate, cutoffFrequency, workspace) for the low and high pass and
+// setup(order, sampleRate, centerFrequency, widthFrequency, workspace) for the band pass and
+// stop; the low shelf takes gainDb, workspace last.
+using LowPassBase = LowPassSetup<AnalogLowPass>;
+using HighPassBase = HighPassSetup<AnalogLowPass>;
+using BandPassBase = BandPassSetup<AnalogLowPass>;
+using BandStopBase = BandStopSetup<AnalogLowPass>;
+using LowShelfBase = LowPassSetup<AnalogLowShelf>;
 
 }  // namespace Bessel
 }  // namespace Dsp

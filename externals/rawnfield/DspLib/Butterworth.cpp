@@ -27,11 +27,8 @@ AnalogLowShelf::AnalogLowShelf() : m_numPoles(-1), m_gainDb(0) {
   setNormal(kPi, 1);
 }
 
-void AnalogLowShelf::design(int numPoles, double gainDb) {
-  if (m_numPoles == numPoles && m_gainDb == gainDb) return;
-  m_numPoles = numPoles;
-  m_gainDb = gainDb;
-  reset();
+void addShelfPolesAndZeros(LayoutBase& layout, int numPoles, double gainDb) {
+  layout.reset();
 
   const double n2 = numPoles * 2;
   const double g = std::pow(std::pow(10., gainDb / 20), 1. / n2);
@@ -42,47 +39,16 @@ void AnalogLowShelf::design(int numPoles, double gainDb) {
   for (int i = 1; i <= pairs; ++i) {
     const double theta = kPi * (0.5 - (2 * i - 1) / n2);
     const complex_t unit(std::cos(theta), std::sin(theta));
-    addConjugatePairs(gp * unit, gz * unit);
+    layout.addConjugatePairs(gp * unit, gz * unit);
   }
-  if (numPoles & 1) addSingle(gp, gz);
+  if (numPoles & 1) layout.addSingle(gp, gz);
 }
 
-void LowPassBase::setup(int order, double sampleRate, double cutoffFrequency) {
-  m_analogProto.design(order);
-  finishLowPass(sampleRate, cutoffFrequency);
-}
-
-void HighPassBase::setup(int order, double sampleRate, double cutoffFrequency) {
-  m_analogProto.design(order);
-  finishHighPass(sampleRate, cutoffFrequency);
-}
-
-void BandPassBase::setup(int order, double sampleRate, double centerFrequency,
-                         double widthFrequency) {
-  m_analogProto.design(order);
-  finishBandPass(sampleRate, centerFrequency, widthFrequency);
-}
-
-void BandStopBase::setup(int order, double sampleRate, double centerFrequency,
-                         double widthFrequency) {
-  m_analogProto.design(order);
-  finishBandStop(sampleRate, centerFrequency, widthFrequency);
-}
-
-void LowShelfBase::setup(int order, double sampleRate, double cutoffFrequency, double gainDb) {
-  m_analogProto.design(order, gainDb);
-  finishLowPass(sampleRate, cutoffFrequency);
-}
-
-void HighShelfBase::setup(int order, double sampleRate, double cutoffFrequency, double gainDb) {
-  m_analogProto.design(order, gainDb);
-  finishHighPass(sampleRate, cutoffFrequency);
-}
-
-void BandShelfBase::setup(int order, double sampleRate, double centerFrequency,
-                          double widthFrequency, double gainDb) {
-  m_analogProto.design(order, gainDb);
-  finishBandShelf(sampleRate, centerFrequency, widthFrequency);
+void AnalogLowShelf::design(int numPoles, double gainDb) {
+  if (m_numPoles == numPoles && m_gainDb == gainDb) return;
+  m_numPoles = numPoles;
+  m_gainDb = gainDb;
+  addShelfPolesAndZeros(*this, numPoles, gainDb);
 }
 
 }  // namespace Butterworth

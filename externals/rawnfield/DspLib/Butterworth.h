@@ -19,6 +19,10 @@ private:
   int m_numPoles;
 };
 
+// Fills layout with a maximally flat low shelf of gainDb at 0 Hz (unity at the Nyquist
+// frequency once normalised there).
+void addShelfPolesAndZeros(LayoutBase& layout, int numPoles, double gainDb);
+
 // Normalised low shelf of gainDb at 0 Hz, unity at the Nyquist frequency.
 class AnalogLowShelf : public LayoutBase {
 public:
@@ -30,34 +34,16 @@ private:
   double m_gainDb;
 };
 
-struct LowPassBase : PoleFilterBase<AnalogLowPass> {
-  void setup(int order, double sampleRate, double cutoffFrequency);
-};
-
-struct HighPassBase : PoleFilterBase<AnalogLowPass> {
-  void setup(int order, double sampleRate, double cutoffFrequency);
-};
-
-struct BandPassBase : PoleFilterBase<AnalogLowPass> {
-  void setup(int order, double sampleRate, double centerFrequency, double widthFrequency);
-};
-
-struct BandStopBase : PoleFilterBase<AnalogLowPass> {
-  void setup(int order, double sampleRate, double centerFrequency, double widthFrequency);
-};
-
-struct LowShelfBase : PoleFilterBase<AnalogLowShelf> {
-  void setup(int order, double sampleRate, double cutoffFrequency, double gainDb);
-};
-
-struct HighShelfBase : PoleFilterBase<AnalogLowShelf> {
-  void setup(int order, double sampleRate, double cutoffFrequency, double gainDb);
-};
-
-struct BandShelfBase : PoleFilterBase<AnalogLowShelf> {
-  void setup(int order, double sampleRate, double centerFrequency, double widthFrequency,
-             double gainDb);
-};
+// setup(order, sampleRate, cutoffFrequency) for the low and high pass;
+// setup(order, sampleRate, centerFrequency, widthFrequency) for the band pass and stop;
+// the shelves take gainDb last.
+using LowPassBase = LowPassSetup<AnalogLowPass>;
+using HighPassBase = HighPassSetup<AnalogLowPass>;
+using BandPassBase = BandPassSetup<AnalogLowPass>;
+using BandStopBase = BandStopSetup<AnalogLowPass>;
+using LowShelfBase = LowPassSetup<AnalogLowShelf>;
+using HighShelfBase = HighPassSetup<AnalogLowShelf>;
+using BandShelfBase = BandShelfSetup<AnalogLowShelf>;
 
 }  // namespace Butterworth
 }  // namespace Dsp

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "Butterworth.h"
+
 namespace Dsp {
 namespace ChebyshevI {
 
@@ -43,39 +45,33 @@ AnalogLowShelf::AnalogLowShelf() : m_numPoles(-1), m_rippleDb(0), m_gainDb(0) {
   setNormal(kPi, 1);
 }
 
-void AnalogLowShelf::design(int numPoles, double gainDb, double rippleDb) {
-  if (m_numPoles == numPoles && m_rippleDb == rippleDb && m_gainDb == gainDb) return;
-  m_numPoles = numPoles;
-  m_rippleDb = rippleDb;
-  m_gainDb = gainDb;
-  reset();
+namespace {
 
+// The poles and zeros of a low shelf of gainDb whose ripple is at most depthDb deep.
+void addShelfPolesAndZeros(LayoutBase& layout, int numPoles, double gainDb, double depthDb) {
   const double g = -gainDb;
-  // The ripple can be no deeper than the shelf.
-  double r = std::min(rippleDb, std::fabs(g));
+  // The ripple (or stop-band depth) can be no deeper than the shelf.
+  double r = std::min(depthDb, std::fabs(g));
   if (g < 0) r = -r;
 
   const double G = std::pow(10., g / 20);
   const double Gb = std::pow(10., (g - r) / 20);
 
-  double eps;
-  if (Gb != 1)
-    eps = std::sqrt((G * G - Gb * Gb) / (Gb * Gb - 1));
-  else
-    eps = G - 1;
-
-  double u;
-  double v;
-  if (eps == 0) {
-    // A flat shelf (G is 1) has nothing to shape: rather than divide by zero, put every zero
-    // on its pole, which leaves the identity.
-    v = std::log(std::pow(1 + std::sqrt(2.), 1. / numPoles));
-    u = v;
-  } else {
-    const double root = std::sqrt(1 + 1 / (eps * eps));
-    u = std::log(std::pow(G / eps + Gb * root, 1. / numPoles));
-    v = std::log(std::pow(1 / eps + root, 1. / numPoles));
+  // A ripple as deep as the whole shelf (Gb is 1; always so for a type II shelf whose
+  // stop band is at least its gain) or of no depth at all (G equals Gb; also a flat shelf)
+  // leaves no Chebyshev shelf to build: its poles would sit on the imaginary axis or at
+  // infinity. The maximally flat shelf of the same order and gain stands in, so the shelf
+  // still reaches its gain.
+  if (Gb == 1 || G == Gb) {
+    Butterworth::addShelfPolesAndZeros(layout, numPoles, gainDb);
+    return;
   }
+
+  layout.reset();
+  const double eps = std::sqrt((G * G - Gb * Gb) / (Gb * Gb - 1));
+  const double root = std::sqrt(1 + 1 / (eps * eps));
+  const double u = std::log(std::pow(G / eps + Gb * root, 1. / numPoles));
+  const double v = std::log(std::pow(1 / eps + root, 1. / numPoles));
 
   const double sinh_u = std::sinh(u);
   const double sinh_v = std::sinh(v);
@@ -87,50 +83,21 @@ void AnalogLowShelf::design(int numPoles, double gainDb, double rippleDb) {
     const double a = kPi * (2 * i - 1) / n2;
     const double sn = std::sin(a);
     const double cs = std::cos(a);
-    addConjugatePairs(complex_t(-sn * sinh_u, cs * cosh_u), complex_t(-sn * sinh_v, cs * cosh_v));
+    layout.addConjugatePairs(complex_t(-sn * sinh_u, cs * cosh_u),
+                             complex_t(-sn * sinh_v, cs * cosh_v));
   }
 
-  if (numPoles & 1) addSingle(-sinh_u, -sinh_v);
+  if (numPoles & 1) layout.addSingle(-sinh_u, -sinh_v);
 }
 
-void LowPassBase::setup(int order, double sampleRate, double cutoffFrequency, double rippleDb) {
-  m_analogProto.design(order, rippleDb);
-  finishLowPass(sampleRate, cutoffFrequency);
-}
+}  // namespace
 
-void HighPassBase::setup(int order, double sampleRate, double cutoffFrequency, double rippleDb) {
-  m_analogProto.design(order, rippleDb);
-  finishHighPass(sampleRate, cutoffFrequency);
-}
-
-void BandPassBase::setup(int order, double sampleRate, double centerFrequency,
-                         double widthFrequency, double rippleDb) {
-  m_analogProto.design(order, rippleDb);
-  finishBandPass(sampleRate, centerFrequency, widthFrequency);
-}
-
-void BandStopBase::setup(int order, double sampleRate, double centerFrequency,
-                         double widthFrequency, double rippleDb) {
-  m_analogProto.design(order, rippleDb);
-  finishBandStop(sampleRate, centerFrequency, widthFrequency);
-}
-
-void LowShelfBase::setup(int order, double sampleRate, double cutoffFrequency, double gainDb,
-                         double rippleDb) {
-  m_analogProto.design(order, gainDb, rippleDb);
-  finishLowPass(sampleRate, cutoffFrequency);
-}
-
-void HighShelfBase::setup(int order, double sampleRate, double cutoffFrequency, double gainDb,
-                          double rippleDb) {
-  m_analogProto.design(order, gainDb, rippleDb);
-  finishHighPass(sampleRate, cutoffFrequency);
-}
-
-void BandShelfBase::setup(int order, double sampleRate, double centerFrequency,
-                          double widthFrequency, double gainDb, double rippleDb) {
-  m_analogProto.design(order, gainDb, rippleDb);
-  finishBandShelf(sampleRate, centerFrequency, widthFrequency);
+void AnalogLowShelf::design(int numPoles, double gainDb, double rippleDb) {
+  if (m_numPoles == numPoles && m_rippleDb == rippleDb && m_gainDb == gainDb) return;
+  m_numPoles = numPoles;
+  m_rippleDb = rippleDb;
+  m_gainDb = gainDb;
+  addShelfPolesAndZeros(*this, numPoles, gainDb, rippleDb);
 }
 
 }  // namespace ChebyshevI

@@ -20,7 +20,8 @@ private:
   double m_rippleDb;
 };
 
-// Low shelf of gainDb at 0 Hz with at most rippleDb of ripple in the shelved band.
+// Low shelf of gainDb at 0 Hz with at most rippleDb of ripple in the shelved band. The type II
+// shelf is this one with its stop-band attenuation as the ripple's depth.
 class AnalogLowShelf : public LayoutBase {
 public:
   AnalogLowShelf();
@@ -32,36 +33,16 @@ private:
   double m_gainDb;
 };
 
-struct LowPassBase : PoleFilterBase<AnalogLowPass> {
-  void setup(int order, double sampleRate, double cutoffFrequency, double rippleDb);
-};
-
-struct HighPassBase : PoleFilterBase<AnalogLowPass> {
-  void setup(int order, double sampleRate, double cutoffFrequency, double rippleDb);
-};
-
-struct BandPassBase : PoleFilterBase<AnalogLowPass> {
-  void setup(int order, double sampleRate, double centerFrequency, double widthFrequency,
-             double rippleDb);
-};
-
-struct BandStopBase : PoleFilterBase<AnalogLowPass> {
-  void setup(int order, double sampleRate, double centerFrequency, double widthFrequency,
-             double rippleDb);
-};
-
-struct LowShelfBase : PoleFilterBase<AnalogLowShelf> {
-  void setup(int order, double sampleRate, double cutoffFrequency, double gainDb, double rippleDb);
-};
-
-struct HighShelfBase : PoleFilterBase<AnalogLowShelf> {
-  void setup(int order, double sampleRate, double cutoffFrequency, double gainDb, double rippleDb);
-};
-
-struct BandShelfBase : PoleFilterBase<AnalogLowShelf> {
-  void setup(int order, double sampleRate, double centerFrequency, double widthFrequency,
-             double gainDb, double rippleDb);
-};
+// setup(order, sampleRate, cutoffFrequency, rippleDb) for the low and high pass;
+// setup(order, sampleRate, centerFrequency, widthFrequency, rippleDb) for the band pass and
+// stop; the shelves take gainDb, rippleDb last.
+using LowPassBase = LowPassSetup<AnalogLowPass>;
+using HighPassBase = HighPassSetup<AnalogLowPass>;
+using BandPassBase = BandPassSetup<AnalogLowPass>;
+using BandStopBase = BandStopSetup<AnalogLowPass>;
+using LowShelfBase = LowPassSetup<AnalogLowShelf>;
+using HighShelfBase = HighPassSetup<AnalogLowShelf>;
+using BandShelfBase = BandShelfSetup<AnalogLowShelf>;
 
 }  // namespace ChebyshevI
 }  // namespace Dsp

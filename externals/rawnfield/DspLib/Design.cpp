@@ -22,6 +22,22 @@ ParamInfo describeParam(ParamSlot slot, int maxOrder) {
       return ParamInfo::defaultRippleDbParam();
     case slotQ:
       return ParamInfo::defaultQParam();
+    case slotStopDb:
+      return ParamInfo::defaultStopDbParam();
+    case slotRolloff:
+      return ParamInfo::defaultRolloffParam();
+    case slotPoleRho:
+      return ParamInfo::defaultPoleRhoParam();
+    case slotPoleTheta:
+      return ParamInfo::defaultPoleThetaParam();
+    case slotZeroRho:
+      return ParamInfo::defaultZeroRhoParam();
+    case slotZeroTheta:
+      return ParamInfo::defaultZeroThetaParam();
+    case slotPoleReal:
+      return ParamInfo::defaultPoleRealParam();
+    case slotZeroReal:
+      return ParamInfo::defaultZeroRealParam();
   }
   return ParamInfo();  // throws
 }

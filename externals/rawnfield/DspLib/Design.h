@@ -30,7 +30,15 @@ enum ParamSlot {
   slotBandwidthOctaves,
   slotGain,
   slotRippleDb,
-  slotQ
+  slotQ,
+  slotStopDb,
+  slotRolloff,
+  slotPoleRho,
+  slotPoleTheta,
+  slotZeroRho,
+  slotZeroTheta,
+  slotPoleReal,
+  slotZeroReal
 };
 
 // The descriptor of a slot; maxOrder only matters for the order slot.
@@ -40,6 +48,7 @@ ParamInfo describeParam(ParamSlot slot, int maxOrder);
 template <int MaxOrder, ParamSlot... Slots>
 struct ParamLayout {
   static const int kNumParams = sizeof...(Slots);
+  static_assert(kNumParams <= kMaxParameters, "a parameter block holds eight values");
 
   static ParamInfo getParamInfo(int index) {
     static const ParamSlot slots[] = {Slots...};

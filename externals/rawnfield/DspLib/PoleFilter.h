@@ -134,6 +134,57 @@ protected:
   AnalogPrototype m_analogProto;
 };
 
+// The setup classes of every family: design the prototype for the order (and the family's own
+// values, passed on to its design()), then transform and build the cascade. Shelves use the
+// low-pass and high-pass forms with a shelf prototype.
+template <class AnalogPrototype>
+struct LowPassSetup : PoleFilterBase<AnalogPrototype> {
+  template <class... DesignArgs>
+  void setup(int order, double sampleRate, double cutoffFrequency, DesignArgs... designArgs) {
+    this->m_analogProto.design(order, designArgs...);
+    this->finishLowPass(sampleRate, cutoffFrequency);
+  }
+};
+
+template <class AnalogPrototype>
+struct HighPassSetup : PoleFilterBase<AnalogPrototype> {
+  template <class... DesignArgs>
+  void setup(int order, double sampleRate, double cutoffFrequency, DesignArgs... designArgs) {
+    this->m_analogProto.design(order, designArgs...);
+    this->finishHighPass(sampleRate, cutoffFrequency);
+  }
+};
+
+template <class AnalogPrototype>
+struct BandPassSetup : PoleFilterBase<AnalogPrototype> {
+  template <class... DesignArgs>
+  void setup(int order, double sampleRate, double centerFrequency, double widthFrequency,
+             DesignArgs... designArgs) {
+    this->m_analogProto.design(order, designArgs...);
+    this->finishBandPass(sampleRate, centerFrequency, widthFrequency);
+  }
+};
+
+template <class AnalogPrototype>
+struct BandStopSetup : PoleFilterBase<AnalogPrototype> {
+  template <class... DesignArgs>
+  void setup(int order, double sampleRate, double centerFrequency, double widthFrequency,
+             DesignArgs... designArgs) {
+    this->m_analogProto.design(order, designArgs...);
+    this->finishBandStop(sampleRate, centerFrequency, widthFrequency);
+  }
+};
+
+template <class AnalogPrototype>
+struct BandShelfSetup : PoleFilterBase<AnalogPrototype> {
+  template <class... DesignArgs>
+  void setup(int order, double sampleRate, double centerFrequency, double widthFrequency,
+             DesignArgs... designArgs) {
+    this->m_analogProto.design(order, designArgs...);
+    this->finishBandShelf(sampleRate, centerFrequency, widthFrequency);
+  }
+};
+
 // Adds the storage a design of the given capacities needs and attaches it. The storage is
 // reached through pointers, so these objects are not copied.
 template <class BaseClass, int MaxAnalogPoles, int MaxDigitalPoles = MaxAnalogPoles>
