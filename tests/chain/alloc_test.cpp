@@ -12,7 +12,7 @@
 #include "Saturator.h"
 #include "SmpRateConverter.h"
 #include "SoftClipper.h"
-#include "alloc_counter.h"
+#include "alloc_hook.h"
 #include "block.h"
 #include "test_provider.h"
 

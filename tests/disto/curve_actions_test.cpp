@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "Distortion.h"
-#include "alloc_counter.h"
+#include "alloc_hook.h"
 #include "test_provider.h"
 
 using Rawnfield::Distortion;

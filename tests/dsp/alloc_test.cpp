@@ -7,23 +7,7 @@
 #include <vector>
 
 #include "DspLib/Dsp.h"
-
-namespace {
-int g_allocations = 0;
-}
-
-void* operator new(std::size_t n) {
-  ++g_allocations;
-  void* p = std::malloc(n ? n : 1);
-  if (!p) throw std::bad_alloc();
-  return p;
-}
-void operator delete(void* p) noexcept {
-  std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-  std::free(p);
-}
+#include "alloc_hook.h"
 
 namespace {
 
@@ -43,7 +27,7 @@ TEST(Allocation, NoneOnTheAudioPath) {
   float* fch[2] = {fl.data(), fr.data()};
   Filter* filters[] = {&bessel, &cheby, &rbj, &elliptic, &legendre, &cheby2, &custom};
 
-  const int before = g_allocations;
+  AllocationCounter allocations;
   for (Filter* f : filters) {
     f->setParams(f->getDefaultParams());
     f->process(1024, ch);
@@ -59,7 +43,7 @@ TEST(Allocation, NoneOnTheAudioPath) {
     f->process(1024, ch);
     (void)f->response(0.1);
   }
-  EXPECT_EQ(g_allocations, before);
+  EXPECT_EQ(allocations.count(), 0);
 }
 
 }  // namespace

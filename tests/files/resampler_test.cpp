@@ -5,6 +5,8 @@
 #include <cmath>
 #include <vector>
 
+#include "tone.h"
+
 namespace {
 
 constexpr double kPi = 3.141592653589793;
@@ -50,24 +52,6 @@ double frequencyOf(const std::vector<double>& y, double rate) {
   }
   const double period = (k * skt - sk * st) / (k * skk - sk * sk);
   return rate / period;
-}
-
-// Amplitude of the component at w (radians per frame) by a least-squares
-// fit of a sine and a cosine over y[from..].
-double amplitudeAt(const std::vector<double>& y, double w, size_t from) {
-  double ss = 0, cc = 0, sc = 0, ys = 0, yc = 0;
-  for (size_t n = from; n < y.size(); ++n) {
-    const double s = std::sin(w * n), c = std::cos(w * n);
-    ss += s * s;
-    cc += c * c;
-    sc += s * c;
-    ys += y[n] * s;
-    yc += y[n] * c;
-  }
-  const double det = ss * cc - sc * sc;
-  const double a = (ys * cc - yc * sc) / det;
-  const double b = (yc * ss - ys * sc) / det;
-  return std::hypot(a, b);
 }
 
 std::vector<double> sine(int frames, double w, double amplitude) {
@@ -249,7 +233,7 @@ TEST_P(ResamplerSine, KeepsFrequencyAndLevel) {
     // frame; the sinc table loses nothing measurable.
     const double w = 2.0 * kPi * f / c.in;
     const double expect = c.sinc ? 1.0 : 1.0 - w * w / 12.0;
-    EXPECT_NEAR(amplitudeAt(y, 2.0 * kPi * f / c.out, 0) / level, expect, c.levelTolerance) << ch;
+    EXPECT_NEAR(toneAmplitude(y, 2.0 * kPi * f / c.out, 0) / level, expect, c.levelTolerance) << ch;
   }
 }
 
@@ -272,7 +256,7 @@ TEST(ResamplerFilter, DecimatingFiltersTheInputAtPositionOverRatio) {
   rs.SetRates(2.0, 1.0);
   const double w0 = kPi * 0.693f / 2.0;
   const std::vector<double> out = resampleAll(rs, sine(40000, w0, 1.0), 1, 500);
-  EXPECT_NEAR(amplitudeAt(out, 2.0 * w0, 200), 0.707f, 1e-4);
+  EXPECT_NEAR(toneAmplitude(out, 2.0 * w0, 200), 0.707f, 1e-4);
 
   KIT_Resampler dc;
   dc.SetRates(2.0, 1.0);
@@ -288,7 +272,7 @@ TEST(ResamplerFilter, InterpolatingFiltersTheOutputAtRatioTimesPosition) {
   rs.SetRates(1.0, 2.0);
   const double w0 = kPi * 0.5 * 0.693f;
   const std::vector<double> out = resampleAll(rs, sine(10000, 2.0 * w0, 1.0), 1, 500);
-  EXPECT_NEAR(amplitudeAt(out, w0, 200), 0.707f * (1.0 + std::cos(w0)) / 2.0, 2e-4);
+  EXPECT_NEAR(toneAmplitude(out, w0, 200), 0.707f * (1.0 + std::cos(w0)) / 2.0, 2e-4);
 }
 
 // ---- Stretching a shape onto a number of points ----------------------------------

@@ -75,10 +75,10 @@ TEST(HeapBuf, SameSizeNeverReallocates) {
   KIT_HeapBuf hb(4096);
   hb.Resize(300000);
   const int alloc = hb.GetAllocated();
-  g_allocCalls = 0;
+  AllocationCounter allocations;
   hb.Resize(300000, true);
   hb.Resize(300000, false);
-  EXPECT_EQ(g_allocCalls, 0);
+  EXPECT_EQ(allocations.count(), 0);
   EXPECT_EQ(hb.GetAllocated(), alloc);
 }
 

@@ -9,7 +9,7 @@
 #include "FilterUnit.h"
 #include "HqFilterUnit.h"
 #include "SubBandProcessor.h"
-#include "alloc_counter.h"
+#include "alloc_hook.h"
 #include "block.h"
 #include "measure.h"
 #include "test_provider.h"

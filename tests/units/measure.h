@@ -3,6 +3,8 @@
 #include <cmath>
 #include <vector>
 
+#include "tone.h"
+
 // Measuring the units' responses with sine waves.
 namespace measure {
 
@@ -12,23 +14,9 @@ inline double dB(double gain) {
   return 20.0 * std::log10(gain);
 }
 
-// Amplitude of the f Hz component of y (a least-squares fit of a sine and
-// a cosine, so a pure tone is measured exactly whatever the length).
+// Amplitude of the f Hz component of y.
 inline double amplitudeAt(const std::vector<double>& y, double f, double rate) {
-  double ss = 0, cc = 0, sc = 0, ys = 0, yc = 0;
-  for (size_t i = 0; i < y.size(); ++i) {
-    const double w = 2.0 * kPi * f * static_cast<double>(i) / rate;
-    const double s = std::sin(w), c = std::cos(w);
-    ss += s * s;
-    cc += c * c;
-    sc += s * c;
-    ys += y[i] * s;
-    yc += y[i] * c;
-  }
-  const double det = ss * cc - sc * sc;
-  const double a = (ys * cc - yc * sc) / det;
-  const double b = (yc * ss - ys * sc) / det;
-  return std::hypot(a, b);
+  return toneAmplitude(y, 2.0 * kPi * f / rate);
 }
 
 // Gain of a stereo in-place process at f Hz: a sine (the same on both

@@ -1,4 +1,4 @@
-#include "alloc_counter.h"
+#include "alloc_hook.h"
 
 #include <cstddef>
 #include <cstdlib>
@@ -12,6 +12,7 @@ void* __real_realloc(void*, size_t);
 
 namespace {
 bool s_counting = false;
+bool s_failing = false;
 long s_count = 0;
 
 void note() {
@@ -30,17 +31,24 @@ long AllocationCounter::count() const {
   return s_count;
 }
 
+AllocFailure::AllocFailure() {
+  s_failing = true;
+}
+AllocFailure::~AllocFailure() {
+  s_failing = false;
+}
+
 extern "C" void* __wrap_malloc(size_t n) {
   note();
-  return __real_malloc(n);
+  return s_failing ? nullptr : __real_malloc(n);
 }
 extern "C" void* __wrap_calloc(size_t n, size_t size) {
   note();
-  return __real_calloc(n, size);
+  return s_failing ? nullptr : __real_calloc(n, size);
 }
 extern "C" void* __wrap_realloc(void* p, size_t n) {
   note();
-  return __real_realloc(p, n);
+  return s_failing ? nullptr : __real_realloc(p, n);
 }
 
 // operator new from the C++ library calls malloc behind the wrapper's back,
