@@ -1,0 +1,5 @@
+#pragma once
+
+// The windowing layer's public interface: one header per area, gathered here.
+
+#include "shim-types.h"
