@@ -13,10 +13,6 @@ namespace H = Rawnfield::Harshbloom;
 
 namespace {
 
-H::eParameterTags tagOf(int t) {
-  return static_cast<H::eParameterTags>(t);
-}
-
 const std::vector<HarshbloomProgram>& factory() {
   static const std::vector<HarshbloomProgram> list = HarshbloomProgram::getFactoryPrograms();
   return list;

@@ -28,22 +28,8 @@ DATA = os.path.join(HERE, "data")
 SAVED = [0, 11, 12, 33, 43, 66, 74, 89]
 
 
-def section(lines, title):
-    out, inside = [], False
-    for line in lines:
-        if line.startswith("# "):
-            if inside:
-                break
-            inside = line.rstrip().endswith(": " + title)
-            continue
-        if inside:
-            out.append(line)
-    assert out, title
-    return out
-
-
 def tables(lines):
-    """Every table of a section as (header cells, rows of cells, text before)."""
+    """Every table of the text as (header cells, rows of cells, text before)."""
     found, current, before = [], None, []
     for line in lines:
         if line.startswith("|"):
@@ -77,22 +63,22 @@ def strip_ticks(text):
 # --- vocabulary -------------------------------------------------------------
 
 def type_words(lines):
-    text = " ".join(l for l in lines if "eDistortionType" in l)
+    text = " ".join(l for l in lines if l.startswith("- `Rawnfield::Types::eDistortionType`:"))
     words = dict((int(n), w) for n, w in re.findall(r'(\d+) "([^"]+)"', text))
     assert sorted(words) == list(range(42)), sorted(words)
     return words
 
 
 def filter_names(lines):
-    text = " ".join(l for l in lines if "eFilterType`:" in l)
+    text = " ".join(l for l in lines if l.startswith("- `Rawnfield::Types::eFilterType`:"))
     names = dict((int(n), w) for n, w in re.findall(r'(\d+) "([^"]+)"', text))
     assert sorted(names) == list(range(12))
     return names
 
 
-def tag_table(model):
-    for head, rows, _ in tables(model):
-        if head[:2] == ["Tag", "Key"]:
+def tag_table(lines):
+    for head, rows, _ in tables(lines):
+        if head == ["Tag", "Key", "Record value", "Code name"]:
             tags = {}
             for tag, key, where, code in rows:
                 if tag.startswith("65 to 84"):
@@ -112,9 +98,9 @@ def tag_table(model):
 
 # --- record defaults ----------------------------------------------------------
 
-def record_defaults(record):
-    for head, rows, _ in tables(record):
-        if head[0] == "Index" and "Key" in head:
+def record_defaults(lines):
+    for head, rows, _ in tables(lines):
+        if head[:4] == ["Index", "Group", "Tag", "Key"]:
             out = []
             for row in rows:
                 key, default = strip_ticks(row[3]), row[5]
@@ -127,8 +113,8 @@ def record_defaults(record):
 
 # --- factory programs ---------------------------------------------------------
 
-def decibels(program_list):
-    for head, rows, _ in tables(program_list):
+def decibels(lines):
+    for head, rows, _ in tables(lines):
         if head == ["Level", "Stored value"]:
             levels = {}
             for level, stored in rows:
@@ -141,8 +127,8 @@ def decibels(program_list):
     raise SystemExit("no decibel table")
 
 
-def baseline(program_list, volume, single):
-    for head, rows, _ in tables(program_list):
+def baseline(lines, volume, single):
+    for head, rows, _ in tables(lines):
         if head == ["Tag", "Key", "Value"]:
             values = {}
             for tag, key, cell in rows:
@@ -192,8 +178,8 @@ def key_pairs(text, levels):
     return out
 
 
-def kick_values(values_part):
-    for head, rows, _ in tables(values_part):
+def kick_values(lines):
+    for head, rows, _ in tables(lines):
         if head == ["Key", "Value"]:
             out = []
             for keys, cell in rows:
@@ -204,20 +190,20 @@ def kick_values(values_part):
     raise SystemExit("no kick-drum table")
 
 
-def factory_programs(program_list, values_part, levels):
-    kick = kick_values(values_part)
+def factory_programs(lines, levels):
+    kick = kick_values(lines)
     programs = []
-    for head, rows, before in tables(values_part):
-        if head[0] != "#":
+    for head, rows, before in tables(lines):
+        if head[:3] != ["#", "Name", "`Volume`"]:
             continue
-        title = [l for l in before if l.startswith("Section ") or l.startswith("Entries ")][-1]
+        title = [l for l in before if re.match(r'(Section "|Entries \d)', l)][-1]
         commons = [l for l in before[before.index(title):]
                    if l.startswith("Values common to all entries")]
         common = key_pairs(commons[0].split(":", 1)[1], levels) if commons else []
         for row in rows:
             cells = dict(zip((strip_ticks(h) for h in head), row))
             single = cells["SubBandProcOnOff"] == "0"
-            values = baseline(program_list, cell_value("Volume", cells["Volume"], levels), single)
+            values = baseline(lines, cell_value("Volume", cells["Volume"], levels), single)
             if "KICK" in title:
                 values.update(kick)
             values.update(common)
@@ -227,12 +213,12 @@ def factory_programs(program_list, values_part, levels):
                 values[key] = cell_value(key, cell, levels)
             programs.append((row[0], strip_ticks(cells["Name"]), values))
     assert [p[0] for p in programs] == [str(i) for i in range(90)]
-    for head, rows, _ in tables(values_part):
-        if head[0] != "Initialiser":
+    for head, rows, _ in tables(lines):
+        if head[:2] != ["Initialiser", "Name"]:
             continue
         previous = []
         for n, (init, name, volume, onoff, others) in enumerate(rows):
-            values = baseline(program_list, cell_value("Volume", volume, levels), onoff == "0")
+            values = baseline(lines, cell_value("Volume", volume, levels), onoff == "0")
             if others.startswith("as the row above, plus"):
                 pairs = previous + key_pairs(others.split("plus", 1)[1], levels)
             else:
@@ -270,18 +256,11 @@ def main():
         raise SystemExit("usage: make_reference.py TABLES.md")
     with open(sys.argv[1], encoding="utf-8") as f:
         lines = f.read().splitlines()
-    disto = section(lines, "Services of Distortion engine")
-    units = section(lines, "Services of Filter, band and equaliser units")
-    record = section(lines, "Program record")
-    model = section(lines, "Program model")
-    program_list = section(lines, "Factory program list")
-    values_part = section(lines, "Factory program values")
-
-    words, filters = type_words(disto), filter_names(units)
-    tags = tag_table(model)
-    defaults = record_defaults(record)
-    levels = decibels(program_list)
-    programs = factory_programs(program_list, values_part, levels)
+    words, filters = type_words(lines), filter_names(lines)
+    tags = tag_table(lines)
+    defaults = record_defaults(lines)
+    levels = decibels(lines)
+    programs = factory_programs(lines, levels)
     keys = [tags[t][0] for t in range(65)]
 
     os.makedirs(DATA, exist_ok=True)

@@ -18,10 +18,6 @@ namespace H = Rawnfield::Harshbloom;
 
 namespace {
 
-H::eParameterTags tagOf(int t) {
-  return static_cast<H::eParameterTags>(t);
-}
-
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 }  // namespace

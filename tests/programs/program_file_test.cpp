@@ -22,10 +22,6 @@ namespace H = Rawnfield::Harshbloom;
 
 namespace {
 
-H::eParameterTags tagOf(int t) {
-  return static_cast<H::eParameterTags>(t);
-}
-
 // The value a plain number comes back as: printed with six significant
 // digits and read again.
 double sixDigits(double v) {
@@ -226,6 +222,10 @@ TEST(ProgramFile, NamesAsTheyComeBack) {
     EXPECT_EQ(l.program.getProgramName(), c.name) << c.line;
     EXPECT_EQ(l.program.getParameterValue(H::kGate), 0.5) << c.line;
   }
+  // A name ends at a NUL byte; one that comes out empty is no name.
+  const std::string nul("\0", 1);
+  EXPECT_EQ(loadText("Name = ab" + nul + "cd;\n").program.getProgramName(), "ab");
+  EXPECT_EQ(loadText("Name = " + nul + "cd;\n").program.getProgramName(), "Basic Distortion");
 }
 
 TEST(ProgramFile, LinesThatAreIgnored) {

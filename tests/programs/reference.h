@@ -48,6 +48,10 @@ const std::vector<int>& savedReferenceIndices();
 // The record value a slot names; null for kNone.
 double* slotValue(Rawnfield::RNFxProgram& p, const Slot& slot);
 
+inline Rawnfield::Harshbloom::eParameterTags tagOf(int t) {
+  return static_cast<Rawnfield::Harshbloom::eParameterTags>(t);
+}
+
 inline uint64_t bitsOf(double v) {
   uint64_t b;
   memcpy(&b, &v, sizeof b);

@@ -39,7 +39,6 @@ LimiterMode Oversampling DryWet Volume AutoMakeUp""".split()
 SHAPER_TYPES = {"Sine": 0, "Triangle": 1, "Pulse": 2}
 SHAPER_MODES = {"Shaper": 0, "Sat.Shaper": 1, "Boost Shaper": 2, "Boost+Sat.Shaper": 3}
 KICK_SECTION = "### BASS-/KICK DRUMS ###"
-VALUES_TITLE = "Factory program values"
 
 
 def fail(msg):
@@ -118,18 +117,6 @@ def parse_list(text, levels):
     return pairs
 
 
-def values_section(lines):
-    start = None
-    for i, line in enumerate(lines):
-        if line.startswith("# ") and line.rstrip().endswith(VALUES_TITLE):
-            start = i + 1
-        elif start is not None and line.startswith("# "):
-            return lines[start:i]
-    if start is None:
-        fail("no section titled " + VALUES_TITLE)
-    return lines[start:]
-
-
 def read_programs(lines, levels):
     programs = []
     spares = []
@@ -148,7 +135,7 @@ def read_programs(lines, levels):
             header = None
             continue
         row = cells(line)
-        if row[0] in ("#", "Initialiser"):
+        if row[:2] in (["#", "Name"], ["Initialiser", "Name"]) and "`Volume`" in row:
             header = row
             continue
         if set("".join(row)) <= set("-"):
@@ -258,7 +245,7 @@ def main():
     with open(sys.argv[1], encoding="utf-8") as f:
         lines = f.read().splitlines()
     levels = read_decibels(lines)
-    programs, spares = read_programs(values_section(lines), levels)
+    programs, spares = read_programs(lines, levels)
     if [e["index"] for e in programs] != list(range(len(programs))):
         fail("programs out of order")
     if len(programs) != 90 or len(spares) != 5:

@@ -335,8 +335,9 @@ bool HarshbloomProgram::loadProgram(const std::string& path, std::string& curveT
     const std::string key = line.substr(0, p - 1);
     std::string value = line.substr(p + 2, q - (p + 2));
     if (nameSlot) {
-      if (value.size() > kMaxLoadedNameLength) value.resize(kMaxLoadedNameLength);
-      setProgramName(value.c_str());
+      // The name ends at a NUL; one that comes out empty is no name.
+      value.resize(std::min({value.size(), value.find('\0'), kMaxLoadedNameLength}));
+      if (!value.empty()) setProgramName(value.c_str());
     } else {
       applyFileValue(getParameterTag(key), value);
     }
