@@ -354,6 +354,10 @@ TEST(ProgramFile, FilesThatCannotBeOpenedLeaveTheProgramAlone) {
   EXPECT_EQ(p.getParameterValue(H::kGate), 0.75);
   EXPECT_EQ(p.getProgramName(), "Mine");
   EXPECT_EQ(curve, "kept");
+  // A folder opens but has no lines to read.
+  p.loadProgram(dir.path(""), curve);
+  EXPECT_EQ(p.getParameterValue(H::kGate), 0.75);
+  EXPECT_EQ(p.getProgramName(), "Mine");
 
   // Saving to where nothing can be written creates nothing and reports
   // nothing.
