@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstdint>
+
+#include "RnFilter.h"
+
+namespace Rawnfield {
+
+// Second-order Butterworth high- and low-pass sections whose cutoff control
+// reaches a little below half the sample rate (0.957 of it, halved) and whose
+// resonance narrows the damping. Coefficients are recomputed on every sample
+// from the cutoff and resonance handed in.
+template <typename T>
+class BiquadTweakedButterworthHP : public IRnFilter {
+public:
+  double process(double in, double cutoff, double resonance) override;
+  void setSampleRate(double rate) override { sampleRate = rate; }
+  void setFilterMode(eFilterMode) override {}
+  void reset() override { x = x1 = x2 = y = y1 = y2 = c0 = c1 = c2 = d1 = d2 = K = 0; }
+
+  T cutoffScale = 0.957;
+  T minCutoff = 0.0001;  // lowest cutoff, as a fraction of the sample rate
+  uint32_t cutoffCurve = 0;  // 0 linear, 1 squared, 2 cubed
+  T sampleRate = 44100.0;
+  T x = 0, x1 = 0, x2 = 0, y = 0, y1 = 0, y2 = 0;
+  T c0 = 0, c1 = 0, c2 = 0, d1 = 0, d2 = 0;
+  T K = 0;  // tan(pi fc)
+};
+
+template <typename T>
+class BiquadTweakedButterworthLP : public IRnFilter {
+public:
+  double process(double in, double cutoff, double resonance) override;
+  void setSampleRate(double rate) override { sampleRate = rate; }
+  void setFilterMode(eFilterMode) override {}
+  void reset() override { x = x1 = x2 = y = y1 = y2 = c0 = c1 = c2 = d1 = d2 = K = 0; }
+
+  T cutoffScale = 0.957;
+  T minCutoff = 0.0001;
+  uint32_t cutoffCurve = 0;
+  T sampleRate = 44100.0;
+  T resonanceLimit = 0.99;  // keeps the damping above 0 at full resonance
+  T x = 0, x1 = 0, x2 = 0, y = 0, y1 = 0, y2 = 0;
+  T c0 = 0, c1 = 0, c2 = 0, d1 = 0, d2 = 0;
+  T K = 0;  // 1 / tan(pi fc)
+};
+
+extern template class BiquadTweakedButterworthHP<double>;
+extern template class BiquadTweakedButterworthLP<double>;
+
+}  // namespace Rawnfield
