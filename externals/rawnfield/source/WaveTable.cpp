@@ -99,8 +99,8 @@ void WaveTable::fillTables(WaveTable* table, double* re, double* im, unsigned n)
 double WaveTable::makeWaveTables(WaveTable* table, unsigned n, double* ar, double* ai,
                                  double scale, double topFreq) {
   // Transforming the spectrum forward once more gives the cycle back, time
-  // reversed and n times as large, in the imaginary part; the reversal is
-  // undone by addWaveTable's reversed store.
+  // reversed and n times as large, in the imaginary part; addWaveTable's
+  // reversed store turns it round again, one point ahead of the cycle.
   fft(static_cast<int>(n), ar, ai);
   if (scale == 0.0) {
     double m = 0.0;
