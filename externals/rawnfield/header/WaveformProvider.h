@@ -100,6 +100,7 @@ public:
   static const char* getWaveformText(double v);
   static const char* getWaveformText(Types::eWaveform w);
   static const char* getSubWaveformText() { return "Sine"; }
+  // "4: Pulse": the item number w + 1, then w's own name.
   static std::string getWaveformItemName(Types::eWaveform w);
   static Types::eWaveform getWaveformType(const std::string& name);
 
