@@ -22,9 +22,10 @@ std::vector<double> makeKick() {
     const double body = std::sin(phase) * std::exp(-t / 0.16);
     const double click = 0.3 * std::exp(-t / 0.002) * std::sin(GenMath::kTwoPi * 1500.0 * t);
     const double tail = i > kBassdrumLength - 2000 ? (kBassdrumLength - i) / 2000.0 : 1.0;
-    k[i] = 0.95 * (body + click) * tail;
+    k[i] = (body + click) * tail;
     phase += GenMath::kTwoPi * hz / rate;
   }
+  GenMath::scaleToPeak(k.data(), kBassdrumLength, 0.95);
   return k;
 }
 
