@@ -48,6 +48,18 @@ void reportRealTime(benchmark::State& state) {
       static_cast<double>(state.iterations()) * kFrames / kRate, benchmark::Counter::kIsRate);
 }
 
+// Runs a stereo in-place process over fresh noise blocks.
+template <class Process>
+void runBlocks(benchmark::State& state, Process&& process) {
+  Noise n;
+  for (auto _ : state) {
+    n.refill();
+    process(n.io, kFrames);
+    benchmark::DoNotOptimize(n.l.data());
+  }
+  reportRealTime(state);
+}
+
 // --- per-sample filters and the cookbook section ----------------------------
 
 // Both stereo channels through a two-filter unit with the given pair.
@@ -60,32 +72,24 @@ void BM_OscFilterUnit(benchmark::State& state) {
     u->setFilterType2(state.range(1) / 7.0);
     u->setFilterMix(0.5);
   }
-  Noise n;
-  for (auto _ : state) {
-    n.refill();
-    for (int i = 0; i < kFrames; ++i) {
-      n.l[i] = left.process(n.l[i], 0.6, 0.4);
-      n.r[i] = right.process(n.r[i], 0.6, 0.4);
+  runBlocks(state, [&](double** io, int n) {
+    for (int i = 0; i < n; ++i) {
+      io[0][i] = left.process(io[0][i], 0.6, 0.4);
+      io[1][i] = right.process(io[1][i], 0.6, 0.4);
     }
-    benchmark::DoNotOptimize(n.l.data());
-  }
-  reportRealTime(state);
+  });
 }
 BENCHMARK(BM_OscFilterUnit)->Args({0, 3})->Args({4, 5})->Args({2, 6});
 
 void BM_BiquadFilter(benchmark::State& state) {
   BiquadFilter left(static_cast<eFilterMode>(state.range(0)), kRate);
   BiquadFilter right(static_cast<eFilterMode>(state.range(0)), kRate);
-  Noise n;
-  for (auto _ : state) {
-    n.refill();
-    for (int i = 0; i < kFrames; ++i) {
-      n.l[i] = left.process(n.l[i], 0.3, 0.2);
-      n.r[i] = right.process(n.r[i], 0.3, 0.2);
+  runBlocks(state, [&](double** io, int n) {
+    for (int i = 0; i < n; ++i) {
+      io[0][i] = left.process(io[0][i], 0.3, 0.2);
+      io[1][i] = right.process(io[1][i], 0.3, 0.2);
     }
-    benchmark::DoNotOptimize(n.l.data());
-  }
-  reportRealTime(state);
+  });
 }
 BENCHMARK(BM_BiquadFilter)->Arg(0)->Arg(5);
 
@@ -137,13 +141,7 @@ void BM_RingModulator(benchmark::State& state) {
   m.setSampleRate(kRate);
   m.setAmount(0.7);
   m.setWaveform(1.0);  // three oscillators
-  Noise n;
-  for (auto _ : state) {
-    n.refill();
-    m.process(n.io, kFrames);
-    benchmark::DoNotOptimize(n.l.data());
-  }
-  reportRealTime(state);
+  runBlocks(state, [&](double** io, int n) { m.process(io, n); });
 }
 BENCHMARK(BM_RingModulator);
 
@@ -151,13 +149,7 @@ void BM_FmModulator(benchmark::State& state) {
   FmModulator m;
   m.setAmount(0.7);
   m.phaseInc = 0.01;
-  Noise n;
-  for (auto _ : state) {
-    n.refill();
-    m.modulate(n.io, kFrames);
-    benchmark::DoNotOptimize(n.l.data());
-  }
-  reportRealTime(state);
+  runBlocks(state, [&](double** io, int n) { m.modulate(io, n); });
 }
 BENCHMARK(BM_FmModulator);
 
@@ -185,13 +177,7 @@ void BM_HardcoreBass(benchmark::State& state) {
   b.hpAmount = 0.8;
   b.bassAmount = 0.6;
   b.drive = 0.5;
-  Noise n;
-  for (auto _ : state) {
-    n.refill();
-    b.process(n.io, kFrames);
-    benchmark::DoNotOptimize(n.l.data());
-  }
-  reportRealTime(state);
+  runBlocks(state, [&](double** io, int n) { b.process(io, n); });
 }
 BENCHMARK(BM_HardcoreBass);
 
@@ -220,13 +206,7 @@ void BM_Phaser(benchmark::State& state) {
   Phaser p;
   p.setDepth(0.8);
   p.setRate(0.2);
-  Noise n;
-  for (auto _ : state) {
-    n.refill();
-    p.process(n.io, kFrames);
-    benchmark::DoNotOptimize(n.l.data());
-  }
-  reportRealTime(state);
+  runBlocks(state, [&](double** io, int n) { p.process(io, n); });
 }
 BENCHMARK(BM_Phaser);
 
@@ -236,13 +216,7 @@ void BM_TempoDelay(benchmark::State& state) {
   d.reset();
   d.wetLevel = 0.5;
   d.setStereoFx(0.8);
-  Noise n;
-  for (auto _ : state) {
-    n.refill();
-    d.process(n.io, kFrames);
-    benchmark::DoNotOptimize(n.l.data());
-  }
-  reportRealTime(state);
+  runBlocks(state, [&](double** io, int n) { d.process(io, n); });
 }
 BENCHMARK(BM_TempoDelay);
 
@@ -255,12 +229,7 @@ void BM_FxTester(benchmark::State& state) {
   t.setBlockSize(kFrames);
   t.setKickSignal(true);
   t.setTestSignal(true);
-  Noise n;
-  for (auto _ : state) {
-    t.process(n.io, nullptr, kFrames);
-    benchmark::DoNotOptimize(n.l.data());
-  }
-  reportRealTime(state);
+  runBlocks(state, [&](double** io, int n) { t.process(io, nullptr, n); });
 }
 BENCHMARK(BM_FxTester);
 

@@ -92,31 +92,26 @@ TEST(RingModulator, SineCarrierWithSmoothedAmount) {
   }
 }
 
-// Sine2 steps its oscillator twice a frame: the carrier is at 800 Hz.
-// Sine3 mixes the three oscillators: ((osc2 - osc1) + osc3) x 0.3.
-TEST(RingModulator, Sine2AndSine3Carriers) {
+// The carrier itself: 64 frames of a constant 1 at full amount.
+std::vector<double> carrier(double waveform) {
   RingModulator m;
   m.setSampleRate(44100.0);
   m.setAmount(1.0);
   m.smoothedAmount = 1.0;
-  m.setWaveform(0.75);
+  m.setWaveform(waveform);
   Block b(64, 1.0, 1.0);
   m.process(b.io, b.size());
-  for (int i = 0; i < 64; ++i)
-    ASSERT_NEAR(b.l[i], std::sin(2.0 * kPi * (2 * i + 1) * 400.0 / 44100.0), 1e-9) << i;
+  return b.l;
+}
 
-  RingModulator n;
-  n.setSampleRate(44100.0);
-  n.setAmount(1.0);
-  n.smoothedAmount = 1.0;
-  n.setWaveform(1.0);
-  Block c(64, 1.0, 1.0);
-  n.process(c.io, c.size());
+// Sine2 steps its oscillator twice a frame: the carrier is at 800 Hz.
+// Sine3 mixes the three oscillators: ((osc2 - osc1) + osc3) x 0.3.
+TEST(RingModulator, Sine2AndSine3Carriers) {
+  const std::vector<double> sine2 = carrier(0.75), sine3 = carrier(1.0);
+  const auto at = [](double hz, double step) { return std::sin(2.0 * kPi * step * hz / 44100.0); };
   for (int i = 0; i < 64; ++i) {
-    const double a = std::sin(2.0 * kPi * i * 400.0 / 44100.0);
-    const double b2 = std::sin(2.0 * kPi * i * 800.0 / 44100.0);
-    const double b3 = std::sin(2.0 * kPi * i * 1600.0 / 44100.0);
-    ASSERT_NEAR(c.l[i], ((b2 - a) + b3) * 0.3, 1e-9) << i;
+    ASSERT_NEAR(sine2[i], at(400.0, 2 * i + 1), 1e-9) << i;
+    ASSERT_NEAR(sine3[i], ((at(800.0, i) - at(400.0, i)) + at(1600.0, i)) * 0.3, 1e-9) << i;
   }
 }
 
