@@ -9,6 +9,11 @@ enum eFilterMode : int32_t {
   kFilterModeLowPass = 0,
   kFilterModeHighPass = 1,
   kFilterModeBandPass = 2,
+  // Only the cookbook biquad answers these.
+  kFilterModeNotch = 3,
+  kFilterModePeak = 4,
+  kFilterModeLowShelf = 5,
+  kFilterModeHighShelf = 6,
 };
 
 // A filter that runs one sample at a time with the cutoff and resonance
