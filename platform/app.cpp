@@ -41,7 +41,9 @@ void Application::resetForTests() {
   for (Window* w : std::vector<Window*>(m_windows)) w->close();
   for (ModalSession* s : m_modal) delete s;
   m_modal.clear();
+  auto timers = std::move(m_timers);
   m_timers.clear();
+  timers.clear();
   {
     std::lock_guard<std::mutex> g(m_taskMutex);
     m_tasks.clear();
@@ -94,7 +96,14 @@ TimerId Application::addTimer(double interval, bool repeats, std::function<void(
   return id;
 }
 
-void Application::cancelTimer(TimerId id) { m_timers.erase(id); }
+void Application::cancelTimer(TimerId id) {
+  auto it = m_timers.find(id);
+  if (it == m_timers.end()) return;
+  // The callback may own the last reference to objects whose teardown
+  // cancels further timers: let it go only once the map is consistent.
+  std::function<void()> fn = std::move(it->second.fn);
+  m_timers.erase(it);
+}
 
 double Application::nextTimerDeadline() const {
   double d = std::numeric_limits<double>::infinity();
@@ -116,7 +125,7 @@ void Application::runDueTimers() {
       it->second.due += it->second.interval;
       if (it->second.due <= t) it->second.due = t + it->second.interval;  // skip missed firings
     } else {
-      m_timers.erase(it);
+      cancelTimer(d.second);
     }
     fn();
   }

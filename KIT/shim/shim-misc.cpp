@@ -3,6 +3,7 @@
 #include "shim-misc.h"
 
 #include <thread>
+#include <vector>
 
 #include "mutex.h"
 #include "platform/app.h"
@@ -157,20 +158,23 @@ BOOL KillTimer(HWND hwnd, UINT_PTR id) {
     return 1;
   }
   if (!hwnd && id == (UINT_PTR)-1) return 0;
-  BOOL found = 0;
+  // Platform timers are cancelled after the list is settled: a cancelled
+  // timer may hold the last reference to its view, whose teardown kills
+  // timers again.
+  std::vector<plat::TimerId> cancel;
   for (TimerRec** pp = &g_timers; *pp;) {
     TimerRec* r = *pp;
     if (r->hwnd == hwnd && (id == (UINT_PTR)-1 || r->id == id)) {
       *pp = r->next;
-      plat::app().cancelTimer(r->timer);
+      cancel.push_back(r->timer);
       delete r;
-      found = 1;
       if (id != (UINT_PTR)-1) break;
     } else {
       pp = &r->next;
     }
   }
-  return found;
+  for (plat::TimerId t : cancel) plat::app().cancelTimer(t);
+  return cancel.empty() ? 0 : 1;
 }
 
 void SHIM_Internal_PostMessage_Init() {
