@@ -38,7 +38,12 @@ void Application::finishLaunching() {
 }
 
 void Application::resetForTests() {
-  for (Window* w : std::vector<Window*>(m_windows)) w->close();
+  // Closing one window may close others (owned ones): take them one by one.
+  while (!m_windows.empty()) {
+    Window* w = m_windows.front();
+    w->close();
+    if (!m_windows.empty() && m_windows.front() == w) m_windows.erase(m_windows.begin());
+  }
   for (ModalSession* s : m_modal) delete s;
   m_modal.clear();
   auto timers = std::move(m_timers);

@@ -163,6 +163,8 @@ public:
     m_wins.clear();
     for (auto& c : m_cursors) SDL_FreeCursor(c.second);
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    // Nothing else of SDL in use: let it release its helpers as well.
+    if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) SDL_Quit();
   }
 
   void windowShown(Window* w) override {
@@ -508,6 +510,9 @@ Presenter* createSdlPresenter(const char* driver, std::string* error) {
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
   SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+  // Window bitmaps are copied as they are: the plain framebuffer of the video
+  // driver, no GL renderer behind it.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   if (driver) SDL_SetHint(SDL_HINT_VIDEODRIVER, driver);
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     if (error) *error = SDL_GetError();
