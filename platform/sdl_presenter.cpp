@@ -193,6 +193,8 @@ public:
     Win& sw = it->second;
     int strip = stripFor(w);
     SDL_SetWindowTitle(sw.sdl, w->title().c_str());
+    SDL_SetWindowBordered(sw.sdl, w->styleMask() == kStyleBorderless ? SDL_FALSE : SDL_TRUE);
+    SDL_SetWindowResizable(sw.sdl, (w->styleMask() & kStyleResizable) ? SDL_TRUE : SDL_FALSE);
     int cw, ch;
     SDL_GetWindowSize(sw.sdl, &cw, &ch);
     if (cw != iw(w) || ch != ih(w) + strip) SDL_SetWindowSize(sw.sdl, iw(w), ih(w) + strip);
