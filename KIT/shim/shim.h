@@ -3,3 +3,9 @@
 // The windowing layer's public interface: one header per area, gathered here.
 
 #include "shim-types.h"
+#include "shim-msgs.h"
+#include "shim-dlg.h"
+#include "shim-misc.h"
+#include "shim-wnd.h"
+#include "shimappmain.h"
+#include "shim-appstub.h"

@@ -1,0 +1,554 @@
+#include <SDL.h>
+#include <math.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <map>
+
+#include "keys.h"
+#include "menu.h"
+#include "presenter.h"
+#include "window.h"
+
+namespace plat {
+
+namespace {
+
+MenuStripPainter& stripPainter() {
+  static MenuStripPainter p;
+  return p;
+}
+
+std::vector<Rect> defaultStripLayout(Bitmap&, Menu* menu) {
+  std::vector<Rect> rects;
+  double x = 8;
+  for (int i = 0; menu && i < menu->count(); ++i) {
+    double w = 16 + 7.0 * double(menu->item(i)->title().size());
+    rects.push_back({x, 0, w, double(kMenuStripHeight)});
+    x += w;
+  }
+  return rects;
+}
+
+uint16_t macKeyFromScancode(SDL_Scancode s) {
+  switch (s) {
+    case SDL_SCANCODE_A: return key::A; case SDL_SCANCODE_B: return key::B;
+    case SDL_SCANCODE_C: return key::C; case SDL_SCANCODE_D: return key::D;
+    case SDL_SCANCODE_E: return key::E; case SDL_SCANCODE_F: return key::F;
+    case SDL_SCANCODE_G: return key::G; case SDL_SCANCODE_H: return key::H;
+    case SDL_SCANCODE_I: return key::I; case SDL_SCANCODE_J: return key::J;
+    case SDL_SCANCODE_K: return key::K; case SDL_SCANCODE_L: return key::L;
+    case SDL_SCANCODE_M: return key::M; case SDL_SCANCODE_N: return key::N;
+    case SDL_SCANCODE_O: return key::O; case SDL_SCANCODE_P: return key::P;
+    case SDL_SCANCODE_Q: return key::Q; case SDL_SCANCODE_R: return key::R;
+    case SDL_SCANCODE_S: return key::S; case SDL_SCANCODE_T: return key::T;
+    case SDL_SCANCODE_U: return key::U; case SDL_SCANCODE_V: return key::V;
+    case SDL_SCANCODE_W: return key::W; case SDL_SCANCODE_X: return key::X;
+    case SDL_SCANCODE_Y: return key::Y; case SDL_SCANCODE_Z: return key::Z;
+    case SDL_SCANCODE_1: return key::Num1; case SDL_SCANCODE_2: return key::Num2;
+    case SDL_SCANCODE_3: return key::Num3; case SDL_SCANCODE_4: return key::Num4;
+    case SDL_SCANCODE_5: return key::Num5; case SDL_SCANCODE_6: return key::Num6;
+    case SDL_SCANCODE_7: return key::Num7; case SDL_SCANCODE_8: return key::Num8;
+    case SDL_SCANCODE_9: return key::Num9; case SDL_SCANCODE_0: return key::Num0;
+    case SDL_SCANCODE_RETURN: return key::Return; case SDL_SCANCODE_ESCAPE: return key::Escape;
+    case SDL_SCANCODE_BACKSPACE: return key::Delete; case SDL_SCANCODE_TAB: return key::Tab;
+    case SDL_SCANCODE_SPACE: return key::Space; case SDL_SCANCODE_MINUS: return key::Minus;
+    case SDL_SCANCODE_EQUALS: return key::Equal;
+    case SDL_SCANCODE_LEFTBRACKET: return key::LeftBracket;
+    case SDL_SCANCODE_RIGHTBRACKET: return key::RightBracket;
+    case SDL_SCANCODE_BACKSLASH: return key::Backslash;
+    case SDL_SCANCODE_SEMICOLON: return key::Semicolon;
+    case SDL_SCANCODE_APOSTROPHE: return key::Quote; case SDL_SCANCODE_GRAVE: return key::Grave;
+    case SDL_SCANCODE_COMMA: return key::Comma; case SDL_SCANCODE_PERIOD: return key::Period;
+    case SDL_SCANCODE_SLASH: return key::Slash; case SDL_SCANCODE_CAPSLOCK: return key::CapsLock;
+    case SDL_SCANCODE_F1: return key::F1; case SDL_SCANCODE_F2: return key::F2;
+    case SDL_SCANCODE_F3: return key::F3; case SDL_SCANCODE_F4: return key::F4;
+    case SDL_SCANCODE_F5: return key::F5; case SDL_SCANCODE_F6: return key::F6;
+    case SDL_SCANCODE_F7: return key::F7; case SDL_SCANCODE_F8: return key::F8;
+    case SDL_SCANCODE_F9: return key::F9; case SDL_SCANCODE_F10: return key::F10;
+    case SDL_SCANCODE_F11: return key::F11; case SDL_SCANCODE_F12: return key::F12;
+    case SDL_SCANCODE_F13: return key::F13; case SDL_SCANCODE_F14: return key::F14;
+    case SDL_SCANCODE_F15: return key::F15; case SDL_SCANCODE_F16: return key::F16;
+    case SDL_SCANCODE_INSERT: return key::Help; case SDL_SCANCODE_HOME: return key::Home;
+    case SDL_SCANCODE_PAGEUP: return key::PageUp; case SDL_SCANCODE_DELETE: return key::ForwardDelete;
+    case SDL_SCANCODE_END: return key::End; case SDL_SCANCODE_PAGEDOWN: return key::PageDown;
+    case SDL_SCANCODE_RIGHT: return key::RightArrow; case SDL_SCANCODE_LEFT: return key::LeftArrow;
+    case SDL_SCANCODE_DOWN: return key::DownArrow; case SDL_SCANCODE_UP: return key::UpArrow;
+    case SDL_SCANCODE_NUMLOCKCLEAR: return key::KeypadClear;
+    case SDL_SCANCODE_KP_DIVIDE: return key::KeypadDivide;
+    case SDL_SCANCODE_KP_MULTIPLY: return key::KeypadMultiply;
+    case SDL_SCANCODE_KP_MINUS: return key::KeypadMinus; case SDL_SCANCODE_KP_PLUS: return key::KeypadPlus;
+    case SDL_SCANCODE_KP_ENTER: return key::KeypadEnter; case SDL_SCANCODE_KP_1: return key::Keypad1;
+    case SDL_SCANCODE_KP_2: return key::Keypad2; case SDL_SCANCODE_KP_3: return key::Keypad3;
+    case SDL_SCANCODE_KP_4: return key::Keypad4; case SDL_SCANCODE_KP_5: return key::Keypad5;
+    case SDL_SCANCODE_KP_6: return key::Keypad6; case SDL_SCANCODE_KP_7: return key::Keypad7;
+    case SDL_SCANCODE_KP_8: return key::Keypad8; case SDL_SCANCODE_KP_9: return key::Keypad9;
+    case SDL_SCANCODE_KP_0: return key::Keypad0; case SDL_SCANCODE_KP_PERIOD: return key::KeypadDecimal;
+    case SDL_SCANCODE_KP_EQUALS: return key::KeypadEquals;
+    case SDL_SCANCODE_LCTRL: return key::Control; case SDL_SCANCODE_LSHIFT: return key::Shift;
+    case SDL_SCANCODE_LALT: return key::Option; case SDL_SCANCODE_LGUI: return key::Command;
+    case SDL_SCANCODE_RCTRL: return key::RightControl; case SDL_SCANCODE_RSHIFT: return key::RightShift;
+    case SDL_SCANCODE_RALT: return key::RightOption; case SDL_SCANCODE_RGUI: return key::RightCommand;
+    default: return 0xFFFF;
+  }
+}
+
+uint32_t modifiersFromSdl(Uint16 mod, bool keypad) {
+  uint32_t f = 0;
+  if (mod & KMOD_SHIFT) f |= kModShift;
+  // Control is the command key of this desktop's shortcuts; the Windows/Super
+  // key stands in for the physical Control key.
+  if (mod & KMOD_CTRL) f |= kModCommand;
+  if (mod & KMOD_GUI) f |= kModControl;
+  if (mod & KMOD_ALT) f |= kModOption;
+  if (mod & KMOD_CAPS) f |= kModCapsLock;
+  if (keypad) f |= kModNumericPad;
+  return f;
+}
+
+void appendUtf8(std::string& s, uint32_t c) {
+  if (c < 0x80) {
+    s += char(c);
+  } else if (c < 0x800) {
+    s += char(0xC0 | (c >> 6));
+    s += char(0x80 | (c & 0x3F));
+  } else {
+    s += char(0xE0 | (c >> 12));
+    s += char(0x80 | ((c >> 6) & 0x3F));
+    s += char(0x80 | (c & 0x3F));
+  }
+}
+
+// Text of a key on a US layout: (with shift applied, without modifiers).
+void keyCharacters(const SDL_Keysym& ks, std::string* chars, std::string* plain) {
+  uint32_t c = 0;
+  switch (ks.scancode) {
+    case SDL_SCANCODE_RETURN: case SDL_SCANCODE_KP_ENTER: c = '\r'; break;
+    case SDL_SCANCODE_TAB: c = '\t'; break;
+    case SDL_SCANCODE_ESCAPE: c = 0x1B; break;
+    case SDL_SCANCODE_BACKSPACE: c = 0x7F; break;
+    case SDL_SCANCODE_UP: c = keychar::UpArrow; break;
+    case SDL_SCANCODE_DOWN: c = keychar::DownArrow; break;
+    case SDL_SCANCODE_LEFT: c = keychar::LeftArrow; break;
+    case SDL_SCANCODE_RIGHT: c = keychar::RightArrow; break;
+    case SDL_SCANCODE_DELETE: c = keychar::ForwardDelete; break;
+    case SDL_SCANCODE_HOME: c = keychar::Home; break;
+    case SDL_SCANCODE_END: c = keychar::End; break;
+    case SDL_SCANCODE_PAGEUP: c = keychar::PageUp; break;
+    case SDL_SCANCODE_PAGEDOWN: c = keychar::PageDown; break;
+    case SDL_SCANCODE_INSERT: c = keychar::Help; break;
+    default:
+      if (ks.scancode >= SDL_SCANCODE_F1 && ks.scancode <= SDL_SCANCODE_F12)
+        c = keychar::F1 + (ks.scancode - SDL_SCANCODE_F1);
+      else if (ks.sym > 0 && ks.sym < 0x7F)
+        c = uint32_t(ks.sym);
+  }
+  if (!c) return;
+  appendUtf8(*plain, c);
+  if (ks.mod & KMOD_SHIFT) {
+    static const char from[] = "1234567890-=[]\\;',./`";
+    static const char to[] = "!@#$%^&*()_+{}|:\"<>?~";
+    if (c >= 'a' && c <= 'z') c -= 32;
+    else if (const char* p = c < 0x80 ? strchr(from, int(c)) : nullptr) c = uint32_t(to[p - from]);
+  }
+  appendUtf8(*chars, c);
+}
+
+class SdlPresenter : public Presenter {
+public:
+  explicit SdlPresenter(Uint32 wakeEvent) : m_wakeEvent(wakeEvent) {}
+  ~SdlPresenter() override {
+    for (auto& it : m_wins) SDL_DestroyWindow(it.second.sdl);
+    m_wins.clear();
+    for (auto& c : m_cursors) SDL_FreeCursor(c.second);
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    // Nothing else of SDL in use: let it release its helpers as well.
+    if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) SDL_Quit();
+  }
+
+  void windowShown(Window* w) override {
+    if (m_wins.count(w)) return;
+    Uint32 flags = SDL_WINDOW_SHOWN;
+    if (w->styleMask() == kStyleBorderless) flags |= SDL_WINDOW_BORDERLESS;
+    if (w->styleMask() & kStyleResizable) flags |= SDL_WINDOW_RESIZABLE;
+    if (w->level() >= kLevelPopUpMenu) flags |= SDL_WINDOW_SKIP_TASKBAR | SDL_WINDOW_ALWAYS_ON_TOP;
+    else if (w->level() > kLevelNormal) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
+    int strip = stripFor(w);
+    int x, y;
+    sdlPosition(w, strip, &x, &y);
+    SDL_Window* sw = SDL_CreateWindow(w->title().c_str(), x, y, std::max(1, iw(w)),
+                                      std::max(1, ih(w) + strip), flags);
+    if (!sw) return;
+    m_wins[w] = Win{sw, strip};
+    present(w);
+  }
+
+  void windowHidden(Window* w) override { destroy(w); }
+  void windowClosed(Window* w) override { destroy(w); }
+
+  void windowChanged(Window* w) override {
+    auto it = m_wins.find(w);
+    if (it == m_wins.end()) return;
+    Win& sw = it->second;
+    int strip = stripFor(w);
+    SDL_SetWindowTitle(sw.sdl, w->title().c_str());
+    SDL_SetWindowBordered(sw.sdl, w->styleMask() == kStyleBorderless ? SDL_FALSE : SDL_TRUE);
+    SDL_SetWindowResizable(sw.sdl, (w->styleMask() & kStyleResizable) ? SDL_TRUE : SDL_FALSE);
+    int cw, ch;
+    SDL_GetWindowSize(sw.sdl, &cw, &ch);
+    if (cw != iw(w) || ch != ih(w) + strip) SDL_SetWindowSize(sw.sdl, iw(w), ih(w) + strip);
+    sw.strip = strip;
+    int x, y, cx, cy;
+    sdlPosition(w, strip, &x, &y);
+    SDL_GetWindowPosition(sw.sdl, &cx, &cy);
+    if (cx != x || cy != y) SDL_SetWindowPosition(sw.sdl, x, y);
+    if (w->isKeyWindow() && !m_inFocusEvent) SDL_RaiseWindow(sw.sdl);
+    present(w);
+  }
+
+  void windowDisplayed(Window* w) override { present(w); }
+
+  void mainMenuChanged() override {
+    for (auto& it : m_wins) windowChanged(it.first);
+  }
+
+  void cursorChanged(Cursor c) override {
+    if (c == Cursor::Hidden) {
+      SDL_ShowCursor(SDL_DISABLE);
+      return;
+    }
+    SDL_ShowCursor(SDL_ENABLE);
+    SDL_SystemCursor id = SDL_SYSTEM_CURSOR_ARROW;
+    switch (c) {
+      case Cursor::IBeam: id = SDL_SYSTEM_CURSOR_IBEAM; break;
+      case Cursor::Crosshair: id = SDL_SYSTEM_CURSOR_CROSSHAIR; break;
+      case Cursor::PointingHand: case Cursor::OpenHand: case Cursor::ClosedHand:
+        id = SDL_SYSTEM_CURSOR_HAND; break;
+      case Cursor::ResizeLeftRight: id = SDL_SYSTEM_CURSOR_SIZEWE; break;
+      case Cursor::ResizeUpDown: id = SDL_SYSTEM_CURSOR_SIZENS; break;
+      case Cursor::NotAllowed: id = SDL_SYSTEM_CURSOR_NO; break;
+      case Cursor::Wait: id = SDL_SYSTEM_CURSOR_WAIT; break;
+      default: break;
+    }
+    SDL_Cursor*& cur = m_cursors[int(id)];
+    if (!cur) cur = SDL_CreateSystemCursor(id);
+    if (cur) SDL_SetCursor(cur);
+  }
+
+  void waitEvents(double seconds) override {
+    SDL_Event ev;
+    int ms = seconds > 0 ? int(std::min(ceil(seconds * 1000.0), 3600000.0)) : 0;
+    bool got = ms > 0 ? SDL_WaitEventTimeout(&ev, ms) != 0 : SDL_PollEvent(&ev) != 0;
+    while (got) {
+      translate(ev);
+      got = SDL_PollEvent(&ev) != 0;
+    }
+  }
+
+  void wake() override {
+    SDL_Event ev;
+    memset(&ev, 0, sizeof ev);
+    ev.type = m_wakeEvent;
+    SDL_PushEvent(&ev);
+  }
+
+  std::vector<Screen> screens() override {
+    std::vector<Screen> out;
+    int n = SDL_GetNumVideoDisplays();
+    SDL_Rect main;
+    if (n < 1 || SDL_GetDisplayBounds(0, &main) != 0) return out;
+    for (int i = 0; i < n; ++i) {
+      SDL_Rect b, u;
+      if (SDL_GetDisplayBounds(i, &b) != 0) continue;
+      if (SDL_GetDisplayUsableBounds(i, &u) != 0) u = b;
+      out.push_back({flipRect(b, main), flipRect(u, main)});
+    }
+    return out;
+  }
+
+  bool setClipboardText(const std::string& t) override {
+    return SDL_SetClipboardText(t.c_str()) == 0;
+  }
+  bool clipboardText(std::string* t) override {
+    if (!SDL_HasClipboardText()) return false;
+    char* s = SDL_GetClipboardText();
+    if (!s) return false;
+    *t = s;
+    SDL_free(s);
+    return true;
+  }
+
+private:
+  struct Win {
+    SDL_Window* sdl;
+    int strip;
+  };
+
+  static int iw(Window* w) { return w->backing().width(); }
+  static int ih(Window* w) { return w->backing().height(); }
+
+  static Rect flipRect(const SDL_Rect& r, const SDL_Rect& main) {
+    return {double(r.x - main.x), double(main.y + main.h - (r.y + r.h)), double(r.w), double(r.h)};
+  }
+
+  double mainHeight() {
+    SDL_Rect main;
+    if (SDL_GetDisplayBounds(0, &main) != 0) return 1200;
+    return main.h;
+  }
+
+  int stripFor(Window* w) {
+    return (app().mainMenu() && app().mainWindow() == w) ? kMenuStripHeight : 0;
+  }
+
+  void sdlPosition(Window* w, int strip, int* x, int* y) {
+    *x = int(floor(w->frame().x + 0.5));
+    *y = int(floor(mainHeight() - (w->frame().y + w->frame().h) + 0.5)) - strip;
+  }
+
+  void destroy(Window* w) {
+    auto it = m_wins.find(w);
+    if (it == m_wins.end()) return;
+    SDL_DestroyWindow(it->second.sdl);
+    m_wins.erase(it);
+  }
+
+  Window* find(Uint32 sdlId, int* strip) {
+    SDL_Window* sw = SDL_GetWindowFromID(sdlId);
+    for (auto& it : m_wins)
+      if (it.second.sdl == sw) {
+        if (strip) *strip = it.second.strip;
+        return it.first;
+      }
+    return nullptr;
+  }
+
+  void present(Window* w) {
+    auto it = m_wins.find(w);
+    if (it == m_wins.end()) return;
+    SDL_Surface* s = SDL_GetWindowSurface(it->second.sdl);
+    if (!s) return;
+    int strip = it->second.strip;
+    const Bitmap& b = w->backing();
+    if (SDL_MUSTLOCK(s)) SDL_LockSurface(s);
+    int rows = std::min(b.height(), s->h - strip), cols = std::min(b.width(), s->w);
+    if (rows > 0 && cols > 0)
+      SDL_ConvertPixels(cols, rows, SDL_PIXELFORMAT_ARGB8888, b.bits(), b.width() * 4,
+                        s->format->format, static_cast<Uint8*>(s->pixels) + strip * s->pitch,
+                        s->pitch);
+    if (strip > 0) {
+      Bitmap sb(s->w, strip, 0xFFE6E6E6);
+      for (int x = 0; x < sb.width(); ++x) sb.row(strip - 1)[x] = 0xFFB0B0B0;
+      m_stripItems = stripPainter() ? stripPainter()(sb, app().mainMenu())
+                                    : defaultStripLayout(sb, app().mainMenu());
+      SDL_ConvertPixels(sb.width(), strip, SDL_PIXELFORMAT_ARGB8888, sb.bits(), sb.width() * 4,
+                        s->format->format, s->pixels, s->pitch);
+    }
+    if (SDL_MUSTLOCK(s)) SDL_UnlockSurface(s);
+    SDL_UpdateWindowSurface(it->second.sdl);
+  }
+
+  // Window base coordinates of an SDL window position.
+  static Point base(Window* w, int strip, int x, int y) {
+    return {double(x), w->frame().h - double(y - strip)};
+  }
+
+  void queueMouse(EventType t, Window* w, int strip, int x, int y, int button, int clicks) {
+    Event e;
+    e.type = t;
+    e.timestamp = app().now();
+    e.window = w;
+    e.location = base(w, strip, x, y);
+    e.modifierFlags = modifiersFromSdl(SDL_GetModState(), false);
+    e.buttonNumber = button;
+    e.clickCount = clicks;
+    app().queueEvent(e);
+  }
+
+  void stripClick(Window* w, int x) {
+    Menu* menu = app().mainMenu();
+    if (!menu) return;
+    for (size_t i = 0; i < m_stripItems.size() && int(i) < menu->count(); ++i) {
+      const Rect& r = m_stripItems[i];
+      if (x < r.x || x >= r.maxX()) continue;
+      MenuItem* top = menu->item(int(i));
+      MenuTracker* t = app().menuTracker();
+      if (!top || !t) return;
+      Menu* sub = top->submenu();
+      if (!sub) {
+        Menu::performItem(top);
+        return;
+      }
+      Point p = w->convertToScreen({r.x, w->frame().h});
+      if (MenuItem* chosen = t->popUp(sub, w, p)) Menu::performItem(chosen);
+      return;
+    }
+  }
+
+  void translate(const SDL_Event& ev) {
+    int strip = 0;
+    switch (ev.type) {
+      case SDL_WINDOWEVENT: {
+        Window* w = find(ev.window.windowID, &strip);
+        if (!w) return;
+        Ref<Window> hold(w);
+        switch (ev.window.event) {
+          case SDL_WINDOWEVENT_CLOSE: w->performClose(); break;
+          case SDL_WINDOWEVENT_FOCUS_GAINED:
+            m_inFocusEvent = true;
+            app().activate();
+            if (!app().modalWindow() || app().modalWindow() == w) w->makeKeyWindow();
+            m_inFocusEvent = false;
+            break;
+          case SDL_WINDOWEVENT_EXPOSED: present(w); break;
+          case SDL_WINDOWEVENT_SIZE_CHANGED: {
+            Size mn = w->effectiveMinSize(), mx = w->effectiveMaxSize();
+            double nw = std::min(std::max(double(ev.window.data1), mn.w), mx.w);
+            double nh = std::min(std::max(double(ev.window.data2 - strip), mn.h), mx.h);
+            Rect f = w->frame();
+            w->setFrame({f.x, f.y + f.h - nh, nw, nh}, true);
+            present(w);
+            break;
+          }
+          case SDL_WINDOWEVENT_MOVED: {
+            Rect f = w->frame();
+            double y = mainHeight() - (ev.window.data2 + strip + f.h);
+            w->setFrameOrigin({double(ev.window.data1), y});
+            break;
+          }
+          default: break;
+        }
+        return;
+      }
+      case SDL_MOUSEMOTION: {
+        Window* w = find(ev.motion.windowID, &strip);
+        if (!w || ev.motion.y < strip) return;
+        Uint32 st = ev.motion.state;
+        EventType t = (st & SDL_BUTTON_LMASK) ? EventType::LeftMouseDragged
+                      : (st & SDL_BUTTON_RMASK) ? EventType::RightMouseDragged
+                      : st ? EventType::OtherMouseDragged : EventType::MouseMoved;
+        queueMouse(t, w, strip, ev.motion.x, ev.motion.y, 0, 0);
+        return;
+      }
+      case SDL_MOUSEBUTTONDOWN:
+      case SDL_MOUSEBUTTONUP: {
+        Window* w = find(ev.button.windowID, &strip);
+        if (!w) return;
+        bool down = ev.type == SDL_MOUSEBUTTONDOWN;
+        if (ev.button.y < strip) {
+          if (down && ev.button.button == SDL_BUTTON_LEFT) stripClick(w, ev.button.x);
+          return;
+        }
+        int b = ev.button.button;
+        int number = b == SDL_BUTTON_LEFT ? 0 : b == SDL_BUTTON_RIGHT ? 1 : b == SDL_BUTTON_MIDDLE ? 2 : b - 1;
+        EventType t = number == 0 ? (down ? EventType::LeftMouseDown : EventType::LeftMouseUp)
+                      : number == 1 ? (down ? EventType::RightMouseDown : EventType::RightMouseUp)
+                      : (down ? EventType::OtherMouseDown : EventType::OtherMouseUp);
+        queueMouse(t, w, strip, ev.button.x, ev.button.y, number, ev.button.clicks);
+        return;
+      }
+      case SDL_MOUSEWHEEL: {
+        Window* w = find(ev.wheel.windowID, &strip);
+        if (!w) return;
+        int mx, my;
+        SDL_GetMouseState(&mx, &my);
+        Event e;
+        e.type = EventType::ScrollWheel;
+        e.timestamp = app().now();
+        e.window = w;
+        e.location = base(w, strip, mx, my);
+        e.modifierFlags = modifiersFromSdl(SDL_GetModState(), false);
+        double sign = ev.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -1.0 : 1.0;
+#if SDL_VERSION_ATLEAST(2, 0, 18)
+        e.deltaX = -sign * ev.wheel.preciseX;
+        e.deltaY = sign * ev.wheel.preciseY;
+#else
+        e.deltaX = -sign * ev.wheel.x;
+        e.deltaY = sign * ev.wheel.y;
+#endif
+        app().queueEvent(e);
+        return;
+      }
+      case SDL_KEYDOWN:
+      case SDL_KEYUP: {
+        Window* w = find(ev.key.windowID, &strip);
+        uint16_t code = macKeyFromScancode(ev.key.keysym.scancode);
+        if (code == 0xFFFF) return;
+        SDL_Scancode sc = ev.key.keysym.scancode;
+        bool keypad = sc >= SDL_SCANCODE_KP_DIVIDE && sc <= SDL_SCANCODE_KP_PERIOD;
+        bool modifier = sc >= SDL_SCANCODE_LCTRL && sc <= SDL_SCANCODE_RGUI;
+        Event e;
+        e.type = modifier ? EventType::FlagsChanged
+                 : ev.type == SDL_KEYDOWN ? EventType::KeyDown : EventType::KeyUp;
+        e.timestamp = app().now();
+        e.window = w;
+        e.keyCode = code;
+        e.modifierFlags = modifiersFromSdl(ev.key.keysym.mod, keypad);
+        e.isRepeat = ev.key.repeat != 0;
+        if (!modifier) keyCharacters(ev.key.keysym, &e.characters, &e.charactersIgnoringModifiers);
+        app().queueEvent(e);
+        return;
+      }
+      case SDL_QUIT:
+        app().terminate();
+        return;
+      default: return;
+    }
+  }
+
+  Uint32 m_wakeEvent;
+  std::map<Window*, Win> m_wins;
+  std::map<int, SDL_Cursor*> m_cursors;
+  std::vector<Rect> m_stripItems;
+  bool m_inFocusEvent = false;
+};
+
+}  // namespace
+
+void setMenuStripPainter(MenuStripPainter painter) { stripPainter() = std::move(painter); }
+
+Presenter* createSdlPresenter(const char* driver, std::string* error) {
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+  SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+  // Window bitmaps are copied as they are: the plain framebuffer of the video
+  // driver, no GL renderer behind it.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  if (driver) SDL_SetHint(SDL_HINT_VIDEODRIVER, driver);
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    if (error) *error = SDL_GetError();
+    return nullptr;
+  }
+  Uint32 wake = SDL_RegisterEvents(1);
+  if (wake == Uint32(-1)) {
+    if (error) *error = "no user event type left";
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    return nullptr;
+  }
+  return new SdlPresenter(wake);
+}
+
+bool startPresenterFromEnvironment() {
+  const char* headless = getenv("HB_HEADLESS");
+  bool wantHeadless = headless && strcmp(headless, "1") == 0;
+  const char* display = getenv("DISPLAY");
+  const char* wayland = getenv("WAYLAND_DISPLAY");
+  bool haveDisplay = (display && *display) || (wayland && *wayland);
+  std::string error;
+  Presenter* p = nullptr;
+  if (!wantHeadless && haveDisplay) p = createSdlPresenter(nullptr, &error);
+  if (!p) {
+    static bool said = false;
+    if (!said) {
+      said = true;
+      fprintf(stderr, "Running without a display%s%s\n", error.empty() ? "" : ": ",
+              error.c_str());
+    }
+    return false;
+  }
+  app().setPresenter(p);
+  return true;
+}
+
+}  // namespace plat

@@ -1,0 +1,177 @@
+// SendMessage to the standard controls: buttons, combo boxes, pop-up buttons,
+// sliders and text fields.
+
+#include <string.h>
+
+#include "shim_fixture.h"
+
+namespace {
+
+class Controls : public ShimTest {
+protected:
+  void SetUp() override {
+    ShimTest::SetUp();
+    dlg = SHIM_CreateDialog(nullptr, SHIM_RESID_NORESOURCE(1), nullptr, (DLGPROC)RecordingProc, 0);
+  }
+  template <class T>
+  HWND add(T* c, int id) {
+    c->setTag(id);
+    SHIM_View(dlg)->addSubview(c);
+    c->release();
+    return SHIM_H(c);
+  }
+  HWND dlg = nullptr;
+};
+
+TEST_F(Controls, CheckStatesIncludingMixed) {
+  plat::Button* b = new plat::Button({}, plat::Button::Kind::CheckBox);
+  b->setAllowsMixedState(true);
+  HWND h = add(b, 5);
+  CheckDlgButton(dlg, 5, BST_CHECKED);
+  EXPECT_EQ(IsDlgButtonChecked(dlg, 5), BST_CHECKED);
+  SendMessage(h, BM_SETCHECK, 2, 0);
+  EXPECT_EQ(b->state(), -1);
+  EXPECT_EQ(SendMessage(h, BM_GETCHECK, 0, 0), BST_INDETERMINATE);
+  CheckDlgButton(dlg, 5, BST_UNCHECKED);
+  EXPECT_EQ(IsDlgButtonChecked(dlg, 5), 0);
+  EXPECT_EQ(GetWindowLong(h, GWL_STYLE), BS_AUTO3STATE);
+  SetWindowLong(h, GWL_STYLE, BS_AUTORADIOBUTTON);
+  EXPECT_EQ(b->kind(), plat::Button::Kind::Radio);
+  EXPECT_EQ(SendMessage(h, WM_USER + 77, 0, 0), 0);  // no rule takes it
+}
+
+TEST_F(Controls, ComboBoxItemsTextAndData) {
+  Shim_vHarshbloom_cbox* cb = new Shim_vHarshbloom_cbox();
+  cb->setShimStyle(CBS_SORT);
+  HWND h = add(cb, 7);
+  EXPECT_EQ(SendMessage(h, CB_ADDSTRING, 0, (LPARAM) "pear"), 0);
+  EXPECT_EQ(SendMessage(h, CB_ADDSTRING, 0, (LPARAM) "apple"), 0);
+  EXPECT_EQ(SendMessage(h, CB_ADDSTRING, 0, (LPARAM) "fig"), 1);
+  EXPECT_EQ(SendMessage(h, CB_INSERTSTRING, (WPARAM)-5, (LPARAM) "abc"), 0);  // negative: start
+  EXPECT_EQ(SendMessage(h, CB_INSERTSTRING, 99, (LPARAM) "zz"), 4);  // past the end: append
+  EXPECT_EQ(SendMessage(h, CB_GETCOUNT, 0, 0), 5);
+  EXPECT_EQ(SendMessage(h, CB_GETLBTEXTLEN, 0, 0), 67);  // "abc": 3 + 64
+  EXPECT_EQ(SendMessage(h, CB_GETLBTEXTLEN, 9, 0), -1);
+  char buf[32];
+  EXPECT_EQ(SendMessage(h, CB_GETLBTEXT, 1, (LPARAM)buf), 1);
+  EXPECT_STREQ(buf, "apple");
+  EXPECT_EQ(SendMessage(h, CB_FINDSTRING, 0, (LPARAM) "FI"), 2);
+  EXPECT_EQ(SendMessage(h, CB_FINDSTRINGEXACT, 0, (LPARAM) "fi"), -1);
+  EXPECT_EQ(SendMessage(h, CB_FINDSTRINGEXACT, 0, (LPARAM) "PEAR"), 3);
+  EXPECT_EQ(SendMessage(h, CB_FINDSTRING, 0, 0), -1);
+  SendMessage(h, CB_SETITEMDATA, 2, 1234);
+  SendMessage(h, CB_INSERTSTRING, 0, (LPARAM) "first");  // data moves with its item
+  EXPECT_EQ(SendMessage(h, CB_GETITEMDATA, 3, 0), 1234);
+  EXPECT_EQ(SendMessage(h, CB_GETITEMDATA, 2, 0), 0);
+  SendMessage(h, CB_DELETESTRING, 0, 0);
+  EXPECT_EQ(SHIM_CB_GetItemData(dlg, 7, 2), 1234);
+  SendMessage(h, CB_SETCURSEL, 2, 0);
+  EXPECT_EQ(SHIM_CB_GetCurSel(dlg, 7), 2);
+  EXPECT_EQ(cb->stringValue(), "fig");
+  SendMessage(h, CB_SETCURSEL, 50, 0);
+  EXPECT_EQ(SendMessage(h, CB_GETCURSEL, 0, 0), -1);
+  EXPECT_EQ(SendMessage(h, 0x159, 0, 0), 0);
+  SHIM_CB_Empty(dlg, 7);
+  EXPECT_EQ(SHIM_CB_GetNumItems(dlg, 7), 0);
+  EXPECT_EQ(SHIM_CB_GetCurSel(dlg, 99), -1);  // no such control
+}
+
+TEST_F(Controls, PopUpButtonKeepsDataOnItsItems) {
+  plat::PopUpButton* p = new plat::PopUpButton();
+  HWND h = add(p, 8);
+  SHIM_CB_AddString(dlg, 8, "one");
+  SHIM_CB_AddString(dlg, 8, "two");
+  EXPECT_EQ(SendMessage(h, CB_GETCURSEL, 0, 0), -1);  // nothing selected by inserting
+  SHIM_CB_SetItemData(dlg, 8, 1, 99);
+  EXPECT_EQ(SHIM_CB_GetItemData(dlg, 8, 1), 99);
+  EXPECT_EQ(SHIM_CB_GetItemData(dlg, 8, 0), 0);
+  char buf[8];
+  EXPECT_EQ(SHIM_CB_GetItemText(dlg, 8, 1, buf, 3), 1);
+  EXPECT_STREQ(buf, "tw");
+  EXPECT_EQ(SHIM_CB_FindString(dlg, 8, 0, "TWO", true), 1);
+  SHIM_CB_SetCurSel(dlg, 8, 1);
+  SHIM_CB_DeleteString(dlg, 8, 0);
+  EXPECT_EQ(SHIM_CB_GetCurSel(dlg, 8), 0);
+  EXPECT_EQ(SHIM_CB_GetItemData(dlg, 8, 0), 99);
+}
+
+TEST_F(Controls, SliderRangeAndPosition) {
+  plat::Slider* s = new plat::Slider();
+  HWND h = add(s, 9);
+  EXPECT_EQ(SendMessage(h, TBM_SETRANGE, 1, 0x03E80000), 1);
+  EXPECT_EQ(s->minValue(), 0);
+  EXPECT_EQ(s->maxValue(), 1000);
+  SendMessage(h, TBM_SETPOS, 1, 250);
+  EXPECT_EQ(SendMessage(h, TBM_GETPOS, 0, 0), 250);
+  s->setValue(10.5);
+  EXPECT_EQ(SHIM_TB_GetPos(dlg, 9), 11);
+  EXPECT_EQ(SHIM_TB_SetRange(dlg, 9, -100000, 100000), 1);  // full ints here
+  EXPECT_EQ(s->minValue(), -100000);
+  EXPECT_EQ(SendMessage(h, 0x402, 0, 0), 0);
+  EXPECT_EQ(SHIM_TB_SetTic(dlg, 9, 5), 0);
+}
+
+TEST_F(Controls, EditSelectionOnlyWhileEditing) {
+  plat::TextField* f = new plat::TextField();
+  HWND h = add(f, 10);
+  SetDlgItemText(dlg, 10, "hello");
+  int start = 9, end = 9;
+  SendMessage(h, EM_SETSEL, 1, 3);
+  SendMessage(h, EM_GETSEL, (WPARAM)&start, (LPARAM)&end);
+  EXPECT_EQ(start, 0);
+  EXPECT_EQ(end, 0);
+  f->setBeingEdited(true);
+  SendMessage(h, EM_SETSEL, 1, -1);
+  SendMessage(h, EM_GETSEL, (WPARAM)&start, (LPARAM)&end);
+  EXPECT_EQ(start, 1);
+  EXPECT_EQ(end, 5);
+  SendMessage(h, EM_SETSEL, 4, 99);
+  SendMessage(h, EM_GETSEL, (WPARAM)&start, (LPARAM)&end);
+  EXPECT_EQ(end, 5);
+  SendMessage(h, EM_SETSEL, (WPARAM)-1, 0);
+  SendMessage(h, EM_GETSEL, (WPARAM)&start, (LPARAM)&end);
+  EXPECT_EQ(start, 0);
+  EXPECT_EQ(end, 0);
+}
+
+TEST_F(Controls, SettingFieldTextTellsTheParent) {
+  plat::TextField* f = new plat::TextField();
+  add(f, 11);
+  g_seen.clear();
+  SetDlgItemText(dlg, 11, "x");
+  ASSERT_TRUE(SawMessage(dlg, WM_COMMAND));
+  EXPECT_EQ(g_seen.back().wp, (WPARAM)(11 | (EN_CHANGE << 16)));
+  char buf[4];
+  GetDlgItemText(dlg, 11, buf, sizeof buf);
+  EXPECT_STREQ(buf, "x");
+  // A static label dims when disabled.
+  plat::TextField* label = new plat::TextField();
+  label->setEditable(false);
+  label->setBordered(false);
+  label->setDrawsBackground(false);
+  HWND lh = add(label, 12);
+  EnableWindow(lh, FALSE);
+  EXPECT_EQ(label->textColor() >> 24, 0x80u);
+  EnableWindow(lh, TRUE);
+  EXPECT_EQ(label->textColor() >> 24, 0xFFu);
+}
+
+TEST_F(Controls, ControlActionsBecomeCommands) {
+  plat::PopUpButton* p = new plat::PopUpButton();
+  HWND ph = add(p, 21);
+  plat::Button* b = new plat::Button();
+  HWND bh = add(b, 22);
+  Shim_vHarshbloom_hwnd* view = SHIM_Hwnd(dlg);
+  p->action = [view](plat::Control* c) { view->onShimCommand(c); };
+  b->action = p->action;
+  g_seen.clear();
+  b->sendAction();
+  p->sendAction();
+  ASSERT_EQ(g_seen.size(), 2u);
+  EXPECT_EQ(g_seen[0].wp, 22u);
+  EXPECT_EQ(g_seen[0].lp, (LPARAM)bh);
+  EXPECT_EQ(g_seen[1].wp, (WPARAM)(21 | (1 << 16)));
+  EXPECT_EQ(g_seen[1].lp, (LPARAM)ph);
+}
+
+}  // namespace

@@ -1,0 +1,46 @@
+#include "shim_fixture.h"
+
+HostLog g_host;
+std::vector<Seen> g_seen;
+
+INT_PTR SHIMAppMain(int msg, INT_PTR p1, INT_PTR) {
+  g_host.msgs.push_back(msg);
+  switch (msg) {
+    case SHIMAPPMSG_SHOULD_TERMINATE: return g_host.answer4;
+    case SHIMAPPMSG_KEY_EVENT:
+      g_host.keys.push_back(*reinterpret_cast<MSG*>(p1));
+      return g_host.answerKey;
+    case SHIMAPPMSG_SYS_MENU_COMMAND: g_host.menuCommands.push_back(p1); return 0;
+    case SHIMAPPMSG_OPEN_FILE: g_host.openedFile = reinterpret_cast<const char*>(p1); return 1;
+    case SHIMAPPMSG_ACTIVE_CHANGED: return g_host.answerActive;
+    default: return 0;
+  }
+}
+
+LRESULT RecordingProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  g_seen.push_back({h, msg, wp, lp});
+  return DefWindowProc(h, msg, wp, lp);
+}
+
+std::vector<UINT> SeenMessages(HWND h) {
+  std::vector<UINT> out;
+  for (const Seen& s : g_seen)
+    if (s.hwnd == h) out.push_back(s.msg);
+  return out;
+}
+
+bool SawMessage(HWND h, UINT msg) {
+  for (const Seen& s : g_seen)
+    if (s.hwnd == h && s.msg == msg) return true;
+  return false;
+}
+
+void ShimTest::SetUp() {
+  SHIM_ShutdownForTests();
+  g_host = HostLog();
+  g_seen.clear();
+  plat::app().useVirtualClock(true);
+  SHIM_StartApplication();
+}
+
+void ShimTest::TearDown() { SHIM_ShutdownForTests(); }
