@@ -39,6 +39,26 @@ struct Guarded {
   std::vector<char> bytes;
 };
 
+// A call that fills a NUL-separated list, its buffer size, and the result
+// and leading bytes it must give.
+struct ListCase {
+  const char* section;
+  int size;
+  int result;
+  std::string bytes;
+};
+
+template <class Call>
+void ExpectListCopies(const std::vector<ListCase>& cases, Call call) {
+  for (const ListCase& c : cases) {
+    const std::string what = std::string(c.section ? c.section : "(all)") + " size " + std::to_string(c.size);
+    Guarded buf(c.size);
+    EXPECT_EQ(call(c.section, buf.data(), c.size), c.result) << what;
+    EXPECT_EQ(buf.Text(static_cast<int>(c.bytes.size())), c.bytes) << what;
+    EXPECT_TRUE(buf.GuardIntact()) << what;
+  }
+}
+
 class IniFile : public ::testing::Test {
 protected:
   TempDir dir;
@@ -227,56 +247,38 @@ TEST_F(IniFile, StringCopiesFitTheBuffer) {
 
 TEST_F(IniFile, NameListsEndInTwoNulsWithinTheBuffer) {
   WriteAll(file, "[beta]\nk2=1\nk1=2\n[Alpha]\n");
-  struct Case {
-    const char* section;
-    int size;
-    int result;
-    std::string bytes;
-  } cases[] = {
-      {nullptr, 100, 10, std::string("Alpha\0beta\0\0", 12)},
-      {nullptr, 8, 6, std::string("Alpha\0\0\0", 8)},
-      {nullptr, 5, 3, std::string("Alp\0\0", 5)},
-      {nullptr, 2, 0, std::string("\0\0", 2)},
-      {nullptr, 1, 0, std::string("\0", 1)},
-      {nullptr, 0, 0, std::string()},
-      {"BETA", 100, 5, std::string("k1\0k2\0\0", 7)},
-      {"alpha", 100, 0, std::string("\0\0", 2)},
-      {"missing", 100, 0, std::string("\0\0", 2)},
-  };
-  for (const Case& c : cases) {
-    Guarded buf(c.size);
-    EXPECT_EQ(GetPrivateProfileString(c.section, nullptr, "ignored", buf.data(), c.size,
-                                      file.c_str()),
-              c.result)
-        << c.size;
-    EXPECT_EQ(buf.Text(static_cast<int>(c.bytes.size())), c.bytes) << c.size;
-    EXPECT_TRUE(buf.GuardIntact()) << c.size;
-  }
+  ExpectListCopies(
+      {
+          {nullptr, 100, 10, std::string("Alpha\0beta\0\0", 12)},
+          {nullptr, 8, 6, std::string("Alpha\0\0\0", 8)},
+          {nullptr, 5, 3, std::string("Alp\0\0", 5)},
+          {nullptr, 2, 0, std::string("\0\0", 2)},
+          {nullptr, 1, 0, std::string("\0", 1)},
+          {nullptr, 0, 0, std::string()},
+          {"BETA", 100, 5, std::string("k1\0k2\0\0", 7)},
+          {"alpha", 100, 0, std::string("\0\0", 2)},
+          {"missing", 100, 0, std::string("\0\0", 2)},
+      },
+      [this](const char* section, char* buf, int size) {
+        return GetPrivateProfileString(section, nullptr, "ignored", buf, size, file.c_str());
+      });
 }
 
 TEST_F(IniFile, SectionsAreCopiedAsTrimmedEntries) {
   WriteAll(file, "[s]\nb= \"2\" \na=1\n[empty]\n");
-  struct Case {
-    const char* section;
-    int size;
-    int result;
-    std::string bytes;
-  } cases[] = {
-      {"S", 100, 8, std::string("a=1\0b=2\0\0", 9)},
-      {"s", 9, 8, std::string("a=1\0b=2\0\0", 9)},
-      {"s", 8, 6, std::string("a=1\0b=\0\0", 8)},
-      {"s", 1, 0, std::string("\0", 1)},
-      {"s", 0, 0, std::string()},
-      {"missing", 10, 0, std::string("\0\0", 2)},
-      {"empty", 10, 0, std::string("\0\0", 2)},
-  };
-  for (const Case& c : cases) {
-    Guarded buf(c.size);
-    EXPECT_EQ(GetPrivateProfileSection(c.section, buf.data(), c.size, file.c_str()), c.result)
-        << c.section << " " << c.size;
-    EXPECT_EQ(buf.Text(static_cast<int>(c.bytes.size())), c.bytes) << c.section << " " << c.size;
-    EXPECT_TRUE(buf.GuardIntact());
-  }
+  ExpectListCopies(
+      {
+          {"S", 100, 8, std::string("a=1\0b=2\0\0", 9)},
+          {"s", 9, 8, std::string("a=1\0b=2\0\0", 9)},
+          {"s", 8, 6, std::string("a=1\0b=\0\0", 8)},
+          {"s", 1, 0, std::string("\0", 1)},
+          {"s", 0, 0, std::string()},
+          {"missing", 10, 0, std::string("\0\0", 2)},
+          {"empty", 10, 0, std::string("\0\0", 2)},
+      },
+      [this](const char* section, char* buf, int size) {
+        return GetPrivateProfileSection(section, buf, size, file.c_str());
+      });
 }
 
 TEST_F(IniFile, WholeSectionsAreReplaced) {
