@@ -16,6 +16,11 @@ function(hb_test name)
     PROPERTIES ENVIRONMENT "LC_ALL=C" ${T_PROPERTIES})
 endfunction()
 
+# Test properties of every test that starts a JACK server: they hold the
+# "jack" lock, since the machine allows only a few servers at once, and one
+# that hangs in the server fails in time.
+set(HB_JACK_TEST_PROPERTIES RESOURCE_LOCK jack TIMEOUT 120)
+
 # hb_bench(<name> SOURCES <files...> LIBS <libs...>)
 function(hb_bench name)
   cmake_parse_arguments(B "" "" "SOURCES;LIBS" ${ARGN})
