@@ -1,28 +1,10 @@
 #include "test_files.h"
 
-#include <unistd.h>
-
-#include <atomic>
 #include <cstring>
 #include <fstream>
 #include <iterator>
 #include <sstream>
 #include <stdexcept>
-
-namespace fs = std::filesystem;
-
-TempDir::TempDir() {
-  static std::atomic<int> counter{0};
-  dir = fs::temp_directory_path() /
-        ("hb_files_" + std::to_string(getpid()) + "_" + std::to_string(counter++));
-  fs::remove_all(dir);
-  fs::create_directories(dir);
-}
-
-TempDir::~TempDir() {
-  std::error_code ec;
-  fs::remove_all(dir, ec);
-}
 
 void writeFile(const std::string& path, const Bytes& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -34,11 +16,6 @@ void writeFile(const std::string& path, const Bytes& bytes) {
 Bytes readFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-std::string readText(const std::string& path) {
-  const Bytes b = readFile(path);
-  return std::string(b.begin(), b.end());
 }
 
 std::vector<std::string> splitLines(const std::string& text) {

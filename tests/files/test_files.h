@@ -5,24 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "temp_dir.h"
+
 using Bytes = std::vector<uint8_t>;
-
-// A fresh folder for one test's files, removed with everything in it.
-class TempDir {
-public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  std::string path(const std::string& name) const { return (dir / name).string(); }
-
-private:
-  std::filesystem::path dir;
-};
 
 void writeFile(const std::string& path, const Bytes& bytes);
 Bytes readFile(const std::string& path);
-std::string readText(const std::string& path);
 std::vector<std::string> splitLines(const std::string& text);
 // A committed fixture.
 std::string dataPath(const std::string& name);

@@ -1,0 +1,34 @@
+#include "temp_dir.h"
+
+#include <unistd.h>
+
+#include <atomic>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace fs = std::filesystem;
+
+TempDir::TempDir() {
+  static std::atomic<int> counter{0};
+  dir = fs::temp_directory_path() /
+        ("hb_files_" + std::to_string(getpid()) + "_" + std::to_string(counter++));
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  fs::remove_all(dir, ec);
+}
+
+std::string readText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+void writeText(const std::string& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(text.data(), static_cast<std::streamsize>(text.size()));
+  if (!out) throw std::runtime_error("cannot write " + path);
+}
