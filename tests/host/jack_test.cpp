@@ -11,6 +11,7 @@
 #include "host_test_plug.h"
 #include "jack_harness.h"
 #include "temp_dir.h"
+#include "test_env.h"
 
 namespace {
 
@@ -53,7 +54,7 @@ TEST_F(HostOnJack, ProbeListsTheServersDevices) {
 
 TEST_F(HostOnJack, AFirstStartTakesTheDefaultDevicesAndWritesThemBack) {
   TempDir dir;
-  EnvGuard config("XDG_CONFIG_HOME", dir.Path().c_str());
+  EnvGuard config("XDG_CONFIG_HOME", FolderOf(dir).c_str());
   HostGlobals host;
   HostTestPlug plug;
   gPluginInstance = &plug;
@@ -69,7 +70,7 @@ TEST_F(HostOnJack, AFirstStartTakesTheDefaultDevicesAndWritesThemBack) {
   EXPECT_STREQ(gState->mAudioSR, "44100");
   EXPECT_EQ(memcmp(gActiveState, gState, sizeof(AppState)), 0);
   EXPECT_TRUE(plug.mActive);
-  const std::string ini = ReadAll(gINIPath);
+  const std::string ini = readText(gINIPath);
   EXPECT_NE(ini.find("indev=system\n"), std::string::npos) << ini;
   EXPECT_NE(ini.find("outdev=system\n"), std::string::npos) << ini;
   StopAudio();

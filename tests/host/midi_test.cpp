@@ -14,6 +14,7 @@
 #include "host_globals.h"
 #include "host_test_plug.h"
 #include "temp_dir.h"
+#include "test_env.h"
 
 namespace {
 
@@ -23,7 +24,7 @@ class Midi : public ::testing::Test {
 protected:
   void SetUp() override {
     gPluginInstance = &plug;
-    snprintf(gINIPath, sizeof gINIPath, "%s", (dir / "settings.ini").c_str());
+    snprintf(gINIPath, sizeof gINIPath, "%s", (dir.path("settings.ini")).c_str());
     SetAppStateText(gState->mMidiInDev, "My Keyboard");
     SetAppStateText(gState->mMidiOutDev, "My Synth");
     UpdateINI();
@@ -89,17 +90,17 @@ TEST_F(Midi, PortNumbersFollowTheChoiceLists) {
 // MIDI objects that could not be made: nothing opens, and the user's saved
 // ports survive for the next start on a system that has them.
 TEST_F(Midi, WithoutMidiObjectsTheSavedPortsAreKept) {
-  const std::string before = ReadAll(gINIPath);
+  const std::string before = readText(gINIPath);
   EXPECT_FALSE(ChooseMidiInput(gState->mMidiInDev));
   EXPECT_FALSE(ChooseMidiOutput(gState->mMidiOutDev));
   EXPECT_STREQ(gState->mMidiInDev, "My Keyboard");
   EXPECT_STREQ(gState->mMidiOutDev, "My Synth");
-  EXPECT_EQ(ReadAll(gINIPath), before);
+  EXPECT_EQ(readText(gINIPath), before);
   ShutDownMidi();
 }
 
 TEST_F(Midi, StartingOnThisSystem) {
-  const std::string before = ReadAll(gINIPath);
+  const std::string before = readText(gINIPath);
   ::testing::internal::CaptureStdout();
   ::testing::internal::CaptureStderr();
   const bool ok = InitialiseMidi();
@@ -117,7 +118,7 @@ TEST_F(Midi, StartingOnThisSystem) {
     EXPECT_FALSE(ChooseMidiInput(gState->mMidiInDev));
     EXPECT_FALSE(ChooseMidiOutput(gState->mMidiOutDev));
     EXPECT_STREQ(gState->mMidiInDev, "My Keyboard");
-    EXPECT_EQ(ReadAll(gINIPath), before);
+    EXPECT_EQ(readText(gINIPath), before);
     return;
   }
   ASSERT_TRUE(ok);
@@ -128,7 +129,7 @@ TEST_F(Midi, StartingOnThisSystem) {
   // A saved port that is gone switches the side off and rewrites the file.
   EXPECT_TRUE(ChooseMidiInput(gState->mMidiInDev));
   EXPECT_STREQ(gState->mMidiInDev, "off");
-  EXPECT_NE(ReadAll(gINIPath).find("[midi]\ninchan=0\nindev=off\n"), std::string::npos);
+  EXPECT_NE(readText(gINIPath).find("[midi]\ninchan=0\nindev=off\n"), std::string::npos);
 }
 
 TEST_F(Midi, TheVirtualInputReceivesFromOtherClients) {

@@ -8,6 +8,7 @@
 #include "app_main.h"
 #include "host_globals.h"
 #include "temp_dir.h"
+#include "test_env.h"
 
 namespace {
 
@@ -18,16 +19,16 @@ const char kDefaultFile[] =
 
 class Settings : public ::testing::Test {
 protected:
-  std::string Folder() const { return dir / "cfg/Harshbloom"; }
+  std::string Folder() const { return dir.path("cfg/Harshbloom"); }
   std::string File() const { return Folder() + "/settings.ini"; }
   void WriteSettings(const std::string& text) {
-    ASSERT_EQ(mkdir((dir / "cfg").c_str(), 0700), 0);
+    ASSERT_EQ(mkdir((dir.path("cfg")).c_str(), 0700), 0);
     ASSERT_EQ(mkdir(Folder().c_str(), 0700), 0);
-    WriteAll(File(), text);
+    writeText(File(), text);
   }
 
   TempDir dir;
-  EnvGuard config{"XDG_CONFIG_HOME", (dir / "cfg").c_str()};
+  EnvGuard config{"XDG_CONFIG_HOME", (dir.path("cfg")).c_str()};
   HostGlobals host;
 };
 
@@ -35,7 +36,7 @@ TEST_F(Settings, AFirstStartMakesTheFolderAndWritesTheDefaults) {
   ASSERT_EQ(LoadSettings(), 0);
   EXPECT_TRUE(gFirstStart);
   EXPECT_EQ(std::string(gINIPath), File());
-  EXPECT_EQ(ReadAll(File()), kDefaultFile);
+  EXPECT_EQ(readText(File()), kDefaultFile);
   AppState defaults;
   SetAppStateDefaults(&defaults);
   for (const AppState* s : {gState, gTempState, gActiveState})
@@ -44,12 +45,12 @@ TEST_F(Settings, AFirstStartMakesTheFolderAndWritesTheDefaults) {
 
 TEST_F(Settings, WithoutXdgTheFolderIsInHomesConfig) {
   EnvGuard noXdg("XDG_CONFIG_HOME", nullptr);
-  EnvGuard home("HOME", dir.Path().c_str());
+  EnvGuard home("HOME", FolderOf(dir).c_str());
   ASSERT_EQ(LoadSettings(), 0);
-  EXPECT_EQ(std::string(gINIPath), dir / ".config/Harshbloom/settings.ini");
-  EXPECT_EQ(ReadAll(gINIPath), kDefaultFile);
+  EXPECT_EQ(std::string(gINIPath), dir.path(".config/Harshbloom/settings.ini"));
+  EXPECT_EQ(readText(gINIPath), kDefaultFile);
   struct stat st;
-  ASSERT_EQ(stat((dir / ".config").c_str(), &st), 0);
+  ASSERT_EQ(stat((dir.path(".config")).c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0700u);  // the desktop's rule for its configuration folder
 }
 
@@ -77,7 +78,7 @@ TEST_F(Settings, ASavedFileIsReadAndWrittenBack) {
   EXPECT_EQ(gState->mMidiOutChan, 0);  // 70000 is 4464 in 16 bits: no channel
   // Only the settings' copy is read; the other records keep their defaults.
   EXPECT_STREQ(gTempState->mAudioInDev, "Built-in Input");
-  EXPECT_EQ(ReadAll(File()),
+  EXPECT_EQ(readText(File()),
             "[audio]\ndriver=2\nin1=3\nin2=4\nindev=USB In\niovs=256\nmonoinput=1\nout1=5\n"
             "out2=6\noutdev=USB Out\nsigvs=64\nsr=48000\nunknown=kept?\n\n"
             "[midi]\ninchan=3\nindev=virtual input\noutchan=0\noutdev=Port B\n\n");
@@ -90,7 +91,7 @@ TEST_F(Settings, AFileWithoutMidiNamesNoPortAndNumbersWrapAt16Bits) {
   EXPECT_STREQ(gState->mMidiOutDev, "no output");
   EXPECT_EQ(gState->mAudioInChanL, 1);
   EXPECT_EQ(gState->mAudioOutChanR, 4464);
-  EXPECT_NE(ReadAll(File()).find("[midi]\ninchan=0\nindev=no input\n"), std::string::npos);
+  EXPECT_NE(readText(File()).find("[midi]\ninchan=0\nindev=no input\n"), std::string::npos);
 }
 
 // Sizes the stream cannot use go back to their defaults before any callback
@@ -112,28 +113,28 @@ TEST_F(Settings, UnusableAudioValuesAreReplaced) {
       {"1024", "8192", "96000", "2", "1024", "8192", "96000", 2},
       {"16", "32", "48000x", "2", "16", "32", "44100", 2},
   };
-  ASSERT_EQ(mkdir((dir / "cfg").c_str(), 0700), 0);
+  ASSERT_EQ(mkdir((dir.path("cfg")).c_str(), 0700), 0);
   ASSERT_EQ(mkdir(Folder().c_str(), 0700), 0);
   for (const Case& c : cases) {
-    WriteAll(File(), std::string("[audio]\nsigvs=") + c.sigvs + "\niovs=" + c.iovs + "\nsr=" + c.sr +
+    writeText(File(), std::string("[audio]\nsigvs=") + c.sigvs + "\niovs=" + c.iovs + "\nsr=" + c.sr +
                          "\nin1=" + c.in1 + "\n");
     ASSERT_EQ(LoadSettings(), 0);
     EXPECT_STREQ(gState->mAudioSigVS, c.wantSigvs) << c.sigvs;
     EXPECT_STREQ(gState->mAudioIOVS, c.wantIovs) << c.iovs;
     EXPECT_STREQ(gState->mAudioSR, c.wantSr) << c.sr;
     EXPECT_EQ(gState->mAudioInChanL, c.wantIn1) << c.in1;
-    EXPECT_NE(ReadAll(File()).find(std::string("sigvs=") + c.wantSigvs + "\n"), std::string::npos);
+    EXPECT_NE(readText(File()).find(std::string("sigvs=") + c.wantSigvs + "\n"), std::string::npos);
   }
 }
 
 TEST_F(Settings, AFolderThatCannotBeMadeEndsLoadingWithOne) {
-  WriteAll(dir / "cfg", "a file where the folder should be");
+  writeText(dir.path("cfg"), "a file where the folder should be");
   EXPECT_EQ(LoadSettings(), 1);
-  EXPECT_EQ(ReadAll(dir / "cfg"), "a file where the folder should be");
+  EXPECT_EQ(readText(dir.path("cfg")), "a file where the folder should be");
 }
 
 TEST_F(Settings, AnOverlongPathFailsCleanly) {
-  const std::string deep = dir.Path() + "/" + std::string(5000, 'd');
+  const std::string deep = FolderOf(dir) + "/" + std::string(5000, 'd');
   EnvGuard longConfig("XDG_CONFIG_HOME", deep.c_str());
   EXPECT_EQ(LoadSettings(), 1);
   EXPECT_STREQ(gINIPath, "");

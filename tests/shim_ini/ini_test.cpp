@@ -14,6 +14,7 @@
 #include "shim-ini.h"
 #include "shim-kernel.h"
 #include "temp_dir.h"
+#include "test_env.h"
 
 namespace {
 
@@ -62,11 +63,11 @@ void ExpectListCopies(const std::vector<ListCase>& cases, Call call) {
 class IniFile : public ::testing::Test {
 protected:
   TempDir dir;
-  std::string file = dir / "t.ini";
+  std::string file = dir.path("t.ini");
 };
 
 TEST_F(IniFile, ReadsValuesAsTheFileHoldsThem) {
-  WriteAll(file,
+  writeText(file,
            "junk before any section=1\n"
            "[Main]\r\n"
            "Width = 5\n"
@@ -122,20 +123,20 @@ TEST_F(IniFile, WritesSortedSectionsAndKeysWithTheFirstStoredNames) {
   EXPECT_EQ(WritePrivateProfileString("audio", "Driver", "0", file.c_str()), 1);
   EXPECT_EQ(WritePrivateProfileString("AUDIO", "driver", "1", file.c_str()), 1);
   EXPECT_EQ(WritePrivateProfileString("midi", "indev", "'quoted'", file.c_str()), 1);
-  EXPECT_EQ(ReadAll(file),
+  EXPECT_EQ(readText(file),
             "[Audio]\nDriver=1\nsr=44100\n\n"
             "[midi]\nindev='quoted'\noutdev=off\n\n");
   EXPECT_EQ(Get("MIDI", "INDEV", file), "quoted");
   // No temporary file is left behind.
-  EXPECT_FALSE(Exists(dir / ".t.ini.new"));
+  EXPECT_FALSE(Exists(dir.path(".t.ini.new")));
 }
 
 TEST_F(IniFile, RemovesKeysAndSections) {
-  WriteAll(file, "[a]\nx=1\ny=2\n[b]\nz=3\n");
+  writeText(file, "[a]\nx=1\ny=2\n[b]\nz=3\n");
   EXPECT_EQ(WritePrivateProfileString("a", "x", nullptr, file.c_str()), 1);
-  EXPECT_EQ(ReadAll(file), "[a]\ny=2\n\n[b]\nz=3\n\n");
+  EXPECT_EQ(readText(file), "[a]\ny=2\n\n[b]\nz=3\n\n");
   EXPECT_EQ(WritePrivateProfileString("B", nullptr, nullptr, file.c_str()), 1);
-  EXPECT_EQ(ReadAll(file), "[a]\ny=2\n\n");
+  EXPECT_EQ(readText(file), "[a]\ny=2\n\n");
   // Removing what is not there succeeds without rewriting.
   const ino_t before = InodeOf(file);
   EXPECT_EQ(WritePrivateProfileString("b", nullptr, nullptr, file.c_str()), 1);
@@ -157,25 +158,25 @@ TEST_F(IniFile, WritingTheSameValueTwiceWritesOnce) {
 }
 
 TEST_F(IniFile, SeesFilesChangedBetweenCalls) {
-  WriteAll(file, "[s]\nk=1\n");
+  writeText(file, "[s]\nk=1\n");
   EXPECT_EQ(Get("s", "k", file), "1");
   // Same size, same second: still a different file.
-  WriteAll(file, "[s]\nk=2\n");
+  writeText(file, "[s]\nk=2\n");
   EXPECT_EQ(Get("s", "k", file), "2");
   // A change made by another writer survives our next write.
-  WriteAll(file, "[s]\nk=2\nother=x\n");
+  writeText(file, "[s]\nk=2\nother=x\n");
   EXPECT_EQ(WritePrivateProfileString("s", "k", "3", file.c_str()), 1);
-  EXPECT_EQ(ReadAll(file), "[s]\nk=3\nother=x\n\n");
+  EXPECT_EQ(readText(file), "[s]\nk=3\nother=x\n\n");
   unlink(file.c_str());
   EXPECT_EQ(Get("s", "k", file), "DEF");
 }
 
 TEST_F(IniFile, UnchangedFilesAreReadFromTheCache) {
-  WriteAll(file, "[s]\nk=1\n");
+  writeText(file, "[s]\nk=1\n");
   SetOldTime(file);
   EXPECT_EQ(Get("s", "k", file), "1");
   // Same size, same time: taken for the file already read.
-  WriteAll(file, "[s]\nk=2\n");
+  writeText(file, "[s]\nk=2\n");
   SetOldTime(file);
   EXPECT_EQ(Get("s", "k", file), "1");
   SetOldTime(file, 1600000001);
@@ -183,9 +184,9 @@ TEST_F(IniFile, UnchangedFilesAreReadFromTheCache) {
 }
 
 TEST_F(IniFile, PathsDifferingInCaseAreDifferentFiles) {
-  const std::string upper = dir / "T.ini";
-  WriteAll(file, "[s]\nk=lower\n");
-  WriteAll(upper, "[s]\nk=upper\n");
+  const std::string upper = dir.path("T.ini");
+  writeText(file, "[s]\nk=lower\n");
+  writeText(upper, "[s]\nk=upper\n");
   // Equal in time and size, so only the path tells them apart.
   SetOldTime(file);
   SetOldTime(upper);
@@ -198,16 +199,16 @@ TEST_F(IniFile, ManyFilesThroughTheCacheKeepTheirOwnValues) {
   // More files than cache slots, visited twice in turn.
   const int n = 40;
   for (int i = 0; i < n; ++i) {
-    const std::string f = dir / ("f" + std::to_string(i) + ".ini");
+    const std::string f = dir.path("f" + std::to_string(i) + ".ini");
     ASSERT_EQ(WritePrivateProfileString("s", "k", std::to_string(i).c_str(), f.c_str()), 1);
   }
   for (int round = 0; round < 2; ++round)
     for (int i = 0; i < n; ++i)
-      EXPECT_EQ(Get("s", "k", dir / ("f" + std::to_string(i) + ".ini")), std::to_string(i));
+      EXPECT_EQ(Get("s", "k", dir.path("f" + std::to_string(i) + ".ini")), std::to_string(i));
 }
 
 TEST_F(IniFile, IntegersSaturateInsteadOfOverflowing) {
-  WriteAll(file,
+  writeText(file,
            "[n]\nzero=0\nneg=-3\nabc=abc\nmixed=12abc\nempty=\nhuge=99999999999\n"
            "tiny=-99999999999\nquoted='7'\nhex=0x10\nspaced=  42  \n");
   struct Case {
@@ -222,7 +223,7 @@ TEST_F(IniFile, IntegersSaturateInsteadOfOverflowing) {
 }
 
 TEST_F(IniFile, StringCopiesFitTheBuffer) {
-  WriteAll(file, "[s]\nk=abcdef\n");
+  writeText(file, "[s]\nk=abcdef\n");
   struct Case {
     int size;
     int result;
@@ -246,7 +247,7 @@ TEST_F(IniFile, StringCopiesFitTheBuffer) {
 }
 
 TEST_F(IniFile, NameListsEndInTwoNulsWithinTheBuffer) {
-  WriteAll(file, "[beta]\nk2=1\nk1=2\n[Alpha]\n");
+  writeText(file, "[beta]\nk2=1\nk1=2\n[Alpha]\n");
   ExpectListCopies(
       {
           {nullptr, 100, 10, std::string("Alpha\0beta\0\0", 12)},
@@ -265,7 +266,7 @@ TEST_F(IniFile, NameListsEndInTwoNulsWithinTheBuffer) {
 }
 
 TEST_F(IniFile, SectionsAreCopiedAsTrimmedEntries) {
-  WriteAll(file, "[s]\nb= \"2\" \na=1\n[empty]\n");
+  writeText(file, "[s]\nb= \"2\" \na=1\n[empty]\n");
   ExpectListCopies(
       {
           {"S", 100, 8, std::string("a=1\0b=2\0\0", 9)},
@@ -282,17 +283,17 @@ TEST_F(IniFile, SectionsAreCopiedAsTrimmedEntries) {
 }
 
 TEST_F(IniFile, WholeSectionsAreReplaced) {
-  WriteAll(file, "[s]\nold=1\n[t]\nk=v\n");
+  writeText(file, "[s]\nold=1\n[t]\nk=v\n");
   const char data[] = "b=2\0no equals\0a=1=x\0=nokey\0";
   EXPECT_EQ(WritePrivateProfileSection("S", data, file.c_str()), 1);
-  EXPECT_EQ(ReadAll(file), "[s]\na=1=x\nb=2\n\n[t]\nk=v\n\n");
+  EXPECT_EQ(readText(file), "[s]\na=1=x\nb=2\n\n[t]\nk=v\n\n");
   // Empty data empties an existing section and creates none.
   EXPECT_EQ(WritePrivateProfileSection("t", "", file.c_str()), 1);
   EXPECT_EQ(WritePrivateProfileSection("new", "", file.c_str()), 1);
-  EXPECT_EQ(ReadAll(file), "[s]\na=1=x\nb=2\n\n[t]\n\n");
+  EXPECT_EQ(readText(file), "[s]\na=1=x\nb=2\n\n[t]\n\n");
   EXPECT_EQ(WritePrivateProfileSection(nullptr, data, file.c_str()), 0);
   // Nothing is written for an empty section of a file that does not exist.
-  const std::string other = dir / "other.ini";
+  const std::string other = dir.path("other.ini");
   EXPECT_EQ(WritePrivateProfileSection("x", "", other.c_str()), 1);
   EXPECT_FALSE(Exists(other));
 }
@@ -300,7 +301,7 @@ TEST_F(IniFile, WholeSectionsAreReplaced) {
 TEST_F(IniFile, StructsRoundTripWithTheirChecksumInsideTheBuffer) {
   const unsigned char bytes[2] = {0x01, 0xFF};
   ASSERT_EQ(WritePrivateProfileStruct("s", "blob", bytes, 2, file.c_str()), 1);
-  EXPECT_EQ(ReadAll(file), "[s]\nblob=01FF00\n\n");
+  EXPECT_EQ(readText(file), "[s]\nblob=01FF00\n\n");
 
   Guarded two(2);
   EXPECT_EQ(GetPrivateProfileStruct("s", "blob", two.data(), 2, file.c_str()), 1);
@@ -311,7 +312,7 @@ TEST_F(IniFile, StructsRoundTripWithTheirChecksumInsideTheBuffer) {
   EXPECT_EQ(GetPrivateProfileStruct("s", "blob", three.data(), 3, file.c_str()), 0);
   EXPECT_TRUE(three.GuardIntact());
 
-  WriteAll(file, "[s]\nbad=01FF01\nlower=0aff09\nnothex=0G0000\nempty=00\n");
+  writeText(file, "[s]\nbad=01FF01\nlower=0aff09\nnothex=0G0000\nempty=00\n");
   Guarded buf(2);
   EXPECT_EQ(GetPrivateProfileStruct("s", "bad", buf.data(), 2, file.c_str()), 0);
   EXPECT_EQ(GetPrivateProfileStruct("s", "lower", buf.data(), 2, file.c_str()), 1);
@@ -327,8 +328,8 @@ TEST_F(IniFile, StructsRoundTripWithTheirChecksumInsideTheBuffer) {
 }
 
 TEST_F(IniFile, ValuesThatWouldBreakTheFileAreRefused) {
-  WriteAll(file, "[s]\nk=1\n");
-  const std::string before = ReadAll(file);
+  writeText(file, "[s]\nk=1\n");
+  const std::string before = readText(file);
   struct Case {
     const char* section;
     const char* key;
@@ -338,57 +339,57 @@ TEST_F(IniFile, ValuesThatWouldBreakTheFileAreRefused) {
                {"s\n", "k", "1"},            {"s", "k\r", "1"}};
   for (const Case& c : cases)
     EXPECT_EQ(WritePrivateProfileString(c.section, c.key, c.value, file.c_str()), 0) << c.key;
-  EXPECT_EQ(ReadAll(file), before);
+  EXPECT_EQ(readText(file), before);
   EXPECT_EQ(Get("s", "k", file), "1");
 }
 
 // The folder refuses the temporary file: the write reports failure, the file
 // keeps its contents and the next read shows them, not the lost change.
 TEST_F(IniFile, AWriteThatCannotReachTheFileFailsAndIsForgotten) {
-  WriteAll(file, "[s]\nk=1\n");
+  writeText(file, "[s]\nk=1\n");
   EXPECT_EQ(Get("s", "k", file), "1");
   // A folder in the way of the temporary name stops every user, root too.
-  ASSERT_EQ(mkdir((dir / ".t.ini.new").c_str(), 0755), 0);
+  ASSERT_EQ(mkdir((dir.path(".t.ini.new")).c_str(), 0755), 0);
   EXPECT_EQ(WritePrivateProfileString("s", "k", "2", file.c_str()), 0);
-  EXPECT_EQ(ReadAll(file), "[s]\nk=1\n");
+  EXPECT_EQ(readText(file), "[s]\nk=1\n");
   EXPECT_EQ(Get("s", "k", file), "1");
   EXPECT_EQ(WritePrivateProfileString("s", nullptr, nullptr, file.c_str()), 0);
   EXPECT_EQ(Get("s", "k", file), "1");
-  rmdir((dir / ".t.ini.new").c_str());
+  rmdir((dir.path(".t.ini.new")).c_str());
   EXPECT_EQ(WritePrivateProfileString("s", "k", "2", file.c_str()), 1);
-  EXPECT_EQ(ReadAll(file), "[s]\nk=2\n\n");
+  EXPECT_EQ(readText(file), "[s]\nk=2\n\n");
 }
 
 TEST_F(IniFile, AReadOnlyFolderKeepsItsFile) {
-  WriteAll(file, "[s]\nk=1\n");
-  chmod(dir.Path().c_str(), 0555);
-  const std::string probe = dir / "probe";
+  writeText(file, "[s]\nk=1\n");
+  chmod(FolderOf(dir).c_str(), 0555);
+  const std::string probe = dir.path("probe");
   if (FILE* fp = fopen(probe.c_str(), "w")) {
     fclose(fp);
     unlink(probe.c_str());
-    chmod(dir.Path().c_str(), 0755);
+    chmod(FolderOf(dir).c_str(), 0755);
     GTEST_SKIP() << "this user writes into read-only folders (root)";
   }
   EXPECT_EQ(WritePrivateProfileString("s", "k", "2", file.c_str()), 0);
   EXPECT_EQ(Get("s", "k", file), "1");
-  EXPECT_EQ(ReadAll(file), "[s]\nk=1\n");
+  EXPECT_EQ(readText(file), "[s]\nk=1\n");
   // Missing files in a read-only folder read as empty.
-  EXPECT_EQ(Get("s", "k", dir / "none.ini"), "DEF");
-  chmod(dir.Path().c_str(), 0755);
+  EXPECT_EQ(Get("s", "k", dir.path("none.ini")), "DEF");
+  chmod(FolderOf(dir).c_str(), 0755);
 }
 
 TEST_F(IniFile, AFileThatIsNotAnIniFileIsNeverRewritten) {
   // More than 256 KiB before the first section: reading stops.
   std::string junk(300000, 'x');
   junk += "\n[s]\nk=1\n";
-  WriteAll(file, junk);
+  writeText(file, junk);
   EXPECT_EQ(Get("s", "k", file), "DEF");
   EXPECT_EQ(WritePrivateProfileString("s", "k", "2", file.c_str()), 0);
-  EXPECT_EQ(ReadAll(file), junk);
+  EXPECT_EQ(readText(file), junk);
   // Just below the limit the file is read.
   std::string fine(200000, 'x');
   fine += "\n[s]\nk=1\n";
-  WriteAll(file, fine);
+  writeText(file, fine);
   EXPECT_EQ(Get("s", "k", file), "1");
 }
 
@@ -415,7 +416,7 @@ class IniNames : public ::testing::Test {
 protected:
   void TearDown() override { SHIM_ExtendedAPI("INIFILE", nullptr); }
   TempDir dir;
-  EnvGuard home{"HOME", dir.Path().c_str()};
+  EnvGuard home{"HOME", FolderOf(dir).c_str()};
 };
 
 TEST_F(IniNames, ResolveBesideTheDefaultFile) {
@@ -430,27 +431,27 @@ TEST_F(IniNames, ResolveBesideTheDefaultFile) {
                {"a.ini\\b", ".libShim_a.ini\\b.ini"}};
   for (const Case& c : cases) {
     ASSERT_EQ(WritePrivateProfileString("s", "k", c.file, c.name), 1);
-    EXPECT_EQ(Get("s", "k", dir / c.file), c.file) << c.file;
+    EXPECT_EQ(Get("s", "k", dir.path(c.file)), c.file) << c.file;
   }
 }
 
 TEST_F(IniNames, FollowTheApplicationsDefaultFile) {
-  const std::string def = dir / "app.settings.cfg";
+  const std::string def = dir.path("app.settings.cfg");
   std::string given = def;
   SHIM_ExtendedAPI("INIFILE", &given[0]);
   given[0] = 'X';  // the layer keeps its own copy
   ASSERT_EQ(WritePrivateProfileString("s", "k", "1", nullptr), 1);
   ASSERT_EQ(WritePrivateProfileString("s", "k", "2", "extra"), 1);
   EXPECT_EQ(Get("s", "k", def), "1");
-  EXPECT_EQ(Get("s", "k", dir / "app.settings_extra.ini"), "2");
+  EXPECT_EQ(Get("s", "k", dir.path("app.settings_extra.ini")), "2");
   // Clearing it returns to the file in HOME.
   SHIM_ExtendedAPI("INIFILE", nullptr);
   ASSERT_EQ(WritePrivateProfileString("s", "k", "3", nullptr), 1);
-  EXPECT_EQ(Get("s", "k", dir / ".libShim.ini"), "3");
+  EXPECT_EQ(Get("s", "k", dir.path(".libShim.ini")), "3");
 }
 
 TEST_F(IniNames, ADefaultPathTooLongForTheLayerFailsCleanly) {
-  std::string longHome = dir.Path() + "/" + std::string(500, 'h');
+  std::string longHome = FolderOf(dir) + "/" + std::string(500, 'h');
   EnvGuard tooLong("HOME", longHome.c_str());
   char buf[8] = "x";
   EXPECT_EQ(GetPrivateProfileString("s", "k", "d", buf, sizeof buf, "prefs"), 1);

@@ -19,6 +19,7 @@
 
 #include "shim-kernel.h"
 #include "temp_dir.h"
+#include "test_env.h"
 
 namespace {
 
@@ -110,8 +111,8 @@ TEST(ShimTime, SleepZeroStillSleepsAndTicksFollowTheClock) {
 
 TEST(ShimTime, FileTimesCountFrom1601InTenthsOfMicroseconds) {
   TempDir dir;
-  const std::string path = dir / "f";
-  WriteAll(path, "x");
+  const std::string path = dir.path("f");
+  writeText(path, "x");
   const int fd = open(path.c_str(), O_RDONLY);
   ASSERT_GE(fd, 0);
   const timespec times[2] = {{1000, 0}, {1700000000, 123}};  // access, modification
@@ -352,12 +353,12 @@ TEST_F(ShimModules, RefusedLoadsAreUnloadedWithoutAnExtraDetach) {
 
 TEST_F(ShimModules, PathsThatAreNotLibrariesGiveNull) {
   TempDir dir;
-  WriteAll(dir / "not_a_library.so", "plain text");
+  writeText(dir.path("not_a_library.so"), "plain text");
   EXPECT_EQ(LoadLibrary(nullptr), nullptr);
   EXPECT_EQ(LoadLibrary(""), nullptr);
-  EXPECT_EQ(LoadLibrary(dir.Path().c_str()), nullptr);  // a folder
-  EXPECT_EQ(LoadLibrary((dir / "missing.so").c_str()), nullptr);
-  EXPECT_EQ(LoadLibrary((dir / "not_a_library.so").c_str()), nullptr);
+  EXPECT_EQ(LoadLibrary(FolderOf(dir).c_str()), nullptr);  // a folder
+  EXPECT_EQ(LoadLibrary((dir.path("missing.so")).c_str()), nullptr);
+  EXPECT_EQ(LoadLibrary((dir.path("not_a_library.so")).c_str()), nullptr);
 }
 
 TEST(ShimModuleNames, TheProgramsOwnFile) {
