@@ -2,18 +2,24 @@
 find_package(GTest REQUIRED)
 include(GoogleTest)
 
-# hb_test(<name> SOURCES <files...> LIBS <libs...>)
-# Builds one GoogleTest binary and registers its cases with CTest.
+# hb_test(<name> SOURCES <files...> LIBS <libs...> [PROPERTIES <ctest properties...>])
+# Builds one GoogleTest binary and registers its cases with CTest, with any
+# further test properties given (a RESOURCE_LOCK, a TIMEOUT).
 # Tests find their committed data through HB_TEST_DATA_DIR.
 function(hb_test name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;PROPERTIES" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
   target_compile_definitions(${name} PRIVATE
     HB_TEST_DATA_DIR="${CMAKE_CURRENT_SOURCE_DIR}/data")
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "LC_ALL=C")
+    PROPERTIES ENVIRONMENT "LC_ALL=C" ${T_PROPERTIES})
 endfunction()
+
+# Test properties of every test that starts a JACK server: they hold the
+# "jack" lock, since the machine allows only a few servers at once, and one
+# that hangs in the server fails in time.
+set(HB_JACK_TEST_PROPERTIES RESOURCE_LOCK jack TIMEOUT 120)
 
 # hb_bench(<name> SOURCES <files...> LIBS <libs...>)
 function(hb_bench name)

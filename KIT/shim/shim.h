@@ -9,3 +9,5 @@
 #include "shim-wnd.h"
 #include "shimappmain.h"
 #include "shim-appstub.h"
+#include "shim-kernel.h"
+#include "shim-ini.h"

@@ -1,0 +1,369 @@
+// The host's audio devices and its duplex stream: the plug-in runs in
+// sub-blocks of the signal vector size, after a muted start and a fade-in.
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "IFxStandalone.h"
+#include "app_main.h"
+
+const char* const kIOVSOptions[] = {"32", "64", "128", "256", "512", "1024", "2048", "4096", "8192"};
+const int kNumIOVSOptions = sizeof kIOVSOptions / sizeof kIOVSOptions[0];
+const char* const kSIGVSOptions[] = {"16", "32", "64", "128", "256", "512", "1024"};
+const int kNumSIGVSOptions = sizeof kSIGVSOptions / sizeof kSIGVSOptions[0];
+
+IFxStandalone* gPluginInstance = nullptr;
+RtAudio* gDAC = nullptr;
+std::vector<unsigned int> gAudioInputDevs;
+std::vector<unsigned int> gAudioOutputDevs;
+std::vector<std::string> gAudioIDDevNames;
+unsigned int gIOVS = 512;
+unsigned int gSigVS = 32;
+unsigned int gBufIndex = 0;
+std::atomic<unsigned int> gVecElapsed{0};
+double gFadeMult = 0.0;
+
+namespace {
+
+const unsigned int kMutedCallbacks = 51;
+const double kOutputGain = 0.25;
+
+std::vector<RtAudio::Api> DriverApis() {
+  std::vector<RtAudio::Api> compiled, apis;
+  RtAudio::getCompiledApi(compiled);
+  for (RtAudio::Api api : compiled)
+    if (api != RtAudio::RTAUDIO_DUMMY) apis.push_back(api);
+  return apis;
+}
+
+// A decimal number, or 0 when the text is not one.
+unsigned int ParseUnsigned(const char* text) {
+  if (!text || *text < '0' || *text > '9') return 0;
+  char* end = nullptr;
+  const unsigned long v = strtoul(text, &end, 10);
+  return *end || v > 0xFFFFFFFFul ? 0 : static_cast<unsigned int>(v);
+}
+
+bool IsSigVSOption(unsigned int v) {
+  for (int i = 0; i < kNumSIGVSOptions; ++i)
+    if (v == ParseUnsigned(kSIGVSOptions[i])) return true;
+  return false;
+}
+
+bool Info(RtAudio* dac, unsigned int id, RtAudio::DeviceInfo* info) {
+  try {
+    if (id >= dac->getDeviceCount()) return false;
+    *info = dac->getDeviceInfo(id);
+    return info->probed;
+  } catch (const RtAudioError&) {
+    return false;
+  }
+}
+
+// The driver's default input and output when both can carry two channels.
+bool DefaultDuplexPair(RtAudio* dac, unsigned int* in, unsigned int* out) {
+  try {
+    if (!dac->getDeviceCount()) return false;
+    *in = dac->getDefaultInputDevice();
+    *out = dac->getDefaultOutputDevice();
+  } catch (const RtAudioError&) {
+    return false;
+  }
+  RtAudio::DeviceInfo inInfo, outInfo;
+  return Info(dac, *in, &inInfo) && Info(dac, *out, &outInfo) && inInfo.inputChannels >= 2 &&
+         outInfo.outputChannels >= 2;
+}
+
+// On the first start: the first driver with a usable duplex pair, so that a
+// desktop without a JACK server still plays. The saved type stays when none
+// has one.
+void ChooseFirstStartDriver() {
+  const std::vector<RtAudio::Api> apis = DriverApis();
+  for (size_t i = 0; i < apis.size(); ++i) {
+    try {
+      RtAudio dac(apis[i]);
+      dac.showWarnings(false);
+      unsigned int in, out;
+      if (DefaultDuplexPair(&dac, &in, &out)) {
+        gState->mAudioDriverType = static_cast<uint16_t>(i);
+        return;
+      }
+    } catch (const RtAudioError&) {
+    }
+  }
+}
+
+bool Listed(const std::vector<unsigned int>& ids, unsigned int id) {
+  return std::find(ids.begin(), ids.end(), id) != ids.end();
+}
+
+// The default device for a placeholder name, else the first listed one.
+bool ResolvePlaceholder(char (&field)[100], const char* placeholder,
+                        const std::vector<unsigned int>& listed, unsigned int defaultId) {
+  if (strcmp(field, placeholder) || listed.empty()) return false;
+  const unsigned int id = Listed(listed, defaultId) ? defaultId : listed.front();
+  SetAppStateText(field, GetAudioDeviceName(id).c_str());
+  return true;
+}
+
+// A sample rate both devices offer: the saved one, else the output's
+// preferred one, else the first they share.
+void FitSampleRate() {
+  RtAudio::DeviceInfo in, out;
+  const int inId = GetAudioDeviceID(gState->mAudioInDev), outId = GetAudioDeviceID(gState->mAudioOutDev);
+  if (inId < 0 || outId < 0 || !Info(gDAC, static_cast<unsigned>(inId), &in) ||
+      !Info(gDAC, static_cast<unsigned>(outId), &out))
+    return;
+  auto both = [&](unsigned int rate) {
+    return Listed(in.sampleRates, rate) && Listed(out.sampleRates, rate);
+  };
+  unsigned int rate = ParseUnsigned(gState->mAudioSR);
+  if (!both(rate)) {
+    rate = 0;
+    if (both(out.preferredSampleRate)) {
+      rate = out.preferredSampleRate;
+    } else {
+      for (unsigned int r : in.sampleRates)
+        if (both(r)) {
+          rate = r;
+          break;
+        }
+    }
+  }
+  if (!rate) return;
+  char text[16];
+  snprintf(text, sizeof text, "%u", rate);
+  SetAppStateText(gState->mAudioSR, text);
+}
+
+void ResolvePlaceholderDevices() {
+  unsigned int defIn = 0, defOut = 0;
+  try {
+    defIn = gDAC->getDefaultInputDevice();
+    defOut = gDAC->getDefaultOutputDevice();
+  } catch (const RtAudioError&) {
+  }
+  bool changed = ResolvePlaceholder(gState->mAudioInDev, kDefaultAudioInDev, gAudioInputDevs, defIn);
+  changed |= ResolvePlaceholder(gState->mAudioOutDev, kDefaultAudioOutDev, gAudioOutputDevs, defOut);
+  if (!changed) return;
+  FitSampleRate();
+  UpdateINI();
+}
+
+// Ends the stream, if any, and tells the plug-in that no block runs.
+void EndStream(bool abort) {
+  if (!gDAC) return;
+  try {
+    if (gDAC->isStreamRunning()) {
+      if (abort)
+        gDAC->abortStream();
+      else
+        gDAC->stopStream();
+    }
+  } catch (const RtAudioError& e) {
+    e.printMessage();
+  }
+  try {
+    if (gDAC->isStreamOpen()) gDAC->closeStream();
+  } catch (const RtAudioError& e) {
+    e.printMessage();
+  }
+  if (gPluginInstance) gPluginInstance->OnActivate(false);
+}
+
+}  // namespace
+
+int NumAudioDrivers() { return static_cast<int>(DriverApis().size()); }
+
+std::string GetAudioDriverName(int index) {
+  const std::vector<RtAudio::Api> apis = DriverApis();
+  if (index < 0 || index >= static_cast<int>(apis.size())) return std::string();
+  return RtAudio::getApiDisplayName(apis[static_cast<size_t>(index)]);
+}
+
+bool TryToChangeAudioDriverType() {
+  if (gDAC) {
+    EndStream(true);
+    delete gDAC;
+    gDAC = nullptr;
+  }
+  if (!gState) return false;
+  if (gFirstStart) {
+    gFirstStart = false;
+    ChooseFirstStartDriver();
+    UpdateINI();
+  }
+  const std::vector<RtAudio::Api> apis = DriverApis();
+  if (gState->mAudioDriverType >= apis.size()) return false;
+  try {
+    gDAC = new RtAudio(apis[gState->mAudioDriverType]);
+  } catch (const RtAudioError& e) {
+    e.printMessage();
+    return false;
+  }
+  return true;
+}
+
+void ProbeAudioIO() {
+  gAudioInputDevs.clear();
+  gAudioOutputDevs.clear();
+  gAudioIDDevNames.clear();
+  if (!gDAC) return;
+  unsigned int count = 0;
+  try {
+    count = gDAC->getDeviceCount();
+  } catch (const RtAudioError& e) {
+    e.printMessage();
+  }
+  for (unsigned int i = 0; i < count; ++i) {
+    RtAudio::DeviceInfo info;
+    info.probed = false;
+    try {
+      info = gDAC->getDeviceInfo(i);
+    } catch (const RtAudioError& e) {
+      e.printMessage();
+    }
+    std::string name = info.name;
+    const size_t colon = name.rfind(": ");
+    if (colon != std::string::npos && name.size() >= 2) name = name.substr(colon + 2);
+    gAudioIDDevNames.push_back(name);
+    if (info.probed && name != "Generic Low Latency ASIO Driver") {
+      if (info.inputChannels) gAudioInputDevs.push_back(i);
+      if (info.outputChannels) gAudioOutputDevs.push_back(i);
+    } else {
+      printf("%s: Probe Status = Unsuccessful\n", name.c_str());
+    }
+  }
+}
+
+std::string GetAudioDeviceName(unsigned int id) {
+  return id < gAudioIDDevNames.size() ? gAudioIDDevNames[id] : std::string();
+}
+
+int GetAudioDeviceID(const char* name) {
+  if (!name) return -1;
+  for (size_t i = 0; i < gAudioIDDevNames.size(); ++i)
+    if (gAudioIDDevNames[i] == name) return static_cast<int>(i);
+  return -1;
+}
+
+bool TryToChangeAudio() {
+  if (!gDAC || !gState || gAudioIDDevNames.empty()) return false;
+  ResolvePlaceholderDevices();
+  const int inId = GetAudioDeviceID(gState->mAudioInDev);
+  const int outId = GetAudioDeviceID(gState->mAudioOutDev);
+  if (inId < 0 || outId < 0) return false;
+  const unsigned int sr = ParseUnsigned(gState->mAudioSR);
+  const unsigned int iovs = ParseUnsigned(gState->mAudioIOVS);
+  if (!sr || !iovs) {
+    printf("invalid sample rate \"%s\" or IO vector size \"%s\"\n", gState->mAudioSR,
+           gState->mAudioIOVS);
+    return false;
+  }
+  // Channel 0 does not exist: the first channel stands in for it.
+  const unsigned int inFirst = gState->mAudioInChanL ? gState->mAudioInChanL - 1u : 0u;
+  const unsigned int outFirst = gState->mAudioOutChanL ? gState->mAudioOutChanL - 1u : 0u;
+  return InitialiseAudio(static_cast<unsigned>(inId), static_cast<unsigned>(outId), sr, iovs, 2,
+                         inFirst, outFirst);
+}
+
+bool InitialiseAudio(unsigned int inId, unsigned int outId, unsigned int sampleRate,
+                     unsigned int iovs, unsigned int channels, unsigned int inFirst,
+                     unsigned int outFirst) {
+  if (!gDAC || !gState) return false;
+  EndStream(true);
+
+  // Only the offered sizes reach the audio thread.
+  const unsigned int sigvs = ParseUnsigned(gState->mAudioSigVS);
+  if (!IsSigVSOption(sigvs)) {
+    printf("invalid signal vector size \"%s\"\n", gState->mAudioSigVS);
+    return false;
+  }
+  RtAudio::StreamParameters outParams, inParams;
+  outParams.deviceId = outId;
+  outParams.nChannels = channels;
+  outParams.firstChannel = outFirst;
+  inParams.deviceId = inId;
+  inParams.nChannels = channels;
+  inParams.firstChannel = inFirst;
+  gIOVS = iovs;
+  gSigVS = sigvs;
+
+  printf("\ntrying to start audio stream @ %i sr, %i iovs, %i sigvs\nindev = %i:%s\noutdev = %i:%s\n",
+         static_cast<int>(sampleRate), static_cast<int>(iovs), static_cast<int>(sigvs),
+         static_cast<int>(inId), GetAudioDeviceName(inId).c_str(), static_cast<int>(outId),
+         GetAudioDeviceName(outId).c_str());
+
+  RtAudio::StreamOptions options;
+  options.flags = RTAUDIO_NONINTERLEAVED;
+  gBufIndex = 0;
+  gVecElapsed = 0;
+  gFadeMult = 0.0;
+  if (gPluginInstance) {
+    gPluginInstance->SetBlockSize(static_cast<int>(gSigVS));
+    gPluginInstance->SetSampleRate(sampleRate);
+    gPluginInstance->Reset();
+    // From here on blocks may run.
+    gPluginInstance->OnActivate(true);
+  }
+  try {
+    gDAC->openStream(&outParams, &inParams, RTAUDIO_FLOAT64, sampleRate, &gIOVS, AudioCallback,
+                     nullptr, &options);
+    gDAC->startStream();
+  } catch (const RtAudioError& e) {
+    e.printMessage();
+    EndStream(true);
+    return false;
+  }
+  if (gActiveState) *gActiveState = *gState;
+  return true;
+}
+
+int AudioCallback(void* output, void* input, unsigned int frames, double, RtAudioStreamStatus status,
+                  void*) {
+  if (status) {
+    // No stdio on the audio thread: one plain write.
+    static const char kMsg[] = "Stream underflow detected!\n";
+    if (write(STDOUT_FILENO, kMsg, sizeof kMsg - 1) < 0) {
+    }
+  }
+  double* out = static_cast<double*>(output);
+  if (!out) return 0;
+  double* in = static_cast<double*>(input);
+  const unsigned int elapsed = gVecElapsed.load(std::memory_order_relaxed);
+  if (elapsed < 0xFFFFFFFFu) gVecElapsed.store(elapsed + 1, std::memory_order_relaxed);
+  const unsigned int sigvs = gSigVS;
+  if (elapsed < kMutedCallbacks || !in || !gPluginInstance || !sigvs) {
+    memset(out, 0, 2 * static_cast<size_t>(frames) * sizeof(double));
+    return 0;
+  }
+  const bool mono = gState && __atomic_load_n(&gState->mAudioInIsMono, __ATOMIC_RELAXED);
+  double* inR = mono ? in : in + frames;
+  double* outR = out + frames;
+  const double step = 1.0 / frames;
+  // Sub-blocks never cross the end of the callback's buffers: when frames is
+  // not a multiple of the signal vector size the last one is shorter.
+  for (unsigned int s = 0; s < frames;) {
+    const unsigned int n = std::min(sigvs, frames - s);
+    double* ins[2] = {in + s, inR + s};
+    double* outs[2] = {out + s, outR + s};
+    gBufIndex = 0;
+    gPluginInstance->LockMutexAndProcessDoubleReplacing(ins, outs, static_cast<int>(n));
+    for (unsigned int k = s; k < s + n; ++k) {
+      if (gFadeMult < 1.0) gFadeMult = std::min(gFadeMult + step, 1.0);
+      out[k] *= gFadeMult;
+      out[k] *= kOutputGain;
+      outR[k] *= gFadeMult;
+      outR[k] *= kOutputGain;
+      ++gBufIndex;
+    }
+    s += n;
+  }
+  return 0;
+}
+
+void StopAudio() { EndStream(false); }

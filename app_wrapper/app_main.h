@@ -1,0 +1,143 @@
+#pragma once
+
+// The standalone host's settings (settings.ini), its audio stream and its
+// MIDI ports. Everything here runs on the main thread except AudioCallback
+// (the device's audio thread) and MIDICallback (the MIDI input thread).
+
+#include <RtAudio.h>
+#include <RtMidi.h>
+#include <stdint.h>
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+class IFxStandalone;
+
+#define APP_PRODUCT_NAME "Harshbloom"
+
+// ---- Settings ----
+
+// The host's settings record; texts are NUL-padded to their full size so
+// that records can be compared byte by byte.
+struct AppState {
+  uint16_t mAudioDriverType;  // index into the driver list (NumAudioDrivers)
+  char mAudioInDev[100];
+  char mAudioOutDev[100];
+  char mAudioSR[100];
+  char mAudioIOVS[100];
+  char mAudioSigVS[100];
+  uint16_t mAudioInChanL;  // 1-based device channels
+  uint16_t mAudioInChanR;
+  uint16_t mAudioOutChanL;
+  uint16_t mAudioOutChanR;
+  uint16_t mAudioInIsMono;  // 1: the left input feeds both plug-in inputs
+  char mMidiInDev[100];     // "off", "virtual input" or a port name
+  char mMidiOutDev[100];    // "off", "virtual output" or a port name
+  uint16_t mMidiInChan;     // 0 all, 1..16 one channel
+  uint16_t mMidiOutChan;    // 0 as sent, 1..16 forced
+};
+static_assert(sizeof(AppState) == 716, "the settings record keeps its layout");
+
+// The record's defaults. The device names are placeholders that no device
+// here carries: the stream replaces them by the driver's default devices.
+extern const char kDefaultAudioInDev[];   // "Built-in Input"
+extern const char kDefaultAudioOutDev[];  // "Built-in Output"
+void SetAppStateDefaults(AppState* state);
+// Stores text into a record field, cut to fit and padded with NULs.
+void SetAppStateText(char (&field)[100], const char* text);
+
+// The settings being edited, the copy Preferences restores on Cancel, and
+// the settings of the running stream.
+extern AppState* gState;
+extern AppState* gTempState;
+extern AppState* gActiveState;
+
+// The settings file: $XDG_CONFIG_HOME/Harshbloom/settings.ini, by default
+// $HOME/.config/Harshbloom/settings.ini.
+const int kINIPathSize = 4096;
+extern char gINIPath[kINIPathSize];
+// True from a start without a settings file until the audio driver has been
+// chosen for it (TryToChangeAudioDriverType).
+extern bool gFirstStart;
+
+// The loading step: allocates the three records with their defaults, makes
+// the settings folder when needed, reads settings.ini when it exists and
+// writes it back. Returns 0, or 1 when the folder cannot be made or its path
+// does not fit (nothing is written then).
+int LoadSettings();
+// Writes every setting of gState to settings.ini.
+void UpdateINI();
+bool AudioSettingsInStateAreEqual(const AppState* a, const AppState* b);
+bool MIDISettingsInStateAreEqual(const AppState* a, const AppState* b);
+// Deletes the three records.
+void FreeAppStates();
+
+// ---- Audio ----
+
+extern const char* const kIOVSOptions[];
+extern const int kNumIOVSOptions;
+extern const char* const kSIGVSOptions[];
+extern const int kNumSIGVSOptions;
+
+// The plug-in the host drives; not owned here.
+extern IFxStandalone* gPluginInstance;
+
+extern RtAudio* gDAC;
+extern std::vector<unsigned int> gAudioInputDevs;   // device ids with inputs
+extern std::vector<unsigned int> gAudioOutputDevs;  // device ids with outputs
+extern std::vector<std::string> gAudioIDDevNames;   // display name by device id
+extern unsigned int gIOVS;                          // frames per callback
+extern unsigned int gSigVS;                         // frames per plug-in call
+extern unsigned int gBufIndex;                      // position in the sub-block
+extern std::atomic<unsigned int> gVecElapsed;       // callbacks since the start
+extern double gFadeMult;
+
+// The driver list: the audio systems this build of RtAudio offers (JACK,
+// PulseAudio, ALSA), in that order; the settings' driver type indexes it.
+int NumAudioDrivers();
+std::string GetAudioDriverName(int index);
+
+// Closes and deletes the audio object, then makes one for gState's driver
+// type (false, leaving none, for a type outside the list). On the first
+// start the driver becomes the first one offering a duplex pair of default
+// devices, and settings.ini is rewritten.
+bool TryToChangeAudioDriverType();
+// Lists the devices of the audio object.
+void ProbeAudioIO();
+std::string GetAudioDeviceName(unsigned int id);
+int GetAudioDeviceID(const char* name);
+// Opens and starts the stream with gState's settings. The placeholder
+// device names are first replaced by the driver's default devices (with a
+// sample rate both offer) and written back.
+bool TryToChangeAudio();
+bool InitialiseAudio(unsigned int inId, unsigned int outId, unsigned int sampleRate,
+                     unsigned int iovs, unsigned int channels, unsigned int inFirst,
+                     unsigned int outFirst);
+int AudioCallback(void* output, void* input, unsigned int frames, double streamTime,
+                  RtAudioStreamStatus status, void* userData);
+// Stops and closes the stream when one is open and tells the plug-in that
+// no block runs any more.
+void StopAudio();
+
+// ---- MIDI ----
+
+extern RtMidiIn* gMidiIn;
+extern RtMidiOut* gMidiOut;
+extern std::vector<std::string> gMIDIInputDevNames;
+extern std::vector<std::string> gMIDIOutputDevNames;
+
+// Makes the MIDI objects on the ALSA sequencer; false, leaving a missing
+// object null, when that is not available.
+bool InitialiseMidi();
+void ProbeMidiIO();
+int GetMIDIInPortNumber(const char* name);
+int GetMIDIOutPortNumber(const char* name);
+// Opens the saved or chosen port. With MIDI unavailable they return false
+// and keep the saved name; a port that is gone switches the side "off" and
+// rewrites settings.ini.
+bool ChooseMidiInput(const char* name);
+bool ChooseMidiOutput(const char* name);
+void MIDICallback(double deltaTime, std::vector<unsigned char>* message, void* userData);
+// Cancels the input callback and closes both ports.
+void ShutDownMidi();

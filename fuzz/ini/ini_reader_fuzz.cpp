@@ -1,0 +1,158 @@
+// The ini reader over arbitrary file contents and queries.
+//
+// Input: byte 0 the buffer size for the reads, byte 1 the struct size, then
+// up to four fields separated by 0xFF: the file's contents, a section, a key
+// and a value. Every read goes into a buffer of exactly the given size; a
+// write that succeeds must read back and leave every other value as it was,
+// and a write that fails must leave the file's bytes alone.
+
+#include <stdint.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <strings.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "shim-ini.h"
+
+namespace {
+
+void Check(bool ok, const char* what) {
+  if (!ok) {
+    fprintf(stderr, "ini fuzz: %s\n", what);
+    abort();
+  }
+}
+
+const std::string& FilePath() {
+  static const std::string path = [] {
+    char templ[] = "/tmp/hb_ini_fuzz_XXXXXX";
+    const char* dir = mkdtemp(templ);
+    Check(dir != nullptr, "no temporary folder");
+    return std::string(dir) + "/f.ini";
+  }();
+  return path;
+}
+
+std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// The NUL-separated names of a list read.
+std::vector<std::string> Names(const char* section) {
+  std::vector<char> buf(1 << 20);
+  const int n = GetPrivateProfileString(section, nullptr, "", buf.data(), static_cast<int>(buf.size()),
+                                        FilePath().c_str());
+  std::vector<std::string> names;
+  for (int i = 0; i < n;) {
+    names.emplace_back(buf.data() + i);
+    i += static_cast<int>(names.back().size()) + 1;
+  }
+  return names;
+}
+
+std::string Value(const std::string& section, const std::string& key) {
+  std::vector<char> buf(1 << 20);
+  GetPrivateProfileString(section.c_str(), key.c_str(), "\x01missing", buf.data(),
+                          static_cast<int>(buf.size()), FilePath().c_str());
+  return buf.data();
+}
+
+typedef std::map<std::string, std::map<std::string, std::string>> Snapshot;
+
+Snapshot Take() {
+  Snapshot s;
+  for (const std::string& sec : Names(nullptr))
+    for (const std::string& key : Names(sec.c_str())) s[sec][key] = Value(sec, key);
+  return s;
+}
+
+std::string Prepared(const std::string& v) {
+  size_t b = 0, e = v.size();
+  while (b < e && (v[b] == ' ' || v[b] == '\t')) ++b;
+  while (e > b && (v[e - 1] == ' ' || v[e - 1] == '\t')) --e;
+  if (e - b >= 2 && v[b] == v[e - 1] && (v[b] == '\'' || v[b] == '"')) ++b, --e;
+  return v.substr(b, e - b);
+}
+
+void ReadsStayInTheirBuffers(const char* section, const char* key, int size, int structSize) {
+  const char* file = FilePath().c_str();
+  std::unique_ptr<char[]> buf(new char[size > 0 ? size : 1]);
+  char* p = size > 0 ? buf.get() : nullptr;
+
+  int n = GetPrivateProfileString(section, key, "default", p, size, file);
+  if (size > 0) Check(n < size && p[n] == 0, "string not terminated in its buffer");
+
+  for (const char* sec : {static_cast<const char*>(nullptr), section}) {
+    n = GetPrivateProfileString(sec, nullptr, nullptr, p, size, file);
+    if (size > 1) Check(n <= size - 2 && p[n] == 0 && p[n + 1] == 0, "list not ended by two NULs");
+  }
+  n = GetPrivateProfileSection(section, p, size, file);
+  // Entries each end in a NUL and one more follows the last; a cut copy
+  // ends in two NULs after the n bytes it returns.
+  if (size > 1)
+    Check(n < size && p[n] == 0 && ((n && p[n - 1] == 0) || (n + 1 < size && p[n + 1] == 0)),
+          "section not ended by two NULs");
+
+  GetPrivateProfileInt(section, key, 5, file);
+  std::unique_ptr<unsigned char[]> blob(new unsigned char[structSize > 0 ? structSize : 1]);
+  GetPrivateProfileStruct(section, key, blob.get(), structSize, file);
+}
+
+void WritesKeepEverythingElse(const std::string& section, const std::string& key,
+                              const std::string& value) {
+  const Snapshot before = Take();
+  const std::string bytesBefore = ReadBytes(FilePath());
+  const int ok = WritePrivateProfileString(section.c_str(), key.c_str(), value.c_str(),
+                                           FilePath().c_str());
+  if (!ok) {
+    Check(ReadBytes(FilePath()) == bytesBefore, "a refused write changed the file");
+    return;
+  }
+  Check(Value(section, key) == Prepared(value), "a written value does not read back");
+  const Snapshot after = Take();
+  for (const auto& sec : before) {
+    auto s = after.find(sec.first);
+    Check(s != after.end(), "a write lost a section");
+    for (const auto& kv : sec.second) {
+      if (!strcasecmp(sec.first.c_str(), section.c_str()) && !strcasecmp(kv.first.c_str(), key.c_str()))
+        continue;
+      auto k = s->second.find(kv.first);
+      Check(k != s->second.end() && k->second == kv.second, "a write changed another value");
+    }
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size < 2) return 0;
+  const int bufSize = data[0];
+  const int structSize = data[1] % 16;
+  std::vector<std::string> fields(1);
+  for (size_t i = 2; i < size; ++i) {
+    if (data[i] == 0xFF && fields.size() < 4)
+      fields.emplace_back();
+    else
+      fields.back().push_back(static_cast<char>(data[i]));
+  }
+  fields.resize(4);
+  {
+    std::ofstream out(FilePath(), std::ios::binary | std::ios::trunc);
+    out.write(fields[0].data(), static_cast<std::streamsize>(fields[0].size()));
+  }
+  // Names end at their first NUL, as C strings do.
+  const std::string section = fields[1].c_str(), key = fields[2].c_str(), value = fields[3].c_str();
+  ReadsStayInTheirBuffers(section.c_str(), key.c_str(), bufSize, structSize);
+  ReadsStayInTheirBuffers(nullptr, key.c_str(), bufSize, structSize);
+  WritesKeepEverythingElse(section, key, value);
+  return 0;
+}

@@ -1,0 +1,192 @@
+// The audio callback driven by the test: the muted start, the fade-in, the
+// output gain, the sub-blocks and their bounds, mono input and underflows.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "app_main.h"
+#include "host_globals.h"
+#include "host_test_plug.h"
+
+namespace {
+
+// One callback's buffers, each exactly as long as the callback: reading or
+// writing past them is caught by the address sanitizer.
+struct Buffers {
+  explicit Buffers(unsigned frames) : frames(frames), in(new double[2 * frames]), out(new double[2 * frames]) {
+    for (unsigned i = 0; i < 2 * frames; ++i) {
+      in[i] = 0.001 * (i + 1) * (i % 3 == 0 ? -1.0 : 1.0);
+      out[i] = 99.0;
+    }
+  }
+  int Run() { return AudioCallback(out.get(), in.get(), frames, 0.0, 0, nullptr); }
+  unsigned frames;
+  std::unique_ptr<double[]> in, out;
+};
+
+class Callback : public ::testing::Test {
+protected:
+  void Start(const char* sigvs, HostTestPlug* p = nullptr) {
+    if (!p) p = &plug;
+    SetAppStateText(gState->mAudioSigVS, sigvs);
+    gSigVS = static_cast<unsigned>(atoi(sigvs));
+    p->SetBlockSize(static_cast<int>(gSigVS));
+    p->Reset();
+    p->OnActivate(true);
+    gPluginInstance = p;
+    gVecElapsed = 0;
+    gFadeMult = 0.0;
+  }
+  // The plug-in's own result for a callback's input, block by block.
+  std::vector<double> Expected(Buffers& b, unsigned sigvs) {
+    HostTestPlug ref;
+    ref.SetBlockSize(static_cast<int>(sigvs));
+    ref.OnActivate(true);
+    std::vector<double> out(2 * b.frames);
+    for (unsigned s = 0; s < b.frames; s += sigvs) {
+      const unsigned n = std::min(sigvs, b.frames - s);
+      double* ins[2] = {b.in.get() + s, b.in.get() + b.frames + s};
+      double* outs[2] = {out.data() + s, out.data() + b.frames + s};
+      ref.ProcessDoubleReplacing(ins, outs, static_cast<int>(n));
+    }
+    return out;
+  }
+
+  HostGlobals host;
+  HostTestPlug plug;
+};
+
+TEST_F(Callback, FiftyOneSilentCallbacksThenAFadeOverOneThenAQuarter) {
+  Start("32");
+  Buffers b(512);
+  for (int i = 0; i < 51; ++i) {
+    for (unsigned k = 0; k < 1024; ++k) b.out[k] = 99.0;
+    EXPECT_EQ(b.Run(), 0);
+    for (unsigned k = 0; k < 1024; ++k) ASSERT_EQ(b.out[k], 0.0) << "callback " << i;
+  }
+  EXPECT_EQ(plug.mBlocks, 0);  // muted callbacks do not process
+  EXPECT_EQ(gVecElapsed, 51u);
+
+  const std::vector<double> want = Expected(b, 32);
+  b.Run();
+  for (unsigned k = 0; k < 512; ++k) {
+    const double fade = (k + 1) / 512.0;  // exact in binary for 512 frames
+    ASSERT_EQ(b.out[k], want[k] * fade * 0.25) << k;
+    ASSERT_EQ(b.out[512 + k], want[512 + k] * fade * 0.25) << k;
+  }
+  // The next callback continues the plug-in's state and is scaled only.
+  HostTestPlug ref;
+  ref.SetBlockSize(32);
+  std::vector<double> first(1024), second(1024);
+  for (std::vector<double>* o : {&first, &second})
+    for (unsigned s = 0; s < 512; s += 32) {
+      double* ins[2] = {b.in.get() + s, b.in.get() + 512 + s};
+      double* outs[2] = {o->data() + s, o->data() + 512 + s};
+      ref.ProcessDoubleReplacing(ins, outs, 32);
+    }
+  b.Run();
+  for (unsigned k = 0; k < 1024; ++k) ASSERT_EQ(b.out[k], second[k] * 0.25) << k;
+  EXPECT_EQ(gFadeMult, 1.0);
+}
+
+TEST_F(Callback, SubBlocksStartEverySignalVectorAndStayInsideTheBuffers) {
+  struct Case {
+    const char* sigvs;
+    unsigned frames;
+    std::vector<std::pair<unsigned, int>> calls;  // offset, length
+  } cases[] = {
+      {"32", 512, {}},  // filled below: 16 calls of 32
+      {"64", 100, {{0, 64}, {64, 36}}},
+      {"128", 32, {{0, 32}}},
+      {"1024", 512, {{0, 512}}},
+      {"16", 40, {{0, 16}, {16, 16}, {32, 8}}},
+  };
+  for (unsigned s = 0; s < 512; s += 32) cases[0].calls.push_back({s, 32});
+  for (const Case& c : cases) {
+    HostTestPlug p;
+    p.mRecordCalls = true;
+    Start(c.sigvs, &p);
+    gVecElapsed = 51;
+    Buffers b(c.frames);
+    const std::vector<double> want = Expected(b, gSigVS);
+    b.Run();
+    ASSERT_EQ(p.mCalls.size(), c.calls.size()) << c.sigvs << "/" << c.frames;
+    for (size_t i = 0; i < c.calls.size(); ++i) {
+      EXPECT_EQ(p.mCalls[i].first, b.in.get() + c.calls[i].first) << c.sigvs << "/" << c.frames;
+      EXPECT_EQ(p.mCalls[i].second, c.calls[i].second) << c.sigvs << "/" << c.frames;
+      EXPECT_EQ(p.mRightInputs[i], b.in.get() + c.frames + c.calls[i].first);
+    }
+    EXPECT_FALSE(p.mOversized);
+    // The fade runs over this callback, one step of 1/frames per frame.
+    double fade = 0.0;
+    for (unsigned k = 0; k < c.frames; ++k) {
+      fade = std::min(fade + 1.0 / c.frames, 1.0);
+      EXPECT_DOUBLE_EQ(b.out[k], want[k] * fade * 0.25);
+      EXPECT_DOUBLE_EQ(b.out[c.frames + k], want[c.frames + k] * fade * 0.25);
+    }
+    EXPECT_LE(gFadeMult, 1.0);
+  }
+}
+
+TEST_F(Callback, MonoInputFeedsTheLeftToBothChannels) {
+  HostTestPlug p;
+  p.mRecordCalls = true;
+  Start("64", &p);
+  gState->mAudioInIsMono = 1;
+  gVecElapsed = 51;
+  Buffers b(128);
+  b.Run();
+  ASSERT_EQ(p.mCalls.size(), 2u);
+  for (size_t i = 0; i < 2; ++i) EXPECT_EQ(p.mRightInputs[i], p.mCalls[i].first);
+}
+
+TEST_F(Callback, WithoutAPlugInOrInputTheOutputIsSilent) {
+  Start("32");
+  gVecElapsed = 60;
+  gPluginInstance = nullptr;
+  Buffers b(64);
+  b.Run();
+  for (unsigned k = 0; k < 128; ++k) EXPECT_EQ(b.out[k], 0.0);
+  gPluginInstance = &plug;
+  EXPECT_EQ(AudioCallback(b.out.get(), nullptr, 64, 0.0, 0, nullptr), 0);
+  for (unsigned k = 0; k < 128; ++k) EXPECT_EQ(b.out[k], 0.0);
+}
+
+TEST_F(Callback, AnUnderflowIsReportedAndProcessingGoesOn) {
+  Start("32");
+  gVecElapsed = 51;
+  Buffers b(64);
+  ::testing::internal::CaptureStdout();
+  AudioCallback(b.out.get(), b.in.get(), 64, 0.0, RTAUDIO_OUTPUT_UNDERFLOW, nullptr);
+  EXPECT_EQ(::testing::internal::GetCapturedStdout(), "Stream underflow detected!\n");
+  EXPECT_EQ(plug.mBlocks, 2);
+}
+
+// Without a server the stream cannot open; what is refused before that.
+TEST(StreamStart, SignalVectorSizesOutsideTheOffersAreRefused) {
+  HostGlobals host;
+  HostTestPlug plug;
+  gPluginInstance = &plug;
+  gDAC = new RtAudio(RtAudio::UNIX_JACK);
+  for (const char* bad : {"0", "abc", "33", "2048", ""}) {
+    SetAppStateText(gState->mAudioSigVS, bad);
+    ::testing::internal::CaptureStdout();
+    EXPECT_FALSE(InitialiseAudio(0, 0, 44100, 512, 2, 0, 0)) << bad;
+    EXPECT_NE(::testing::internal::GetCapturedStdout().find("invalid signal vector size"),
+              std::string::npos);
+    EXPECT_FALSE(plug.mActive);
+  }
+}
+
+TEST(StreamStart, TheDriverListIsWhatRtAudioOffers) {
+  std::vector<RtAudio::Api> apis;
+  RtAudio::getCompiledApi(apis);
+  ASSERT_GE(NumAudioDrivers(), 1);
+  EXPECT_EQ(GetAudioDriverName(0), RtAudio::getApiDisplayName(apis[0]));
+  EXPECT_EQ(GetAudioDriverName(NumAudioDrivers()), "");
+  EXPECT_EQ(GetAudioDriverName(-1), "");
+}
+
+}  // namespace

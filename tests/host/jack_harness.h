@@ -1,0 +1,50 @@
+#pragma once
+
+// Audio tests on a JACK server with the dummy driver, which needs no sound
+// card: the server itself, and the round trip of a plug-in through the
+// host's stream. Point RunJackRoundTrip at any plug-in by its factory.
+
+#include <sys/types.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "IFxStandalone.h"
+
+// jackd -d dummy at 44100 Hz with 512-frame periods and two channels each
+// way, under a server name of its own so that parallel tests do not meet.
+// While it runs, the JACK clients of this process (RtAudio's included) use it.
+class JackServer {
+public:
+  static constexpr int kSampleRate = 44100;
+  static constexpr int kPeriod = 512;
+
+  JackServer() = default;
+  ~JackServer() { Stop(); }
+  JackServer(const JackServer&) = delete;
+  JackServer& operator=(const JackServer&) = delete;
+
+  // False with the reason when jackd is missing or does not answer in time.
+  bool Start(std::string* error);
+  void Stop();
+  bool Running() const { return mPid > 0; }
+
+private:
+  pid_t mPid = -1;
+  std::string mName, mLog;
+};
+
+// The index of the JACK driver in the host's driver list, or -1.
+int JackDriverIndex();
+
+// Opens the host's stream on the running server ("system" devices, 44100 Hz,
+// IO vector size 512 and the given signal vector size) with a plug-in from
+// makePlug, while a JACK client of the test sends a known signal into the
+// host's inputs and records its outputs. Expects the first 51 callbacks to
+// be silent, the next to fade in, and every later one to equal 0.25 times
+// the result of a second plug-in from makePlug processing the same input
+// offline, aligned by the latency the graph adds. Returns the plug-in that
+// ran in the host, with the stream stopped.
+std::unique_ptr<IFxStandalone> RunJackRoundTrip(
+    const std::function<std::unique_ptr<IFxStandalone>()>& makePlug, const char* sigvs);
