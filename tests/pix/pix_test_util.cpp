@@ -55,3 +55,27 @@ std::vector<std::pair<int, int>> changed(const Image& img, uint32_t background) 
       if (img.at(x, y) != background) out.push_back({x, y});
   return out;
 }
+
+namespace {
+const uint32_t kFrame = 0x5A5A5A5A;
+}
+
+FramedBitmap::FramedBitmap(int w, int h, bool flipped, int border)
+    : backing_(w + 2 * border, h + 2 * border, 1), w_(w), h_(h), border_(border),
+      flipped_(flipped) {
+  PIX_Clear(&backing_, kFrame);
+  PIX_FillRect(&backing_, border, border, w, h, 0, 1.0f, 0);
+}
+
+unsigned int* FramedBitmap::getBits() {
+  return backing_.getBits() + (size_t)border_ * backing_.getRowSpan() + border_;
+}
+
+bool FramedBitmap::frameIntact() {
+  for (int y = 0; y < backing_.getHeight(); ++y)
+    for (int x = 0; x < backing_.getWidth(); ++x) {
+      const bool inside = x >= border_ && y >= border_ && x < border_ + w_ && y < border_ + h_;
+      if (!inside && PIX_GetPixel(&backing_, x, y) != kFrame) return false;
+    }
+  return true;
+}

@@ -40,3 +40,22 @@ void fillPattern(PIX_IBitmap* b, uint32_t seed);
 std::string firstDifference(const Image& got, const Image& want);
 // Positions of the pixels that differ from `background`.
 std::vector<std::pair<int, int>> changed(const Image& img, uint32_t background);
+
+// A bitmap over the inside of a larger one, with a frame of `border` pixels
+// kept at a known colour: any write outside the bitmap shows in the frame.
+class FramedBitmap : public PIX_IBitmap {
+ public:
+  FramedBitmap(int w, int h, bool flipped, int border = 3);
+  unsigned int* getBits() override;
+  int getWidth() override { return w_; }
+  int getHeight() override { return h_; }
+  int getRowSpan() override { return backing_.getRowSpan(); }
+  bool isFlipped() override { return flipped_; }
+  bool resize(int, int) override { return false; }
+  bool frameIntact();
+
+ private:
+  PIX_MemBitmap backing_;
+  int w_, h_, border_;
+  bool flipped_;
+};
