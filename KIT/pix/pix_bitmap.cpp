@@ -30,8 +30,9 @@ bool PIX_MemBitmap::__resize(int w, int h) {
   if (w >= 1 && h >= 1) {
     // In 64 bits: the block of a huge size must not wrap to a small one.
     const long long span = ((long long)w + m_rowmask) & ~(long long)m_rowmask;
-    const long long bytes = (long long)h * span * 4;
-    if (bytes <= PIX_MAX_BITMAP_BYTES) {
+    const long long pixels = (long long)h * span;  // below 2^62
+    if (pixels <= PIX_MAX_BITMAP_BYTES / 4) {
+      const long long bytes = pixels * 4;
       if (m_block && (size_t)bytes <= m_blocksize) return true;
       if (m_block) {
         const size_t grown = (size_t)bytes + (size_t)bytes / 4;

@@ -55,10 +55,9 @@ bool runDecode(png_structp png, png_infop info, Decode* job) {
   png_get_IHDR(png, info, &width, &height, &depth, &type, &interlace, &compression, &filter);
 
   // Refuse sizes a bitmap cannot hold before anything is allocated.
+  const unsigned long long limit = (unsigned long long)PIX_MAX_BITMAP_BYTES;
   const unsigned long long rowbytes = (((unsigned long long)width + 3) & ~3ULL) * 4;
-  if (width < 1 || height < 1 || width > INT_MAX || height > INT_MAX ||
-      rowbytes * height > (unsigned long long)PIX_MAX_BITMAP_BYTES)
-    return false;
+  if (width < 1 || height < 1 || rowbytes > limit || height > limit / rowbytes) return false;
 
   if (type == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
   if (type == PNG_COLOR_TYPE_GRAY && depth < 8) png_set_expand_gray_1_2_4_to_8(png);

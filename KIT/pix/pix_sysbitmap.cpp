@@ -48,7 +48,7 @@ bool PIX_SysBitmap::__resize(int w, int h) {
   if (h < 1 || ctxw < 1) return false;
 
   // Sizes whose bytes would not fit an int are refused like a failed context.
-  if (ctxw * h * 4 <= PIX_MAX_BITMAP_BYTES) {
+  if (ctxw * h <= PIX_MAX_BITMAP_BYTES / 4) {
     if (g_hooked) {
       m_ctx = g_hooks.createMemContext(0, (int)ctxw, h);
       if (m_ctx) {
