@@ -21,12 +21,9 @@ void PIX_MemBitmap::release() {
 }
 
 bool PIX_MemBitmap::__resize(int w, int h) {
-  // A negative size means none.
-  if (w < 0) w = 0;
-  if (h < 0) h = 0;
-  if (w == m_width && h == m_height) return false;
-  m_width = w;
-  m_height = h;
+  if (!PIX_StoreSize(w, h, &m_width, &m_height)) return false;
+  w = m_width;
+  h = m_height;
   if (w >= 1 && h >= 1) {
     // In 64 bits: the block of a huge size must not wrap to a small one.
     const long long span = ((long long)w + m_rowmask) & ~(long long)m_rowmask;
@@ -57,6 +54,16 @@ bool PIX_MemBitmap::__resize(int w, int h) {
     }
   }
   release();
+  return true;
+}
+
+bool PIX_StoreSize(int w, int h, int* width, int* height) {
+  // A negative size means none.
+  if (w < 0) w = 0;
+  if (h < 0) h = 0;
+  if (w == *width && h == *height) return false;
+  *width = w;
+  *height = h;
   return true;
 }
 

@@ -58,6 +58,10 @@ class PIX_MemBitmap : public PIX_IBitmap {
   int m_rowmask;
 };
 
+// The first steps of a resize: negative sizes count as 0; false when the
+// size is unchanged, else the new size is stored.
+bool PIX_StoreSize(int w, int h, int* width, int* height);
+
 // Largest pixel block a bitmap holds: every byte offset fits an int.
 #define PIX_MAX_BITMAP_BYTES 0x7fffffffLL
 

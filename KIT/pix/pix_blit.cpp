@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include "pix.h"
+#include "pix_clip.h"
 #include "pix_loops.h"
 
 namespace {
@@ -17,31 +18,20 @@ struct Pairs {
   int w, h, step;
 };
 
-void memRange(const unsigned char* p, ptrdiff_t span, int w, int h, uintptr_t* lo,
-              uintptr_t* hi) {
-  const uintptr_t a = (uintptr_t)p, b = (uintptr_t)(p + (h - 1) * span);
-  *lo = a < b ? a : b;
-  *hi = (a < b ? b : a) + (uintptr_t)w * 4;
-}
-
 // When source and destination share memory the pairs are visited in the
 // memory order that reads every source pixel before it is overwritten (the
 // result equals a copy from an untouched source). Returns a scratch block to
 // free, or null; *ok becomes false when a needed scratch block is missing.
 void* orderForOverlap(Pairs* p, bool* ok) {
   *ok = true;
-  uintptr_t dlo, dhi, slo, shi;
-  memRange(p->d, p->dspan, p->w, p->h, &dlo, &dhi);
-  memRange(p->s, p->sspan, p->w, p->h, &slo, &shi);
-  if (dhi <= slo || shi <= dlo) return 0;
+  if (!PIX_AreasOverlap(p->d, p->dspan, p->s, p->sspan, p->w, p->h)) return 0;
   if (p->dspan != p->sspan) {
     // Rows of different lengths: read the source from a copy.
-    unsigned char* tmp = (unsigned char*)malloc((size_t)p->w * p->h * 4);
+    unsigned char* tmp = PIX_CopyArea(p->s, p->sspan, p->w, p->h);
     if (!tmp) {
       *ok = false;
       return 0;
     }
-    for (int y = 0; y < p->h; ++y) memcpy(tmp + (size_t)y * p->w * 4, p->s + y * p->sspan, (size_t)p->w * 4);
     p->s = tmp;
     p->sspan = (ptrdiff_t)p->w * 4;
     return tmp;
@@ -71,7 +61,6 @@ void PIX_Blit(PIX_IBitmap* dest, PIX_IBitmap* src, int dstx, int dsty, const REC
               float alpha, int mode) {
   if (!dest || !src || alpha == 0.0f) return;
   const long long sw = src->getWidth(), sh = src->getHeight();
-  const long long dw = dest->getWidth(), dh = dest->getHeight();
   long long x = dstx, y = dsty;
   long long l = 0, t = 0, r = sw, b = sh;
   if (srcrect) {
@@ -90,26 +79,15 @@ void PIX_Blit(PIX_IBitmap* dest, PIX_IBitmap* src, int dstx, int dsty, const REC
     if (r > sw) r = sw;
     if (b > sh) b = sh;
   }
-  if (x < 0) {
-    l -= x;
-    x = 0;
-  }
-  if (y < 0) {
-    t -= y;
-    y = 0;
-  }
-  if (x >= dw || y >= dh || r <= l || b <= t) return;
-  if (r > l + dw - x) r = l + dw - x;
-  if (b > t + dh - y) b = t + dh - y;
-  if (r <= l || b <= t) return;
-
+  PIX_BlitArea area;
+  if (!PIX_ClipToDest(l, t, r, b, x, y, dest->getWidth(), dest->getHeight(), &area)) return;
   PIX_Surface ds, ss;
   if (!PIX_GetSurface(dest, &ds) || !PIX_GetSurface(src, &ss)) return;
   Pairs p;
-  p.w = (int)(r - l);
-  p.h = (int)(b - t);
-  p.d = ds.bytesAt((int)x, (int)y);
-  p.s = ss.bytesAt((int)l, (int)t);
+  p.w = area.w;
+  p.h = area.h;
+  p.d = ds.bytesAt(area.dx, area.dy);
+  p.s = ss.bytesAt(area.sx, area.sy);
   p.dspan = ds.span;
   p.sspan = ss.span;
   p.step = 4;

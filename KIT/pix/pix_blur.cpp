@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include "pix.h"
+#include "pix_clip.h"
 
 void PIX_Blur(PIX_IBitmap* dest, PIX_IBitmap* src, int dstx, int dsty, int srcx, int srcy,
               int srcw, int srch) {
@@ -12,40 +13,24 @@ void PIX_Blur(PIX_IBitmap* dest, PIX_IBitmap* src, int dstx, int dsty, int srcx,
   long long r = (long long)srcx + srcw, b = (long long)srcy + srch;
   if (r > src->getWidth()) r = src->getWidth();
   if (b > src->getHeight()) b = src->getHeight();
-  long long x = dstx, y = dsty;
-  if (x < 0) {
-    l -= x;
-    x = 0;
-  }
-  if (y < 0) {
-    t -= y;
-    y = 0;
-  }
-  const long long dw = dest->getWidth(), dh = dest->getHeight();
-  if (x >= dw || y >= dh) return;
-  if (r > l + dw - x) r = l + dw - x;
-  if (b > t + dh - y) b = t + dh - y;
-  if (r - l < 2 || b - t < 2) return;
+  PIX_BlitArea area;
+  if (!PIX_ClipToDest(l, t, r, b, dstx, dsty, dest->getWidth(), dest->getHeight(), &area) ||
+      area.w < 2 || area.h < 2)
+    return;
   PIX_Surface ds, ss;
   if (!PIX_GetSurface(dest, &ds) || !PIX_GetSurface(src, &ss)) return;
-  const int w = (int)(r - l), h = (int)(b - t);
+  const int w = area.w, h = area.h;
 
-  const unsigned char* sp = ss.bytesAt((int)l, (int)t);
+  const unsigned char* sp = ss.bytesAt(area.sx, area.sy);
   ptrdiff_t sspan = ss.span;
-  unsigned char* dp = ds.bytesAt((int)x, (int)y);
+  unsigned char* dp = ds.bytesAt(area.dx, area.dy);
   // A destination sharing memory with the source (the same bitmap, in place
   // or shifted) reads from a copy, so results never feed later taps.
-  void* copy = 0;
-  const uintptr_t s0 = (uintptr_t)(sspan < 0 ? sp + (h - 1) * sspan : sp);
-  const uintptr_t s1 = (uintptr_t)(sspan < 0 ? sp : sp + (h - 1) * sspan) + (uintptr_t)w * 4;
-  const uintptr_t d0 = (uintptr_t)(ds.span < 0 ? dp + (h - 1) * ds.span : dp);
-  const uintptr_t d1 = (uintptr_t)(ds.span < 0 ? dp : dp + (h - 1) * ds.span) + (uintptr_t)w * 4;
-  if (d0 < s1 && s0 < d1) {
-    copy = malloc((size_t)w * h * 4);
+  unsigned char* copy = 0;
+  if (PIX_AreasOverlap(dp, ds.span, sp, sspan, w, h)) {
+    copy = PIX_CopyArea(sp, sspan, w, h);
     if (!copy) return;
-    for (int row = 0; row < h; ++row)
-      memcpy((unsigned char*)copy + (size_t)row * w * 4, sp + row * sspan, (size_t)w * 4);
-    sp = (const unsigned char*)copy;
+    sp = copy;
     sspan = (ptrdiff_t)w * 4;
   }
 

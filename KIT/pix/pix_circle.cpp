@@ -263,15 +263,7 @@ void __DrawCircleClipped(PIX_IBitmap* bmp, float cx, float cy, float r, PIX_ARGB
     if (aa) D::DrawClippedCircleAA(s, cx, cy, r, box, color, ia, filled, doclip);
     else D::DrawClippedCircle(s, cx, cy, r, box, color, ia, filled, doclip);
   };
-  if (op == 0) {
-    if (ia < 0) return;
-    if (aa) draw(PIX_Op<_PIX_CombinePixelsCopyNoClamp>());
-    else if (ia == 128) draw(PIX_Op<_PIX_CombinePixelsHalfMixNoClamp>());
-    else if (ia == 256) draw(PIX_Op<_PIX_CombinePixelsClobberNoClamp>());
-    else draw(PIX_Op<_PIX_CombinePixelsCopyNoClamp>());
-    return;
-  }
-  PIX_DispatchOp(op, draw);
+  PIX_DispatchShortcutOp(op, ia, !aa, draw);
 }
 
 namespace {

@@ -37,40 +37,46 @@ struct GlyphDrawImpl {
 
 namespace {
 
-// Clips a glyph to the bitmap as presented. Source row and column offsets
-// come back in glyph pixels and rows.
-bool clipGlyph(PIX_IBitmap* dest, int x, int y, int glyph_w, int glyph_h, PIX_Surface* s,
-               int* cx, int* cy, int* w, int* h, long long* coloff, long long* rowoff) {
-  if (!dest) return false;
+// A glyph clipped to the bitmap as presented: destination start and size,
+// source offsets in glyph pixels and rows, first stored row, weight.
+struct GlyphPlace {
+  PIX_Surface s;
+  int x, y, w, h, ia, op;
+  long long coloff, rowoff;
+  const unsigned char* first;
+};
+
+bool placeGlyph(PIX_IBitmap* dest, int x, int y, const unsigned char* alphas, int glyph_w,
+                int glyph_span, int glyph_h, float alpha, int mode, GlyphPlace* g) {
+  if (!dest || !alphas) return false;
   long long X = x, Y = y, W = glyph_w, H = glyph_h;
   if (!(X > -W && Y > -H)) return false;
-  *coloff = *rowoff = 0;
+  g->coloff = g->rowoff = 0;
   if (X < 0) {
     W += X;
-    *coloff = -X;
+    g->coloff = -X;
     X = 0;
   }
   if (Y < 0) {
     H += Y;
-    *rowoff = -Y;
+    g->rowoff = -Y;
     Y = 0;
   }
   if (W < 0 || H < 0) return false;
-  if (!PIX_GetSurface(dest, s) || X >= s->width || Y >= s->height) return false;
-  if (W > s->width - X) W = s->width - X;
-  if (H > s->height - Y) H = s->height - Y;
+  if (!PIX_GetSurface(dest, &g->s) || X >= g->s.width || Y >= g->s.height) return false;
+  if (W > g->s.width - X) W = g->s.width - X;
+  if (H > g->s.height - Y) H = g->s.height - Y;
   if (W == 0 || H == 0) return false;
-  *cx = (int)X;
-  *cy = (int)Y;
-  *w = (int)W;
-  *h = (int)H;
+  g->x = (int)X;
+  g->y = (int)Y;
+  g->w = (int)W;
+  g->h = (int)H;
+  g->ia = PIX_WeightF(alpha);
+  g->op = mode & 0xff;
+  if (g->ia == 0 || g->op >= 6) return false;
+  // The lowest address holds the last row when the span is negative.
+  g->first = glyph_span < 0 ? alphas + (ptrdiff_t)(glyph_h - 1) * -(ptrdiff_t)glyph_span : alphas;
   return true;
-}
-
-// First stored row (the lowest address holds the last row when the span is
-// negative).
-const unsigned char* firstRow(const unsigned char* alphas, int glyph_span, int glyph_h) {
-  return glyph_span < 0 ? alphas + (ptrdiff_t)(glyph_h - 1) * -(ptrdiff_t)glyph_span : alphas;
 }
 
 }  // namespace
@@ -78,20 +84,12 @@ const unsigned char* firstRow(const unsigned char* alphas, int glyph_span, int g
 void PIX_DrawGlyphEx(PIX_IBitmap* dest, int x, int y, PIX_ARGB32 color,
                      const unsigned char* alphas, int glyph_w, int glyph_span, int glyph_h,
                      float alpha, int mode) {
-  PIX_Surface s;
-  int cx, cy, w, h;
-  long long coloff, rowoff;
-  if (!alphas || !clipGlyph(dest, x, y, glyph_w, glyph_h, &s, &cx, &cy, &w, &h, &coloff, &rowoff))
-    return;
-  const int ia = PIX_WeightF(alpha);
-  const int op = mode & 0xff;
-  if (ia == 0 || op >= 6 || (op == 0 && ia < 1)) return;
-  const unsigned char* src =
-      firstRow(alphas, glyph_span, glyph_h) + rowoff * glyph_span + coloff;
-  unsigned char* d = s.bytesAt(cx, cy);
-  PIX_DispatchOp(op, [&](auto o) {
-    GlyphDrawImpl<typename decltype(o)::type>::DrawGlyph(src, d, w, h, color, s.span, glyph_span,
-                                                         ia);
+  GlyphPlace g;
+  if (!placeGlyph(dest, x, y, alphas, glyph_w, glyph_span, glyph_h, alpha, mode, &g)) return;
+  const unsigned char* src = g.first + g.rowoff * glyph_span + g.coloff;
+  PIX_DispatchShortcutOp(g.op, g.ia, false, [&](auto o) {
+    GlyphDrawImpl<typename decltype(o)::type>::DrawGlyph(src, g.s.bytesAt(g.x, g.y), g.w, g.h,
+                                                         color, g.s.span, glyph_span, g.ia);
   });
 }
 
@@ -103,21 +101,13 @@ void PIX_DrawGlyph(PIX_IBitmap* dest, int x, int y, PIX_ARGB32 color, const unsi
 void PIX_DrawMonoGlyph(PIX_IBitmap* dest, int x, int y, PIX_ARGB32 color,
                        const unsigned char* alphas, int glyph_w, int glyph_span, int glyph_h,
                        float alpha, int mode) {
-  PIX_Surface s;
-  int cx, cy, w, h;
-  long long coloff, rowoff;
-  if (!alphas || !clipGlyph(dest, x, y, glyph_w, glyph_h, &s, &cx, &cy, &w, &h, &coloff, &rowoff))
-    return;
-  const int ia = PIX_WeightF(alpha);
-  const int op = mode & 0xff;
-  if (ia == 0 || op >= 6 || (op == 0 && ia < 1)) return;
+  GlyphPlace g;
+  if (!placeGlyph(dest, x, y, alphas, glyph_w, glyph_span, glyph_h, alpha, mode, &g)) return;
   // Columns clipped off on the left are skipped bit by bit.
-  const unsigned char* src =
-      firstRow(alphas, glyph_span, glyph_h) + rowoff * glyph_span + (coloff >> 3);
-  const int bit = (int)(coloff & 7);
-  unsigned char* d = s.bytesAt(cx, cy);
-  PIX_DispatchOp(op, [&](auto o) {
-    GlyphDrawImpl<typename decltype(o)::type>::DrawGlyphMono(src, d, w, h, color, s.span,
-                                                             glyph_span, ia, bit);
+  const unsigned char* src = g.first + g.rowoff * glyph_span + (g.coloff >> 3);
+  const int bit = (int)(g.coloff & 7);
+  PIX_DispatchShortcutOp(g.op, g.ia, false, [&](auto o) {
+    GlyphDrawImpl<typename decltype(o)::type>::DrawGlyphMono(
+        src, g.s.bytesAt(g.x, g.y), g.w, g.h, color, g.s.span, glyph_span, g.ia, bit);
   });
 }

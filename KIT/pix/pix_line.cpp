@@ -94,13 +94,7 @@ void drawRun(unsigned int* p, int n, ptrdiff_t step, unsigned int color, float a
     if (step == 1) L::PIX_HorizLine(p, n, c, ia);
     else L::PIX_VertLine(p, step, n, c, ia);
   };
-  if (op == 0) {
-    if (ia == 128) run(PIX_Op<_PIX_CombinePixelsHalfMixNoClamp>());
-    else if (ia == 256) run(PIX_Op<_PIX_CombinePixelsClobberNoClamp>());
-    else if (ia >= 1) run(PIX_Op<_PIX_CombinePixelsCopyNoClamp>());
-    return;
-  }
-  PIX_DispatchOp(op, run);
+  PIX_DispatchShortcutOp(op, ia, true, run);
 }
 
 // n + 1 pixels from (x1, y1) toward (x2, y2).
@@ -131,14 +125,7 @@ void drawDiagonal(const PIX_Surface& s, int x1, int y1, int x2, int y2, int n, u
     if (aa) L::PIX_DiagLineAA(p, rs, n, xs, ys, c, ia);
     else L::PIX_DiagLine(p, rs, n, xs, ys, c, ia);
   };
-  if (op == 0) {
-    if (ia < 1) return;
-    if (!aa && ia == 128) diag(PIX_Op<_PIX_CombinePixelsHalfMixNoClamp>());
-    else if (!aa && ia == 256) diag(PIX_Op<_PIX_CombinePixelsClobberNoClamp>());
-    else diag(PIX_Op<_PIX_CombinePixelsCopyNoClamp>());
-    return;
-  }
-  PIX_DispatchOp(op, diag);
+  PIX_DispatchShortcutOp(op, ia, !aa, diag);
 }
 
 void drawSloped(const PIX_Surface& s, int x1, int y1, int x2, int y2, unsigned int color,
@@ -168,14 +155,7 @@ void drawSloped(const PIX_Surface& s, int x1, int y1, int x2, int y2, unsigned i
     __PIX_LineClass<typename decltype(o)::type>::PIX_LineImpl(p, q, slope, major, n, minorStep,
                                                               c, ia, aa);
   };
-  if (op == 0) {
-    if (ia < 0) return;
-    if (!aa && ia == 128) line(PIX_Op<_PIX_CombinePixelsHalfMixNoClamp>());
-    else if (!aa && ia == 256) line(PIX_Op<_PIX_CombinePixelsClobberNoClamp>());
-    else line(PIX_Op<_PIX_CombinePixelsCopyNoClamp>());
-    return;
-  }
-  PIX_DispatchOp(op, line);
+  PIX_DispatchShortcutOp(op, ia, !aa, line);
 }
 
 }  // namespace
@@ -374,11 +354,5 @@ void PIX_DashedLine(PIX_IBitmap* dest, int x1, int y1, int x2, int y2, int pxon,
     __PIX_LineClass<typename decltype(o)::type>::DashedLine(s, x1, y1, x2, y2, pxon, pxoff, lc,
                                                             ia);
   };
-  if (op == 0) {
-    if (ia == 128) dash(PIX_Op<_PIX_CombinePixelsHalfMixNoClamp>());
-    else if (ia == 256) dash(PIX_Op<_PIX_CombinePixelsClobberNoClamp>());
-    else if (ia > 0) dash(PIX_Op<_PIX_CombinePixelsCopyNoClamp>());
-    return;
-  }
-  PIX_DispatchOp(op, dash);
+  PIX_DispatchShortcutOp(op, ia, true, dash);
 }

@@ -59,6 +59,20 @@ bool PIX_DispatchOp(int op, F&& f) {
   }
 }
 
+// Lines, circles and dashes: copy mode draws only at weights of 1 and more,
+// with the per-byte half mix at 128 and a plain store at 256 when shortcuts
+// are allowed (not for anti-aliasing, whose weights vary per pixel); the
+// other operators take any weight.
+template <class F>
+bool PIX_DispatchShortcutOp(int op, int ia, bool shortcuts, F&& f) {
+  if (op != 0) return PIX_DispatchOp(op, f);
+  if (ia < 1) return false;
+  if (shortcuts && ia == 128) f(PIX_Op<_PIX_CombinePixelsHalfMixNoClamp>());
+  else if (shortcuts && ia == 256) f(PIX_Op<_PIX_CombinePixelsClobberNoClamp>());
+  else f(PIX_Op<_PIX_CombinePixelsCopyNoClamp>());
+  return true;
+}
+
 // The same with the clamping copy and multiply, for operands that may leave
 // 0..255.
 template <class F>

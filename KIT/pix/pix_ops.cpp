@@ -149,7 +149,12 @@ unsigned int PIX_CombinePixels(unsigned int dest, unsigned int src, float alpha,
          ((unsigned int)px[3] << 24);
 }
 
-void PIX_CombinePixels2(unsigned int* dest, int r, int g, int b, int a, int alpha, int mode) {
+namespace {
+
+// The integer combine functions: operands held in range, then the blit
+// dispatch with the operator mapped by Map.
+template <template <class> class Map>
+void combineInPlace(unsigned int* dest, int r, int g, int b, int a, int alpha, int mode) {
   if (!dest) return;
   const int w = holdOperand(alpha);
   r = holdOperand(r);
@@ -157,19 +162,17 @@ void PIX_CombinePixels2(unsigned int* dest, int r, int g, int b, int a, int alph
   b = holdOperand(b);
   a = holdOperand(a);
   PIX_DispatchBlitOp(mode, w, [&](auto op) {
-    decltype(op)::type::doPix((unsigned char*)dest, r, g, b, a, w);
+    Map<typename decltype(op)::type>::type::doPix((unsigned char*)dest, r, g, b, a, w);
   });
+}
+
+}  // namespace
+
+void PIX_CombinePixels2(unsigned int* dest, int r, int g, int b, int a, int alpha, int mode) {
+  combineInPlace<PIX_Op>(dest, r, g, b, a, alpha, mode);
 }
 
 void PIX_CombinePixels2Clamp(unsigned int* dest, int r, int g, int b, int a, int alpha,
                              int mode) {
-  if (!dest) return;
-  const int w = holdOperand(alpha);
-  r = holdOperand(r);
-  g = holdOperand(g);
-  b = holdOperand(b);
-  a = holdOperand(a);
-  PIX_DispatchBlitOp(mode, w, [&](auto op) {
-    Clamped<typename decltype(op)::type>::type::doPix((unsigned char*)dest, r, g, b, a, w);
-  });
+  combineInPlace<Clamped>(dest, r, g, b, a, alpha, mode);
 }

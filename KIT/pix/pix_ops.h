@@ -51,6 +51,15 @@ inline unsigned char PIX_OverlayChannel(pix_i64 d, pix_i64 s, pix_i64 w) {
 // Weight of the source-alpha operators: (a + 1) x w / 256.
 inline pix_i64 PIX_SourceAlphaWeight(pix_i64 a, pix_i64 w) { return (a + 1) * w / 256; }
 
+// Applies f(destination channel, source channel) to B, G, R and A.
+template <class F>
+inline void PIX_EachChannel(unsigned char* d, int r, int g, int b, int a, F f) {
+  d[0] = (unsigned char)f(d[0], b);
+  d[1] = (unsigned char)f(d[1], g);
+  d[2] = (unsigned char)f(d[2], r);
+  d[3] = (unsigned char)f(d[3], a);
+}
+
 // Hue/saturation/value adjustment of one destination pixel; r, g, b = 128
 // leave hue, saturation and value as they are.
 void PIX_HSVAdjustPixel(unsigned char* dest, int r, int g, int b, int a, pix_i64 w);
@@ -75,19 +84,14 @@ struct _PIX_CombinePixelsClobberClamp {
 
 struct _PIX_CombinePixelsCopyNoClamp {
   static inline void doPix(unsigned char* d, int r, int g, int b, int a, int w) {
-    d[0] = (unsigned char)PIX_CopyChannel(d[0], b, w);
-    d[1] = (unsigned char)PIX_CopyChannel(d[1], g, w);
-    d[2] = (unsigned char)PIX_CopyChannel(d[2], r, w);
-    d[3] = (unsigned char)PIX_CopyChannel(d[3], a, w);
+    PIX_EachChannel(d, r, g, b, a, [w](int dc, int sc) { return PIX_CopyChannel(dc, sc, w); });
   }
 };
 
 struct _PIX_CombinePixelsCopyClamp {
   static inline void doPix(unsigned char* d, int r, int g, int b, int a, int w) {
-    d[0] = PIX_Clamp255(PIX_CopyChannel(d[0], b, w));
-    d[1] = PIX_Clamp255(PIX_CopyChannel(d[1], g, w));
-    d[2] = PIX_Clamp255(PIX_CopyChannel(d[2], r, w));
-    d[3] = PIX_Clamp255(PIX_CopyChannel(d[3], a, w));
+    PIX_EachChannel(d, r, g, b, a,
+                    [w](int dc, int sc) { return PIX_Clamp255(PIX_CopyChannel(dc, sc, w)); });
   }
 };
 
@@ -104,46 +108,33 @@ struct _PIX_CombinePixelsHalfMixNoClamp {
 
 struct _PIX_CombinePixelsAdd {
   static inline void doPix(unsigned char* d, int r, int g, int b, int a, int w) {
-    d[0] = PIX_Clamp255(PIX_AddChannel(d[0], b, w));
-    d[1] = PIX_Clamp255(PIX_AddChannel(d[1], g, w));
-    d[2] = PIX_Clamp255(PIX_AddChannel(d[2], r, w));
-    d[3] = PIX_Clamp255(PIX_AddChannel(d[3], a, w));
+    PIX_EachChannel(d, r, g, b, a,
+                    [w](int dc, int sc) { return PIX_Clamp255(PIX_AddChannel(dc, sc, w)); });
   }
 };
 
 struct _PIX_CombinePixelsColorDodge {
   static inline void doPix(unsigned char* d, int r, int g, int b, int a, int w) {
-    d[0] = PIX_Clamp255(PIX_DodgeChannel(d[0], b, w));
-    d[1] = PIX_Clamp255(PIX_DodgeChannel(d[1], g, w));
-    d[2] = PIX_Clamp255(PIX_DodgeChannel(d[2], r, w));
-    d[3] = PIX_Clamp255(PIX_DodgeChannel(d[3], a, w));
+    PIX_EachChannel(d, r, g, b, a,
+                    [w](int dc, int sc) { return PIX_Clamp255(PIX_DodgeChannel(dc, sc, w)); });
   }
 };
 
 struct _PIX_CombinePixelsMulNoClamp {
   static inline void doPix(unsigned char* d, int r, int g, int b, int a, int w) {
-    d[0] = PIX_MulChannelNoClamp(d[0], b, w);
-    d[1] = PIX_MulChannelNoClamp(d[1], g, w);
-    d[2] = PIX_MulChannelNoClamp(d[2], r, w);
-    d[3] = PIX_MulChannelNoClamp(d[3], a, w);
+    PIX_EachChannel(d, r, g, b, a, [w](int dc, int sc) { return PIX_MulChannelNoClamp(dc, sc, w); });
   }
 };
 
 struct _PIX_CombinePixelsMulClamp {
   static inline void doPix(unsigned char* d, int r, int g, int b, int a, int w) {
-    d[0] = PIX_MulChannelClamp(d[0], b, w);
-    d[1] = PIX_MulChannelClamp(d[1], g, w);
-    d[2] = PIX_MulChannelClamp(d[2], r, w);
-    d[3] = PIX_MulChannelClamp(d[3], a, w);
+    PIX_EachChannel(d, r, g, b, a, [w](int dc, int sc) { return PIX_MulChannelClamp(dc, sc, w); });
   }
 };
 
 struct _PIX_CombinePixelsOverlay {
   static inline void doPix(unsigned char* d, int r, int g, int b, int a, int w) {
-    d[0] = PIX_OverlayChannel(d[0], b, w);
-    d[1] = PIX_OverlayChannel(d[1], g, w);
-    d[2] = PIX_OverlayChannel(d[2], r, w);
-    d[3] = PIX_OverlayChannel(d[3], a, w);
+    PIX_EachChannel(d, r, g, b, a, [w](int dc, int sc) { return PIX_OverlayChannel(dc, sc, w); });
   }
 };
 
@@ -191,20 +182,16 @@ struct _PIX_CombinePixelsAddSourceAlpha {
   static inline void doPix(unsigned char* d, int r, int g, int b, int a, int w) {
     if (a == 0) return;
     const pix_i64 ws = PIX_SourceAlphaWeight(a, w);
-    d[0] = PIX_Clamp255(PIX_AddChannel(d[0], b, ws));
-    d[1] = PIX_Clamp255(PIX_AddChannel(d[1], g, ws));
-    d[2] = PIX_Clamp255(PIX_AddChannel(d[2], r, ws));
-    d[3] = PIX_Clamp255(PIX_AddChannel(d[3], a, ws));
+    PIX_EachChannel(d, r, g, b, a,
+                    [ws](int dc, int sc) { return PIX_Clamp255(PIX_AddChannel(dc, sc, ws)); });
   }
 };
 
 struct _PIX_CombinePixelsColorDodgeSourceAlpha {
   static inline void doPix(unsigned char* d, int r, int g, int b, int a, int w) {
     const pix_i64 ws = PIX_SourceAlphaWeight(a, w);
-    d[0] = PIX_Clamp255(PIX_DodgeChannel(d[0], b, ws));
-    d[1] = PIX_Clamp255(PIX_DodgeChannel(d[1], g, ws));
-    d[2] = PIX_Clamp255(PIX_DodgeChannel(d[2], r, ws));
-    d[3] = PIX_Clamp255(PIX_DodgeChannel(d[3], a, ws));
+    PIX_EachChannel(d, r, g, b, a,
+                    [ws](int dc, int sc) { return PIX_Clamp255(PIX_DodgeChannel(dc, sc, ws)); });
   }
 };
 
@@ -212,20 +199,14 @@ struct _PIX_CombinePixelsMulSourceAlphaNoClamp {
   static inline void doPix(unsigned char* d, int r, int g, int b, int a, int w) {
     if (a == 0) return;
     const pix_i64 ws = PIX_SourceAlphaWeight(a, w);
-    d[0] = PIX_MulChannelNoClamp(d[0], b, ws);
-    d[1] = PIX_MulChannelNoClamp(d[1], g, ws);
-    d[2] = PIX_MulChannelNoClamp(d[2], r, ws);
-    d[3] = PIX_MulChannelNoClamp(d[3], a, ws);
+    PIX_EachChannel(d, r, g, b, a, [ws](int dc, int sc) { return PIX_MulChannelNoClamp(dc, sc, ws); });
   }
 };
 
 struct _PIX_CombinePixelsOverlaySourceAlpha {
   static inline void doPix(unsigned char* d, int r, int g, int b, int a, int w) {
     const pix_i64 ws = PIX_SourceAlphaWeight(a, w);
-    d[0] = PIX_OverlayChannel(d[0], b, ws);
-    d[1] = PIX_OverlayChannel(d[1], g, ws);
-    d[2] = PIX_OverlayChannel(d[2], r, ws);
-    d[3] = PIX_OverlayChannel(d[3], a, ws);
+    PIX_EachChannel(d, r, g, b, a, [ws](int dc, int sc) { return PIX_OverlayChannel(dc, sc, ws); });
   }
 };
 

@@ -131,8 +131,8 @@ void PIX_FillTrapezoid(PIX_IBitmap* dest, int x1a, int x1b, int y1, int x2a, int
                                                     rmag, le, re, ldir, rdir, OP::term(color));
       }))
     return;
-  if (ia == 0 || (op == 0 && ia < 1)) return;
-  PIX_DispatchOp(op, [&](auto o) {
+  if (ia == 0) return;
+  PIX_DispatchShortcutOp(op, ia, false, [&](auto o) {
     _PIX_Fill<typename decltype(o)::type>::FillClippedTrapezoid(
         s.width, s.span, row, rows, xl, xr, lmag, rmag, le, re, ldir, rdir, PIX_GETR(color),
         PIX_GETG(color), PIX_GETB(color), PIX_GETA(color), ia);

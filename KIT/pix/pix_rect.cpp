@@ -1,8 +1,11 @@
 // Rectangle and single-pixel operations.
 
+#include <stdlib.h>
+#include <string.h>
+
 #include "pix.h"
 #include "pix_loops.h"
-#include "pix_rectclip.h"
+#include "pix_clip.h"
 
 bool PIX_ClipRect(PIX_IBitmap* bmp, int x, int y, int w, int h, PIX_Surface* s, PIX_Rect* r) {
   if (!PIX_GetSurface(bmp, s)) return false;
@@ -16,6 +19,51 @@ bool PIX_ClipRect(PIX_IBitmap* bmp, int x, int y, int w, int h, PIX_Surface* s, 
   r->w = (int)cw;
   r->h = (int)ch;
   return true;
+}
+
+bool PIX_ClipToDest(long long l, long long t, long long r, long long b, long long x, long long y,
+                    int dw, int dh, PIX_BlitArea* out) {
+  if (x < 0) {
+    l -= x;
+    x = 0;
+  }
+  if (y < 0) {
+    t -= y;
+    y = 0;
+  }
+  if (x >= dw || y >= dh || r <= l || b <= t) return false;
+  if (r > l + dw - x) r = l + dw - x;
+  if (b > t + dh - y) b = t + dh - y;
+  if (r <= l || b <= t) return false;
+  *out = {(int)l, (int)t, (int)x, (int)y, (int)(r - l), (int)(b - t)};
+  return true;
+}
+
+namespace {
+
+void memRange(const unsigned char* p, ptrdiff_t span, int w, int h, uintptr_t* lo,
+              uintptr_t* hi) {
+  const uintptr_t a = (uintptr_t)p, b = (uintptr_t)(p + (h - 1) * span);
+  *lo = a < b ? a : b;
+  *hi = (a < b ? b : a) + (uintptr_t)w * 4;
+}
+
+}  // namespace
+
+bool PIX_AreasOverlap(const unsigned char* a, ptrdiff_t aspan, const unsigned char* b,
+                      ptrdiff_t bspan, int w, int h) {
+  uintptr_t alo, ahi, blo, bhi;
+  memRange(a, aspan, w, h, &alo, &ahi);
+  memRange(b, bspan, w, h, &blo, &bhi);
+  return alo < bhi && blo < ahi;
+}
+
+unsigned char* PIX_CopyArea(const unsigned char* src, ptrdiff_t span, int w, int h) {
+  unsigned char* copy = (unsigned char*)malloc((size_t)w * h * 4);
+  if (copy)
+    for (int row = 0; row < h; ++row)
+      memcpy(copy + (size_t)row * w * 4, src + row * span, (size_t)w * 4);
+  return copy;
 }
 
 void PIX_FillRect(PIX_IBitmap* dest, int x, int y, int w, int h, unsigned int color, float alpha,
@@ -33,8 +81,8 @@ void PIX_FillRect(PIX_IBitmap* dest, int x, int y, int w, int h, unsigned int co
         _PIX_Template_Blit0<OP>::solidBlitFAST(p, r.w, r.h, OP::term(color), s.span);
       }))
     return;
-  if (ia == 0 || (op == 0 && ia < 1)) return;
-  PIX_DispatchOp(op, [&](auto o) {
+  if (ia == 0) return;
+  PIX_DispatchShortcutOp(op, ia, false, [&](auto o) {
     _PIX_Template_Blit1<typename decltype(o)::type>::solidBlit(
         p, r.w, r.h, PIX_GETR(color), PIX_GETG(color), PIX_GETB(color), ia, s.span);
   });
@@ -88,18 +136,12 @@ void PIX_ProcessRect(PIX_IBitmap* dest, int x, int y, int w, int h,
 
 namespace {
 
-// A float colour quantity in 16.16, held where the stepping cannot overflow.
-long long fixedStart(double v, double scale) {
+// A float colour quantity in 16.16, held within +-limit so that stepping
+// over any bitmap stays inside 64 bits.
+long long fixed1616(double v, double scale, double limit) {
   const double f = v * scale * 65536.0;
-  const double lim = 1099511627776.0;  // 2^40
   if (!(f == f)) return 0;
-  return (long long)(f > lim ? lim : f < -lim ? -lim : f);
-}
-long long fixedStep(double v, double scale) {
-  const double f = v * scale * 65536.0;
-  const double lim = 1073741824.0;  // 2^30
-  if (!(f == f)) return 0;
-  return (long long)(f > lim ? lim : f < -lim ? -lim : f);
+  return (long long)(f > limit ? limit : f < -limit ? -limit : f);
 }
 
 }  // namespace
@@ -110,26 +152,19 @@ void PIX_GradRect(PIX_IBitmap* dest, int dstx, int dsty, int dstw, int dsth, flo
   PIX_Surface s;
   PIX_Rect rc;
   if (!PIX_ClipRect(dest, dstx, dsty, dstw, dsth, &s, &rc)) return;
-  long long r = fixedStart(ir, 255), g = fixedStart(ig, 255), b = fixedStart(ib, 255),
-            a = fixedStart(ia, 256);
-  const long long rdx = fixedStep(drdx, 255), gdx = fixedStep(dgdx, 255),
-                  bdx = fixedStep(dbdx, 255), adx = fixedStep(dadx, 256);
-  const long long rdy = fixedStep(drdy, 255), gdy = fixedStep(dgdy, 255),
-                  bdy = fixedStep(dbdy, 255), ady = fixedStep(dady, 256);
-  if (dstx < 0) {
-    const long long n = -(long long)dstx;
-    r += n * rdx;
-    g += n * gdx;
-    b += n * bdx;
-    a += n * adx;
-  }
-  if (dsty < 0) {
-    const long long n = -(long long)dsty;
-    r += n * rdy;
-    g += n * gdy;
-    b += n * bdy;
-    a += n * ady;
-  }
+  const double kStart = 1099511627776.0, kStep = 1073741824.0;  // 2^40, 2^30
+  long long r = fixed1616(ir, 255, kStart), g = fixed1616(ig, 255, kStart),
+            b = fixed1616(ib, 255, kStart), a = fixed1616(ia, 256, kStart);
+  const long long rdx = fixed1616(drdx, 255, kStep), gdx = fixed1616(dgdx, 255, kStep),
+                  bdx = fixed1616(dbdx, 255, kStep), adx = fixed1616(dadx, 256, kStep);
+  const long long rdy = fixed1616(drdy, 255, kStep), gdy = fixed1616(dgdy, 255, kStep),
+                  bdy = fixed1616(dbdy, 255, kStep), ady = fixed1616(dady, 256, kStep);
+  // Clipped-off columns and rows move the start values along.
+  const long long nx = dstx < 0 ? -(long long)dstx : 0, ny = dsty < 0 ? -(long long)dsty : 0;
+  r += nx * rdx + ny * rdy;
+  g += nx * gdx + ny * gdy;
+  b += nx * bdx + ny * bdy;
+  a += nx * adx + ny * ady;
   unsigned char* p = s.bytesAt(rc.x, rc.y);
   PIX_DispatchClampOp(mode & 0xff, [&](auto o) {
     _PIX_Template_Blit1<typename decltype(o)::type>::gradBlit(
@@ -183,8 +218,8 @@ void PIX_PutPixel(PIX_IBitmap* bmp, int x, int y, unsigned int color, float alph
         OP::doPix(p, OP::term(color));
       }))
     return;
-  if (ia == 0 || (op == 0 && ia < 1)) return;
-  PIX_DispatchOp(op, [&](auto o) {
+  if (ia == 0) return;
+  PIX_DispatchShortcutOp(op, ia, false, [&](auto o) {
     decltype(o)::type::doPix((unsigned char*)p, PIX_GETR(color), PIX_GETG(color),
                              PIX_GETB(color), PIX_GETA(color), ia);
   });

@@ -32,12 +32,9 @@ void PIX_SysBitmap::releaseContext() {
 }
 
 bool PIX_SysBitmap::__resize(int w, int h) {
-  // A negative size means none.
-  if (w < 0) w = 0;
-  if (h < 0) h = 0;
-  if (w == m_width && h == m_height) return false;
-  m_width = w;
-  m_height = h;
+  if (!PIX_StoreSize(w, h, &m_width, &m_height)) return false;
+  w = m_width;
+  h = m_height;
   // The context only grows: a smaller size keeps it and its row span.
   if (w != 0 && h != 0 && m_ctxw >= w && m_ctxh >= h && m_pixels) return true;
 
