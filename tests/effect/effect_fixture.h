@@ -1,0 +1,73 @@
+#pragma once
+
+// A fresh effect for each test, and the small helpers the effect tests share.
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Harshbloom.h"
+
+inline std::unique_ptr<Harshbloom> makeEffect() {
+  return std::unique_ptr<Harshbloom>(MakePlug(nullptr, nullptr));
+}
+
+// The running state as bytes.
+inline std::string stateOf(Harshbloom& plug) {
+  ByteChunk chunk;
+  EXPECT_TRUE(plug.SerializeState(&chunk));
+  return std::string(reinterpret_cast<const char*>(chunk.GetBytes()),
+                     static_cast<size_t>(chunk.Size()));
+}
+
+inline void toChunk(const std::string& bytes, ByteChunk* chunk) {
+  chunk->Clear();
+  chunk->PutBytes(bytes.data(), static_cast<int>(bytes.size()));
+}
+
+template <class T>
+T readAt(const std::string& bytes, size_t pos) {
+  T v;
+  std::memcpy(&v, bytes.data() + pos, sizeof v);
+  return v;
+}
+
+template <class T>
+void writeAt(std::string& bytes, size_t pos, T v) {
+  std::memcpy(&bytes[pos], &v, sizeof v);
+}
+
+// Offsets in a state chunk.
+constexpr size_t kTabOffset = 36;
+constexpr size_t kZoomOffset = 68;
+constexpr size_t kTextsOffset = 76;
+constexpr size_t kCountOffset = 5196;
+constexpr size_t kCurveOffset = 5200;
+constexpr size_t kParamsOffset = 9296;
+
+// Two channels of n frames.
+struct Stereo {
+  explicit Stereo(int n, double l = 0.0, double r = 0.0) : left(n, l), right(n, r) {}
+  double** io() {
+    ptrs[0] = left.data();
+    ptrs[1] = right.data();
+    return ptrs;
+  }
+  std::vector<double> left, right;
+  double* ptrs[2];
+};
+
+// Runs one block the way the host does; the output is a fresh pair.
+inline Stereo runBlock(Harshbloom& plug, Stereo& in) {
+  Stereo out(static_cast<int>(in.left.size()));
+  plug.LockMutexAndProcessDoubleReplacing(in.io(), out.io(), static_cast<int>(in.left.size()));
+  return out;
+}
+
+// Sets a parameter as the editor does, by its normalised value.
+inline void setParam(Harshbloom& plug, int index, double normalized) {
+  plug.SetParameterFromGUI(index, normalized);
+}
