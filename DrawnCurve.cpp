@@ -4,6 +4,17 @@
 
 namespace Rawnfield {
 
+namespace {
+
+// A stored value beyond +-1 (drawn in the margin) reads as the nearer bound,
+// a NaN as 0.
+double clampValue(double y) {
+  if (std::isnan(y)) return 0.0;
+  return y < -1.0 ? -1.0 : (y > 1.0 ? 1.0 : y);
+}
+
+}  // namespace
+
 DrawnCurve::DrawnCurve(int columns)
     : n(columns > 0 ? columns : 0), values(new std::atomic<double>[n > 0 ? n : 1]) {
   for (int k = 0; k < n; ++k) values[k].store(1.0 - 2.0 * k / n, std::memory_order_relaxed);
@@ -22,7 +33,9 @@ void DrawnCurve::setCurveValue(int column, double v) {
 double DrawnCurve::getCurveValue(double x) const {
   if (n < 1) return 0.0;
   // NaN reads as the start of the curve.
-  x = x > 0.0 ? (x < 1.0 ? x : 1.0) : 0.0;
+  x = x > 0.0 ? x : 0.0;
+  // The end is the last column itself, not a rounding of the step.
+  if (x >= 1.0) return clampValue(value(n - 1));
   const double step = 1.0 / n;
   int i = static_cast<int>(std::floor(n * x));
   if (i > n - 1) i = n - 1;
@@ -41,10 +54,7 @@ double DrawnCurve::getCurveValue(double x) const {
     const double a = y3 - y2 - y0 + y1;
     y = a * t * t * t + (y0 - y1 - a) * t * t + (y2 - y0) * t + y1;
   }
-  // A stored value beyond +-1 (drawn in the margin) or a NaN reads as the
-  // nearer bound or 0.
-  if (std::isnan(y)) return 0.0;
-  return y < -1.0 ? -1.0 : (y > 1.0 ? 1.0 : y);
+  return clampValue(y);
 }
 
 }  // namespace Rawnfield

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "Harshbloom.h"
+#include "UnitFilters.h"
 
 namespace {
 
@@ -43,6 +44,13 @@ void Harshbloom::Reset() {
   mDumpExpand.setSampleRate(rate);
   mDumpExpand.setBlockSize(frames);
   mDumpExpand.reset();
+  // The sweep's filters would otherwise glide from their designs' default
+  // settings over the first blocks, a burst of up to +18 dB: a reset starts
+  // them where they are set. Later changes glide as before.
+  for (Dsp::Filter* f : {mDumpExpand.lowPass, mDumpExpand.highPass}) {
+    f->doSetTransitionSamples(0);
+    f->doSetTransitionSamples(Rawnfield::UnitFilters::kTransitionSamples);
+  }
 
   mLevelFollower.setSampleRate(rate);
 

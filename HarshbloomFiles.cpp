@@ -214,8 +214,9 @@ void Harshbloom::LoadProgFromRN(const KIT_String& path) {
   const bool configLoaded = config.loadConfig(p);
 
   KIT_MutexLock lock(GetMutex());
-  if (loaded) applyProgram(program, curve);
+  // Before the program: the preset slot it fills records this configuration.
   mConfig = config;
+  if (loaded) applyProgram(program, curve);
   if (configLoaded) updateGUI();
 }
 

@@ -28,6 +28,15 @@ inline void toChunk(const std::string& bytes, ByteChunk* chunk) {
   chunk->PutBytes(bytes.data(), static_cast<int>(bytes.size()));
 }
 
+// Equal byte strings; otherwise the sizes and the first offset that differs.
+inline ::testing::AssertionResult sameBytes(const std::string& a, const std::string& b) {
+  if (a == b) return ::testing::AssertionSuccess();
+  size_t i = 0;
+  while (i < a.size() && i < b.size() && a[i] == b[i]) ++i;
+  return ::testing::AssertionFailure() << "sizes " << a.size() << " and " << b.size()
+                                       << ", first difference at byte " << i;
+}
+
 template <class T>
 T readAt(const std::string& bytes, size_t pos) {
   T v;
