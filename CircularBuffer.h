@@ -22,7 +22,7 @@ struct VisSample {
   double outLeft = 0.0;
   double outRight = 0.0;
   double spare[5] = {0.0, 0.0, 0.0, 0.0, 0.0};  // always 0
-  bool gap = false;  // a blank slot that separates traces
+  bool gap = false;                             // a blank slot that separates traces
 };
 
 }  // namespace Types

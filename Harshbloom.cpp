@@ -14,9 +14,9 @@ namespace Tags = Rawnfield::Harshbloom;
 
 namespace {
 
-constexpr int kConfigTextsOffset = 4 + 8 * 9;                           // 76
-constexpr int kCountOffset = 4 + Harshbloom::kConfigBlockSize;          // 5196
-constexpr int kCurveOffset = kCountOffset + 4;                          // 5200
+constexpr int kConfigTextsOffset = 4 + 8 * 9;                             // 76
+constexpr int kCountOffset = 4 + Harshbloom::kConfigBlockSize;            // 5196
+constexpr int kCurveOffset = kCountOffset + 4;                            // 5200
 constexpr int kParamsOffset = kCurveOffset + 8 * Harshbloom::kCurveSize;  // 9296
 
 // The configuration block of a state chunk: its length, the nine numbers and
@@ -24,8 +24,8 @@ constexpr int kParamsOffset = kCurveOffset + 8 * Harshbloom::kCurveSize;  // 929
 bool appendConfig(ByteChunk* chunk, const PlugConfig& config) {
   const int32_t length = Harshbloom::kConfigBlockSize;
   bool ok = chunk->Put(&length) >= 0;
-  const double numbers[] = {config.versionMajor,    config.versionMinor,  config.versionBuild,
-                            config.versionRevision, config.visibleTab,    config.scopeDrawMode,
+  const double numbers[] = {config.versionMajor,    config.versionMinor,    config.versionBuild,
+                            config.versionRevision, config.visibleTab,      config.scopeDrawMode,
                             config.scopeDrawInput,  config.scopeDrawOutput, config.scopeZoom};
   for (double v : numbers) ok = ok && chunk->Put(&v) >= 0;
   for (const auto& text : config.texts)
@@ -124,8 +124,8 @@ void Harshbloom::createPresetChunks() {
 void Harshbloom::registerParameters() {
   // Defaults are the live program's values: the first factory program.
   for (int i = 0; i < HarshbloomParams::kFirstReserved; ++i)
-    HarshbloomParams::initParam(GetParam(i), i,
-                                mLiveProgram.getParameterValue(static_cast<Tags::eParameterTags>(i)));
+    HarshbloomParams::initParam(
+        GetParam(i), i, mLiveProgram.getParameterValue(static_cast<Tags::eParameterTags>(i)));
 }
 
 void Harshbloom::setParamValue(int paramIdx, double v) {
@@ -198,7 +198,8 @@ int Harshbloom::UnserializeState(ByteChunk* chunk, int startPos) {
 
   // The curve goes into the table of the type just set.
   double curve[kCurveSize];
-  for (int i = 0; i < kCurveSize; ++i) curve[i] = readDouble(chunk, startPos + kCurveOffset + 8 * i);
+  for (int i = 0; i < kCurveSize; ++i)
+    curve[i] = readDouble(chunk, startPos + kCurveOffset + 8 * i);
   mDistoFx.restoreUserCurve(curve, kCurveSize);
   updateDistoCurveDisplay();
   updateGUI();

@@ -56,7 +56,7 @@ public:
   // the whole size.
   static constexpr int32_t kConfigBlockSize = 5192;
   static constexpr int32_t kCurveSize = 512;
-  static constexpr int32_t kStateValueCount = kCurveSize + kNumParams;  // 597
+  static constexpr int32_t kStateValueCount = kCurveSize + kNumParams;                     // 597
   static constexpr int kStateChunkSize = 4 + kConfigBlockSize + 4 + 8 * kStateValueCount;  // 9976
 
   // Points of the curve pictures: the drawing area and the preview.
@@ -71,10 +71,10 @@ public:
   // Views the editor redraws when the plug-in raises their flag.
   enum eDisplay : int {
     kScopeDisplay = 0,
-    kLevelDisplays,    // the about page's two level meters
+    kLevelDisplays,  // the about page's two level meters
     kMaxLevelText,
     kHostInfoText,
-    kCurveEditor,      // the drawing area
+    kCurveEditor,  // the drawing area
     kCurvePreview,
     kFilter1TypeMenu,
     kFilter2TypeMenu,
@@ -106,11 +106,11 @@ public:
     kSubEqHighText,
     kSubBandCutoffText,
     kDistoBandCutoffText,
-    kSweepText,           // the output low/high-pass
-    kInputModeTip,        // tool tip of the input channel-mode switch
-    kSubBandModeTip,      // tool tip of the sub-band channel-mode switch
-    kHqFilterTip,         // tool tip of the high-quality filter switch
-    kHostOsInfoText,      // the about page's technical line
+    kSweepText,       // the output low/high-pass
+    kInputModeTip,    // tool tip of the input channel-mode switch
+    kSubBandModeTip,  // tool tip of the sub-band channel-mode switch
+    kHqFilterTip,     // tool tip of the high-quality filter switch
+    kHostOsInfoText,  // the about page's technical line
     kNumValueTexts,
   };
   static constexpr int kValueTextSize = 128;
@@ -201,9 +201,9 @@ public:
   bool isLimiterLevelGrayed() const { return mLimiterGrayed.load(std::memory_order_relaxed); }
   // Curve pictures for the two curve controls, written under the mutex:
   // read them while holding GetMutex().
-  const double* getDistoCurvePicture() const { return mDistoCurvePicture; }  // 133 points
-  const double* getDistoPreviewPicture() const { return mDistoPreviewPicture; }  // 120
-  const double* getShaperCurvePicture() const { return mShaperCurvePicture; }  // 133
+  const double* getDistoCurvePicture() const { return mDistoCurvePicture; }        // 133 points
+  const double* getDistoPreviewPicture() const { return mDistoPreviewPicture; }    // 120
+  const double* getShaperCurvePicture() const { return mShaperCurvePicture; }      // 133
   const double* getShaperPreviewPicture() const { return mShaperPreviewPicture; }  // 120
 
   // The live program and configuration, and the units, for reading (under

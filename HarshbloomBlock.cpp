@@ -145,7 +145,8 @@ void Harshbloom::processPiece(const double* inL, const double* inR, double* outL
   mBypassGain = b;
 
   if (oversampling)
-    mSaturatorOversampler.run(out, n, [this](double** up, int m) { mOutputSaturator.process(up, m); });
+    mSaturatorOversampler.run(out, n,
+                              [this](double** up, int m) { mOutputSaturator.process(up, m); });
   else
     mOutputSaturator.process(out, n);
 
@@ -167,7 +168,8 @@ void Harshbloom::processPiece(const double* inL, const double* inR, double* outL
 
   if (rec.limiterMode.value > 0.0) {
     if (oversampling)
-      mClipperOversampler.run(out, n, [this](double** up, int m) { mSoftClipper.process(up, up, m); });
+      mClipperOversampler.run(out, n,
+                              [this](double** up, int m) { mSoftClipper.process(up, up, m); });
     else
       mSoftClipper.process(out, out, n);
   }
@@ -235,7 +237,9 @@ void Harshbloom::updateDisplays(double** dry, double** out, int n) {
       const bool frozen = mFreeze.load(std::memory_order_relaxed);
       for (int i = 0; i < n; ++i, ++mCaptureCounter) {
         if (mCaptureCounter % step != 0 || frozen) continue;
-        const auto at = [i, n](const double* v) { return i + 1 < n ? (v[i] + v[i + 1]) * 0.5 : v[i]; };
+        const auto at = [i, n](const double* v) {
+          return i + 1 < n ? (v[i] + v[i + 1]) * 0.5 : v[i];
+        };
         Rawnfield::Types::VisSample s;
         s.dryLeft = at(dry[0]);
         s.dryRight = at(dry[1]);

@@ -47,6 +47,7 @@ void Harshbloom::InternalParamChange(int paramIdx) {
 
     Rawnfield::DistoFxUnit& d = mDistoFx;
     Rawnfield::Eq4Band& subEq = mSubBand.eq;
+    // clang-format off
     switch (paramIdx) {
       case Tags::kInputVolume: mInput.volume = v; break;
       case Tags::kInputDCOffset: mInput.offset = v; break;
@@ -104,6 +105,7 @@ void Harshbloom::InternalParamChange(int paramIdx) {
       default:  // stored only; the block reads some of these from the record
         break;
     }
+    // clang-format on
   }
   NotifyGUIChange(paramIdx);
 }

@@ -164,9 +164,15 @@ void Harshbloom::exportCurve(const KIT_String& path, eCurveExport kind) {
     mConfig.setText(PlugConfig::kLastCurveFile, p);
   }
   switch (kind) {
-    case kCsvExport: mCurveStage.exportToCsv(p); break;
-    case kWaveExport: mCurveStage.exportToWAVE(p); break;
-    case kCodeExport: mCurveStage.exportLutDataToCode(p); break;
+    case kCsvExport:
+      mCurveStage.exportToCsv(p);
+      break;
+    case kWaveExport:
+      mCurveStage.exportToWAVE(p);
+      break;
+    case kCodeExport:
+      mCurveStage.exportLutDataToCode(p);
+      break;
   }
 }
 
@@ -232,7 +238,8 @@ void Harshbloom::applyProgram(const Rawnfield::HarshbloomProgram& program,
     InternalParamChange(i);
   }
   if (!curveText.empty()) {
-    for (Rawnfield::DistortionFx& chain : mDistoFx.chains) chain.distortion.setLutDataString(curveText);
+    for (Rawnfield::DistortionFx& chain : mDistoFx.chains)
+      chain.distortion.setLutDataString(curveText);
     updateDistoCurveDisplay();
   }
   // Only now does the current preset slot take the loaded state and name.

@@ -30,7 +30,7 @@ std::unique_ptr<Harshbloom> prepared(bool everyStage) {
   if (everyStage) {
     // What that program leaves off.
     const std::pair<int, double> on[] = {
-        {Tags::kDynShaper, 0.5},      {Tags::kSampleRate, 0.8},      {Tags::kGate, 0.1},
+        {Tags::kDynShaper, 0.5},        {Tags::kSampleRate, 0.8},        {Tags::kGate, 0.1},
         {Tags::kFilterInputDrive, 0.4}, {Tags::kSubBandSaturation, 0.3}, {Tags::kDumpExpand, 0.3},
     };
     for (const auto& p : on) plug->SetParameterFromGUI(p.first, p.second);

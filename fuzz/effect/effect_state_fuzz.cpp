@@ -25,7 +25,8 @@ void Check(bool ok, const char* what) {
 std::string Save(Harshbloom& plug) {
   ByteChunk chunk;
   Check(plug.SerializeState(&chunk), "saving failed");
-  return std::string(reinterpret_cast<const char*>(chunk.GetBytes()), static_cast<size_t>(chunk.Size()));
+  return std::string(reinterpret_cast<const char*>(chunk.GetBytes()),
+                     static_cast<size_t>(chunk.Size()));
 }
 
 int Load(Harshbloom& plug, const std::string& bytes) {
@@ -66,7 +67,8 @@ std::string Expected(Harshbloom& plug, const std::string& in, const std::string&
   for (int i = 0; i < plug.NParams(); ++i) {
     const size_t pos = 9296 + 8 * static_cast<size_t>(i);
     const double v = At(s, pos);
-    if (!std::isnan(v)) Put(s, pos, Within(v, plug.GetParam(i)->GetMin(), plug.GetParam(i)->GetMax()));
+    if (!std::isnan(v))
+      Put(s, pos, Within(v, plug.GetParam(i)->GetMin(), plug.GetParam(i)->GetMax()));
   }
   return s;
 }

@@ -20,7 +20,8 @@ void Write(const std::string& name, const std::string& bytes) {
 }
 
 std::string Bytes(const ByteChunk& chunk) {
-  return std::string(reinterpret_cast<const char*>(chunk.GetBytes()), static_cast<size_t>(chunk.Size()));
+  return std::string(reinterpret_cast<const char*>(chunk.GetBytes()),
+                     static_cast<size_t>(chunk.Size()));
 }
 
 void Put(std::string& s, size_t pos, double v) {
@@ -40,7 +41,8 @@ int main(int argc, char** argv) {
   plug->SerializeState(&state);
   const std::string initial = Bytes(state);
   Write("initial.bin", initial);
-  for (int p : {5, 44, 89}) Write("preset_" + std::to_string(p) + ".bin", Bytes(plug->GetPreset(p)->mChunk));
+  for (int p : {5, 44, 89})
+    Write("preset_" + std::to_string(p) + ".bin", Bytes(plug->GetPreset(p)->mChunk));
 
   const double inf = std::numeric_limits<double>::infinity();
   std::string s = initial;

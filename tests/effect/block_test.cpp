@@ -10,11 +10,11 @@ namespace {
 namespace Tags = Rawnfield::Harshbloom;
 const double kInf = std::numeric_limits<double>::infinity();
 
-Stereo tone(int n, int phase = 0) {
-  Stereo s(n);
+Block tone(int n, int phase = 0) {
+  Block s(n);
   for (int i = 0; i < n; ++i) {
-    s.left[i] = 0.6 * std::sin(0.031 * (i + phase));
-    s.right[i] = 0.4 * std::sin(0.047 * (i + phase)) + 0.1;
+    s.l[i] = 0.6 * std::sin(0.031 * (i + phase));
+    s.r[i] = 0.4 * std::sin(0.047 * (i + phase)) + 0.1;
   }
   return s;
 }
@@ -32,10 +32,10 @@ void heavy(Harshbloom& plug) {
   for (const auto& v : values) setParam(plug, v.first, v.second);
 }
 
-void expectSame(const Stereo& a, const Stereo& b) {
-  for (size_t i = 0; i < a.left.size(); ++i) {
-    ASSERT_EQ(a.left[i], b.left[i]) << i;
-    ASSERT_EQ(a.right[i], b.right[i]) << i;
+void expectSame(const Block& a, const Block& b) {
+  for (size_t i = 0; i < a.l.size(); ++i) {
+    ASSERT_EQ(a.l[i], b.l[i]) << i;
+    ASSERT_EQ(a.r[i], b.r[i]) << i;
   }
 }
 
@@ -55,12 +55,12 @@ TEST(Block, SilenceInSilenceOut) {
   auto none = makeEffect();
   auto zeros = makeEffect();
   for (int b = 0; b < 3; ++b) {
-    Stereo in(512), a(512, 9.0, 9.0), c(512, 9.0, 9.0);
-    none->LockMutexAndProcessDoubleReplacing(nullptr, a.io(), 512);
-    zeros->LockMutexAndProcessDoubleReplacing(in.io(), c.io(), 512);
+    Block in(512), a(512, 9.0, 9.0), c(512, 9.0, 9.0);
+    none->LockMutexAndProcessDoubleReplacing(nullptr, a.io, 512);
+    zeros->LockMutexAndProcessDoubleReplacing(in.io, c.io, 512);
     expectSame(a, c);
     // What remains is the filters' own floor, far below hearing.
-    for (int i = 0; i < 512; ++i) ASSERT_LT(std::fabs(a.left[i]) + std::fabs(a.right[i]), 1e-4);
+    for (int i = 0; i < 512; ++i) ASSERT_LT(std::fabs(a.l[i]) + std::fabs(a.r[i]), 1e-4);
   }
 }
 
@@ -71,19 +71,19 @@ TEST(Block, NonFiniteInputIsTakenAsSilence) {
   auto clean = makeEffect();
   heavy(*broken);
   heavy(*clean);
-  Stereo bad(256), zero(256);
+  Block bad(256), zero(256);
   for (int i = 0; i < 256; ++i) {
-    bad.left[i] = i % 3 == 0 ? std::nan("") : (i % 3 == 1 ? kInf : -kInf);
-    bad.right[i] = i % 2 ? 1e-320 : std::nan("");
+    bad.l[i] = i % 3 == 0 ? std::nan("") : (i % 3 == 1 ? kInf : -kInf);
+    bad.r[i] = i % 2 ? 1e-320 : std::nan("");
   }
-  const Stereo out = runBlock(*broken, bad);
+  const Block out = runBlock(*broken, bad);
   for (int i = 0; i < 256; ++i) {
-    ASSERT_TRUE(std::isfinite(out.left[i]));
-    ASSERT_TRUE(std::isfinite(out.right[i]));
+    ASSERT_TRUE(std::isfinite(out.l[i]));
+    ASSERT_TRUE(std::isfinite(out.r[i]));
   }
   expectSame(out, runBlock(*clean, zero));
   for (int b = 0; b < 3; ++b) {
-    Stereo t1 = tone(512, 512 * b), t2 = tone(512, 512 * b);
+    Block t1 = tone(512, 512 * b), t2 = tone(512, 512 * b);
     expectSame(runBlock(*broken, t1), runBlock(*clean, t2));
   }
 }
@@ -94,9 +94,9 @@ TEST(Block, NoBurstAfterStartOrReset) {
   auto plug = makeEffect();
   for (int round = 0; round < 2; ++round) {
     for (int b = 0; b < 12; ++b) {
-      Stereo in = tone(512, 512 * b);
-      const Stereo out = runBlock(*plug, in);
-      for (int i = 0; i < 512; ++i) ASSERT_LT(std::fabs(out.left[i]), 0.65) << round << " " << b;
+      Block in = tone(512, 512 * b);
+      const Block out = runBlock(*plug, in);
+      for (int i = 0; i < 512; ++i) ASSERT_LT(std::fabs(out.l[i]), 0.65) << round << " " << b;
     }
     plug->Reset();
   }
@@ -105,13 +105,13 @@ TEST(Block, NoBurstAfterStartOrReset) {
 // Nothing leaves beyond +-sqrt(10); the peak meters see the clamped level.
 TEST(Block, OutputIsClampedToPlusTenDecibels) {
   auto plug = makeEffect();
-  Stereo in(512, 5.0, -5.0);
-  const Stereo out = runBlock(*plug, in);
-  EXPECT_EQ(out.left[0], 3.1622776601683795);
-  EXPECT_EQ(out.right[0], -3.1622776601683795);
+  Block in(512, 5.0, -5.0);
+  const Block out = runBlock(*plug, in);
+  EXPECT_EQ(out.l[0], 3.1622776601683795);
+  EXPECT_EQ(out.r[0], -3.1622776601683795);
   for (int i = 0; i < 512; ++i) {
-    ASSERT_LE(std::fabs(out.left[i]), 3.1622776601683795);
-    ASSERT_LE(std::fabs(out.right[i]), 3.1622776601683795);
+    ASSERT_LE(std::fabs(out.l[i]), 3.1622776601683795);
+    ASSERT_LE(std::fabs(out.r[i]), 3.1622776601683795);
   }
   EXPECT_EQ(plug->GetMaxSampleValue(), 3.1622776601683795);
   EXPECT_TRUE(plug->takeDirty(Harshbloom::kMaxLevelText));
@@ -127,26 +127,26 @@ TEST(Block, OneConnectedInputFeedsBothChannels) {
   auto right = makeEffect();
   for (Harshbloom* p : {one.get(), two.get(), shared.get(), right.get()}) heavy(*p);
   for (int b = 0; b < 4; ++b) {
-    Stereo src = tone(512, 512 * b);
-    std::vector<double> mono = src.left;
+    Block src = tone(512, 512 * b);
+    std::vector<double> mono = src.l;
     double* oneIn[2] = {mono.data(), nullptr};
-    Stereo a(512);
-    one->LockMutexAndProcessDoubleReplacing(oneIn, a.io(), 512);
+    Block a(512);
+    one->LockMutexAndProcessDoubleReplacing(oneIn, a.io, 512);
     double* rightIn[2] = {nullptr, mono.data()};
-    Stereo d(512);
-    right->LockMutexAndProcessDoubleReplacing(rightIn, d.io(), 512);
+    Block d(512);
+    right->LockMutexAndProcessDoubleReplacing(rightIn, d.io, 512);
 
-    Stereo pair(512);
-    pair.left = mono;
-    pair.right = mono;
-    const Stereo c = runBlock(*two, pair);
+    Block pair(512);
+    pair.l = mono;
+    pair.r = mono;
+    const Block c = runBlock(*two, pair);
     expectSame(a, c);
     expectSame(d, c);
 
-    Stereo inPlace(512);
-    inPlace.left = mono;
-    inPlace.right = mono;
-    shared->LockMutexAndProcessDoubleReplacing(inPlace.io(), inPlace.io(), 512);
+    Block inPlace(512);
+    inPlace.l = mono;
+    inPlace.r = mono;
+    shared->LockMutexAndProcessDoubleReplacing(inPlace.io, inPlace.io, 512);
     expectSame(inPlace, c);
   }
 }
@@ -160,7 +160,7 @@ TEST(Block, BypassStopsTheEffectUnits) {
   setParam(*plug, Tags::kBypassFX, 1.0);
   const auto& amount = plug->getDistoFx().chains[1].distortion.amountSmoother;
   // 0.988^n falls below 2.23e-8 after about 1460 samples.
-  Stereo in = tone(1024);
+  Block in = tone(1024);
   runBlock(*plug, in);
   EXPECT_GT(amount.state, 0.0);
   runBlock(*plug, in);
@@ -189,14 +189,14 @@ TEST(Block, OversamplingSkipsTheInputStage) {
   setParam(*b, Tags::kInputSaturation, 1.0);
   setParam(*b, Tags::kInputMode, 0.2);
   for (int k = 0; k < 3; ++k) {
-    Stereo t1 = tone(512, 512 * k), t2 = tone(512, 512 * k);
+    Block t1 = tone(512, 512 * k), t2 = tone(512, 512 * k);
     expectSame(runBlock(*a, t1), runBlock(*b, t2));
   }
   // And it does run when oversampling is off.
   setParam(*a, Tags::kOversampling, 0.0);
   setParam(*b, Tags::kOversampling, 0.0);
-  Stereo t1 = tone(512), t2 = tone(512);
-  EXPECT_NE(runBlock(*a, t1).left[200], runBlock(*b, t2).left[200]);
+  Block t1 = tone(512), t2 = tone(512);
+  EXPECT_NE(runBlock(*a, t1).l[200], runBlock(*b, t2).l[200]);
 }
 
 // Pan 0 silences the right channel and leaves the left at unity; pan 1 the
@@ -208,15 +208,15 @@ TEST(Block, PanAttenuatesOneSideOnly) {
   setParam(*left, Tags::kPan, 0.0);
   setParam(*right, Tags::kPan, 1.0);
   for (int b = 0; b < 4; ++b) {
-    Stereo t1 = tone(512, 512 * b), t2 = tone(512, 512 * b), t3 = tone(512, 512 * b);
-    const Stereo c = runBlock(*centre, t1), l = runBlock(*left, t2), r = runBlock(*right, t3);
+    Block t1 = tone(512, 512 * b), t2 = tone(512, 512 * b), t3 = tone(512, 512 * b);
+    const Block c = runBlock(*centre, t1), l = runBlock(*left, t2), r = runBlock(*right, t3);
     for (int i = 0; i < 512; ++i) {
-      ASSERT_EQ(l.left[i], c.left[i]);
-      ASSERT_EQ(r.right[i], c.right[i]);
+      ASSERT_EQ(l.l[i], c.l[i]);
+      ASSERT_EQ(r.r[i], c.r[i]);
     }
     if (b == 3) {
-      EXPECT_LT(std::fabs(l.right[511]), 1e-12);
-      EXPECT_LT(std::fabs(r.left[511]), 1e-12);
+      EXPECT_LT(std::fabs(l.r[511]), 1e-12);
+      EXPECT_LT(std::fabs(r.l[511]), 1e-12);
     }
   }
 }
@@ -228,12 +228,12 @@ TEST(Block, LongBlocksRunInPieces) {
   for (Harshbloom* p : {whole.get(), pieces.get()}) heavy(*p);
   whole->SetBlockSize(4096);
   whole->Reset();
-  Stereo t1 = tone(3000), t2 = tone(3000);
-  const Stereo a = runBlock(*whole, t1), b = runBlock(*pieces, t2);  // 1024 frames prepared
+  Block t1 = tone(3000), t2 = tone(3000);
+  const Block a = runBlock(*whole, t1), b = runBlock(*pieces, t2);  // 1024 frames prepared
   for (int i = 0; i < 3000; ++i) {
     // The sub-band pieces differ only where a piece ends; the rest matches.
-    ASSERT_TRUE(std::isfinite(b.left[i]));
-    ASSERT_NEAR(a.left[i], b.left[i], 1e-9) << i;
+    ASSERT_TRUE(std::isfinite(b.l[i]));
+    ASSERT_NEAR(a.l[i], b.l[i], 1e-9) << i;
   }
 }
 
@@ -248,8 +248,8 @@ TEST(Scope, CaptureStepFollowsTheZoom) {
     SCOPED_TRACE(r.zoom);
     auto plug = makeEffect();
     showPage(*plug, 1.0, r.zoom);
-    Stereo in(1024);
-    for (int i = 0; i < 1024; ++i) in.left[i] = i * 1e-4;
+    Block in(1024);
+    for (int i = 0; i < 1024; ++i) in.l[i] = i * 1e-4;
     runBlock(*plug, in);
     const auto& ring = plug->getScopeRing();
     const int captured = (1023 / r.step) + 1;
@@ -266,13 +266,13 @@ TEST(Scope, CaptureStepFollowsTheZoom) {
 TEST(Scope, FreezeKeepsTheTraceAndUnfreezingLeavesAGap) {
   auto plug = makeEffect();
   showPage(*plug, 1.0, 100.0);
-  Stereo in = tone(730);
+  Block in = tone(730);
   runBlock(*plug, in);
   const auto& ring = plug->getScopeRing();
   ASSERT_EQ(ring.writeCounter(), 10);
   plug->setFreeze(true);
   const Rawnfield::Types::VisSample kept = ring.read(3);
-  Stereo more = tone(730, 730);
+  Block more = tone(730, 730);
   runBlock(*plug, more);
   EXPECT_EQ(ring.writeCounter(), 10);
   EXPECT_EQ(ring.read(3).outLeft, kept.outLeft);
@@ -281,7 +281,7 @@ TEST(Scope, FreezeKeepsTheTraceAndUnfreezingLeavesAGap) {
   for (int slot = 10; slot < 30; ++slot) EXPECT_TRUE(ring.read(slot).gap) << slot;
   // The counter ran on through the frozen block: capture resumes on the
   // same 73-sample grid, at sample 1460.
-  Stereo last = tone(73, 1460);
+  Block last = tone(73, 1460);
   runBlock(*plug, last);
   EXPECT_EQ(ring.writeCounter(), 31);
 }
@@ -289,8 +289,8 @@ TEST(Scope, FreezeKeepsTheTraceAndUnfreezingLeavesAGap) {
 TEST(Scope, AboutPageFollowsTheOutputLevel) {
   auto plug = makeEffect();
   showPage(*plug, 2.0, 100.0);
-  Stereo in(2048);
-  for (int i = 0; i < 2048; ++i) in.left[i] = 0.5 * std::sin(0.15 * i);
+  Block in(2048);
+  for (int i = 0; i < 2048; ++i) in.l[i] = 0.5 * std::sin(0.15 * i);
   runBlock(*plug, in);
   EXPECT_GT(plug->getLevel(0), 0.4);
   EXPECT_LE(plug->getLevel(0), 0.5);

@@ -62,7 +62,7 @@ TEST(Construction, StartsWithTheFirstFactoryProgram) {
 
   // The units already follow it: a few settings that differ from the units'
   // own construction defaults.
-  EXPECT_EQ(plug->getSoftClipper().mode, 0u);  // LimiterMode 0
+  EXPECT_EQ(plug->getSoftClipper().mode, 0u);       // LimiterMode 0
   EXPECT_TRUE(plug->getSubBandProcessor().bypass);  // SubBandProcOnOff 0
   EXPECT_EQ(plug->getFilterUnit().getFilterType2(), Rawnfield::Types::kChebyshevHighPass24dB);
 

@@ -27,7 +27,7 @@ void bend(Harshbloom& plug) {
 }
 
 void block(Harshbloom& plug, int n = 64) {
-  Stereo in(n, 0.1, 0.1);
+  Block in(n, 0.1, 0.1);
   runBlock(plug, in);
 }
 
@@ -42,7 +42,8 @@ TEST(CurveActions, InactiveActionAppliesAtOnceToAllChains) {
   plug->setCurveEditor(&curve);
   plug->distoCurveAction(kResetCurve);
   for (int c = 0; c < 3; ++c)
-    for (int i = 0; i < 512; i += 7) EXPECT_NEAR(entry(*plug, c, i), ramp(i), 1e-12) << c << " " << i;
+    for (int i = 0; i < 512; i += 7)
+      EXPECT_NEAR(entry(*plug, c, i), ramp(i), 1e-12) << c << " " << i;
   for (int i = 0; i < 300; ++i) {
     const int k = static_cast<int>(std::floor(i / 300.0 * 511));
     EXPECT_EQ(curve.value(i), -entry(*plug, 0, k)) << i;
@@ -164,7 +165,8 @@ TEST(DrawnCurve, InterpolatesCubicallyAndClamps) {
   const double t = std::fmod(x, 0.1) / 0.1;
   const double y0 = v[3], y1 = v[4], y2 = v[5], y3 = v[6];
   const double a = y3 - y2 - y0 + y1;
-  EXPECT_DOUBLE_EQ(curve.getCurveValue(x), a * t * t * t + (y0 - y1 - a) * t * t + (y2 - y0) * t + y1);
+  EXPECT_DOUBLE_EQ(curve.getCurveValue(x),
+                   a * t * t * t + (y0 - y1 - a) * t * t + (y2 - y0) * t + y1);
   EXPECT_EQ(curve.getCurveValue(0.4), v[4]);
   // Columns 0 and 1 share the left neighbour column 0.
   curve.setCurveValue(3, 5.0);
@@ -177,7 +179,7 @@ TEST(DrawnCurve, InterpolatesCubicallyAndClamps) {
 
 TEST(PeakMeters, ResetAtOnceWhileInactiveAndByTheBlockWhileActive) {
   auto plug = makeEffect();
-  Stereo loud(256, 0.9, -0.6);
+  Block loud(256, 0.9, -0.6);
   runBlock(*plug, loud);
   ASSERT_GT(plug->GetMaxSampleValue(), 0.5);
   plug->ResetMaxLevels();
@@ -188,7 +190,7 @@ TEST(PeakMeters, ResetAtOnceWhileInactiveAndByTheBlockWhileActive) {
   plug->OnActivate(true);
   plug->ResetMaxLevels();
   EXPECT_EQ(plug->GetMaxSampleValue(), peak);
-  Stereo quiet(64);
+  Block quiet(64);
   runBlock(*plug, quiet);
   EXPECT_EQ(plug->GetMaxSampleValue(), 0.0);
   EXPECT_TRUE(plug->takeDirty(Harshbloom::kMaxLevelText));

@@ -42,7 +42,9 @@ const std::vector<Case>& unitCases() {
       {Tags::kInputSaturation, 0.6,
        [](const H& p) { EXPECT_EQ(p.getInputProcessor().inputSaturator.amount, 0.6); }},
       {Tags::kQuantization, 0.5,
-       [](const H& p) { allChains(p, [](auto& c) { EXPECT_EQ(c.bitCrasher.bits, 1.0 + 63 * 0.25); }); }},
+       [](const H& p) {
+         allChains(p, [](auto& c) { EXPECT_EQ(c.bitCrasher.bits, 1.0 + 63 * 0.25); });
+       }},
       {Tags::kSampleRate, 0.5,
        [](const H& p) {
          allChains(p, [&p](auto& c) {
@@ -72,7 +74,9 @@ const std::vector<Case>& unitCases() {
          EXPECT_EQ(p.getDistortionType(), Rawnfield::Types::kHardcoreFuzz1);
        }},
       {Tags::kDistortionLoudness, 0.0,
-       [](const H& p) { allChains(p, [](auto& c) { EXPECT_EQ(c.distortion.getDistoMode(), 0u); }); }},
+       [](const H& p) {
+         allChains(p, [](auto& c) { EXPECT_EQ(c.distortion.getDistoMode(), 0u); });
+       }},
       {Tags::kDistortionInterpMode, 0.0,
        [](const H& p) {
          allChains(p, [](auto& c) {
@@ -124,9 +128,12 @@ const std::vector<Case>& unitCases() {
          EXPECT_EQ(p.getValueText(H::kFilterCutoffText), text);
          EXPECT_LT(p.getFilterUnit().getCutoffFreqHz(), 21000.0);
        }},
-      {Tags::kFilterResonance, 0.5, [](const H& p) { EXPECT_EQ(p.getFilterUnit().resonance, 0.5); }},
+      {Tags::kFilterResonance, 0.5,
+       [](const H& p) { EXPECT_EQ(p.getFilterUnit().resonance, 0.5); }},
       {Tags::kFilterMode1, 3.0 / 11.0,
-       [](const H& p) { EXPECT_EQ(p.getFilterUnit().getFilterType1(), Rawnfield::Types::kRBJBandStop); }},
+       [](const H& p) {
+         EXPECT_EQ(p.getFilterUnit().getFilterType1(), Rawnfield::Types::kRBJBandStop);
+       }},
       {Tags::kFilterMode2, 10.0 / 11.0,
        [](const H& p) {
          EXPECT_EQ(p.getFilterUnit().getFilterType2(), Rawnfield::Types::kButterworthBandPass12dB);
@@ -144,30 +151,37 @@ const std::vector<Case>& unitCases() {
          EXPECT_EQ(p.getDistoBandEq().getHighGainDb(), 0.0);
          EXPECT_EQ(p.getValueText(H::kEqHighText), "0.00 dB");
        }},
-      {Tags::kSubBandProcOnOff, 1.0, [](const H& p) { EXPECT_FALSE(p.getSubBandProcessor().bypass); }},
-      {Tags::kSubBandGain, 0.3, [](const H& p) { EXPECT_EQ(p.getSubBandProcessor().subGain, 0.3); }},
+      {Tags::kSubBandProcOnOff, 1.0,
+       [](const H& p) { EXPECT_FALSE(p.getSubBandProcessor().bypass); }},
+      {Tags::kSubBandGain, 0.3,
+       [](const H& p) { EXPECT_EQ(p.getSubBandProcessor().subGain, 0.3); }},
       {Tags::kSubBandSaturation, 0.2,
        [](const H& p) { EXPECT_EQ(p.getSubBandProcessor().saturator.amount, 0.2); }},
-      {Tags::kSubBandEqOnOff, 0.0, [](const H& p) { EXPECT_TRUE(p.getSubBandProcessor().eq.bypass); }},
+      {Tags::kSubBandEqOnOff, 0.0,
+       [](const H& p) { EXPECT_TRUE(p.getSubBandProcessor().eq.bypass); }},
       {Tags::kSubBandHighMidAmount, 0.4375,
        [](const H& p) {
          EXPECT_NEAR(p.getSubBandProcessor().eq.getHiMiGainDb(), -3.0, 0.01);
          EXPECT_EQ(p.getValueText(H::kSubEqHighMidText), "-3.00 dB");
        }},
-      {Tags::kFilterLink, 0.4, [](const H& p) { EXPECT_FALSE(p.getSubBandProcessor().crossover.link); }},
-      {Tags::kDistoBandGain, 0.6, [](const H& p) { EXPECT_EQ(p.getSubBandProcessor().distoGain, 0.6); }},
+      {Tags::kFilterLink, 0.4,
+       [](const H& p) { EXPECT_FALSE(p.getSubBandProcessor().crossover.link); }},
+      {Tags::kDistoBandGain, 0.6,
+       [](const H& p) { EXPECT_EQ(p.getSubBandProcessor().distoGain, 0.6); }},
       {Tags::kSaturation, 0.35, [](const H& p) { EXPECT_EQ(p.getOutputSaturator().amount, 0.35); }},
       {Tags::kDumpExpand, 0.8,
        [](const H& p) {
          char text[32];
-         snprintf(text, sizeof text, "%d Hz", static_cast<int>(p.getDumpExpand().getDumpExpandFreq()));
+         snprintf(text, sizeof text, "%d Hz",
+                  static_cast<int>(p.getDumpExpand().getDumpExpandFreq()));
          EXPECT_EQ(p.getValueText(H::kSweepText), text);
          EXPECT_EQ(p.getDumpExpand().position, 0.8);
        }},
       {Tags::kLimiterLevel, 0.5,
        [](const H& p) {
          EXPECT_EQ(p.getSoftClipper().threshold, p.GetParam(Tags::kLimiterLevel)->Value());
-         EXPECT_DOUBLE_EQ(p.getSoftClipper().threshold, 0.003981071705534 + 0.5 * (1 - 0.003981071705534));
+         EXPECT_DOUBLE_EQ(p.getSoftClipper().threshold,
+                          0.003981071705534 + 0.5 * (1 - 0.003981071705534));
        }},
   };
   return cases;
@@ -193,9 +207,10 @@ TEST(Dispatch, ChannelModesRoundToTheNearestOfFive) {
     double v;
     uint32_t mode;
     const char* word;
-  } rows[] = {{0.0, 0, "Stereo"},         {0.2, 1, "Inverse Stereo"}, {0.4, 2, "Mono Mix (L+R)"},
-              {0.6, 2, "Mono Mix (L+R)"}, {0.8, 3, "Mono L/L"},       {1.0, 4, "Mono R/R"},
-              {0.5, 2, "Mono Mix (L+R)"}, {0.375, 2, "Mono Mix (L+R)"}, {0.374, 1, "Inverse Stereo"}};
+  } rows[] = {
+      {0.0, 0, "Stereo"},         {0.2, 1, "Inverse Stereo"},   {0.4, 2, "Mono Mix (L+R)"},
+      {0.6, 2, "Mono Mix (L+R)"}, {0.8, 3, "Mono L/L"},         {1.0, 4, "Mono R/R"},
+      {0.5, 2, "Mono Mix (L+R)"}, {0.375, 2, "Mono Mix (L+R)"}, {0.374, 1, "Inverse Stereo"}};
   auto plug = makeEffect();
   for (const auto& r : rows) {
     SCOPED_TRACE(r.v);
@@ -203,7 +218,8 @@ TEST(Dispatch, ChannelModesRoundToTheNearestOfFive) {
     setParam(*plug, Tags::kSubBandChannelMode, r.v);
     EXPECT_EQ(plug->getInputProcessor().channelMode, r.mode);
     EXPECT_EQ(plug->getSubBandProcessor().channelMode, r.mode);
-    EXPECT_EQ(plug->getValueText(Harshbloom::kInputModeTip), std::string("Input Channel Mode: ") + r.word);
+    EXPECT_EQ(plug->getValueText(Harshbloom::kInputModeTip),
+              std::string("Input Channel Mode: ") + r.word);
     EXPECT_EQ(plug->getValueText(Harshbloom::kSubBandModeTip),
               std::string("Sub-Band Channel Mode: ") + r.word);
   }

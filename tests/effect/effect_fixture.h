@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Harshbloom.h"
+#include "block.h"
 
 inline std::unique_ptr<Harshbloom> makeEffect() {
   return std::unique_ptr<Harshbloom>(MakePlug(nullptr, nullptr));
@@ -33,8 +34,8 @@ inline ::testing::AssertionResult sameBytes(const std::string& a, const std::str
   if (a == b) return ::testing::AssertionSuccess();
   size_t i = 0;
   while (i < a.size() && i < b.size() && a[i] == b[i]) ++i;
-  return ::testing::AssertionFailure() << "sizes " << a.size() << " and " << b.size()
-                                       << ", first difference at byte " << i;
+  return ::testing::AssertionFailure()
+         << "sizes " << a.size() << " and " << b.size() << ", first difference at byte " << i;
 }
 
 template <class T>
@@ -57,22 +58,10 @@ constexpr size_t kCountOffset = 5196;
 constexpr size_t kCurveOffset = 5200;
 constexpr size_t kParamsOffset = 9296;
 
-// Two channels of n frames.
-struct Stereo {
-  explicit Stereo(int n, double l = 0.0, double r = 0.0) : left(n, l), right(n, r) {}
-  double** io() {
-    ptrs[0] = left.data();
-    ptrs[1] = right.data();
-    return ptrs;
-  }
-  std::vector<double> left, right;
-  double* ptrs[2];
-};
-
 // Runs one block the way the host does; the output is a fresh pair.
-inline Stereo runBlock(Harshbloom& plug, Stereo& in) {
-  Stereo out(static_cast<int>(in.left.size()));
-  plug.LockMutexAndProcessDoubleReplacing(in.io(), out.io(), static_cast<int>(in.left.size()));
+inline Block runBlock(Harshbloom& plug, Block& in) {
+  Block out(in.size());
+  plug.LockMutexAndProcessDoubleReplacing(in.io, out.io, in.size());
   return out;
 }
 

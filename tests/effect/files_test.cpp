@@ -116,7 +116,8 @@ TEST(ProgramFile, LoadStoresTheLoadedStateInTheCurrentPreset) {
   EXPECT_STREQ(plug->GetPresetName(3), source->GetPresetName(12));
   const std::string loaded = stateOf(*plug);
   const ByteChunk& slot = plug->GetPreset(3)->mChunk;
-  EXPECT_TRUE(sameBytes(std::string(reinterpret_cast<const char*>(slot.GetBytes()), slot.Size()), loaded));
+  EXPECT_TRUE(
+      sameBytes(std::string(reinterpret_cast<const char*>(slot.GetBytes()), slot.Size()), loaded));
 
   setParam(*plug, Tags::kDistortion, 0.1);
   ASSERT_TRUE(plug->RestorePreset(3));
@@ -163,9 +164,12 @@ TEST(ProgramFile, ConfigurationSectionIsRead) {
   const std::string curveFile = dir.path("curve.csv");
   writeText(curveFile, csvCurve(0.5));
   const std::string path = dir.path("cfg.txt");
-  writeText(path, "[Harshbloom_Program]\nName = X;\n[Harshbloom_Config]\n"
-                  "Config.LastSelectedDistoCurveFile = " + curveFile + ";\n"
-                  "UiConfig.VisibleTab = 2;\nUiConfig.ScopeZoom = 900;\n");
+  writeText(path,
+            "[Harshbloom_Program]\nName = X;\n[Harshbloom_Config]\n"
+            "Config.LastSelectedDistoCurveFile = " +
+                curveFile +
+                ";\n"
+                "UiConfig.VisibleTab = 2;\nUiConfig.ScopeZoom = 900;\n");
   plug->LoadProgFromRN(KIT_String(path.c_str()));
   EXPECT_EQ(plug->getConfig().visibleTab, 2.0);
   EXPECT_EQ(plug->getConfig().scopeZoom, 500.0);
@@ -182,8 +186,8 @@ TEST(CurveFiles, CsvImportReachesAllThreeChains) {
   plug->ImportDistoCurve(KIT_String(path.c_str()));
   for (int c = 0; c < 3; ++c)
     for (int i = 0; i < 512; i += 31)
-      EXPECT_NEAR(curveOf(*plug, c).getLutValue(static_cast<unsigned short>(i)), 0.8 * std::sin(i * 0.03),
-                  1e-10)
+      EXPECT_NEAR(curveOf(*plug, c).getLutValue(static_cast<unsigned short>(i)),
+                  0.8 * std::sin(i * 0.03), 1e-10)
           << c << " " << i;
   EXPECT_EQ(plug->GetLastSelectedDistoCurveFile(), path);
   EXPECT_TRUE(plug->takeDirty(Harshbloom::kCurveEditor));
@@ -196,7 +200,8 @@ TEST(CurveFiles, WaveExportThenImportGivesTheCurveBack) {
   const std::string path = dir.path("c.wav");
   plug->ExportDistoCurveToWave(KIT_String(path.c_str()));
   std::vector<double> exported(512);
-  for (int i = 0; i < 512; ++i) exported[i] = curveOf(*plug, 0).getLutValue(static_cast<unsigned short>(i));
+  for (int i = 0; i < 512; ++i)
+    exported[i] = curveOf(*plug, 0).getLutValue(static_cast<unsigned short>(i));
   plug->distoCurveAction(Rawnfield::Types::kResetCurve);
   plug->ImportDistoCurveFromWAVE(KIT_String(path.c_str()));
   // The file holds 32-bit floats; the import scales to a peak of 1.
@@ -204,7 +209,8 @@ TEST(CurveFiles, WaveExportThenImportGivesTheCurveBack) {
   for (double v : exported) peak = std::max(peak, std::fabs(v));
   for (int c = 0; c < 3; ++c)
     for (int i = 0; i < 512; i += 13)
-      EXPECT_NEAR(curveOf(*plug, c).getLutValue(static_cast<unsigned short>(i)), exported[i] / peak, 1e-6);
+      EXPECT_NEAR(curveOf(*plug, c).getLutValue(static_cast<unsigned short>(i)), exported[i] / peak,
+                  1e-6);
 }
 
 TEST(CurveFiles, ExportsWriteTheMasterCurve) {
@@ -220,7 +226,8 @@ TEST(CurveFiles, ExportsWriteTheMasterCurve) {
   const std::string code = dir.path("code.csv");
   plug->ExportDistoCurveToCode(KIT_String(code.c_str()));
   const std::string text = readText(code);
-  EXPECT_EQ(text.rfind("// Rawnfield distortion-curve data: Linear\n", 0), 0u) << text.substr(0, 80);
+  EXPECT_EQ(text.rfind("// Rawnfield distortion-curve data: Linear\n", 0), 0u)
+      << text.substr(0, 80);
   EXPECT_EQ(plug->GetLastSelectedDistoCurveFile(), code);
 }
 

@@ -34,7 +34,8 @@ public:
   std::vector<double> snapshot() const {
     std::vector<double> v;
     for (const auto& chain : getDistoFx().chains)
-      for (int i = 0; i < 512; i += 3) v.push_back(chain.distortion.getLutValue(static_cast<unsigned short>(i)));
+      for (int i = 0; i < 512; i += 3)
+        v.push_back(chain.distortion.getLutValue(static_cast<unsigned short>(i)));
     return v;
   }
 
@@ -67,7 +68,7 @@ TEST(RealTime, BlocksAllocateNothing) {
   Rawnfield::DrawnCurve curve(133);
   plug->setCurveEditor(&curve);
   plug->OnActivate(true);
-  Stereo in(512), out(512);
+  Block in(512), out(512);
   long allocations = 0;
   for (int b = 0; b < 2 * 85 + 6; ++b) {
     const int index = b % 85;
@@ -85,11 +86,11 @@ TEST(RealTime, BlocksAllocateNothing) {
       plug->setFreeze(false);
     }
     for (int i = 0; i < 512; ++i) {
-      in.left[i] = 0.8 * std::sin(0.05 * (i + 512 * b));
-      in.right[i] = i % 97 == 0 ? std::nan("") : 0.5 * std::sin(0.02 * i);
+      in.l[i] = 0.8 * std::sin(0.05 * (i + 512 * b));
+      in.r[i] = i % 97 == 0 ? std::nan("") : 0.5 * std::sin(0.02 * i);
     }
     AllocationCounter counter;
-    plug->ProcessDoubleReplacing(in.io(), out.io(), 512);
+    plug->ProcessDoubleReplacing(in.io, out.io, 512);
     allocations += counter.count();
   }
   EXPECT_EQ(allocations, 0);
@@ -101,26 +102,32 @@ TEST(RealTime, BlocksAllocateNothing) {
 // on every preset.
 TEST(RealTime, BrokenInputStaysFiniteOnEveryPreset) {
   auto plug = makeEffect();
-  const double odd[] = {std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
-                        std::nan(""), 1e-310, -4e-320, 1e300, -1e300, 0.7};
+  const double odd[] = {std::numeric_limits<double>::infinity(),
+                        -std::numeric_limits<double>::infinity(),
+                        std::nan(""),
+                        1e-310,
+                        -4e-320,
+                        1e300,
+                        -1e300,
+                        0.7};
   for (int p = 0; p < plug->NPresets(); p += 7) {
     ASSERT_TRUE(plug->RestorePreset(p));
-    Stereo in(256);
+    Block in(256);
     for (int i = 0; i < 256; ++i) {
-      in.left[i] = odd[i % 8];
-      in.right[i] = odd[(i * 3) % 8];
+      in.l[i] = odd[i % 8];
+      in.r[i] = odd[(i * 3) % 8];
     }
-    const Stereo out = runBlock(*plug, in);
+    const Block out = runBlock(*plug, in);
     for (int i = 0; i < 256; ++i) {
-      ASSERT_LE(std::fabs(out.left[i]), 3.1622776601683795) << p;
-      ASSERT_LE(std::fabs(out.right[i]), 3.1622776601683795) << p;
+      ASSERT_LE(std::fabs(out.l[i]), 3.1622776601683795) << p;
+      ASSERT_LE(std::fabs(out.r[i]), 3.1622776601683795) << p;
     }
     // And the next ordinary block is ordinary.
-    Stereo tone(256);
-    for (int i = 0; i < 256; ++i) tone.left[i] = tone.right[i] = 0.3 * std::sin(0.1 * i);
-    const Stereo after = runBlock(*plug, tone);
+    Block tone(256);
+    for (int i = 0; i < 256; ++i) tone.l[i] = tone.r[i] = 0.3 * std::sin(0.1 * i);
+    const Block after = runBlock(*plug, tone);
     double energy = 0;
-    for (int i = 0; i < 256; ++i) energy += std::fabs(after.left[i]);
+    for (int i = 0; i < 256; ++i) energy += std::fabs(after.l[i]);
     EXPECT_TRUE(std::isfinite(energy)) << p;
   }
 }
@@ -135,10 +142,10 @@ TEST(RealTime, EditorRequestsNeverLandBetweenOrInsideBlocks) {
   plug.OnActivate(true);
   std::atomic<bool> stop{false};
   std::thread audio([&] {
-    Stereo in(64), out(64);
+    Block in(64), out(64);
     for (int b = 0; !stop.load(); ++b) {
-      for (int i = 0; i < 64; ++i) in.left[i] = in.right[i] = 0.9 * std::sin(0.2 * (i + 64 * b));
-      plug.LockMutexAndProcessDoubleReplacing(in.io(), out.io(), 64);
+      for (int i = 0; i < 64; ++i) in.l[i] = in.r[i] = 0.9 * std::sin(0.2 * (i + 64 * b));
+      plug.LockMutexAndProcessDoubleReplacing(in.io, out.io, 64);
       std::this_thread::yield();
     }
   });
@@ -184,11 +191,11 @@ TEST(RealTime, FileActionsAndPresetsWhileBlocksRun) {
   std::atomic<bool> done{false};
   std::atomic<int> disagreements{0};
   std::thread audio([&] {
-    Stereo in(128, 0.4, -0.4), out(128);
+    Block in(128, 0.4, -0.4), out(128);
     while (!done.load()) {
       {
         KIT_MutexLock lock(plug->GetMutex());
-        plug->ProcessDoubleReplacing(in.io(), out.io(), 128);
+        plug->ProcessDoubleReplacing(in.io, out.io, 128);
         if (!sameCurves(*plug)) ++disagreements;
       }
       // A real stream leaves time between blocks too.

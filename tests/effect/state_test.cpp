@@ -55,7 +55,8 @@ TEST(StateChunk, LayoutOfTheRunningState) {
   EXPECT_EQ(readAt<int32_t>(s, kCountOffset), 597);
   const Rawnfield::Distortion& master = plug->getDistoFx().chains[0].distortion;
   for (int i = 0; i < 512; ++i)
-    EXPECT_EQ(readAt<double>(s, kCurveOffset + 8 * i), master.getLutValue(static_cast<unsigned short>(i)));
+    EXPECT_EQ(readAt<double>(s, kCurveOffset + 8 * i),
+              master.getLutValue(static_cast<unsigned short>(i)));
   for (int i = 0; i < 85; ++i) {
     const double v = readAt<double>(s, kParamsOffset + 8 * i), p = plug->GetParam(i)->Value();
     EXPECT_EQ(0, std::memcmp(&v, &p, 8)) << i;
