@@ -35,14 +35,14 @@ void Harshbloom::OnParamChange(int paramIdx) {
 void Harshbloom::InternalParamChange(int paramIdx) {
   IParam* param = GetParam(paramIdx);
   if (!param) return;
+  // A host may set any normalised value; the units and the state only ever
+  // see the parameter's range (the high-quality filter's NaN default aside).
+  double v = param->Value();
+  if (v < param->GetMin() || v > param->GetMax()) {
+    v = v < param->GetMin() ? param->GetMin() : param->GetMax();
+    param->Set(v);
+  }
   if (paramIdx < Tags::kNumProgramValues) {
-    double v = param->Value();
-    // A host may set any normalised value; the units only ever see the
-    // parameter's range (the high-quality filter's NaN default aside).
-    if (v < param->GetMin() || v > param->GetMax()) {
-      v = v < param->GetMin() ? param->GetMin() : param->GetMax();
-      param->Set(v);
-    }
     mLiveProgram.setParameterValue(static_cast<Tags::eParameterTags>(paramIdx), v);
 
     Rawnfield::DistoFxUnit& d = mDistoFx;

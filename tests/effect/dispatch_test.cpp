@@ -318,6 +318,8 @@ TEST(Dispatch, OutOfRangeValuesAreKeptWithinTheParameterRange) {
   EXPECT_EQ(plug->GetParam(Tags::kDistortionType)->Value(), 1.0);
   setParam(*plug, Tags::kLimiterLevel, -3.0);
   EXPECT_EQ(plug->GetParam(Tags::kLimiterLevel)->Value(), 0.003981071705534);
+  setParam(*plug, 70, std::numeric_limits<double>::infinity());
+  EXPECT_EQ(plug->GetParam(70)->Value(), 1.0);
 }
 
 TEST(Dispatch, HighQualityFilterDescribesItselfAndResetsThePeaks) {
