@@ -274,7 +274,7 @@ private:
   // Where curve files are read and written, so file access never holds the
   // plug-in mutex; guarded by mFileMutex, never touched by the block.
   Rawnfield::Distortion mCurveStage;
-  mutable std::mutex mFileMutex;
+  std::mutex mFileMutex;
 
   double mDistoCurvePicture[kCurvePicturePoints] = {};
   double mDistoPreviewPicture[kPreviewPicturePoints] = {};
