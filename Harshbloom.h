@@ -1,0 +1,310 @@
+#pragma once
+
+// The effect: every processing unit, the 85 parameters, the 90 factory
+// presets, the state chunk, the program and curve files, and the block that
+// runs the whole chain. The editor reaches it through the interfaces of
+// UiInterface.h and the display state below; the host through the plug-in
+// base.
+//
+// Threads: the audio block runs with the plug-in mutex held (the host's
+// LockMutexAndProcessDoubleReplacing). Everything that changes what the
+// block reads takes the same mutex. While the plug-in is active (OnActivate)
+// the editor's curve actions, drawn curve values and peak-meter resets are
+// left for the next block instead, so none of them ever lands inside a block
+// and the editor never makes the audio thread wait for them. What the editor
+// reads while blocks run (scope ring, drawn curve, meters, dirty flags) is
+// atomic; the value texts and curve pictures are read under the mutex.
+
+#include <atomic>
+#include <mutex>
+#include <string>
+
+#include "CircularBuffer.h"
+#include "DistortionFx.h"
+#include "DrawnCurve.h"
+#include "DumpExpand.h"
+#include "EnvFollower.h"
+#include "Eq4Band.h"
+#include "FilterUnit.h"
+#include "HqFilterUnit.h"
+#include "IFxStandalone.h"
+#include "InputProcessor.h"
+#include "Oversampler.h"
+#include "PlugConfig.h"
+#include "Saturator.h"
+#include "SoftClipper.h"
+#include "SubBandProcessor.h"
+#include "UiInterface.h"
+#include "UnitMath.h"
+#include "VersionInfo.h"
+#include "WorkBuffer.h"
+#include "programs/HarshbloomProgram.h"
+
+class Harshbloom : public IFxStandalone,
+                   public Rawnfield::IDistoDataProvider,
+                   public Rawnfield::IDistoCurveEditor,
+                   public Rawnfield::IDistoFileController {
+public:
+  static constexpr int kNumParams = 85;
+  static constexpr int kNumPresets = 90;
+  static constexpr int kVendorVersion = 0x10100;
+  static constexpr int kUniqueID = ('h' << 24) | ('b' << 16) | ('1' << 8) | '0';
+  static constexpr int kMfrID = ('R' << 24) | ('w' << 16) | ('F' << 8) | 'd';
+  static constexpr const char* kBundleID = "com.rawnfield.harshbloom";
+
+  // State chunk: configuration block length, curve-plus-parameter count and
+  // the whole size.
+  static constexpr int32_t kConfigBlockSize = 5192;
+  static constexpr int32_t kCurveSize = 512;
+  static constexpr int32_t kStateValueCount = kCurveSize + kNumParams;                     // 597
+  static constexpr int kStateChunkSize = 4 + kConfigBlockSize + 4 + 8 * kStateValueCount;  // 9976
+
+  // Points of the curve pictures: the drawing area and the preview.
+  static constexpr int kCurvePicturePoints = 133;
+  static constexpr int kPreviewPicturePoints = 120;
+  static constexpr int kScopeSize = 601;
+  // No sample leaves a block beyond +-sqrt(10) (+10 dB).
+  static constexpr double kMaxOutputLevel = 3.1622776601683795;
+  // The effect units stop once the smoothed bypass gain reaches this.
+  static constexpr double kEffectUnitsOffGain = 0.9999999777;
+
+  // Views the editor redraws when the plug-in raises their flag.
+  enum eDisplay : int {
+    kScopeDisplay = 0,
+    kLevelDisplays,  // the about page's two level meters
+    kMaxLevelText,
+    kHostInfoText,
+    kCurveEditor,  // the drawing area
+    kCurvePreview,
+    kFilter1TypeMenu,
+    kFilter2TypeMenu,
+    kBandFreqDisplay,
+    kLimiterLevelControl,  // greyed out while the limiter is off
+    kPresetDisplay,
+    kConfigViews,  // tab pages, zoom text and scope switches re-read the configuration
+    kNumDisplays,
+  };
+
+  // Texts and tool tips of the editor's value displays.
+  enum eValueText : int {
+    kBitDepthText = 0,
+    kSampleRateText,
+    kGateText,
+    kInterpolationText,
+    kShaperTypeText,
+    kShaperModeText,
+    kFilterBalanceText,
+    kFilterCutoffText,
+    kFilterTransitionText,
+    kEqBassText,  // the disto band's equaliser, four bands
+    kEqLowMidText,
+    kEqHighMidText,
+    kEqHighText,
+    kSubEqBassText,  // the sub band's equaliser, four bands
+    kSubEqLowMidText,
+    kSubEqHighMidText,
+    kSubEqHighText,
+    kSubBandCutoffText,
+    kDistoBandCutoffText,
+    kSweepText,       // the output low/high-pass
+    kInputModeTip,    // tool tip of the input channel-mode switch
+    kSubBandModeTip,  // tool tip of the sub-band channel-mode switch
+    kHqFilterTip,     // tool tip of the high-quality filter switch
+    kHostOsInfoText,  // the about page's technical line
+    kNumValueTexts,
+  };
+  static constexpr int kValueTextSize = 128;
+
+  // Views of the curve editor.
+  enum eCurveView : int { kDistortionView = 0, kDynShaperView = 1 };
+
+  explicit Harshbloom(const IFxInstanceInfo& info);
+  ~Harshbloom() override;
+
+  // Plug-in base.
+  // Prepares every unit and work buffer for the current sample rate and
+  // block size; run before the first block and after either changes.
+  void Reset() override;
+  void OnParamChange(int paramIdx) override;
+  void ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) override;
+  void OnGUIOpen() override { updateGUI(); }
+  void OnGUIClose() override {}
+  // The host calls it with true before its stream starts and with false
+  // after it has stopped: blocks may run only while active.
+  void OnActivate(bool active) override;
+  bool SerializeState(ByteChunk* chunk) override;
+  // Refuses (-1, nothing changed) a chunk with a wrong marker or count, one
+  // too short, or a NaN parameter other than the high-quality filter's.
+  // Restoring a preset slot keeps the live configuration.
+  int UnserializeState(ByteChunk* chunk, int startPos) override;
+  bool CompareState(const unsigned char* data, int startPos) override;
+  void OnHostIdentified() override;
+  void PresetsChangedByHost() override;
+
+  // Parameter dispatch. Program and state loads call InternalParamChange
+  // under the mutex they already hold.
+  void InternalParamChange(int paramIdx);
+  void NotifyGUIChange(int paramIdx);
+  // Asks the editor to re-read the configuration record.
+  void updateGUI() { markDirty(kConfigViews); }
+
+  // IDistoDataProvider.
+  Rawnfield::Types::eDistortionType getDistortionType() const override;
+
+  // IDistoCurveEditor.
+  void distoCurveAction(Rawnfield::Types::eDistoCurveAction action) override;
+  std::string GetLastSelectedDistoCurveFile() const override;
+  void ImportDistoCurve(const KIT_String& path) override;
+  void ImportDistoCurveFromWAVE(const KIT_String& path) override;
+  void ExportDistoCurve(const KIT_String& path) override;
+  void ExportDistoCurveToWave(const KIT_String& path) override;
+  void ExportDistoCurveToCode(const KIT_String& path) override;
+  void updateDistoCurveValuesFromGUI() override;
+  bool isPlaying() const override { return mActive.load(std::memory_order_acquire); }
+
+  // IDistoFileController.
+  std::string GetLastSelectedProgramFile() const override;
+  void SaveProgAsRN(const KIT_String& path) override;
+  void LoadProgFromRN(const KIT_String& path) override;
+  bool SaveProgAsFXP(const KIT_String&) override { return false; }
+  bool LoadProgFromFXP(const KIT_String&) override { return false; }
+
+  // Curves and meters.
+  // Shows the master curve in the curve editor and refreshes both pictures.
+  void updateDistoCurveDisplay();
+  // Peak levels back to 0: at once while inactive, else by the next block.
+  void ResetMaxLevels();
+  double GetMaxSampleValue() const;
+  // The about page's level meters (0..1).
+  double getLevel(int channel) const;
+  std::string getTechHostOsInfoString();
+  void onTempoChanged() { markDirty(kHostInfoText); }
+
+  // Editor links. The curve editor's drawn curve belongs to the editor,
+  // which attaches it here (and detaches it with null before destroying it).
+  void setCurveEditor(Rawnfield::DrawnCurve* curve);
+  Rawnfield::DrawnCurve* getCurveEditor() const { return mCurveEditor; }
+  const Rawnfield::CircularBuffer<Rawnfield::Types::VisSample>& getScopeRing() const {
+    return mScope;
+  }
+  // While frozen the block captures nothing; unfreezing leaves a gap of 20
+  // blank slots between the old trace and the new.
+  void setFreeze(bool freeze);
+  bool isScopeFrozen() const { return mFreeze.load(std::memory_order_relaxed); }
+  // Takes a display's redraw flag: true once per request.
+  bool takeDirty(eDisplay which);
+  bool isDirty(eDisplay which) const;
+  // A copy of a value text, taken under the mutex.
+  std::string getValueText(eValueText which) const;
+  bool takeTextChanged(eValueText which);
+  int getCurveView() const { return mCurveView.load(std::memory_order_relaxed); }
+  bool isLimiterLevelGrayed() const { return mLimiterGrayed.load(std::memory_order_relaxed); }
+  // Curve pictures for the two curve controls, written under the mutex:
+  // read them while holding GetMutex().
+  const double* getDistoCurvePicture() const { return mDistoCurvePicture; }        // 133 points
+  const double* getDistoPreviewPicture() const { return mDistoPreviewPicture; }    // 120
+  const double* getShaperCurvePicture() const { return mShaperCurvePicture; }      // 133
+  const double* getShaperPreviewPicture() const { return mShaperPreviewPicture; }  // 120
+
+  // The live program and configuration, and the units, for reading (under
+  // the mutex while blocks may run).
+  const Rawnfield::RNFxProgram& getProgram() const { return mLiveProgram.getProgram(); }
+  const Rawnfield::PlugConfig& getConfig() const { return mConfig; }
+  const Rawnfield::DistoFxUnit& getDistoFx() const { return mDistoFx; }
+  const Rawnfield::FilterUnit& getFilterUnit() const { return mFilter; }
+  const Rawnfield::Eq4Band& getDistoBandEq() const { return mDistoBandEq; }
+  const Rawnfield::SubBandProcessor& getSubBandProcessor() const { return mSubBand; }
+  const Rawnfield::InputProcessor& getInputProcessor() const { return mInput; }
+  const Rawnfield::Saturator& getOutputSaturator() const { return mOutputSaturator; }
+  const Rawnfield::DumpExpand& getDumpExpand() const { return mDumpExpand; }
+  const Rawnfield::SoftClipper& getSoftClipper() const { return mSoftClipper; }
+  const Rawnfield::HqFilterUnit& getHqFilterUnit() const { return mHqFilter; }
+  Rawnfield::Types::eDistoCurveAction getPendingCurveAction() const {
+    return static_cast<Rawnfield::Types::eDistoCurveAction>(mPendingCurveAction.load());
+  }
+
+private:
+  void init();
+  void createPresetChunks();
+  void registerParameters();
+
+  // The block, on at most mWorkFrames frames.
+  void processPiece(const double* inL, const double* inR, double* outL, double* outR, int n);
+  void runEffectUnits(double** fx, int n);
+  void limitAndDetectMaxLevels(double** out, int n);
+  void updateDisplays(double** dry, double** out, int n);
+
+  // Sets a parameter from a plain value within its range; only the
+  // high-quality filter may take a NaN (its default).
+  void setParamValue(int paramIdx, double v);
+  void applyProgram(const Rawnfield::HarshbloomProgram& program, const std::string& curveText);
+  void applyCurveAction(Rawnfield::Types::eDistoCurveAction action);
+  // The drawn curve into the three curves (the plug-in mutex held).
+  void copyDrawnCurve();
+  void importCurve(const KIT_String& path, bool wave);
+  enum eCurveExport { kCsvExport, kWaveExport, kCodeExport };
+  void exportCurve(const KIT_String& path, eCurveExport kind);
+  void showDistortionPictures();
+  void showShaperPictures();
+  void clearMaxLevels();
+  void markDirty(eDisplay which) { mDirty[which].store(true, std::memory_order_release); }
+  void setValueText(eValueText which, const char* text);
+
+  Rawnfield::VersionInfo mVersionInfo;
+  // The live program record (inside a program, whose tag table maps the
+  // parameter indices onto it).
+  Rawnfield::HarshbloomProgram mLiveProgram;
+  Rawnfield::Smoother mPanSmoother{0.99};
+  Rawnfield::Smoother mVolumeSmoother{0.99};
+  Rawnfield::Smoother mDryWetSmoother{0.99};
+  Rawnfield::Smoother mBypassSmoother{0.99};
+  double mBypassGain = 0.0;  // the bypass smoother's last output
+  Rawnfield::EnvFollower mLevelFollower;
+  Rawnfield::InputProcessor mInput;  // with the input saturator
+  Rawnfield::DistoFxUnit mDistoFx;
+  Rawnfield::Eq4Band mDistoBandEq;
+  Rawnfield::FilterUnit mFilter;
+  Rawnfield::DumpExpand mDumpExpand;
+  Rawnfield::Saturator mOutputSaturator{Rawnfield::kOutputSaturation};
+  Rawnfield::HqFilterUnit mHqFilter;  // never processes; describes itself
+  Rawnfield::SubBandProcessor mSubBand;
+  Rawnfield::SoftClipper mSoftClipper;
+  Rawnfield::Oversampler mSaturatorOversampler;
+  Rawnfield::Oversampler mClipperOversampler;
+  // Where curve files are read and written, so file access never holds the
+  // plug-in mutex; guarded by mFileMutex, never touched by the block.
+  Rawnfield::Distortion mCurveStage;
+  std::mutex mFileMutex;
+
+  double mDistoCurvePicture[kCurvePicturePoints] = {};
+  double mDistoPreviewPicture[kPreviewPicturePoints] = {};
+  double mShaperCurvePicture[kCurvePicturePoints] = {};
+  double mShaperPreviewPicture[kPreviewPicturePoints] = {};
+  Rawnfield::CircularBuffer<Rawnfield::Types::VisSample> mScope;
+  uint32_t mCaptureCounter = 0;
+  Rawnfield::DrawnCurve* mCurveEditor = nullptr;
+
+  // Work buffers, grown by Reset only. The raw pair is the sub-band
+  // processor's own copy of the input, which it changes in place.
+  Rawnfield::WorkBuffer mDry[2], mFx[2], mRaw[2], mSilence, mSpare[2];
+  int mWorkFrames = 0;
+
+  std::atomic<double> mMaxLevel[2];
+  std::atomic<double> mLevel[2];
+  std::atomic<bool> mMaxLevelResetRequest{false};
+  std::atomic<int> mPendingCurveAction{Rawnfield::Types::kNoCurveAction};
+  std::atomic<bool> mActive{false};
+  std::atomic<bool> mFreeze{false};
+  double mLastTempo = 120.0;
+
+  std::atomic<bool> mDirty[kNumDisplays];
+  std::atomic<int> mCurveView{kDistortionView};
+  std::atomic<bool> mLimiterGrayed{false};
+  char mValueTexts[kNumValueTexts][kValueTextSize] = {};
+  std::atomic<bool> mTextChanged[kNumValueTexts];
+
+  Rawnfield::PlugConfig mConfig;
+};
+
+// Creates the one plug-in instance for the host.
+Harshbloom* MakePlug(void* midiOutput, unsigned short* midiOutChannel);

@@ -1,0 +1,256 @@
+// The audio block and the preparation of the units for it.
+
+#include <cmath>
+#include <cstring>
+
+#include "Harshbloom.h"
+#include "UnitFilters.h"
+
+namespace {
+
+void copyFrames(double* dest, const double* src, int n) {
+  std::memcpy(dest, src, sizeof(double) * static_cast<size_t>(n));
+}
+
+}  // namespace
+
+void Harshbloom::Reset() {
+  KIT_MutexLock lock(GetMutex());
+  const double rate = GetSampleRate();
+  const int frames = GetBlockSize() > 0 ? GetBlockSize() : 0;
+
+  for (Rawnfield::Oversampler* o : {&mSaturatorOversampler, &mClipperOversampler}) {
+    o->sampleRate = rate;
+    o->setBlockSize(frames);
+    o->reset();
+  }
+  for (Rawnfield::WorkBuffer* b : {&mDry[0], &mDry[1], &mFx[0], &mFx[1], &mRaw[0], &mRaw[1],
+                                   &mSilence, &mSpare[0], &mSpare[1]})
+    b->growCleared(frames);
+  mWorkFrames = frames;
+
+  // The stages that may run oversampled get room for the oversampled block.
+  const int oversampled = frames * mSaturatorOversampler.factor;
+  mInput.setBlockSize(oversampled);
+  mDistoFx.setSampleRate(rate);
+  mDistoFx.setBlockSize(oversampled);
+
+  mFilter.setSampleRate(rate);
+  mFilter.setBlockSize(frames);
+  mFilter.reset();
+  mDistoBandEq.setSampleRate(rate);
+  mDistoBandEq.setBlockSize(frames);
+  mDistoBandEq.reset();
+  mDumpExpand.setSampleRate(rate);
+  mDumpExpand.setBlockSize(frames);
+  mDumpExpand.reset();
+  // The sweep's filters would otherwise glide from their designs' default
+  // settings over the first blocks, a burst of up to +18 dB: a reset starts
+  // them where they are set. Later changes glide as before.
+  for (Dsp::Filter* f : {mDumpExpand.lowPass, mDumpExpand.highPass}) {
+    f->doSetTransitionSamples(0);
+    f->doSetTransitionSamples(Rawnfield::UnitFilters::kTransitionSamples);
+  }
+
+  mLevelFollower.setSampleRate(rate);
+
+  mSubBand.setSampleRate(rate);  // its equaliser and band split too
+  mSubBand.setBlockSize(frames);
+  mSubBand.reset();
+
+  mOutputSaturator.setBlockSize(oversampled);
+  markDirty(kHostInfoText);
+}
+
+void Harshbloom::ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) {
+  if (nFrames <= 0) return;
+
+  // One connected input feeds both channels; missing ones read silence.
+  const double* silence = mSilence.data;
+  const double* inL = silence;
+  const double* inR = silence;
+  if (inputs && NInChannels() >= 1 && inputs[0]) inL = inR = inputs[0];
+  if (inputs && NInChannels() >= 2 && inputs[1]) {
+    inR = inputs[1];
+    if (!inputs[0]) inL = inputs[1];
+  }
+  double* outL = outputs && NOutChannels() >= 1 ? outputs[0] : nullptr;
+  double* outR = outputs && NOutChannels() >= 2 ? outputs[1] : nullptr;
+  // One buffer for both outputs would be processed twice per frame.
+  if (outR == outL) outR = nullptr;
+
+  if (mWorkFrames < 1) {
+    for (double* out : {outL, outR})
+      if (out) std::memset(out, 0, sizeof(double) * static_cast<size_t>(nFrames));
+    return;
+  }
+
+  // A block longer than the prepared size runs in pieces.
+  for (int done = 0; done < nFrames;) {
+    const int n = nFrames - done < mWorkFrames ? nFrames - done : mWorkFrames;
+    processPiece(inL == silence ? silence : inL + done, inR == silence ? silence : inR + done,
+                 outL ? outL + done : mSpare[0].data, outR ? outR + done : mSpare[1].data, n);
+    done += n;
+  }
+
+  const double tempo = GetTempo();
+  if (tempo != mLastTempo) {  // a NaN tempo counts as a change every time
+    mLastTempo = tempo;
+    markDirty(kHostInfoText);
+  }
+}
+
+void Harshbloom::processPiece(const double* inL, const double* inR, double* outL, double* outR,
+                              int n) {
+  const Rawnfield::RNFxProgram& rec = mLiveProgram.getProgram();
+  double* raw[2] = {mRaw[0].data, mRaw[1].data};
+  double* dry[2] = {mDry[0].data, mDry[1].data};
+  double* fx[2] = {mFx[0].data, mFx[1].data};
+  double* out[2] = {outL, outR};
+
+  // The input is taken first, so outputs that share the input's memory and
+  // a single input feeding both channels are read once. Non-finite and
+  // vanishing samples enter as 0 and cannot poison the filters.
+  for (int i = 0; i < n; ++i) {
+    raw[0][i] = Rawnfield::UnitMath::flushTiny(inL[i]);
+    raw[1][i] = Rawnfield::UnitMath::flushTiny(inR[i]);
+  }
+  for (int c = 0; c < 2; ++c) {
+    copyFrames(dry[c], raw[c], n);
+    copyFrames(out[c], raw[c], n);
+  }
+
+  const int action = mPendingCurveAction.exchange(Rawnfield::Types::kNoCurveAction);
+  if (action != Rawnfield::Types::kNoCurveAction)
+    applyCurveAction(static_cast<Rawnfield::Types::eDistoCurveAction>(action));
+
+  const bool oversampling = rec.oversampling.value > 0.5;
+  if (!oversampling) mInput.process(out, n);
+
+  if (mBypassGain < kEffectUnitsOffGain) {
+    for (int c = 0; c < 2; ++c) copyFrames(fx[c], out[c], n);
+    runEffectUnits(fx, n);
+  } else {
+    for (double* f : fx) std::memset(f, 0, sizeof(double) * static_cast<size_t>(n));
+  }
+
+  // The sub-band processor works on its own copy of the input.
+  mSubBand.process(raw, fx, n);
+
+  double b = mBypassGain;
+  for (int i = 0; i < n; ++i) {
+    b = mBypassSmoother.next(rec.bypassFX);
+    for (int c = 0; c < 2; ++c) out[c][i] = b * out[c][i] + (1.0 - b) * fx[c][i];
+  }
+  mBypassGain = b;
+
+  if (oversampling)
+    mSaturatorOversampler.run(out, n,
+                              [this](double** up, int m) { mOutputSaturator.process(up, m); });
+  else
+    mOutputSaturator.process(out, n);
+
+  mDumpExpand.process(out, n);
+
+  // Pan attenuates one side at a time; the centre leaves both at unity.
+  for (int i = 0; i < n; ++i) {
+    const double p = mPanSmoother.next(rec.pan);
+    if (p < 0.5)
+      outR[i] *= 2.0 * p;
+    else
+      outL[i] *= 1.0 - 2.0 * (p - 0.5);
+  }
+
+  for (int i = 0; i < n; ++i) {
+    const double w = mDryWetSmoother.next(rec.dryWet);
+    for (int c = 0; c < 2; ++c) out[c][i] = w * out[c][i] + (1.0 - w) * dry[c][i];
+  }
+
+  if (rec.limiterMode.value > 0.0) {
+    if (oversampling)
+      mClipperOversampler.run(out, n,
+                              [this](double** up, int m) { mSoftClipper.process(up, up, m); });
+    else
+      mSoftClipper.process(out, out, n);
+  }
+
+  for (int i = 0; i < n; ++i) {
+    const double v = mVolumeSmoother.next(rec.volume.value);
+    outL[i] *= v;
+    outR[i] *= v;
+  }
+
+  limitAndDetectMaxLevels(out, n);
+  updateDisplays(dry, out, n);
+}
+
+void Harshbloom::runEffectUnits(double** fx, int n) {
+  // Drawn curve values reach the curves here, between the units' blocks.
+  if (mCurveEditor && mCurveEditor->takeChanged()) copyDrawnCurve();
+  mFilter.process(fx, n);
+  mDistoFx.process(fx, n);
+  // The equaliser stops at once with the bypass switch; the crossfade runs on.
+  if (mLiveProgram.getProgram().bypassFX < 0.5) mDistoBandEq.process(fx, n);
+}
+
+void Harshbloom::limitAndDetectMaxLevels(double** out, int n) {
+  bool changed = false;
+  for (int c = 0; c < 2; ++c) {
+    double peak = mMaxLevel[c].load(std::memory_order_relaxed);
+    for (int i = 0; i < n; ++i) {
+      double s = out[c][i];
+      if (!std::isfinite(s)) s = 0.0;
+      s = s > kMaxOutputLevel ? kMaxOutputLevel : (s < -kMaxOutputLevel ? -kMaxOutputLevel : s);
+      out[c][i] = s;
+      if (std::fabs(s) > peak) {
+        peak = std::fabs(s);
+        changed = true;
+      }
+    }
+    mMaxLevel[c].store(peak, std::memory_order_relaxed);
+  }
+  if (mMaxLevelResetRequest.exchange(false)) {
+    for (auto& level : mMaxLevel) level.store(0.0, std::memory_order_relaxed);
+    changed = true;
+  }
+  if (changed) markDirty(kMaxLevelText);
+}
+
+void Harshbloom::updateDisplays(double** dry, double** out, int n) {
+  switch (IFxTruncToInt(mConfig.visibleTab)) {
+    case 2: {  // about page: the level meters
+      const double* io[2] = {out[0], out[1]};
+      mLevelFollower.process(io, n);
+      for (int c = 0; c < 2; ++c)
+        mLevel[c].store(mLevelFollower.envelope[c], std::memory_order_relaxed);
+      markDirty(kLevelDisplays);
+      break;
+    }
+    case 1: {  // scope page: one entry every `step` samples
+      uint32_t step = 1;
+      const double rate = GetSampleRate();
+      if (std::isfinite(rate) && rate > 0.0) {
+        const double x = rate * (1.0 / (mConfig.scopeZoom / 100.0)) / kScopeSize;
+        if (std::isfinite(x) && x >= 1.0)
+          step = x > 4294967295.0 ? 4294967295u : static_cast<uint32_t>(x);
+      }
+      const bool frozen = mFreeze.load(std::memory_order_relaxed);
+      for (int i = 0; i < n; ++i, ++mCaptureCounter) {
+        if (mCaptureCounter % step != 0 || frozen) continue;
+        const auto at = [i, n](const double* v) {
+          return i + 1 < n ? (v[i] + v[i + 1]) * 0.5 : v[i];
+        };
+        Rawnfield::Types::VisSample s;
+        s.dryLeft = at(dry[0]);
+        s.dryRight = at(dry[1]);
+        s.outLeft = at(out[0]);
+        s.outRight = at(out[1]);
+        mScope.write(s);
+      }
+      markDirty(kScopeDisplay);
+      break;
+    }
+    default:
+      break;
+  }
+}
