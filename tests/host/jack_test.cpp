@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "Harshbloom.h"
 #include "app_main.h"
 #include "host_globals.h"
 #include "host_test_plug.h"
@@ -119,6 +120,15 @@ TEST_P(HostRoundTrip, OutputIsAQuarterOfTheOfflineResultAfterTheFadeIn) {
   EXPECT_FALSE(plug->mOversized) << "a block was longer than the block size";
   EXPECT_FALSE(plug->mActive) << "still active after the stream stopped";
   EXPECT_EQ(plug->GetBlockSize(), atoi(GetParam()));
+}
+
+// The effect itself through the host: what comes out after the fade-in is a
+// quarter of what the same effect makes of the same input offline.
+TEST_F(HostOnJack, TheEffectRunsThroughTheHost) {
+  std::unique_ptr<IFxStandalone> ran = RunJackRoundTrip(
+      [] { return std::unique_ptr<IFxStandalone>(MakePlug(nullptr, nullptr)); }, "64");
+  ASSERT_TRUE(ran);
+  EXPECT_FALSE(static_cast<Harshbloom*>(ran.get())->isPlaying());
 }
 
 INSTANTIATE_TEST_SUITE_P(SignalVectorSizes, HostRoundTrip, ::testing::Values("32", "1024"),
