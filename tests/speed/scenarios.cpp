@@ -1,0 +1,561 @@
+#include "scenarios.h"
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "DistortionFx.h"
+#include "DumpExpand.h"
+#include "Eq4Band.h"
+#include "FilterUnit.h"
+#include "InputProcessor.h"
+#include "Oversampler.h"
+#include "Saturator.h"
+#include "SoftClipper.h"
+#include "SubBandProcessor.h"
+#include "test_provider.h"
+
+using namespace Rawnfield;
+
+namespace SpeedScenarios {
+
+namespace {
+
+constexpr double kRate = 44100.0;
+constexpr double kPi = 3.141592653589793;
+constexpr int kFactor = Oversampler::kFactor;
+const double kNaN = std::numeric_limits<double>::quiet_NaN();
+const double kInf = std::numeric_limits<double>::infinity();
+
+// A stereo pair of buffers with room for the longest block, refilled from
+// the two source signals block by block.
+struct Feed {
+  Feed(int longest, int total, double level, unsigned seed)
+      : srcL(signal(total, seed, level)),
+        srcR(signal(total, seed + 7u, 0.8 * level)),
+        l(longest),
+        r(longest),
+        io{l.data(), r.data()} {}
+
+  double** next(int n) {
+    std::memcpy(l.data(), srcL.data() + at, sizeof(double) * n);
+    std::memcpy(r.data(), srcR.data() + at, sizeof(double) * n);
+    at += n;
+    return io;
+  }
+
+  std::vector<double> srcL, srcR, l, r;
+  double* io[2];
+  size_t at = 0;
+};
+
+int sum(const std::vector<int>& lengths) {
+  int s = 0;
+  for (int n : lengths) s += n;
+  return s;
+}
+
+int longest(const std::vector<int>& lengths) {
+  int m = 0;
+  for (int n : lengths) m = n > m ? n : m;
+  return m;
+}
+
+void append(std::vector<double>& out, double* const* io, int n) {
+  for (int i = 0; i < n; ++i) {
+    out.push_back(io[0][i]);
+    out.push_back(io[1][i]);
+  }
+}
+
+// Runs blocks of the given lengths: before(k) sets up block k, then
+// process(io, n) runs it in place and the block is recorded.
+template <class Before, class Process>
+std::vector<double> runBlocks(const std::vector<int>& lengths, double level, unsigned seed,
+                              Before&& before, Process&& process) {
+  Feed feed(longest(lengths), sum(lengths), level, seed);
+  std::vector<double> out;
+  for (size_t k = 0; k < lengths.size(); ++k) {
+    before(static_cast<int>(k));
+    double** io = feed.next(lengths[k]);
+    process(io, lengths[k]);
+    append(out, io, lengths[k]);
+  }
+  return out;
+}
+
+void appendStates(std::vector<double>& out, const Oversampler& o) {
+  for (const auto& h : o.states)
+    for (double v : h) out.push_back(v);
+}
+
+// A soft nonlinear stage for the oversampler runs.
+void softStage(double** up, int m) {
+  for (int c = 0; c < 2; ++c)
+    for (int i = 0; i < m; ++i) up[c][i] = up[c][i] / (1.0 + std::fabs(up[c][i]));
+}
+
+std::vector<double> oversamplerRun() {
+  Oversampler o;
+  o.setBlockSize(512);
+  o.reset();
+  std::vector<double> out = runBlocks(
+      {512, 333, 1, 64, 130, 512, 512, 512}, 1.1, 11u, [](int) {},
+      [&](double** io, int n) { o.run(io, n, softStage); });
+  appendStates(out, o);
+  return out;
+}
+
+// upsample and downsample called on their own, with lengths that are not
+// whole frames and longer than the buffers.
+std::vector<double> oversamplerParts() {
+  Oversampler o;
+  o.setBlockSize(64);
+  o.reset();
+  std::vector<double> out;
+  Feed feed(70, 180, 0.9, 23u);
+  double** in = feed.next(40);
+  o.upsample(in, nullptr, 40);
+  append(out, o.up, 40 * kFactor);
+  softStage(o.up, 40 * kFactor);
+  o.downsample(o.up, nullptr, 317);
+  append(out, o.down, 40);
+  in = feed.next(70);
+  o.upsample(in, nullptr, 70);  // only 64 frames fit
+  append(out, o.up, 64 * kFactor);
+  o.downsample(o.up, nullptr, 64 * kFactor);
+  append(out, o.down, 64);
+  appendStates(out, o);
+  return out;
+}
+
+// Non-finite, huge and denormal samples on the way in and out of the stage.
+std::vector<double> oversamplerNonFinite() {
+  Oversampler o;
+  o.setBlockSize(128);
+  o.reset();
+  int block = 0;
+  std::vector<double> out = runBlocks(
+      {100, 100, 100, 100, 100}, 0.7, 31u, [&](int k) { block = k; },
+      [&](double** io, int n) {
+        if (block == 1) {
+          io[0][10] = kNaN;
+          io[1][20] = kInf;
+          io[0][40] = -kInf;
+          io[1][50] = 1e300;
+          io[0][60] = 4e-320;
+          io[1][61] = -0.0;
+        }
+        o.run(io, n, [&](double** up, int) {
+          if (block == 3) {
+            up[0][77] = kNaN;
+            up[1][300] = 1e306;
+            up[0][500] = -3e-310;
+          }
+        });
+      });
+  appendStates(out, o);
+  return out;
+}
+
+std::vector<double> saturatorOutput() {
+  Saturator s(kOutputSaturation);
+  s.setBlockSize(512 * kFactor);
+  s.init(testProvider());
+  s.setDryWetThreshold(Saturator::kFastDryWetThreshold);
+  const double amounts[] = {0.1, 0.1, 0.7, 0.7, 0.0, 0.35, 1.0, kNaN, 0.5};
+  return runBlocks(
+      {2048, 666, 8, 512, 300, 2048, 1024, 277, 301}, 1.2, 41u,
+      [&](int k) { s.amount = amounts[k]; },
+      [&](double** io, int n) {
+        if (n == 301) {
+          io[0][5] = kNaN;
+          io[1][9] = kInf;
+          io[0][13] = -kInf;
+        }
+        s.process(io, n);
+      });
+}
+
+// The other curve and threshold, with blocks longer than the scratch
+// buffers (processed in pieces).
+std::vector<double> saturatorPieces() {
+  Saturator s(kFuzzyFilterDrive);
+  s.init(testProvider());
+  const double amounts[] = {0.6, 0.2, 0.9, 0.45};
+  return runBlocks(
+      {2100, 1024, 1025, 77}, 1.0, 43u, [&](int k) { s.amount = amounts[k]; },
+      [&](double** io, int n) { s.process(io, n); });
+}
+
+std::vector<double> softClipper() {
+  SoftClipper c;
+  c.mode = SoftClipper::kModeLimiter;
+  c.autoMakeUp = true;
+  c.setThreshold(0.5);
+  c.updateMakeUpGain();
+  std::vector<double> other(2048);
+  std::vector<double> otherR(2048);
+  int block = 0;
+  std::vector<double> out = runBlocks(
+      {2048, 1000, 8, 512, 300, 100, 800, 333, 64}, 1.5, 53u,
+      [&](int k) {
+        block = k;
+        const double thresholds[] = {0.5, 0.3, 0.3, 0.9, 0.9, 0.9, 0.02, 0.7, 0.7};
+        if (k == 4) {
+          c.mode = 2;
+          c.autoMakeUp = false;
+        } else if (k == 5) {
+          c.mode = SoftClipper::kModeOff;
+        } else if (k == 6) {
+          c.mode = SoftClipper::kModeLimiter;
+        } else if (k == 7) {
+          c.autoMakeUp = true;
+          c.updateMakeUpGain();
+        }
+        c.setThreshold(thresholds[k]);
+        // Straight to the new threshold: the smoother then settles within
+        // a few samples instead of thousands.
+        if (k == 1) c.thresholdSmoother.state = thresholds[k];
+      },
+      [&](double** io, int n) {
+        if (block == 8) {
+          io[0][1] = kNaN;
+          io[1][2] = kInf;
+          io[0][3] = -kInf;
+          io[1][4] = -0.0;
+          io[0][5] = 1e-320;
+        }
+        if (block == 7) {
+          // Separate output buffers.
+          double* o[2] = {other.data(), otherR.data()};
+          c.process(io, o, n);
+          std::memcpy(io[0], o[0], sizeof(double) * n);
+          std::memcpy(io[1], o[1], sizeof(double) * n);
+          return;
+        }
+        c.process(io, io, n);
+      });
+  out.push_back(c.thresholdSmoother.state);
+  out.push_back(c.kneeLow);
+  out.push_back(c.kneeHigh);
+  return out;
+}
+
+std::vector<double> inputStage() {
+  InputProcessor p;
+  p.init(testProvider());
+  p.setBlockSize(512 * kFactor);
+  const double volumes[] = {1.0, 0.5, 0.8, 0.8, 0.2, 0.9};
+  const double offsets[] = {0.5, 0.7, 0.5, 0.3, 0.5, 0.55};
+  const double drives[] = {0.0, 0.5, 0.2, 0.8, 0.8, 0.3};
+  return runBlocks(
+      {512, 333, 1, 64, 130, 512}, 0.9, 61u,
+      [&](int k) {
+        p.channelMode = static_cast<uint32_t>(k % 6);  // 5 is no mode: stereo
+        p.volume = volumes[k];
+        p.offset = offsets[k];
+        p.inputSaturator.amount = drives[k];
+      },
+      [&](double** io, int n) { p.process(io, n); });
+}
+
+std::vector<double> filterUnit() {
+  FilterUnit f;
+  f.init(testProvider());
+  f.setSampleRate(kRate);
+  f.setBlockSize(512);
+  f.reset();
+  return runBlocks(
+      {512, 333, 1, 64, 512, 512, 300, 512, 512}, 0.8, 71u,
+      [&](int k) {
+        if (k < 6) {
+          f.setFilterType1(2 * k / 11.0);
+          f.setFilterType2((2 * k + 1) / 11.0);
+        }
+        const double cutoffs[] = {0.5, 0.7, 0.7, 0.3, 0.45, 0.6, 0.6, 0.2, 0.9};
+        const double rezos[] = {0.3, 0.3, 0.8, 0.5, 0.1, 0.6, 0.6, 0.95, 0.2};
+        f.setCutoff(cutoffs[k]);
+        f.setRezo(rezos[k]);
+        f.setFilterMix(k == 5 ? 0.9 : 0.5);
+        f.setFilterTransition(k == 5 ? 0.0 : 0.5);
+        f.setInputDrive(k % 2 ? 0.4 : 0.0);
+        if (k == 6) f.setBypass(true);
+        if (k == 7) f.setBypass(false);
+      },
+      [&](double** io, int n) { f.process(io, n); });
+}
+
+std::vector<double> distortionChain() {
+  DistortionFx chain(testProvider());
+  chain.init();
+  chain.setSampleRate(kRate);
+  chain.setBlockSize(512);
+  return runBlocks(
+      {512, 333, 1, 64, 130, 512, 512, 400}, 0.9, 83u,
+      [&](int k) {
+        const int types[] = {25, 0, 5, 41, 12, 33, 25, 25};
+        chain.bitCrasher.setQuantization(k == 3 ? 1.0 : 0.8 - 0.05 * k);
+        chain.smpRateConverter.setSampleRateConversion(k == 2 ? 1.0 : 0.7 + 0.03 * k);
+        chain.noiseGate.setThreshold(k == 4 ? 0.0 : 0.2);
+        chain.distortion.setType(types[k] / 42.0);
+        chain.distortion.setAmount(0.3 + 0.08 * k);
+        chain.distortion.setDistoMode((k % 3) * 0.5);
+        chain.distortion.setInterpolation(((k + 1) % 3) * 0.5);
+        chain.distortion.setPolarity(((k + 2) % 3) * 0.5);
+        chain.dynShaper.setAmount(0.6);
+        chain.dynShaper.setType((k % 3) * 0.5);
+        chain.dynShaper.setMode((k % 4) / 3.0);
+        chain.dynShaper.setApplyMode(((k + 1) % 3) * 0.5);
+        chain.dynShaper.setInvert(k == 5);
+        chain.setBypass(k == 6);
+      },
+      [&](double** io, int n) { chain.process(io, nullptr, nullptr, n); });
+}
+
+std::vector<double> equaliser() {
+  Eq4Band eq;
+  eq.setSampleRate(kRate);
+  eq.setBlockSize(512);
+  eq.reset();
+  return runBlocks(
+      {512, 333, 1, 64, 512, 512, 512, 512}, 0.7, 97u,
+      [&](int k) {
+        if (k == 0 || k == 3) {
+          eq.setBassAmount(k ? 0.2 : 0.7);
+          eq.setLoMiAmount(k ? 0.6 : 0.3);
+          eq.setHiMiAmount(k ? 0.45 : 0.55);
+          eq.setHighAmount(k ? 0.1 : 0.9);
+        }
+        if (k == 5) eq.setBypass(true);
+        if (k == 6) eq.setBypass(false);
+      },
+      [&](double** io, int n) {
+        if (n == 333) io[1][100] = kNaN;  // the histories recover at the block's end
+        eq.process(io, n);
+      });
+}
+
+std::vector<double> subBand() {
+  DistortionFx holder(testProvider());
+  SubBandProcessor p(holder.distortion);
+  p.init(testProvider());
+  p.setSampleRate(kRate);
+  p.setBlockSize(512);
+  p.reset();
+  const std::vector<int> lengths = {512, 333, 1, 64, 512, 512, 512, 512, 512};
+  Feed disto(longest(lengths), sum(lengths), 0.6, 101u);
+  std::vector<double> out = runBlocks(
+      lengths, 0.9, 103u,
+      [&](int k) {
+        p.setChannelMode(static_cast<eChannelMode>(k % 5));
+        p.setSubBandGain(0.5 + 0.1 * (k % 4));
+        p.setDistoBandGain(1.0 - 0.1 * (k % 3));
+        p.setSubBandSaturation(0.2 * (k % 5));
+        BandSplitFilter& x = p.getBandSplitFilter();
+        x.lowPassSlope = static_cast<eBandSplitSlope>(k % 4);
+        x.highPassSlope = static_cast<eBandSplitSlope>((k + 1) % 4);
+        if (k == 4) x.setHighPassCutoff(0.3);
+        Eq4Band& eq = p.getEq4Band();
+        eq.setBassAmount(0.5 + 0.05 * k);
+        eq.setLoMiAmount(0.4);
+        eq.setHiMiAmount(0.6);
+        eq.setHighAmount(0.5 - 0.04 * k);
+        if (k == 6) p.setBypass(true);
+        if (k == 7) p.setBypass(false);
+      },
+      [&](double** io, int n) {
+        double** d = disto.next(n);
+        p.process(io, d, n);
+        for (int c = 0; c < 2; ++c)
+          for (int i = 0; i < n; ++i) io[c][i] = io[c][i] + 3.0 * d[c][i];
+      });
+  return out;
+}
+
+std::vector<double> sweep() {
+  DumpExpand d;
+  d.setSampleRate(kRate);
+  d.setBlockSize(512);
+  d.reset();
+  const double positions[] = {0.2, 0.2, 0.8, 0.5, 0.05, 0.95, 0.95, 0.3};
+  return runBlocks(
+      {512, 333, 1, 64, 512, 512, 512, 512}, 0.8, 107u,
+      [&](int k) {
+        d.setDumpExpand(positions[k]);
+        if (k == 5) d.setBypass(true);
+        if (k == 6) d.setBypass(false);
+      },
+      [&](double** io, int n) { d.process(io, n); });
+}
+
+// The units of one effect in the order of its block, every stage active,
+// eightfold oversampling around the output saturator and the limiter.
+struct WholeChain {
+  WholeChain() : subBand(chains.subBand().distortion) {
+    DistortionDataProvider& provider = chains.provider;
+    chains.init();
+    input.init(provider);
+    filter.init(provider);
+    subBand.init(provider);
+    outputSaturator.init(provider);
+    outputSaturator.setDryWetThreshold(Saturator::kFastDryWetThreshold);
+    const int block = 512;
+    const int over = block * kFactor;
+    for (Oversampler* o : {&saturatorOver, &limiterOver}) {
+      o->sampleRate = kRate;
+      o->setBlockSize(block);
+      o->reset();
+    }
+    input.setBlockSize(over);
+    chains.setSampleRate(kRate);
+    chains.setBlockSize(over);
+    filter.setSampleRate(kRate);
+    filter.setBlockSize(block);
+    filter.reset();
+    eq.setSampleRate(kRate);
+    eq.setBlockSize(block);
+    eq.reset();
+    sweep.setSampleRate(kRate);
+    sweep.setBlockSize(block);
+    sweep.reset();
+    subBand.setSampleRate(kRate);
+    subBand.setBlockSize(block);
+    subBand.reset();
+    outputSaturator.setBlockSize(over);
+    limiter.mode = SoftClipper::kModeLimiter;
+    limiter.autoMakeUp = true;
+    settings(0);
+  }
+
+  void settings(int variant) {
+    const double v = 0.1 * variant;
+    input.volume = 0.9 - v;
+    input.offset = 0.52;
+    input.inputSaturator.amount = 0.4 + v;
+    filter.setInputDrive(0.3);
+    filter.setFilterType1((9 - variant) / 11.0);
+    filter.setFilterType2((10 + variant) / 11.0);
+    filter.setCutoff(0.55 + v);
+    filter.setRezo(0.4);
+    filter.setFilterMix(0.4);
+    chains.setQuantization(0.85);
+    chains.setSampleRateConversion(0.8);
+    chains.setGateThreshold(0.15);
+    chains.setDistortionType((25 - 3 * variant) / 42.0);
+    chains.setDistortionAmount(0.7);
+    chains.setDistoMode(0.5 * variant);
+    chains.setInterpolation(0.5);
+    chains.setShaperAmount(0.5);
+    chains.setShaperMode(1.0 / 3.0);
+    eq.setBassAmount(0.6);
+    eq.setLoMiAmount(0.45 - v);
+    eq.setHiMiAmount(0.55);
+    eq.setHighAmount(0.4 + v);
+    subBand.setSubBandGain(0.8);
+    subBand.setDistoBandGain(0.9);
+    subBand.setSubBandSaturation(0.5);
+    Eq4Band& subEq = subBand.getEq4Band();
+    subEq.setBassAmount(0.65);
+    subEq.setLoMiAmount(0.5);
+    subEq.setHiMiAmount(0.5);
+    subEq.setHighAmount(0.3);
+    outputSaturator.amount = 0.6 - v;
+    sweep.setDumpExpand(0.35 + v);
+    limiter.setThreshold(0.6 - v);
+  }
+
+  // raw: the block as it came in (the sub-band path's input); out: the
+  // main path, processed in place.
+  void process(double** raw, double** out, int n) {
+    input.process(out, n);
+    std::vector<double>& fl = fx[0];
+    std::vector<double>& fr = fx[1];
+    std::memcpy(fl.data(), out[0], sizeof(double) * n);
+    std::memcpy(fr.data(), out[1], sizeof(double) * n);
+    double* f[2] = {fl.data(), fr.data()};
+    filter.process(f, n);
+    chains.process(f, n);
+    eq.process(f, n);
+    subBand.process(raw, f, n);
+    std::memcpy(out[0], f[0], sizeof(double) * n);
+    std::memcpy(out[1], f[1], sizeof(double) * n);
+    saturatorOver.run(out, n, [&](double** up, int m) { outputSaturator.process(up, m); });
+    sweep.process(out, n);
+    limiterOver.run(out, n, [&](double** up, int m) { limiter.process(up, up, m); });
+  }
+
+  DistoFxUnit chains;
+  InputProcessor input;
+  FilterUnit filter;
+  Eq4Band eq;
+  SubBandProcessor subBand;
+  Saturator outputSaturator{kOutputSaturation};
+  DumpExpand sweep;
+  SoftClipper limiter;
+  Oversampler saturatorOver, limiterOver;
+  std::vector<double> fx[2] = {std::vector<double>(512), std::vector<double>(512)};
+};
+
+std::vector<double> wholeChain() {
+  WholeChain chain;
+  std::vector<double> rawL(512), rawR(512);
+  double* raw[2] = {rawL.data(), rawR.data()};
+  return runBlocks(
+      {512, 512, 512, 300, 512, 512}, 0.8, 113u,
+      [&](int k) {
+        if (k == 2) chain.settings(1);
+      },
+      [&](double** io, int n) {
+        std::memcpy(raw[0], io[0], sizeof(double) * n);
+        std::memcpy(raw[1], io[1], sizeof(double) * n);
+        chain.process(raw, io, n);
+      });
+}
+
+}  // namespace
+
+std::vector<double> signal(int n, unsigned seed, double level) {
+  std::vector<double> s(n);
+  unsigned state = seed * 2654435761u + 1u;
+  const double f1 = 110.0 + 37.0 * (seed % 11);
+  const double f2 = 1900.0 + 131.0 * (seed % 7);
+  const int hot = n * 55 / 100;
+  const int decay = n * 70 / 100;
+  const int silent = n * 92 / 100;
+  // From 1 to below the smallest normal over the decaying stretch.
+  const double rate = 720.0 / (silent - decay > 0 ? silent - decay : 1);
+  for (int i = 0; i < n; ++i) {
+    state = state * 1664525u + 1013904223u;
+    const double noise = static_cast<double>(state >> 8) / 8388608.0 - 1.0;
+    const double t = i / kRate;
+    double x = 0.6 * std::sin(2.0 * kPi * f1 * t + 0.3 * seed) +
+               0.3 * std::sin(2.0 * kPi * f2 * t) + 0.1 * noise;
+    if (i >= hot && i < decay) x *= 2.5;
+    if (i >= decay) x *= std::exp(-rate * (i - decay));
+    if (i >= silent) x = 0.0;
+    s[i] = level * x;
+  }
+  return s;
+}
+
+const std::vector<Scenario>& all() {
+  static const std::vector<Scenario> list = {
+      {"oversampler_run", oversamplerRun},
+      {"oversampler_parts", oversamplerParts},
+      {"oversampler_nonfinite", oversamplerNonFinite},
+      {"saturator_output", saturatorOutput},
+      {"saturator_pieces", saturatorPieces},
+      {"soft_clipper", softClipper},
+      {"input_stage", inputStage},
+      {"filter_unit", filterUnit},
+      {"distortion_chain", distortionChain},
+      {"equaliser", equaliser},
+      {"sub_band", subBand},
+      {"sweep", sweep},
+      {"whole_chain", wholeChain},
+  };
+  return list;
+}
+
+}  // namespace SpeedScenarios
