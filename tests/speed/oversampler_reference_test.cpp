@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <sstream>
 #include <vector>
 
 #include "Oversampler.h"
@@ -92,7 +93,9 @@ TEST(OversamplerReference, LongRunFollowsThePlainRecurrence) {
         ASSERT_LE(d, 1e-12) << "block " << k << " channel " << ch << " frame " << i;
       }
   }
-  RecordProperty("largest_difference", std::to_string(worst));
+  std::ostringstream text;
+  text << std::scientific << worst;
+  RecordProperty("largest_difference", text.str());
   // The histories left behind are the model's.
   for (int f = 0; f < 4; ++f)
     for (int k = 0; k < 8; ++k) EXPECT_NEAR(o.states[f][k], plain.filters[f].h[k], 1e-12);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <sstream>
 #include <cstring>
 #include <fstream>
 #include <string>
@@ -52,7 +53,9 @@ TEST_P(Unchanged, MatchesTheCapturedOutput) {
                      << (first < got.size() ? got[first] : 0.0) << ", want "
                      << (first < want.size() ? want[first] : 0.0) << ")";
   RecordProperty("bit_identical", static_cast<int>(exact));
-  RecordProperty("largest_difference", std::to_string(worst));
+  std::ostringstream text;
+  text << std::scientific << worst;
+  RecordProperty("largest_difference", text.str());
 }
 
 INSTANTIATE_TEST_SUITE_P(Units, Unchanged, testing::ValuesIn(SpeedScenarios::all()),

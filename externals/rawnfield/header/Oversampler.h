@@ -88,6 +88,26 @@ private:
   double filter(double* history, double x) const;
   void copyDown(double** io, int n) const;
 
+  // The fast form for factor 8: both channels side by side, eight filter
+  // steps at a time as one matrix product of the history and the inputs,
+  // so no step waits for the one before. Used while every input and
+  // history value is finite and of sane size; anything else takes the
+  // step-by-step path, whose non-finite handling is the defined one.
+  bool blockFormFits();
+  // The fast form fits and both histories are tame.
+  bool fastHistories(int left, int right);
+  // False, with the histories untouched, when an input was not tame.
+  bool upsampleBlocks(double** in, int n);
+  // The samples done (whole groups of eight), 0 when an input was not tame.
+  int downsampleBlocks(double** in, int n, int kept);
+
+  // Output k of eight from history entry j, and from the input i steps
+  // earlier (the impulse response), each value twice (one per lane).
+  alignas(16) double blockHistory[kFactor][KIT_BesselFilterCoeffs::kOrder][2] = {};
+  alignas(16) double blockImpulse[kFactor][2] = {};
+  double blockDesignedFor[kHistory] = {};
+  bool blockDesigned = false;
+
   WorkBuffer upLeft, upRight, downLeft, downRight;
 };
 

@@ -1,12 +1,213 @@
 #include "Oversampler.h"
 
+#include <cmath>
 #include <cstring>
 
+#include "../DspLib/Lanes.h"
 #include "UnitMath.h"
+
+#if defined(__GNUC__)
+#define HB_UNROLL _Pragma("GCC unroll 8")
+#define HB_INLINE inline __attribute__((always_inline))
+#if defined(__x86_64__) && !defined(__clang__) && !defined(DSP_PLAIN_LANES)
+// The kernels also compiled for the wider register sets where the
+// processor has them, picked once at load time.
+#define HB_CLONES __attribute__((target_clones("arch=x86-64-v4", "avx2", "default")))
+#endif
+#else
+#define HB_UNROLL
+#define HB_INLINE inline
+#endif
+#ifndef HB_CLONES
+#define HB_CLONES
+#endif
 
 namespace Rawnfield {
 
 using UnitMath::flushTiny;
+using namespace Dsp;
+
+namespace {
+
+constexpr int kOrder = KIT_BesselFilterCoeffs::kOrder;
+constexpr int kSteps = Oversampler::kFactor;
+static_assert(kOrder == 8 && kSteps == 8, "the fast form is written for eight steps of order 8");
+
+// Signals up to this size take the fast form: far from overflow in any sum
+// of it, so non-finite values can only come from non-finite inputs.
+constexpr double kTameLimit = 1e100;
+// flushTiny's limit: smaller magnitudes leave the history as 0.
+constexpr double kTiny = 0x1p-54;
+
+bool tame(const double* x, int n) {
+  const Lanes limit = splat(kTameLimit);
+  LaneMask wild = splatMask(0);
+  int i = 0;
+  for (; i + 2 <= n; i += 2)
+    wild = maskOr(wild, maskNot(lessEqual(absLanes(loadLanes(x + i)), limit)));
+  for (; i < n; ++i)
+    if (!(std::fabs(x[i]) <= kTameLimit)) return false;
+  return !anyLane(wild);
+}
+
+// What flushTiny does to finite values.
+HB_INLINE Lanes flushLanes(Lanes y) {
+  return keepWhere(greaterEqual(absLanes(y), splat(kTiny)), y);
+}
+
+// The fast form carries the history as its newest value and its backward
+// differences up to this order (the rest as differences of that order).
+// The direct history of a low-pass signal at eight times its rate is
+// nearly constant, and the eight-step matrix on it mixes large terms of
+// both signs; on the differences its entries stay small and the fast form
+// keeps to the step-by-step result within its own rounding.
+constexpr int kDifferenceOrder = 4;
+
+template <class T>
+HB_INLINE void toDifferences(const T* h, T* z) {
+  T t[kOrder];
+  HB_UNROLL
+  for (int i = 0; i < kOrder; ++i) t[i] = h[i];
+  z[0] = t[0];
+  HB_UNROLL
+  for (int o = 1; o <= kDifferenceOrder; ++o) {
+    HB_UNROLL
+    for (int i = 0; i < kOrder - o; ++i) t[i] = t[i] - t[i + 1];
+    z[o] = t[0];
+  }
+  HB_UNROLL
+  for (int j = kDifferenceOrder + 1; j < kOrder; ++j) z[j] = t[j - kDifferenceOrder];
+}
+
+// The history that toDifferences turns into z.
+template <class T>
+void fromDifferences(const T* z, T* h) {
+  T t[kOrder];
+  t[0] = z[kDifferenceOrder];
+  for (int i = 1; i <= kOrder - 1 - kDifferenceOrder; ++i) t[i] = z[kDifferenceOrder + i];
+  for (int o = kDifferenceOrder - 1; o >= 0; --o) {
+    // Row o from its first entry and row o + 1: t_o[i + 1] = t_o[i] - t_{o+1}[i].
+    T next[kOrder];
+    next[0] = z[o];
+    for (int i = 0; i < kOrder - 1 - o; ++i) next[i + 1] = next[i] - t[i];
+    for (int i = 0; i < kOrder - o; ++i) t[i] = next[i];
+  }
+  for (int i = 0; i < kOrder; ++i) h[i] = t[i];
+}
+
+// The fast form's matrices as the oversampler keeps them.
+struct Matrices {
+  const double (*history)[kOrder][2];
+  const double (*impulse)[2];
+};
+
+// The matrices read in place, a pair of equal values at a time.
+struct BlockForm {
+  BlockForm(const double (*history)[kOrder][2], const double (*impulse)[2])
+      : h(history), g(impulse) {}
+  HB_INLINE Lanes fromImpulse(int k) const { return loadLanes(g[k]); }
+  // The history's part of output k from its differences z: a balanced
+  // sum, so that no output waits on a long chain of additions.
+  HB_INLINE Lanes fromHistory(int k, const Lanes* z) const {
+    const Lanes a = (loadLanes(h[k][0]) * z[0] + loadLanes(h[k][1]) * z[1]) +
+                    (loadLanes(h[k][2]) * z[2] + loadLanes(h[k][3]) * z[3]);
+    const Lanes b = (loadLanes(h[k][4]) * z[4] + loadLanes(h[k][5]) * z[5]) +
+                    (loadLanes(h[k][6]) * z[6] + loadLanes(h[k][7]) * z[7]);
+    return a + b;
+  }
+  const double (*h)[kOrder][2];
+  const double (*g)[2];
+};
+
+HB_CLONES bool upKernel(const Matrices& m, double* hl, double* hr, const double* il,
+                        const double* ir, double* ul, double* ur, int n) {
+  const BlockForm form(m.history, m.impulse);
+  Lanes s[kOrder];
+  for (int j = 0; j < kOrder; ++j) s[j] = lanes(hl[j], hr[j]);
+  Lanes oldest = lanes(hl[kOrder], hr[kOrder]);
+  Lanes z[kOrder];
+  toDifferences(s, z);
+  const Lanes gain = splat(static_cast<double>(kSteps));
+  const Lanes limit = splat(kTameLimit);
+  LaneMask tameSoFar = splatMask(-1);
+  for (int i = 0; i < n; ++i) {
+    const Lanes x = lanes(il[i], ir[i]);
+    tameSoFar = maskAnd(tameSoFar, lessEqual(absLanes(x), limit));
+    Lanes y[kSteps];
+    HB_UNROLL
+    for (int k = 0; k < kSteps; ++k) y[k] = flushLanes(form.fromHistory(k, z) + form.fromImpulse(k) * x);
+    oldest = s[0];
+    HB_UNROLL
+    for (int k = 0; k < kSteps; ++k) {
+      // A flushed output times eight is exact and never tiny.
+      const Lanes u = gain * y[k];
+      ul[i * kSteps + k] = lane0(u);
+      ur[i * kSteps + k] = lane1(u);
+      s[kOrder - 1 - k] = y[k];
+    }
+    toDifferences(s, z);
+  }
+  if (!allLanes(tameSoFar)) return false;
+  for (int j = 0; j < kOrder; ++j) {
+    hl[j] = lane0(s[j]);
+    hr[j] = lane1(s[j]);
+  }
+  hl[kOrder] = lane0(oldest);
+  hr[kOrder] = lane1(oldest);
+  return true;
+}
+
+HB_CLONES int downKernel(const Matrices& m, double* hl, double* hr, const double* il,
+                        const double* ir, double* dl, double* dr, int n, int kept,
+                        double outputGain) {
+  const BlockForm form(m.history, m.impulse);
+  Lanes s[kOrder];
+  for (int j = 0; j < kOrder; ++j) s[j] = lanes(hl[j], hr[j]);
+  Lanes oldest = lanes(hl[kOrder], hr[kOrder]);
+  Lanes z[kOrder];
+  toDifferences(s, z);
+  const Lanes gain = splat(outputGain);
+  const Lanes limit = splat(kTameLimit);
+  LaneMask tameSoFar = splatMask(-1);
+  const int frames = n / kSteps;
+  for (int f = 0; f < frames; ++f) {
+    Lanes x[kSteps];
+    HB_UNROLL
+    for (int i = 0; i < kSteps; ++i) {
+      x[i] = lanes(il[f * kSteps + i], ir[f * kSteps + i]);
+      tameSoFar = maskAnd(tameSoFar, lessEqual(absLanes(x[i]), limit));
+    }
+    Lanes y[kSteps];
+    HB_UNROLL
+    for (int k = 0; k < kSteps; ++k) {
+      Lanes fromInput = form.fromImpulse(0) * x[k];
+      HB_UNROLL
+      for (int i = k - 1; i >= 0; --i) fromInput = fromInput + form.fromImpulse(k - i) * x[i];
+      y[k] = flushLanes(form.fromHistory(k, z) + fromInput);
+    }
+    if (f < kept) {
+      const Lanes d = y[0] * gain;
+      dl[f] = lane0(d);
+      dr[f] = lane1(d);
+    }
+    oldest = s[0];
+    HB_UNROLL
+    for (int k = 0; k < kSteps; ++k) s[kOrder - 1 - k] = y[k];
+    toDifferences(s, z);
+  }
+  if (!allLanes(tameSoFar)) return 0;
+  for (int j = 0; j < kOrder; ++j) {
+    hl[j] = lane0(s[j]);
+    hr[j] = lane1(s[j]);
+  }
+  if (frames > 0) {
+    hl[kOrder] = lane0(oldest);
+    hr[kOrder] = lane1(oldest);
+  }
+  return frames * kSteps;
+}
+
+}  // namespace
 
 Oversampler::Oversampler() {
   // Usable even before the owner's reset: a designed filter, clear histories.
@@ -40,10 +241,52 @@ double Oversampler::filter(double* h, double x) const {
   return y;
 }
 
+bool Oversampler::blockFormFits() {
+  if (factor != kFactor) return false;
+  const double* c = coefficients.c;
+  if (blockDesigned && std::memcmp(blockDesignedFor, c, sizeof blockDesignedFor) == 0) return true;
+  for (int k = 0; k <= kOrder; ++k)
+    if (!std::isfinite(c[k])) return false;
+  // Run the recurrence from the history of each unit difference vector
+  // and from a unit impulse, in extended precision where there is one.
+  for (int j = 0; j <= kOrder; ++j) {
+    long double z[kOrder] = {};
+    if (j < kOrder) z[j] = 1.0L;
+    long double h[kOrder];
+    fromDifferences(z, h);
+    for (int k = 0; k < kSteps; ++k) {
+      long double y = j == kOrder && k == 0 ? static_cast<long double>(c[0]) : 0.0L;
+      for (int t = 0; t < kOrder; ++t) y += static_cast<long double>(c[t + 1]) * h[t];
+      for (int t = kOrder - 1; t > 0; --t) h[t] = h[t - 1];
+      h[0] = y;
+      double* to = j < kOrder ? blockHistory[k][j] : blockImpulse[k];
+      to[0] = to[1] = static_cast<double>(y);
+    }
+  }
+  std::memcpy(blockDesignedFor, c, sizeof blockDesignedFor);
+  blockDesigned = true;
+  return true;
+}
+
+bool Oversampler::upsampleBlocks(double** in, int n) {
+  return upKernel(Matrices{blockHistory, blockImpulse}, states[kUpLeft], states[kUpRight], in[0],
+                  in[1], up[0], up[1], n);
+}
+
+int Oversampler::downsampleBlocks(double** in, int n, int kept) {
+  return downKernel(Matrices{blockHistory, blockImpulse}, states[kDownLeft], states[kDownRight],
+                    in[0], in[1], down[0], down[1], n, kept, outputGain);
+}
+
+bool Oversampler::fastHistories(int left, int right) {
+  return blockFormFits() && tame(states[left], kOrder) && tame(states[right], kOrder);
+}
+
 void Oversampler::upsample(double** in, double**, int n) {
   if (n < 1 || factor < 1 || !in || !in[0] || !in[1]) return;
   const int frames = upCapacity() / factor;
   if (n > frames) n = frames;
+  if (fastHistories(kUpLeft, kUpRight) && upsampleBlocks(in, n)) return;
   const double gain = static_cast<double>(factor);
   for (int i = 0; i < n; ++i) {
     for (int k = 0; k < factor; ++k) {
@@ -59,7 +302,8 @@ void Oversampler::upsample(double** in, double**, int n) {
 void Oversampler::downsample(double** in, double**, int n) {
   if (n < 1 || factor < 1 || !in || !in[0] || !in[1]) return;
   const int kept = downCapacity();
-  for (int j = 0; j < n; ++j) {
+  const int j0 = fastHistories(kDownLeft, kDownRight) ? downsampleBlocks(in, n, kept) : 0;
+  for (int j = j0; j < n; ++j) {
     const double yl = filter(states[kDownLeft], in[0][j]);
     const double yr = filter(states[kDownRight], in[1][j]);
     if (j % factor != 0) continue;

@@ -1,0 +1,196 @@
+#pragma once
+
+// Two doubles processed side by side, normally the left and the right channel of one stereo
+// frame. Every operation works lane by lane with plain IEEE double arithmetic, so a lane gives
+// bit for bit what the same scalar expression gives: two channels cost one instruction stream
+// instead of two without changing a result.
+//
+// With GCC or Clang the pair is a vector of the target (SSE2 on x86-64, NEON on 64-bit ARM);
+// any other compiler, or DSP_PLAIN_LANES, gets a plain two-element struct with the same
+// operations.
+
+#include <cstdint>
+#include <cstring>
+
+namespace Dsp {
+
+#if (defined(__GNUC__) || defined(__clang__)) && !defined(DSP_PLAIN_LANES)
+
+typedef double Lanes __attribute__((vector_size(16)));
+// All bits set in a lane where a comparison holds, clear where it fails.
+typedef int64_t LaneMask __attribute__((vector_size(16)));
+
+inline Lanes lanes(double a, double b) {
+  const Lanes v = {a, b};
+  return v;
+}
+inline Lanes splat(double a) {
+  return lanes(a, a);
+}
+inline double lane0(Lanes v) {
+  return v[0];
+}
+inline double lane1(Lanes v) {
+  return v[1];
+}
+inline LaneMask splatMask(int64_t bits) {
+  const LaneMask m = {bits, bits};
+  return m;
+}
+inline LaneMask asMask(Lanes v) {
+  return reinterpret_cast<LaneMask>(v);
+}
+inline Lanes asLanes(LaneMask m) {
+  return reinterpret_cast<Lanes>(m);
+}
+inline LaneMask lessThan(Lanes a, Lanes b) {
+  return a < b;
+}
+inline LaneMask lessEqual(Lanes a, Lanes b) {
+  return a <= b;
+}
+inline LaneMask greaterEqual(Lanes a, Lanes b) {
+  return a >= b;
+}
+inline LaneMask greaterThan(Lanes a, Lanes b) {
+  return a > b;
+}
+inline LaneMask maskAnd(LaneMask a, LaneMask b) {
+  return a & b;
+}
+inline LaneMask maskOr(LaneMask a, LaneMask b) {
+  return a | b;
+}
+inline LaneMask maskNot(LaneMask a) {
+  return ~a;
+}
+inline bool anyLane(LaneMask m) {
+  return (m[0] | m[1]) != 0;
+}
+inline bool allLanes(LaneMask m) {
+  return (m[0] & m[1]) != 0;
+}
+
+#else
+
+struct Lanes {
+  double v[2];
+  double operator[](int i) const { return v[i]; }
+};
+struct LaneMask {
+  int64_t m[2];
+};
+
+inline Lanes lanes(double a, double b) {
+  Lanes r;
+  r.v[0] = a;
+  r.v[1] = b;
+  return r;
+}
+inline Lanes splat(double a) {
+  return lanes(a, a);
+}
+inline double lane0(Lanes v) {
+  return v.v[0];
+}
+inline double lane1(Lanes v) {
+  return v.v[1];
+}
+inline Lanes operator+(Lanes a, Lanes b) {
+  return lanes(a.v[0] + b.v[0], a.v[1] + b.v[1]);
+}
+inline Lanes operator-(Lanes a, Lanes b) {
+  return lanes(a.v[0] - b.v[0], a.v[1] - b.v[1]);
+}
+inline Lanes operator*(Lanes a, Lanes b) {
+  return lanes(a.v[0] * b.v[0], a.v[1] * b.v[1]);
+}
+inline Lanes operator/(Lanes a, Lanes b) {
+  return lanes(a.v[0] / b.v[0], a.v[1] / b.v[1]);
+}
+inline LaneMask asMask(Lanes v) {
+  LaneMask m;
+  std::memcpy(m.m, v.v, sizeof m.m);
+  return m;
+}
+inline Lanes asLanes(LaneMask m) {
+  Lanes v;
+  std::memcpy(v.v, m.m, sizeof v.v);
+  return v;
+}
+inline LaneMask splatMask(int64_t bits) {
+  LaneMask m;
+  m.m[0] = m.m[1] = bits;
+  return m;
+}
+inline LaneMask maskOf(bool a, bool b) {
+  LaneMask m;
+  m.m[0] = a ? -1 : 0;
+  m.m[1] = b ? -1 : 0;
+  return m;
+}
+inline LaneMask lessThan(Lanes a, Lanes b) {
+  return maskOf(a.v[0] < b.v[0], a.v[1] < b.v[1]);
+}
+inline LaneMask lessEqual(Lanes a, Lanes b) {
+  return maskOf(a.v[0] <= b.v[0], a.v[1] <= b.v[1]);
+}
+inline LaneMask greaterEqual(Lanes a, Lanes b) {
+  return maskOf(a.v[0] >= b.v[0], a.v[1] >= b.v[1]);
+}
+inline LaneMask greaterThan(Lanes a, Lanes b) {
+  return maskOf(a.v[0] > b.v[0], a.v[1] > b.v[1]);
+}
+inline LaneMask maskAnd(LaneMask a, LaneMask b) {
+  LaneMask r;
+  r.m[0] = a.m[0] & b.m[0];
+  r.m[1] = a.m[1] & b.m[1];
+  return r;
+}
+inline LaneMask maskOr(LaneMask a, LaneMask b) {
+  LaneMask r;
+  r.m[0] = a.m[0] | b.m[0];
+  r.m[1] = a.m[1] | b.m[1];
+  return r;
+}
+inline LaneMask maskNot(LaneMask a) {
+  LaneMask r;
+  r.m[0] = ~a.m[0];
+  r.m[1] = ~a.m[1];
+  return r;
+}
+inline bool anyLane(LaneMask m) {
+  return (m.m[0] | m.m[1]) != 0;
+}
+inline bool allLanes(LaneMask m) {
+  return (m.m[0] & m.m[1]) != 0;
+}
+
+#endif
+
+// m ? a : b, lane by lane.
+inline Lanes select(LaneMask m, Lanes a, Lanes b) {
+  return asLanes(maskOr(maskAnd(m, asMask(a)), maskAnd(maskNot(m), asMask(b))));
+}
+
+// a with the lanes where m is clear set to +0.
+inline Lanes keepWhere(LaneMask m, Lanes a) {
+  return asLanes(maskAnd(m, asMask(a)));
+}
+
+// |a|, the sign bit cleared.
+inline Lanes absLanes(Lanes a) {
+  return asLanes(maskAnd(asMask(a), splatMask(INT64_MAX)));
+}
+
+// Unaligned loads and stores of two consecutive doubles.
+inline Lanes loadLanes(const double* p) {
+  Lanes v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+inline void storeLanes(double* p, Lanes v) {
+  std::memcpy(p, &v, sizeof v);
+}
+
+}  // namespace Dsp
