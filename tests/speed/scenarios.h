@@ -16,6 +16,9 @@ namespace SpeedScenarios {
 struct Scenario {
   const char* name;
   std::vector<double> (*run)();
+  // Largest difference allowed against the captured output, relative to
+  // values above 1.
+  double tolerance;
 };
 
 const std::vector<Scenario>& all();
