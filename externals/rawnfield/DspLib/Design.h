@@ -12,6 +12,8 @@
 //   process(int, Sample*, State&) and processSample(double, State&).
 
 #include <string>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "Common.h"
@@ -66,6 +68,30 @@ inline int orderFromParam(double value, int maxPoles) {
   return order;
 }
 
+// Whether a design can run two channels together (processPair); designs without it run
+// their channels one after the other.
+template <class DesignClass, class State, class = void>
+struct RunsPairs : std::false_type {};
+template <class DesignClass, class State>
+struct RunsPairs<DesignClass, State,
+                 decltype(std::declval<const DesignClass&>().processPair(
+                     0, static_cast<double*>(nullptr), static_cast<double*>(nullptr),
+                     std::declval<State&>(), std::declval<State&>()))> : std::true_type {};
+
+// numSamples of every channel through the design, from offset `at` on: both channels at once
+// where the design allows.
+template <class DesignClass, class State, int Channels, class Sample>
+void processDesignChannels(const DesignClass& design, State* states, int numSamples,
+                           Sample* const* arrayOfChannels, int at) {
+  if constexpr (Channels == 2 && std::is_same<Sample, double>::value &&
+                RunsPairs<DesignClass, State>::value) {
+    design.processPair(numSamples, arrayOfChannels[0] + at, arrayOfChannels[1] + at, states[0],
+                       states[1]);
+  } else {
+    for (int c = 0; c < Channels; ++c) design.process(numSamples, arrayOfChannels[c] + at, states[c]);
+  }
+}
+
 template <class DesignClass>
 class FilterDesignBase : public Filter {
 public:
@@ -114,10 +140,9 @@ protected:
   template <class Sample>
   void processChannels(int numSamples, Sample* const* arrayOfChannels) {
     if (numSamples < 1) return;
-    for (int i = 0; i < Channels; ++i) {
-      this->m_design.process(numSamples, arrayOfChannels[i], m_state[i]);
-      m_state[i].recoverIfNotFinite();
-    }
+    processDesignChannels<DesignClass, ChannelState, Channels>(this->m_design, m_state, numSamples,
+                                                              arrayOfChannels, 0);
+    for (int i = 0; i < Channels; ++i) m_state[i].recoverIfNotFinite();
   }
 
   ChannelState m_state[Channels];

@@ -12,6 +12,18 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__) && !defined(DSP_PLAIN_LANES)
+#include <emmintrin.h>
+#define DSP_SSE2_LANES 1
+#endif
+
+// Fully unrolls the short fixed loops of lane code, so that their arrays live in registers.
+#if defined(__GNUC__)
+#define DSP_UNROLL _Pragma("GCC unroll 8")
+#else
+#define DSP_UNROLL
+#endif
+
 namespace Dsp {
 
 #if (defined(__GNUC__) || defined(__clang__)) && !defined(DSP_PLAIN_LANES)
@@ -43,6 +55,37 @@ inline LaneMask asMask(Lanes v) {
 inline Lanes asLanes(LaneMask m) {
   return reinterpret_cast<Lanes>(m);
 }
+#if defined(DSP_SSE2_LANES)
+// Through the instructions themselves: the compiler's own vector comparisons are typed as
+// truth values, and it lowers their negation lane by lane through integer registers.
+inline LaneMask maskOf(__m128d m) {
+  return reinterpret_cast<LaneMask>(m);
+}
+inline __m128d bitsOf(LaneMask m) {
+  return reinterpret_cast<__m128d>(m);
+}
+inline LaneMask lessThan(Lanes a, Lanes b) {
+  return maskOf(_mm_cmplt_pd(a, b));
+}
+inline LaneMask lessEqual(Lanes a, Lanes b) {
+  return maskOf(_mm_cmple_pd(a, b));
+}
+inline LaneMask greaterEqual(Lanes a, Lanes b) {
+  return maskOf(_mm_cmpge_pd(a, b));
+}
+inline LaneMask greaterThan(Lanes a, Lanes b) {
+  return maskOf(_mm_cmpgt_pd(a, b));
+}
+inline LaneMask maskAnd(LaneMask a, LaneMask b) {
+  return maskOf(_mm_and_pd(bitsOf(a), bitsOf(b)));
+}
+inline LaneMask maskOr(LaneMask a, LaneMask b) {
+  return maskOf(_mm_or_pd(bitsOf(a), bitsOf(b)));
+}
+inline LaneMask maskNot(LaneMask a) {
+  return maskOf(_mm_xor_pd(bitsOf(a), _mm_castsi128_pd(_mm_set1_epi32(-1))));
+}
+#else
 inline LaneMask lessThan(Lanes a, Lanes b) {
   return a < b;
 }
@@ -64,12 +107,45 @@ inline LaneMask maskOr(LaneMask a, LaneMask b) {
 inline LaneMask maskNot(LaneMask a) {
   return ~a;
 }
+#endif
+#if defined(DSP_SSE2_LANES)
+inline bool anyLane(LaneMask m) {
+  return _mm_movemask_pd(reinterpret_cast<__m128d>(m)) != 0;
+}
+inline bool allLanes(LaneMask m) {
+  return _mm_movemask_pd(reinterpret_cast<__m128d>(m)) == 3;
+}
+inline Lanes maxLanes(Lanes a, Lanes b) {
+  return _mm_max_pd(a, b);
+}
+inline Lanes minLanes(Lanes a, Lanes b) {
+  return _mm_min_pd(a, b);
+}
+inline Lanes truncLanes(Lanes v, int& a, int& b) {
+  const __m128i i = _mm_cvttpd_epi32(v);
+  a = _mm_cvtsi128_si32(i);
+  b = _mm_cvtsi128_si32(_mm_shuffle_epi32(i, 1));
+  return _mm_cvtepi32_pd(i);
+}
+#else
 inline bool anyLane(LaneMask m) {
   return (m[0] | m[1]) != 0;
 }
 inline bool allLanes(LaneMask m) {
   return (m[0] & m[1]) != 0;
 }
+inline Lanes maxLanes(Lanes a, Lanes b) {
+  return lanes(a[0] > b[0] ? a[0] : b[0], a[1] > b[1] ? a[1] : b[1]);
+}
+inline Lanes minLanes(Lanes a, Lanes b) {
+  return lanes(a[0] < b[0] ? a[0] : b[0], a[1] < b[1] ? a[1] : b[1]);
+}
+inline Lanes truncLanes(Lanes v, int& a, int& b) {
+  a = static_cast<int>(v[0]);
+  b = static_cast<int>(v[1]);
+  return lanes(a, b);
+}
+#endif
 
 #else
 
@@ -107,6 +183,9 @@ inline Lanes operator*(Lanes a, Lanes b) {
 }
 inline Lanes operator/(Lanes a, Lanes b) {
   return lanes(a.v[0] / b.v[0], a.v[1] / b.v[1]);
+}
+inline Lanes operator-(Lanes a) {
+  return lanes(-a.v[0], -a.v[1]);
 }
 inline LaneMask asMask(Lanes v) {
   LaneMask m;
@@ -165,13 +244,34 @@ inline bool anyLane(LaneMask m) {
 inline bool allLanes(LaneMask m) {
   return (m.m[0] & m.m[1]) != 0;
 }
+inline Lanes maxLanes(Lanes a, Lanes b) {
+  return lanes(a.v[0] > b.v[0] ? a.v[0] : b.v[0], a.v[1] > b.v[1] ? a.v[1] : b.v[1]);
+}
+inline Lanes minLanes(Lanes a, Lanes b) {
+  return lanes(a.v[0] < b.v[0] ? a.v[0] : b.v[0], a.v[1] < b.v[1] ? a.v[1] : b.v[1]);
+}
+inline Lanes truncLanes(Lanes v, int& a, int& b) {
+  a = static_cast<int>(v.v[0]);
+  b = static_cast<int>(v.v[1]);
+  return lanes(a, b);
+}
 
 #endif
 
+// maxLanes(a, b) is a > b ? a : b and minLanes(a, b) is a < b ? a : b, lane by lane: b
+// wherever either is NaN. truncLanes converts toward zero (values within the int range) and
+// returns the results as doubles too.
+
 // m ? a : b, lane by lane.
+#if defined(DSP_SSE2_LANES)
+inline Lanes select(LaneMask m, Lanes a, Lanes b) {
+  return _mm_or_pd(_mm_and_pd(bitsOf(m), a), _mm_andnot_pd(bitsOf(m), b));
+}
+#else
 inline Lanes select(LaneMask m, Lanes a, Lanes b) {
   return asLanes(maskOr(maskAnd(m, asMask(a)), maskAnd(maskNot(m), asMask(b))));
 }
+#endif
 
 // a with the lanes where m is clear set to +0.
 inline Lanes keepWhere(LaneMask m, Lanes a) {

@@ -79,6 +79,12 @@ public:
     m_cascade.process(numSamples, dest, state);
   }
 
+  // Two channels with a state each, as process() on one and then the other.
+  template <class StateType, class Sample>
+  void processPair(int numSamples, Sample* a, Sample* b, StateType& sa, StateType& sb) const {
+    m_cascade.processPair(numSamples, a, b, sa, sb);
+  }
+
   template <class StateType>
   double processSample(double x, StateType& state) const {
     return m_cascade.processSample(x, state);

@@ -10,6 +10,8 @@ namespace Dsp {
 
 template <class DesignClass, int Channels, class StateType>
 class SmoothedFilterDesign : public FilterDesign<DesignClass, Channels, StateType> {
+  typedef FilterDesign<DesignClass, Channels, StateType> Base;
+
 public:
   explicit SmoothedFilterDesign(int transitionSamples)
       : m_transitionSamples(transitionSamples > 0 ? transitionSamples : 0),
@@ -85,8 +87,8 @@ private:
     }
 
     if (numSamples > glide) {
-      for (int c = 0; c < Channels; ++c)
-        this->m_design.process(numSamples - glide, arrayOfChannels[c] + glide, this->m_state[c]);
+      processDesignChannels<DesignClass, typename Base::ChannelState, Channels>(
+          this->m_design, this->m_state, numSamples - glide, arrayOfChannels, glide);
     }
 
     for (int c = 0; c < Channels; ++c) this->m_state[c].recoverIfNotFinite();

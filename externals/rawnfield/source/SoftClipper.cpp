@@ -1,8 +1,50 @@
 #include "SoftClipper.h"
 
 #include <cmath>
+#include <cstring>
+
+#include "../DspLib/Lanes.h"
 
 namespace Rawnfield {
+
+namespace {
+
+using namespace Dsp;
+
+bool sameBits(double a, double b) {
+  return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// SoftClipper::curve for two magnitudes with fixed settings. The divisions
+// run only when a lane needs them (the knee is narrow and often empty).
+struct LaneCurve {
+  explicit LaneCurve(const SoftClipper& c)
+      : low(splat(c.kneeLow)),
+        high(splat(c.kneeHigh)),
+        threshold(splat(c.threshold)),
+        ratio(splat(c.ratio)),
+        halfWidth(splat(c.kneeWidth / 2.0)),
+        twiceWidth(splat(2.0 * c.kneeWidth)),
+        slope(splat(1.0 / c.ratio - 1.0)) {}
+
+  Lanes operator()(Lanes a) const {
+    const LaneMask below = lessThan(a, low);
+    const LaneMask knee = maskAnd(lessEqual(low, a), lessThan(a, high));
+    // Above the knee, and NaN.
+    const LaneMask above = maskNot(maskOr(below, knee));
+    Lanes y = a;
+    if (anyLane(above)) y = select(above, threshold + (a - threshold) / ratio, y);
+    if (anyLane(knee)) {
+      const Lanes d = (a - threshold) + halfWidth;
+      y = select(knee, a + slope * d * d / twiceWidth, y);
+    }
+    return y;
+  }
+
+  Lanes low, high, threshold, ratio, halfWidth, twiceWidth, slope;
+};
+
+}  // namespace
 
 void SoftClipper::setThreshold(double t) {
   if (std::isnan(t)) return;
@@ -28,23 +70,46 @@ void SoftClipper::process(double** in, double** out, int n) {
   if (mode == kModeOff) return;
   if (!UnitMath::isBlock(in, n) || !UnitMath::isBlock(out, n)) return;
   const bool limiter = mode == kModeLimiter;
-  for (int i = 0; i < n; ++i) {
-    if (limiter) {
-      const double s = thresholdSmoother.next(threshold);
-      ratio = kDefaultLimiterRatio;
-      kneeWidth = kDefaultLimiterKneeWidth < s ? kDefaultLimiterKneeWidth : s;
-      kneeLow = s - kneeWidth / 2.0;
-      kneeHigh = s + kneeWidth / 2.0;
-    }
+  // The make-up gain multiplies each finished sample, as a pass of its own
+  // over the block would.
+  const bool makeUp = autoMakeUp;
+  const double gain = makeUpGain * kMakeUpHeadRoomGainFactor;
+  int i = 0;
+  // The limiter's bounds follow the smoothed threshold frame by frame;
+  // once a step leaves the smoother unchanged they stay put for good.
+  while (limiter && i < n) {
+    const double last = thresholdSmoother.state;
+    const double s = thresholdSmoother.next(threshold);
+    ratio = kDefaultLimiterRatio;
+    kneeWidth = kDefaultLimiterKneeWidth < s ? kDefaultLimiterKneeWidth : s;
+    kneeLow = s - kneeWidth / 2.0;
+    kneeHigh = s + kneeWidth / 2.0;
     for (int c = 0; c < 2; ++c) {
       const double x = in[c][i];
-      out[c][i] = UnitMath::signOf(x) * curve(std::fabs(x));
+      const double y = UnitMath::signOf(x) * curve(std::fabs(x));
+      out[c][i] = makeUp ? y * gain : y;
+    }
+    ++i;
+    if (sameBits(s, last)) break;
+  }
+  if (i >= n) return;
+  const LaneCurve shape(*this);
+  const Lanes g = splat(gain);
+  const Lanes zero = splat(0.0), minus = splat(-1.0), plus = splat(1.0);
+  for (int c = 0; c < 2; ++c) {
+    const double* x = in[c];
+    double* y = out[c];
+    int k = i;
+    for (; k + 2 <= n; k += 2) {
+      const Lanes v = loadLanes(x + k);
+      const Lanes r = select(lessThan(v, zero), minus, plus) * shape(absLanes(v));
+      storeLanes(y + k, makeUp ? r * g : r);
+    }
+    for (; k < n; ++k) {
+      const double r = UnitMath::signOf(x[k]) * curve(std::fabs(x[k]));
+      y[k] = makeUp ? r * gain : r;
     }
   }
-  if (!autoMakeUp) return;
-  const double gain = makeUpGain * kMakeUpHeadRoomGainFactor;
-  for (int c = 0; c < 2; ++c)
-    for (int i = 0; i < n; ++i) out[c][i] *= gain;
 }
 
 }  // namespace Rawnfield
