@@ -85,11 +85,15 @@ void processDesignChannels(const DesignClass& design, State* states, int numSamp
                            Sample* const* arrayOfChannels, int at) {
   if constexpr (Channels == 2 && std::is_same<Sample, double>::value &&
                 RunsPairs<DesignClass, State>::value) {
-    design.processPair(numSamples, arrayOfChannels[0] + at, arrayOfChannels[1] + at, states[0],
-                       states[1]);
-  } else {
-    for (int c = 0; c < Channels; ++c) design.process(numSamples, arrayOfChannels[c] + at, states[c]);
+    double* a = arrayOfChannels[0] + at;
+    double* b = arrayOfChannels[1] + at;
+    // One buffer for both channels is filtered twice, one channel after the other.
+    if (a >= b + numSamples || b >= a + numSamples) {
+      design.processPair(numSamples, a, b, states[0], states[1]);
+      return;
+    }
   }
+  for (int c = 0; c < Channels; ++c) design.process(numSamples, arrayOfChannels[c] + at, states[c]);
 }
 
 template <class DesignClass>

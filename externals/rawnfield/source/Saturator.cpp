@@ -4,6 +4,7 @@
 
 #include "CurveLanes.h"
 #include "CurveMath.h"
+#include "Settling.h"
 
 namespace Rawnfield {
 
@@ -13,10 +14,6 @@ using namespace Dsp;
 
 // Marks a curve without a table: every shaped value is +0.
 constexpr uint32_t kNoTable = 0xffffffffu;
-
-bool sameBits(double a, double b) {
-  return std::memcmp(&a, &b, sizeof a) == 0;
-}
 
 template <uint32_t Mode>
 RN_INLINE double shapeOne(const LookUp& lut, const double* T, double x) {
@@ -80,7 +77,7 @@ void saturate(Saturator& sat, const double* T, double* left, double* right, int 
       const double y = CurveMath::clampUnit(shapeOne<Mode>(lut, T, out[c][i]) * g * s);
       out[c][i] = mix ? w * y + (1.0 - w) * out[c][i] : y;
     }
-    settled = sameBits(s, lastS) && sameBits(g, lastG);
+    settled = Settling::sameBits(s, lastS) && Settling::sameBits(g, lastG);
     ++i;
   }
   if (i >= n) return;
@@ -143,7 +140,30 @@ void Saturator::process(double** io, int n) {
   }
 }
 
+void Saturator::processShared(double* left, double* right, int n) {
+  std::memcpy(scratchLeft.data, left, sizeof(double) * n);
+  std::memcpy(scratchRight.data, right, sizeof(double) * n);
+  double* shaped[2] = {scratchLeft.data, scratchRight.data};
+  curve.process(shaped, n);
+  const double target = CurveMath::finiteOrZero(amount);
+  double* out[2] = {left, right};
+  for (int i = 0; i < n; ++i) {
+    const double s = amountSmoother.next(target);
+    const double g = factorSmoother.next(saturationFactor);
+    const bool mix = dryWetThreshold > s;
+    const double w = s * inverseThreshold;
+    for (int c = 0; c < 2; ++c) {
+      const double y = CurveMath::clampUnit(shaped[c][i] * g * s);
+      out[c][i] = mix ? w * y + (1.0 - w) * out[c][i] : y;
+    }
+  }
+}
+
 void Saturator::processPiece(double* left, double* right, int n) {
+  if (UnitMath::overlaps(left, right, n)) {
+    processShared(left, right, n);
+    return;
+  }
   curve.buildWorking();
   const double* T = curve.working.data;
   if (!T || curve.size == 0) {

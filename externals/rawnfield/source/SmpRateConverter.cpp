@@ -6,6 +6,24 @@
 
 namespace Rawnfield {
 
+namespace {
+
+// Keeps m of n samples of `count` channels (the channels take the same
+// positions, so they are worked out once) and stretches them back over the
+// block. Every kept sample is read before any is written back.
+void reduce(double* const* x, double* const* kept, int count, int n, int m) {
+  for (int k = 0; k < m; ++k) {
+    const int at = static_cast<int>(std::floor(static_cast<double>(k) / m * n));
+    for (int c = 0; c < count; ++c) kept[c][k] = x[c][at];
+  }
+  for (int j = 0; j < n; ++j) {
+    const int at = static_cast<int>(std::floor(static_cast<double>(j) / n * m));
+    for (int c = 0; c < count; ++c) x[c][j] = kept[c][at];
+  }
+}
+
+}  // namespace
+
 SmpRateConverter::SmpRateConverter()
     : scratchLeft(kDefaultBlockSize), scratchRight(kDefaultBlockSize) {}
 
@@ -46,13 +64,12 @@ void SmpRateConverter::process(double** io, int n) {
   const int m = keptSamples(n);
   if (m < 1) return;
   double* scratch[2] = {scratchLeft.data, scratchRight.data};
-  for (int c = 0; c < 2; ++c) {
-    double* x = io[c];
-    double* kept = scratch[c];
-    for (int k = 0; k < m; ++k)
-      kept[k] = x[static_cast<int>(std::floor(static_cast<double>(k) / m * n))];
-    for (int j = 0; j < n; ++j)
-      x[j] = kept[static_cast<int>(std::floor(static_cast<double>(j) / n * m))];
+  if (UnitMath::overlaps(io[0], io[1], n)) {
+    // One buffer for both channels is reduced twice, a pass per channel.
+    reduce(io, scratch, 1, n, m);
+    reduce(io + 1, scratch + 1, 1, n, m);
+  } else {
+    reduce(io, scratch, 2, n, m);
   }
 }
 

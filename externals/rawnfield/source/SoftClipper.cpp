@@ -1,19 +1,15 @@
 #include "SoftClipper.h"
 
 #include <cmath>
-#include <cstring>
 
 #include "../DspLib/Lanes.h"
+#include "Settling.h"
 
 namespace Rawnfield {
 
 namespace {
 
 using namespace Dsp;
-
-bool sameBits(double a, double b) {
-  return std::memcmp(&a, &b, sizeof a) == 0;
-}
 
 // SoftClipper::curve for two magnitudes with fixed settings. The divisions
 // run only when a lane needs them (the knee is narrow and often empty).
@@ -66,32 +62,51 @@ double SoftClipper::curve(double a) const {
   return threshold + (a - threshold) / ratio;
 }
 
+void SoftClipper::setLimiterBounds(double s) {
+  ratio = kDefaultLimiterRatio;
+  kneeWidth = kDefaultLimiterKneeWidth < s ? kDefaultLimiterKneeWidth : s;
+  kneeLow = s - kneeWidth / 2.0;
+  kneeHigh = s + kneeWidth / 2.0;
+}
+
+void SoftClipper::processFrames(double** in, double** out, int n) {
+  const bool limiter = mode == kModeLimiter;
+  for (int i = 0; i < n; ++i) {
+    if (limiter) setLimiterBounds(thresholdSmoother.next(threshold));
+    for (int c = 0; c < 2; ++c) {
+      const double x = in[c][i];
+      out[c][i] = UnitMath::signOf(x) * curve(std::fabs(x));
+    }
+  }
+  if (!autoMakeUp) return;
+  const double gain = makeUpGain * kMakeUpHeadRoomGainFactor;
+  for (int c = 0; c < 2; ++c)
+    for (int i = 0; i < n; ++i) out[c][i] *= gain;
+}
+
 void SoftClipper::process(double** in, double** out, int n) {
   if (mode == kModeOff) return;
   if (!UnitMath::isBlock(in, n) || !UnitMath::isBlock(out, n)) return;
   const bool limiter = mode == kModeLimiter;
+  if (UnitMath::overlaps(in[0], out[1], n) || UnitMath::overlaps(in[1], out[0], n) ||
+      UnitMath::overlaps(out[0], out[1], n)) {
+    processFrames(in, out, n);
+    return;
+  }
   // The make-up gain multiplies each finished sample, as a pass of its own
   // over the block would.
   const bool makeUp = autoMakeUp;
   const double gain = makeUpGain * kMakeUpHeadRoomGainFactor;
-  int i = 0;
-  // The limiter's bounds follow the smoothed threshold frame by frame;
-  // once a step leaves the smoother unchanged they stay put for good.
-  while (limiter && i < n) {
-    const double last = thresholdSmoother.state;
-    const double s = thresholdSmoother.next(threshold);
-    ratio = kDefaultLimiterRatio;
-    kneeWidth = kDefaultLimiterKneeWidth < s ? kDefaultLimiterKneeWidth : s;
-    kneeLow = s - kneeWidth / 2.0;
-    kneeHigh = s + kneeWidth / 2.0;
+  // The limiter's bounds follow the smoothed threshold frame by frame
+  // until it settles.
+  const int i = !limiter ? 0 : Settling::stepWhileMoving(thresholdSmoother, threshold, 0, n, [&](int f, double s) {
+    setLimiterBounds(s);
     for (int c = 0; c < 2; ++c) {
-      const double x = in[c][i];
+      const double x = in[c][f];
       const double y = UnitMath::signOf(x) * curve(std::fabs(x));
-      out[c][i] = makeUp ? y * gain : y;
+      out[c][f] = makeUp ? y * gain : y;
     }
-    ++i;
-    if (sameBits(s, last)) break;
-  }
+  });
   if (i >= n) return;
   const LaneCurve shape(*this);
   const Lanes g = splat(gain);
