@@ -1,6 +1,7 @@
 #include "scenarios.h"
 
 #include <cmath>
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -513,6 +514,179 @@ std::vector<double> wholeChain() {
       });
 }
 
+// One buffer handed in as both channels: units that work on both channels
+// at once must still give what one channel after the other gives.
+std::vector<double> sharedChannels() {
+  DistortionDataProvider& provider = testProvider();
+  Saturator mixing(kOutputSaturation), driving(kFuzzyFilterDrive);
+  for (Saturator* s : {&mixing, &driving}) s->init(provider);
+  mixing.setDryWetThreshold(Saturator::kFastDryWetThreshold);
+  mixing.amount = 0.1;
+  driving.amount = 0.8;
+  SoftClipper clipper;
+  clipper.autoMakeUp = true;
+  clipper.setThreshold(0.4);
+  clipper.thresholdSmoother.state = 0.4;
+  DistortionFx chain(provider);
+  chain.init();
+  chain.setSampleRate(kRate);
+  chain.setBlockSize(512);
+  chain.smpRateConverter.setSampleRateConversion(0.7);
+  chain.noiseGate.setThreshold(0.3);
+  chain.noiseGate.thresholdSmoother.state = chain.noiseGate.threshold;
+  chain.distortion.setType(25.0 / 42.0);
+  chain.distortion.setAmount(0.6);
+  chain.dynShaper.setAmount(0.7);
+  chain.dynShaper.setMode(1.0);
+  Eq4Band eq;
+  eq.setSampleRate(kRate);
+  eq.setBlockSize(512);
+  eq.reset();
+  eq.setBassAmount(0.7);
+  eq.setLoMiAmount(0.3);
+  eq.setHiMiAmount(0.6);
+  eq.setHighAmount(0.8);
+  InputProcessor input;
+  input.init(provider);
+  input.setBlockSize(512);
+  input.volume = 0.7;
+  input.offset = 0.6;
+  input.inputSaturator.amount = 0.5;
+  FilterUnit filter;
+  filter.init(provider);
+  filter.setSampleRate(kRate);
+  filter.setBlockSize(512);
+  filter.reset();
+  filter.setFilterType1(8 / 11.0);
+  filter.setFilterType2(4 / 11.0);
+  filter.setFilterMix(0.3);
+  DumpExpand sweep;
+  sweep.setSampleRate(kRate);
+  sweep.setBlockSize(512);
+  sweep.reset();
+  sweep.setDumpExpand(0.7);
+  DistortionFx holder(provider);
+  SubBandProcessor sub(holder.distortion);
+  sub.init(provider);
+  sub.setSampleRate(kRate);
+  sub.setBlockSize(512);
+  sub.reset();
+  Oversampler over;
+  over.setBlockSize(512);
+  over.reset();
+  std::vector<double> other(512);
+
+  std::vector<double> out;
+  const std::vector<double> src = signal(1500, 131u, 1.1);
+  std::vector<double> x(512);
+  size_t at = 0;
+  for (int n : {300, 511, 301, 77}) {
+    // Each unit on its own copy of the block, the copy passed as both
+    // channels.
+    auto run = [&](auto&& unit) {
+      std::copy(src.begin() + at, src.begin() + at + n, x.begin());
+      double* io[2] = {x.data(), x.data()};
+      unit(io);
+      out.insert(out.end(), x.begin(), x.begin() + n);
+    };
+    run([&](double** io) { mixing.process(io, n); });
+    run([&](double** io) { driving.process(io, n); });
+    run([&](double** io) { clipper.process(io, io, n); });
+    run([&](double** io) { chain.process(io, nullptr, nullptr, n); });
+    run([&](double** io) { eq.process(io, n); });
+    run([&](double** io) { input.process(io, n); });
+    run([&](double** io) { filter.process(io, n); });
+    run([&](double** io) { sweep.process(io, n); });
+    run([&](double** io) { over.run(io, n, softStage); });
+    run([&](double** io) {
+      std::copy(src.begin() + at, src.begin() + at + n, other.begin());
+      double* disto[2] = {other.data(), other.data()};
+      sub.process(io, disto, n);
+      for (int i = 0; i < n; ++i) io[0][i] += 2.0 * other[i];
+    });
+    at += n;
+  }
+  return out;
+}
+
+// Smoothers started at their targets, so that they settle within the first
+// frames, then moved: the settled stretches of the noise gate, the shaper,
+// the input stage, the filter unit's balance and the sub-band gains.
+std::vector<double> settledUnits() {
+  DistortionDataProvider& provider = testProvider();
+  NoiseGate gate;
+  DynShaper shaper;
+  InputProcessor input;
+  input.init(provider);
+  input.setBlockSize(4096);
+  FilterUnit filter;
+  filter.init(provider);
+  filter.setSampleRate(kRate);
+  filter.setBlockSize(2048);
+  filter.reset();
+  filter.setFilterType1(0.0);
+  filter.setFilterType2(3 / 11.0);
+  DistortionFx holder(provider);
+  SubBandProcessor sub(holder.distortion);
+  sub.init(provider);
+  sub.setSampleRate(kRate);
+  sub.setBlockSize(2048);
+  sub.reset();
+  const std::vector<int> lengths = {2048, 333, 1, 64, 1500, 2048};
+  Feed disto(longest(lengths), sum(lengths), 0.5, 139u);
+  std::vector<double> mod(2048);
+  for (int i = 0; i < 2048; ++i) mod[i] = 0.5 + 0.5 * std::sin(0.01 * i);
+  int block = 0;
+  return runBlocks(
+      lengths, 1.0, 137u,
+      [&](int k) {
+        block = k;
+        const double t = k == 4 ? 0.05 : 0.15 + 0.05 * k;
+        gate.setThreshold(t);
+        if (k != 4) gate.thresholdSmoother.state = gate.threshold;
+        shaper.setAmount(0.4 + 0.1 * k);
+        shaper.setType((k % 3) * 0.5);
+        shaper.setMode((k % 4) / 3.0);
+        shaper.setApplyMode((k % 3) * 0.5);
+        shaper.setInvert(k % 2 == 1);
+        if (k != 4) shaper.amountSmoother.state = shaper.getAmount();
+        if (k == 5) shaper.setBypass(true);
+        input.channelMode = static_cast<uint32_t>(k % 5);
+        input.volume = 0.5 + 0.08 * k;
+        input.offset = k == 2 ? 0.5 : 0.4 + 0.05 * k;
+        input.inputSaturator.amount = 0.3;
+        if (k != 4) {
+          input.volumeSmoother.state = input.volume;
+          input.offsetSmoother.state = 2.0 * input.offset - 1.0;
+        }
+        filter.setFilterMix(0.2 + 0.1 * k);
+        if (k != 4) filter.balance.state = filter.filterMix;
+        if (k == 3) filter.setBypass(true);
+        if (k == 5) filter.setBypass(false);
+        sub.setSubBandGain(0.6 + 0.05 * k);
+        sub.setDistoBandGain(0.9 - 0.05 * k);
+        sub.setSubBandSaturation(0.4);
+        if (k != 4) {
+          sub.subSmoother.state = sub.subGain;
+          sub.distoSmoother.state = sub.distoGain;
+        }
+      },
+      [&](double** io, int n) {
+        if (block == 5) {
+          io[0][7] = kNaN;
+          io[1][9] = kInf;
+        }
+        gate.process(io, io, n);
+        shaper.process(io, block == 1 ? mod.data() : nullptr, n);
+        input.process(io, n);
+        filter.process(io, n);
+        double** d = disto.next(n);
+        sub.process(io, d, n);
+        for (int c = 0; c < 2; ++c)
+          for (int i = 0; i < n; ++i) io[c][i] += 0.5 * d[c][i];
+      });
+}
+
 }  // namespace
 
 std::vector<double> signal(int n, unsigned seed, double level) {
@@ -561,6 +735,8 @@ const std::vector<Scenario>& all() {
       {"equaliser", equaliser, kUnitTolerance},
       {"sub_band", subBand, kUnitTolerance},
       {"sweep", sweep, kUnitTolerance},
+      {"shared_channels", sharedChannels, kUnitTolerance},
+      {"settled_units", settledUnits, kUnitTolerance},
       {"whole_chain", wholeChain, kChainTolerance},
   };
   return list;
