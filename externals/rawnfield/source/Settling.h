@@ -6,7 +6,9 @@
 // with a constant and without the frame-by-frame dependency.
 
 #include <cstring>
+#include <initializer_list>
 
+#include "../DspLib/Lanes.h"
 #include "UnitMath.h"
 
 namespace Rawnfield {
@@ -30,6 +32,36 @@ int stepWhileMoving(Smoother& smoother, double target, int from, int n, Frame&& 
     if (sameBits(value, last)) break;
   }
   return i;
+}
+
+// The two forms of a smoothed value applied to both channels of a block,
+// frame by frame until the smoother settles and then with the settled
+// value: channel[i] *= value and channel[i] += value. With both channels
+// in one buffer every sample takes the value twice, as frame by frame.
+inline void scaleBoth(Smoother& smoother, double target, double* left, double* right, int n) {
+  const int from = stepWhileMoving(smoother, target, 0, n, [&](int i, double g) {
+    left[i] *= g;
+    right[i] *= g;
+  });
+  const Dsp::Lanes g = Dsp::splat(smoother.state);
+  for (double* x : {left, right}) {
+    int i = from;
+    for (; i + 2 <= n; i += 2) Dsp::storeLanes(x + i, Dsp::loadLanes(x + i) * g);
+    if (i < n) x[i] *= smoother.state;
+  }
+}
+
+inline void offsetBoth(Smoother& smoother, double target, double* left, double* right, int n) {
+  const int from = stepWhileMoving(smoother, target, 0, n, [&](int i, double o) {
+    left[i] += o;
+    right[i] += o;
+  });
+  const Dsp::Lanes o = Dsp::splat(smoother.state);
+  for (double* x : {left, right}) {
+    int i = from;
+    for (; i + 2 <= n; i += 2) Dsp::storeLanes(x + i, Dsp::loadLanes(x + i) + o);
+    if (i < n) x[i] += smoother.state;
+  }
 }
 
 }  // namespace Settling
