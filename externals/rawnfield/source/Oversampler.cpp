@@ -9,17 +9,18 @@
 #if defined(__GNUC__)
 #define HB_UNROLL _Pragma("GCC unroll 8")
 #define HB_INLINE inline __attribute__((always_inline))
-#if defined(__x86_64__) && !defined(__clang__) && !defined(DSP_PLAIN_LANES)
-// The kernels also compiled for the wider register sets where the
-// processor has them, picked once at load time.
-#define HB_CLONES __attribute__((target_clones("arch=x86-64-v4", "avx2", "default")))
-#endif
 #else
 #define HB_UNROLL
 #define HB_INLINE inline
 #endif
-#ifndef HB_CLONES
-#define HB_CLONES
+// On x86-64 the kernels also come in a form for 256-bit registers (two of
+// the eight outputs at once), used where the processor has AVX2. It does
+// the same operations in the same order on every value, so the results do
+// not depend on the processor.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(DSP_PLAIN_LANES)
+#include <immintrin.h>
+#define HB_WIDE_KERNELS 1
+#define HB_WIDE __attribute__((target("avx2")))
 #endif
 
 namespace Rawnfield {
@@ -119,7 +120,7 @@ struct BlockForm {
   const double (*g)[2];
 };
 
-HB_CLONES bool upKernel(const Matrices& m, double* hl, double* hr, const double* il,
+bool upKernel(const Matrices& m, double* hl, double* hr, const double* il,
                         const double* ir, double* ul, double* ur, int n) {
   const BlockForm form(m.history, m.impulse);
   Lanes s[kOrder];
@@ -157,7 +158,7 @@ HB_CLONES bool upKernel(const Matrices& m, double* hl, double* hr, const double*
   return true;
 }
 
-HB_CLONES int downKernel(const Matrices& m, double* hl, double* hr, const double* il,
+int downKernel(const Matrices& m, double* hl, double* hr, const double* il,
                         const double* ir, double* dl, double* dr, int n, int kept,
                         double outputGain) {
   const BlockForm form(m.history, m.impulse);
@@ -206,6 +207,186 @@ HB_CLONES int downKernel(const Matrices& m, double* hl, double* hr, const double
   }
   return frames * kSteps;
 }
+
+#if defined(HB_WIDE_KERNELS)
+
+typedef __m256d Quad;
+
+// (a, b) and (a, a) as one 256-bit value; its halves back.
+HB_WIDE HB_INLINE Quad joined(Lanes a, Lanes b) {
+  return _mm256_insertf128_pd(_mm256_castpd128_pd256(a), b, 1);
+}
+HB_WIDE HB_INLINE Quad twice(Lanes a) {
+  return joined(a, a);
+}
+HB_WIDE HB_INLINE Lanes lowHalf(Quad q) {
+  return _mm256_castpd256_pd128(q);
+}
+HB_WIDE HB_INLINE Lanes highHalf(Quad q) {
+  return _mm256_extractf128_pd(q, 1);
+}
+HB_WIDE HB_INLINE Quad flushQuad(Quad y) {
+  const Quad magnitude = _mm256_and_pd(y, _mm256_castsi256_pd(_mm256_set1_epi64x(INT64_MAX)));
+  return _mm256_and_pd(y, _mm256_cmp_pd(magnitude, _mm256_set1_pd(kTiny), _CMP_GE_OQ));
+}
+
+// Outputs 2p and 2p + 1 side by side, with the operations of BlockForm in
+// the same order.
+struct WideForm {
+  HB_WIDE explicit WideForm(const Matrices& m) {
+    for (int p = 0; p < kSteps / 2; ++p) {
+      for (int j = 0; j < kOrder; ++j)
+        h[p][j] = joined(loadLanes(m.history[2 * p][j]), loadLanes(m.history[2 * p + 1][j]));
+      g[p] = joined(loadLanes(m.impulse[2 * p]), loadLanes(m.impulse[2 * p + 1]));
+      lag[2 * p] = twice(loadLanes(m.impulse[2 * p]));
+      lag[2 * p + 1] = twice(loadLanes(m.impulse[2 * p + 1]));
+    }
+  }
+  HB_WIDE HB_INLINE Quad fromHistory(int p, const Quad* z) const {
+    const Quad a = (h[p][0] * z[0] + h[p][1] * z[1]) + (h[p][2] * z[2] + h[p][3] * z[3]);
+    const Quad b = (h[p][4] * z[4] + h[p][5] * z[5]) + (h[p][6] * z[6] + h[p][7] * z[7]);
+    return a + b;
+  }
+  Quad h[kSteps / 2][kOrder];
+  Quad g[kSteps / 2];  // impulse response at outputs 2p, 2p + 1
+  Quad lag[kSteps];    // impulse response at one lag, in all four lanes
+};
+
+// The history's differences, each in both halves.
+HB_WIDE HB_INLINE void widen(const Lanes* z, Quad* wide) {
+  HB_UNROLL
+  for (int j = 0; j < kOrder; ++j) wide[j] = twice(z[j]);
+}
+
+HB_WIDE bool upKernelWide(const Matrices& m, double* hl, double* hr, const double* il,
+                          const double* ir, double* ul, double* ur, int n) {
+  const WideForm form(m);
+  Lanes s[kOrder];
+  for (int j = 0; j < kOrder; ++j) s[j] = lanes(hl[j], hr[j]);
+  Lanes oldest = lanes(hl[kOrder], hr[kOrder]);
+  Lanes z[kOrder];
+  Quad zz[kOrder];
+  toDifferences(s, z);
+  widen(z, zz);
+  const Quad gain = _mm256_set1_pd(static_cast<double>(kSteps));
+  const Lanes limit = splat(kTameLimit);
+  LaneMask tameSoFar = splatMask(-1);
+  for (int i = 0; i < n; ++i) {
+    const Lanes x = lanes(il[i], ir[i]);
+    tameSoFar = maskAnd(tameSoFar, lessEqual(absLanes(x), limit));
+    const Quad xx = twice(x);
+    Quad y[kSteps / 2];
+    HB_UNROLL
+    for (int p = 0; p < kSteps / 2; ++p) y[p] = flushQuad(form.fromHistory(p, zz) + form.g[p] * xx);
+    // Left and right rows of the eight outputs, times eight.
+    HB_UNROLL
+    for (int p = 0; p < kSteps / 2; p += 2) {
+      const Quad a = y[p] * gain;
+      const Quad b = y[p + 1] * gain;
+      _mm256_storeu_pd(ul + i * kSteps + 2 * p, _mm256_permute4x64_pd(_mm256_unpacklo_pd(a, b), 0xd8));
+      _mm256_storeu_pd(ur + i * kSteps + 2 * p, _mm256_permute4x64_pd(_mm256_unpackhi_pd(a, b), 0xd8));
+    }
+    oldest = s[0];
+    HB_UNROLL
+    for (int p = 0; p < kSteps / 2; ++p) {
+      s[kOrder - 1 - 2 * p] = lowHalf(y[p]);
+      s[kOrder - 2 - 2 * p] = highHalf(y[p]);
+    }
+    toDifferences(s, z);
+    widen(z, zz);
+  }
+  if (!allLanes(tameSoFar)) return false;
+  for (int j = 0; j < kOrder; ++j) {
+    hl[j] = lane0(s[j]);
+    hr[j] = lane1(s[j]);
+  }
+  hl[kOrder] = lane0(oldest);
+  hr[kOrder] = lane1(oldest);
+  return true;
+}
+
+HB_WIDE int downKernelWide(const Matrices& m, double* hl, double* hr, const double* il,
+                           const double* ir, double* dl, double* dr, int n, int kept,
+                           double outputGain) {
+  const WideForm form(m);
+  Lanes s[kOrder];
+  for (int j = 0; j < kOrder; ++j) s[j] = lanes(hl[j], hr[j]);
+  Lanes oldest = lanes(hl[kOrder], hr[kOrder]);
+  Lanes z[kOrder];
+  Quad zz[kOrder];
+  toDifferences(s, z);
+  widen(z, zz);
+  const Lanes gain = splat(outputGain);
+  const Lanes limit = splat(kTameLimit);
+  // Adding -0 leaves every value as it is: the lower output of a pair has
+  // one input term fewer than the upper one.
+  const Quad none = _mm256_set1_pd(-0.0);
+  LaneMask tameSoFar = splatMask(-1);
+  const int frames = n / kSteps;
+  for (int f = 0; f < frames; ++f) {
+    Lanes x[kSteps];
+    HB_UNROLL
+    for (int i = 0; i < kSteps; ++i) {
+      x[i] = lanes(il[f * kSteps + i], ir[f * kSteps + i]);
+      tameSoFar = maskAnd(tameSoFar, lessEqual(absLanes(x[i]), limit));
+    }
+    // pairs[q + 1] holds inputs q and q + 1 (input -1 stands in as input 0).
+    Quad pairs[kSteps];
+    pairs[0] = joined(x[0], x[0]);
+    HB_UNROLL
+    for (int q = 0; q + 1 < kSteps; ++q) pairs[q + 1] = joined(x[q], x[q + 1]);
+    Quad y[kSteps / 2];
+    HB_UNROLL
+    for (int p = 0; p < kSteps / 2; ++p) {
+      // Outputs 2p and 2p + 1 from their inputs, lag 0 first.
+      Quad fromInput = form.lag[0] * pairs[2 * p + 1];
+      HB_UNROLL
+      for (int lag = 1; lag <= 2 * p; ++lag)
+        fromInput = fromInput + form.lag[lag] * pairs[2 * p + 1 - lag];
+      fromInput = fromInput + _mm256_blend_pd(form.lag[2 * p + 1] * pairs[0], none, 0x3);
+      y[p] = flushQuad(form.fromHistory(p, zz) + fromInput);
+    }
+    if (f < kept) {
+      const Lanes d = lowHalf(y[0]) * gain;
+      dl[f] = lane0(d);
+      dr[f] = lane1(d);
+    }
+    oldest = s[0];
+    HB_UNROLL
+    for (int p = 0; p < kSteps / 2; ++p) {
+      s[kOrder - 1 - 2 * p] = lowHalf(y[p]);
+      s[kOrder - 2 - 2 * p] = highHalf(y[p]);
+    }
+    toDifferences(s, z);
+    widen(z, zz);
+  }
+  if (!allLanes(tameSoFar)) return 0;
+  for (int j = 0; j < kOrder; ++j) {
+    hl[j] = lane0(s[j]);
+    hr[j] = lane1(s[j]);
+  }
+  if (frames > 0) {
+    hl[kOrder] = lane0(oldest);
+    hr[kOrder] = lane1(oldest);
+  }
+  return frames * kSteps;
+}
+
+// The kernels leave the upper halves of the registers in use; code built
+// for the narrower registers would pay for that on every instruction.
+HB_WIDE void clearUpperHalves() {
+  _mm256_zeroupper();
+}
+
+bool haveWideKernels() {
+  static const bool have = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") != 0;
+  }();
+  return have;
+}
+
+#endif
 
 }  // namespace
 
@@ -269,11 +450,28 @@ bool Oversampler::blockFormFits() {
 }
 
 bool Oversampler::upsampleBlocks(double** in, int n) {
+#if defined(HB_WIDE_KERNELS)
+  if (haveWideKernels()) {
+    const bool done = upKernelWide(Matrices{blockHistory, blockImpulse}, states[kUpLeft],
+                                   states[kUpRight], in[0], in[1], up[0], up[1], n);
+    clearUpperHalves();
+    return done;
+  }
+#endif
   return upKernel(Matrices{blockHistory, blockImpulse}, states[kUpLeft], states[kUpRight], in[0],
                   in[1], up[0], up[1], n);
 }
 
 int Oversampler::downsampleBlocks(double** in, int n, int kept) {
+#if defined(HB_WIDE_KERNELS)
+  if (haveWideKernels()) {
+    const int done = downKernelWide(Matrices{blockHistory, blockImpulse}, states[kDownLeft],
+                                    states[kDownRight], in[0], in[1], down[0], down[1], n, kept,
+                                    outputGain);
+    clearUpperHalves();
+    return done;
+  }
+#endif
   return downKernel(Matrices{blockHistory, blockImpulse}, states[kDownLeft], states[kDownRight],
                     in[0], in[1], down[0], down[1], n, kept, outputGain);
 }
