@@ -13,6 +13,12 @@
 
 #include "scenarios.h"
 
+namespace SpeedScenarios {
+void PrintTo(const Scenario& s, std::ostream* os) {
+  *os << s.name;
+}
+}  // namespace SpeedScenarios
+
 namespace {
 
 std::vector<double> load(const std::string& name) {

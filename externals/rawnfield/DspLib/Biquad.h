@@ -208,6 +208,11 @@ struct CascadeStages {
     double getGuard() const { return m_guard; }
     const StateType& stage(int i) const { return m_stages[i]; }
 
+    // Direct access for running several filters through a block in one pass (Series.h).
+    static constexpr int kMaxStages = MaxStages;
+    StateType* stagesForSeries() { return m_stages; }
+    double& guardForSeries() { return m_guard; }
+
     // One sample through the first numStages sections. Later sections subtract -0, which
     // turns a -0 result into +0 and leaves every other value as it is.
     double processSample(double x, const Biquad* stages, int numStages) {

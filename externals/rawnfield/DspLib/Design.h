@@ -96,6 +96,13 @@ void processDesignChannels(const DesignClass& design, State* states, int numSamp
   for (int c = 0; c < Channels; ++c) design.process(numSamples, arrayOfChannels[c] + at, states[c]);
 }
 
+// Whether a design tells its sections (getSections) for running it in series with others.
+template <class DesignClass, class = void>
+struct TellsSections : std::false_type {};
+template <class DesignClass>
+struct TellsSections<DesignClass, decltype(static_cast<void>(std::declval<const DesignClass&>().getSections(
+                                      std::declval<int&>())))> : std::true_type {};
+
 template <class DesignClass>
 class FilterDesignBase : public Filter {
 public:
@@ -139,6 +146,29 @@ public:
   }
 
   const ChannelState& getState(int channel) const { return m_state[channel]; }
+
+  bool seriesLink(SeriesLink& link) override {
+    if constexpr (Channels == 2 && std::is_same<StateType, DirectFormI>::value &&
+                  TellsSections<DesignClass>::value) {
+      int n = 0;
+      link = SeriesLink();
+      link.sections = this->m_design.getSections(n);
+      // As processSample: no more sections than the state holds.
+      link.numSections = n < ChannelState::kMaxStages ? n : ChannelState::kMaxStages;
+      if (link.numSections > SeriesLink::kMaxSections) return false;
+      link.left = m_state[0].stagesForSeries();
+      link.right = m_state[1].stagesForSeries();
+      link.leftGuard = &m_state[0].guardForSeries();
+      link.rightGuard = &m_state[1].guardForSeries();
+      link.context = this;
+      link.finish = [](void* context) {
+        for (ChannelState& s : static_cast<FilterDesign*>(context)->m_state) s.recoverIfNotFinite();
+      };
+      return true;
+    } else {
+      return false;
+    }
+  }
 
 protected:
   template <class Sample>

@@ -94,6 +94,11 @@ struct SingleSection : BiquadDesign {
     StateType::processPair(sa, sb, numSamples, a, b, this, 1);
   }
 
+  const Biquad* getSections(int& count) const {
+    count = 1;
+    return this;
+  }
+
   template <class StateType>
   double processSample(double x, StateType& state) const {
     return state.processSample(x, this, 1);

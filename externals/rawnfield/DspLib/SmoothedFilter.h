@@ -36,6 +36,18 @@ public:
     if (m_remainingSamples == 0) m_transitionParams = this->getParams();
   }
 
+  bool seriesLink(SeriesLink& link) override {
+    // A glide recomputes the sections sample by sample: not in series.
+    if (m_remainingSamples > 0) return false;
+    if (m_remainingSamples < 0) {
+      // Nothing designed yet: the block passes, as in process().
+      link = SeriesLink();
+      link.passThrough = true;
+      return true;
+    }
+    return Base::seriesLink(link);
+  }
+
   int getTransitionSamples() const { return m_transitionSamples; }
   // -1 before the first parameter set, 0 when steady, else the glide samples still to run.
   int getRemainingSamples() const { return m_remainingSamples; }
