@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "../DspLib/Lanes.h"
+#include "../DspLib/WideLanes.h"
 #include "UnitMath.h"
 
 #if defined(__GNUC__)
@@ -12,15 +13,6 @@
 #else
 #define HB_UNROLL
 #define HB_INLINE inline
-#endif
-// On x86-64 the kernels also come in a form for 256-bit registers (two of
-// the eight outputs at once), used where the processor has AVX2. It does
-// the same operations in the same order on every value, so the results do
-// not depend on the processor.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(DSP_PLAIN_LANES)
-#include <immintrin.h>
-#define HB_WIDE_KERNELS 1
-#define HB_WIDE __attribute__((target("avx2")))
 #endif
 
 namespace Rawnfield {
@@ -208,26 +200,14 @@ int downKernel(const Matrices& m, double* hl, double* hr, const double* il,
   return frames * kSteps;
 }
 
-#if defined(HB_WIDE_KERNELS)
+// On x86-64 the kernels also come in a form for 256-bit registers (two of
+// the eight outputs at once), used where the processor has AVX2.
+#if defined(DSP_WIDE_LANES)
 
-typedef __m256d Quad;
+#define HB_WIDE DSP_WIDE
 
-// (a, b) and (a, a) as one 256-bit value; its halves back.
-HB_WIDE HB_INLINE Quad joined(Lanes a, Lanes b) {
-  return _mm256_insertf128_pd(_mm256_castpd128_pd256(a), b, 1);
-}
-HB_WIDE HB_INLINE Quad twice(Lanes a) {
-  return joined(a, a);
-}
-HB_WIDE HB_INLINE Lanes lowHalf(Quad q) {
-  return _mm256_castpd256_pd128(q);
-}
-HB_WIDE HB_INLINE Lanes highHalf(Quad q) {
-  return _mm256_extractf128_pd(q, 1);
-}
 HB_WIDE HB_INLINE Quad flushQuad(Quad y) {
-  const Quad magnitude = _mm256_and_pd(y, _mm256_castsi256_pd(_mm256_set1_epi64x(INT64_MAX)));
-  return _mm256_and_pd(y, _mm256_cmp_pd(magnitude, _mm256_set1_pd(kTiny), _CMP_GE_OQ));
+  return _mm256_and_pd(y, _mm256_cmp_pd(absQuad(y), splat4(kTiny), _CMP_GE_OQ));
 }
 
 // Outputs 2p and 2p + 1 side by side, with the operations of BlockForm in
@@ -372,20 +352,6 @@ HB_WIDE int downKernelWide(const Matrices& m, double* hl, double* hr, const doub
   return frames * kSteps;
 }
 
-// The kernels leave the upper halves of the registers in use; code built
-// for the narrower registers would pay for that on every instruction.
-HB_WIDE void clearUpperHalves() {
-  _mm256_zeroupper();
-}
-
-bool haveWideKernels() {
-  static const bool have = [] {
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2") != 0;
-  }();
-  return have;
-}
-
 #endif
 
 }  // namespace
@@ -450,11 +416,11 @@ bool Oversampler::blockFormFits() {
 }
 
 bool Oversampler::upsampleBlocks(double** in, int n) {
-#if defined(HB_WIDE_KERNELS)
-  if (haveWideKernels()) {
+#if defined(DSP_WIDE_LANES)
+  if (hasWideLanes()) {
     const bool done = upKernelWide(Matrices{blockHistory, blockImpulse}, states[kUpLeft],
                                    states[kUpRight], in[0], in[1], up[0], up[1], n);
-    clearUpperHalves();
+    leaveWideLanes();
     return done;
   }
 #endif
@@ -463,12 +429,12 @@ bool Oversampler::upsampleBlocks(double** in, int n) {
 }
 
 int Oversampler::downsampleBlocks(double** in, int n, int kept) {
-#if defined(HB_WIDE_KERNELS)
-  if (haveWideKernels()) {
+#if defined(DSP_WIDE_LANES)
+  if (hasWideLanes()) {
     const int done = downKernelWide(Matrices{blockHistory, blockImpulse}, states[kDownLeft],
                                     states[kDownRight], in[0], in[1], down[0], down[1], n, kept,
                                     outputGain);
-    clearUpperHalves();
+    leaveWideLanes();
     return done;
   }
 #endif

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "../DspLib/WideLanes.h"
 #include "CurveLanes.h"
 #include "CurveMath.h"
 #include "Settling.h"
@@ -27,6 +28,42 @@ RN_INLINE Lanes shapeTwo(const CurveLanes::Table& table, Lanes x) {
   return CurveLanes::read<Mode>(table, x);
 }
 
+#if defined(DSP_WIDE_LANES)
+// Four samples of one channel at a time, from..n: the operations of the
+// two-sample loop below in the same order, the table read by gathering.
+// Returns where it stopped. Curves read without interpolation or linearly.
+template <uint32_t Mode, bool Mix>
+DSP_WIDE int steadyWide(const CurveLanes::Table& table, double* d, int from, int n, double s,
+                        double g, double w) {
+  const Quad S = splat4(s), G = splat4(g), W = splat4(w), dry = splat4(1.0 - w);
+  const Quad lo = splat4(-1.0), one = splat4(1.0), half = splat4(0.5);
+  const Quad top = splat4(table.sizeMinusOne);
+  int k = from;
+  for (; k + 4 <= n; k += 4) {
+    const Quad x = _mm256_loadu_pd(d + k);
+    Quad shaped = _mm256_setzero_pd();
+    if (Mode != kNoTable) {
+      const Quad pos = minQuad((maxQuad(x, lo) + one) * half, one) * top;
+      const __m128i i = _mm256_cvttpd_epi32(pos);
+      alignas(16) int at[4];
+      _mm_store_si128(reinterpret_cast<__m128i*>(at), i);
+      const double* T = table.T;
+      const Quad ti = _mm256_set_pd(T[at[3]], T[at[2]], T[at[1]], T[at[0]]);
+      if (Mode == Types::kNoInterpolation) {
+        shaped = ti;
+      } else {
+        const Quad f = pos - _mm256_cvtepi32_pd(i);
+        const Quad tj = _mm256_set_pd(T[at[3] + 1], T[at[2] + 1], T[at[1] + 1], T[at[0] + 1]);
+        shaped = (one - f) * ti + f * tj;
+      }
+    }
+    const Quad y = minQuad(one, maxQuad(lo, shaped * G * S));
+    _mm256_storeu_pd(d + k, Mix ? W * y + dry * x : y);
+  }
+  return k;
+}
+#endif
+
 // Frames from..n of both channels with the smoothers settled at s and g.
 template <uint32_t Mode, bool Mix>
 void steady(const Saturator& sat, const double* T, double* const* out, int from, int n,
@@ -38,6 +75,12 @@ void steady(const Saturator& sat, const double* T, double* const* out, int from,
   for (int c = 0; c < 2; ++c) {
     double* d = out[c];
     int k = from;
+#if defined(DSP_WIDE_LANES)
+    if (Mode != Types::kCosineInterpolation && hasWideLanes()) {
+      k = steadyWide<Mode, Mix>(table, d, k, n, s, g, w);
+      leaveWideLanes();
+    }
+#endif
     for (; k + 2 <= n; k += 2) {
       const Lanes x = loadLanes(d + k);
       // clampUnit lane by lane, NaN passing.

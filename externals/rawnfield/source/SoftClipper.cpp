@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "../DspLib/Lanes.h"
+#include "../DspLib/WideLanes.h"
 #include "Settling.h"
 
 namespace Rawnfield {
@@ -39,6 +40,36 @@ struct LaneCurve {
 
   Lanes low, high, threshold, ratio, halfWidth, twiceWidth, slope;
 };
+
+#if defined(DSP_WIDE_LANES)
+// Four samples of one channel at a time, from..n, with LaneCurve's
+// operations in the same order. Returns where it stopped.
+DSP_WIDE int clipWide(const SoftClipper& c, const double* x, double* y, int from, int n,
+                      bool makeUp, double gain) {
+  const Quad low = splat4(c.kneeLow), high = splat4(c.kneeHigh), threshold = splat4(c.threshold);
+  const Quad ratio = splat4(c.ratio), halfWidth = splat4(c.kneeWidth / 2.0);
+  const Quad twiceWidth = splat4(2.0 * c.kneeWidth), slope = splat4(1.0 / c.ratio - 1.0);
+  const Quad g = splat4(gain), zero = _mm256_setzero_pd();
+  const Quad minus = splat4(-1.0), plus = splat4(1.0);
+  int k = from;
+  for (; k + 4 <= n; k += 4) {
+    const Quad v = _mm256_loadu_pd(x + k);
+    const Quad a = absQuad(v);
+    const Quad below = _mm256_cmp_pd(a, low, _CMP_LT_OQ);
+    const Quad knee = _mm256_and_pd(_mm256_cmp_pd(low, a, _CMP_LE_OQ), _mm256_cmp_pd(a, high, _CMP_LT_OQ));
+    const Quad above = _mm256_xor_pd(_mm256_or_pd(below, knee), _mm256_castsi256_pd(_mm256_set1_epi64x(-1)));
+    Quad r = a;
+    if (anyQuad(above)) r = selectQuad(above, threshold + (a - threshold) / ratio, r);
+    if (anyQuad(knee)) {
+      const Quad d = (a - threshold) + halfWidth;
+      r = selectQuad(knee, a + slope * d * d / twiceWidth, r);
+    }
+    r = selectQuad(_mm256_cmp_pd(v, zero, _CMP_LT_OQ), minus, plus) * r;
+    _mm256_storeu_pd(y + k, makeUp ? r * g : r);
+  }
+  return k;
+}
+#endif
 
 }  // namespace
 
@@ -115,6 +146,12 @@ void SoftClipper::process(double** in, double** out, int n) {
     const double* x = in[c];
     double* y = out[c];
     int k = i;
+#if defined(DSP_WIDE_LANES)
+    if (hasWideLanes()) {
+      k = clipWide(*this, x, y, k, n, makeUp, gain);
+      leaveWideLanes();
+    }
+#endif
     for (; k + 2 <= n; k += 2) {
       const Lanes v = loadLanes(x + k);
       const Lanes r = select(lessThan(v, zero), minus, plus) * shape(absLanes(v));
