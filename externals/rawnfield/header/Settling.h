@@ -3,7 +3,10 @@
 // Most per-frame work of the units hangs on a smoother. Its step is a
 // function of its state alone (for a fixed target), so once a step leaves
 // the state unchanged it never moves again: the rest of the block can run
-// with a constant and without the frame-by-frame dependency.
+// with a constant and without the frame-by-frame dependency, with results
+// identical to stepping every frame. Smoothers with a = 0.9777 settle
+// within about 1500 frames of a target change, a = 0.999 within about
+// 30000. The owner's own smoothed gains can use the same helpers.
 
 #include <cstring>
 #include <initializer_list>
