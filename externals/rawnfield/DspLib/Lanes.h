@@ -283,6 +283,18 @@ inline Lanes absLanes(Lanes a) {
   return asLanes(maskAnd(asMask(a), splatMask(INT64_MAX)));
 }
 
+// std::trunc lane by lane: below 2^52 the magnitude is rounded to an integer by adding and
+// taking away 2^52 (both exact there), one less where that rounded up, and the sign put back;
+// from 2^52 on (and for NaN and infinities) a value is its own truncation.
+inline Lanes truncateLanes(Lanes v) {
+  const Lanes a = absLanes(v);
+  const Lanes big = splat(0x1p52);
+  Lanes r = (a + big) - big;
+  r = r - keepWhere(greaterThan(r, a), splat(1.0));
+  r = asLanes(maskOr(asMask(r), maskAnd(asMask(v), splatMask(INT64_MIN))));
+  return select(lessThan(a, big), r, v);
+}
+
 // Unaligned loads and stores of two consecutive doubles.
 inline Lanes loadLanes(const double* p) {
   Lanes v;

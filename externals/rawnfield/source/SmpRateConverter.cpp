@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "../DspLib/Lanes.h"
 #include "UnitMath.h"
 
 namespace Rawnfield {
@@ -12,11 +13,35 @@ namespace {
 // positions, so they are worked out once) and stretches them back over the
 // block. Every kept sample is read before any is written back.
 void reduce(double* const* x, double* const* kept, int count, int n, int m) {
-  for (int k = 0; k < m; ++k) {
+  // floor(k / m * n) of two positions at once: non-negative and below n,
+  // where truncation is the floor.
+  const auto positions = [](int k, int to, int from, int& a, int& b) {
+    const Dsp::Lanes p = Dsp::lanes(k, k + 1) / Dsp::splat(from) * Dsp::splat(to);
+    Dsp::truncLanes(p, a, b);
+  };
+  int k = 0;
+  for (; k + 2 <= m; k += 2) {
+    int a, b;
+    positions(k, n, m, a, b);
+    for (int c = 0; c < count; ++c) {
+      kept[c][k] = x[c][a];
+      kept[c][k + 1] = x[c][b];
+    }
+  }
+  if (k < m) {
     const int at = static_cast<int>(std::floor(static_cast<double>(k) / m * n));
     for (int c = 0; c < count; ++c) kept[c][k] = x[c][at];
   }
-  for (int j = 0; j < n; ++j) {
+  int j = 0;
+  for (; j + 2 <= n; j += 2) {
+    int a, b;
+    positions(j, m, n, a, b);
+    for (int c = 0; c < count; ++c) {
+      x[c][j] = kept[c][a];
+      x[c][j + 1] = kept[c][b];
+    }
+  }
+  if (j < n) {
     const int at = static_cast<int>(std::floor(static_cast<double>(j) / n * m));
     for (int c = 0; c < count; ++c) x[c][j] = kept[c][at];
   }
