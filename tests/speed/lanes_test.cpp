@@ -1,14 +1,14 @@
 // The two-lane operations against the scalar expressions they stand for,
 // on the values where such replacements usually go wrong: signed zeros,
 // halves, the edges of exact integers, NaN, infinities and denormals.
+#include "DspLib/Lanes.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <vector>
-
-#include "DspLib/Lanes.h"
 
 namespace {
 
@@ -18,11 +18,34 @@ const double kNaN = std::numeric_limits<double>::quiet_NaN();
 const double kInf = std::numeric_limits<double>::infinity();
 
 const std::vector<double>& values() {
-  static const std::vector<double> v = {
-      0.0,     -0.0,   0.5,     -0.5,  1.5,    -1.5,  2.5,  0.49999999999999994,
-      -1.0,    1.0,    3.7,     -3.7,  1e-310, -1e-310, 0x1p52 - 0.5, -(0x1p52 - 0.5),
-      0x1p52,  -0x1p52, 0x1p52 + 1.0, 0x1p53 + 2.0, 1e300, -1e300, kInf, -kInf,
-      kNaN,    -kNaN,  4503599627370495.5, 123456789.75};
+  static const std::vector<double> v = {0.0,
+                                        -0.0,
+                                        0.5,
+                                        -0.5,
+                                        1.5,
+                                        -1.5,
+                                        2.5,
+                                        0.49999999999999994,
+                                        -1.0,
+                                        1.0,
+                                        3.7,
+                                        -3.7,
+                                        1e-310,
+                                        -1e-310,
+                                        0x1p52 - 0.5,
+                                        -(0x1p52 - 0.5),
+                                        0x1p52,
+                                        -0x1p52,
+                                        0x1p52 + 1.0,
+                                        0x1p53 + 2.0,
+                                        1e300,
+                                        -1e300,
+                                        kInf,
+                                        -kInf,
+                                        kNaN,
+                                        -kNaN,
+                                        4503599627370495.5,
+                                        123456789.75};
   return v;
 }
 
@@ -40,10 +63,8 @@ void forPairs(Check&& check) {
 TEST(Lanes, TruncationIsStdTrunc) {
   forPairs([](double a, double b) {
     const Lanes t = truncateLanes(lanes(a, b));
-    EXPECT_TRUE(sameBits(lane0(t), std::trunc(a)) || (std::isnan(a) && std::isnan(lane0(t))))
-        << a;
-    EXPECT_TRUE(sameBits(lane1(t), std::trunc(b)) || (std::isnan(b) && std::isnan(lane1(t))))
-        << b;
+    EXPECT_TRUE(sameBits(lane0(t), std::trunc(a)) || (std::isnan(a) && std::isnan(lane0(t)))) << a;
+    EXPECT_TRUE(sameBits(lane1(t), std::trunc(b)) || (std::isnan(b) && std::isnan(lane1(t)))) << b;
   });
 }
 

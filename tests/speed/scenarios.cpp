@@ -1,7 +1,7 @@
 #include "scenarios.h"
 
-#include <cmath>
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <limits>
 

@@ -74,14 +74,12 @@ std::vector<Case> cases() {
          return v;
        },
        nullptr, false},
-      {"OneFilterCleared",
-       shelves,
+      {"OneFilterCleared", shelves,
        [](std::vector<FilterPtr>& v, int k) {
          if (k == 2) v[2]->reset();
        },
        false},
-      {"OneFilterGliding",
-       shelves,
+      {"OneFilterGliding", shelves,
        [](std::vector<FilterPtr>& v, int k) {
          if (k == 1) v[1]->setParamById(idGain, 5.0);
        },
@@ -89,9 +87,10 @@ std::vector<Case> cases() {
       {"NeverDesigned",
        [] {
          std::vector<FilterPtr> v = shelves();
-         v.insert(v.begin() + 1,
-                  FilterPtr(new SmoothedFilterDesign<Butterworth::Design::LowShelf<2>, 2,
-                                                     DirectFormI>(64)));
+         v.insert(
+             v.begin() + 1,
+             FilterPtr(
+                 new SmoothedFilterDesign<Butterworth::Design::LowShelf<2>, 2, DirectFormI>(64)));
          v.insert(v.begin() + 3, nullptr);
          return v;
        },
@@ -100,8 +99,8 @@ std::vector<Case> cases() {
        [] {
          std::vector<FilterPtr> v;
          for (int i = 0; i < 5; ++i)
-           v.push_back(smoothed<Butterworth::Design::BandShelf<2>, DirectFormI>(2, 300.0 + 500.0 * i,
-                                                                              i % 2 ? 3.0 : -3.0));
+           v.push_back(smoothed<Butterworth::Design::BandShelf<2>, DirectFormI>(
+               2, 300.0 + 500.0 * i, i % 2 ? 3.0 : -3.0));
          return v;
        },
        nullptr, false},
@@ -154,6 +153,8 @@ TEST_P(Series, MatchesEachFilterInTurn) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Filters, Series, testing::ValuesIn(cases()),
-                         [](const testing::TestParamInfo<Case>& p) { return std::string(p.param.name); });
+                         [](const testing::TestParamInfo<Case>& p) {
+                           return std::string(p.param.name);
+                         });
 
 }  // namespace

@@ -5,9 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <sstream>
 #include <cstring>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 

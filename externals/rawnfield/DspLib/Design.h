@@ -100,8 +100,9 @@ void processDesignChannels(const DesignClass& design, State* states, int numSamp
 template <class DesignClass, class = void>
 struct TellsSections : std::false_type {};
 template <class DesignClass>
-struct TellsSections<DesignClass, decltype(static_cast<void>(std::declval<const DesignClass&>().getSections(
-                                      std::declval<int&>())))> : std::true_type {};
+struct TellsSections<DesignClass,
+                     decltype(static_cast<void>(std::declval<const DesignClass&>().getSections(
+                         std::declval<int&>())))> : std::true_type {};
 
 template <class DesignClass>
 class FilterDesignBase : public Filter {
@@ -175,7 +176,7 @@ protected:
   void processChannels(int numSamples, Sample* const* arrayOfChannels) {
     if (numSamples < 1) return;
     processDesignChannels<DesignClass, ChannelState, Channels>(this->m_design, m_state, numSamples,
-                                                              arrayOfChannels, 0);
+                                                               arrayOfChannels, 0);
     for (int i = 0; i < Channels; ++i) m_state[i].recoverIfNotFinite();
   }
 

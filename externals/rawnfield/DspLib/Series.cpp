@@ -121,7 +121,8 @@ void run(const Section* sections, const bool* filterStart, int numSections, int 
     // The longest chain from here within a group, then back to the last filter start in it
     // unless the group holds a single filter's sections only.
     int to = from + 1;
-    while (to < numSections && to - from < kGroupSections && chained(sections[to - 1], sections[to]))
+    while (to < numSections && to - from < kGroupSections &&
+           chained(sections[to - 1], sections[to]))
       ++to;
     if (to < numSections && !filterStart[to]) {
       int cut = to - 1;
@@ -156,9 +157,9 @@ void processSeries(Filter* const* filters, int count, int numSamples, double* co
     for (int k = 0; k < link.numSections; ++k) {
       const bool first = k == 0;
       filterStart[numSections] = first;
-      sections[numSections++] = Section{link.sections + k, link.left + k, link.right + k,
-                                        first ? link.leftGuard : nullptr,
-                                        first ? link.rightGuard : nullptr};
+      sections[numSections++] =
+          Section{link.sections + k, link.left + k, link.right + k,
+                  first ? link.leftGuard : nullptr, first ? link.rightGuard : nullptr};
     }
   }
   if (!together) {

@@ -141,8 +141,8 @@ struct LaneShape {
           profile = lanes(std::sin(CurveMath::kPi * lane0(p)), std::sin(CurveMath::kPi * lane1(p)));
           break;
         case kShaperTriangle:
-          profile = select(lessThan(p, splat(0.5)), splat(2.0) * p,
-                           (p - splat(0.5)) * splat(-2.0) + one);
+          profile =
+              select(lessThan(p, splat(0.5)), splat(2.0) * p, (p - splat(0.5)) * splat(-2.0) + one);
           break;
         case kShaperPulse:
           profile = select(maskAnd(lessThan(zero, p), lessThan(p, splat(0.5))), one, zero);

@@ -33,14 +33,9 @@ constexpr double kTameLimit = 1e100;
 constexpr double kTiny = 0x1p-54;
 
 bool tame(const double* x, int n) {
-  const Lanes limit = splat(kTameLimit);
-  LaneMask wild = splatMask(0);
-  int i = 0;
-  for (; i + 2 <= n; i += 2)
-    wild = maskOr(wild, maskNot(lessEqual(absLanes(loadLanes(x + i)), limit)));
-  for (; i < n; ++i)
+  for (int i = 0; i < n; ++i)
     if (!(std::fabs(x[i]) <= kTameLimit)) return false;
-  return !anyLane(wild);
+  return true;
 }
 
 // What flushTiny does to finite values.
@@ -112,8 +107,8 @@ struct BlockForm {
   const double (*g)[2];
 };
 
-bool upKernel(const Matrices& m, double* hl, double* hr, const double* il,
-                        const double* ir, double* ul, double* ur, int n) {
+bool upKernel(const Matrices& m, double* hl, double* hr, const double* il, const double* ir,
+              double* ul, double* ur, int n) {
   const BlockForm form(m.history, m.impulse);
   Lanes s[kOrder];
   for (int j = 0; j < kOrder; ++j) s[j] = lanes(hl[j], hr[j]);
@@ -128,7 +123,8 @@ bool upKernel(const Matrices& m, double* hl, double* hr, const double* il,
     tameSoFar = maskAnd(tameSoFar, lessEqual(absLanes(x), limit));
     Lanes y[kSteps];
     HB_UNROLL
-    for (int k = 0; k < kSteps; ++k) y[k] = flushLanes(form.fromHistory(k, z) + form.fromImpulse(k) * x);
+    for (int k = 0; k < kSteps; ++k)
+      y[k] = flushLanes(form.fromHistory(k, z) + form.fromImpulse(k) * x);
     oldest = s[0];
     HB_UNROLL
     for (int k = 0; k < kSteps; ++k) {
@@ -150,9 +146,8 @@ bool upKernel(const Matrices& m, double* hl, double* hr, const double* il,
   return true;
 }
 
-int downKernel(const Matrices& m, double* hl, double* hr, const double* il,
-                        const double* ir, double* dl, double* dr, int n, int kept,
-                        double outputGain) {
+int downKernel(const Matrices& m, double* hl, double* hr, const double* il, const double* ir,
+               double* dl, double* dr, int n, int kept, double outputGain) {
   const BlockForm form(m.history, m.impulse);
   Lanes s[kOrder];
   for (int j = 0; j < kOrder; ++j) s[j] = lanes(hl[j], hr[j]);
@@ -263,8 +258,10 @@ HB_WIDE bool upKernelWide(const Matrices& m, double* hl, double* hr, const doubl
     for (int p = 0; p < kSteps / 2; p += 2) {
       const Quad a = y[p] * gain;
       const Quad b = y[p + 1] * gain;
-      _mm256_storeu_pd(ul + i * kSteps + 2 * p, _mm256_permute4x64_pd(_mm256_unpacklo_pd(a, b), 0xd8));
-      _mm256_storeu_pd(ur + i * kSteps + 2 * p, _mm256_permute4x64_pd(_mm256_unpackhi_pd(a, b), 0xd8));
+      _mm256_storeu_pd(ul + i * kSteps + 2 * p,
+                       _mm256_permute4x64_pd(_mm256_unpacklo_pd(a, b), 0xd8));
+      _mm256_storeu_pd(ur + i * kSteps + 2 * p,
+                       _mm256_permute4x64_pd(_mm256_unpackhi_pd(a, b), 0xd8));
     }
     oldest = s[0];
     HB_UNROLL
@@ -431,9 +428,9 @@ bool Oversampler::upsampleBlocks(double** in, int n) {
 int Oversampler::downsampleBlocks(double** in, int n, int kept) {
 #if defined(DSP_WIDE_LANES)
   if (hasWideLanes()) {
-    const int done = downKernelWide(Matrices{blockHistory, blockImpulse}, states[kDownLeft],
-                                    states[kDownRight], in[0], in[1], down[0], down[1], n, kept,
-                                    outputGain);
+    const int done =
+        downKernelWide(Matrices{blockHistory, blockImpulse}, states[kDownLeft], states[kDownRight],
+                       in[0], in[1], down[0], down[1], n, kept, outputGain);
     leaveWideLanes();
     return done;
   }

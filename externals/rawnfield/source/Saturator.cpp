@@ -66,8 +66,8 @@ DSP_WIDE int steadyWide(const CurveLanes::Table& table, double* d, int from, int
 
 // Frames from..n of both channels with the smoothers settled at s and g.
 template <uint32_t Mode, bool Mix>
-void steady(const Saturator& sat, const double* T, double* const* out, int from, int n,
-            double s, double g, double w) {
+void steady(const Saturator& sat, const double* T, double* const* out, int from, int n, double s,
+            double g, double w) {
   const LookUp& lut = sat.curve;
   const Lanes S = splat(s), G = splat(g), W = splat(w), dry = splat(1.0 - w);
   const Lanes lo = splat(-1.0), hi = splat(1.0);

@@ -56,8 +56,10 @@ DSP_WIDE int clipWide(const SoftClipper& c, const double* x, double* y, int from
     const Quad v = _mm256_loadu_pd(x + k);
     const Quad a = absQuad(v);
     const Quad below = _mm256_cmp_pd(a, low, _CMP_LT_OQ);
-    const Quad knee = _mm256_and_pd(_mm256_cmp_pd(low, a, _CMP_LE_OQ), _mm256_cmp_pd(a, high, _CMP_LT_OQ));
-    const Quad above = _mm256_xor_pd(_mm256_or_pd(below, knee), _mm256_castsi256_pd(_mm256_set1_epi64x(-1)));
+    const Quad knee =
+        _mm256_and_pd(_mm256_cmp_pd(low, a, _CMP_LE_OQ), _mm256_cmp_pd(a, high, _CMP_LT_OQ));
+    const Quad above =
+        _mm256_xor_pd(_mm256_or_pd(below, knee), _mm256_castsi256_pd(_mm256_set1_epi64x(-1)));
     Quad r = a;
     if (anyQuad(above)) r = selectQuad(above, threshold + (a - threshold) / ratio, r);
     if (anyQuad(knee)) {
@@ -130,14 +132,16 @@ void SoftClipper::process(double** in, double** out, int n) {
   const double gain = makeUpGain * kMakeUpHeadRoomGainFactor;
   // The limiter's bounds follow the smoothed threshold frame by frame
   // until it settles.
-  const int i = !limiter ? 0 : Settling::stepWhileMoving(thresholdSmoother, threshold, 0, n, [&](int f, double s) {
-    setLimiterBounds(s);
-    for (int c = 0; c < 2; ++c) {
-      const double x = in[c][f];
-      const double y = UnitMath::signOf(x) * curve(std::fabs(x));
-      out[c][f] = makeUp ? y * gain : y;
-    }
-  });
+  const int i = !limiter ? 0
+                         : Settling::stepWhileMoving(
+                               thresholdSmoother, threshold, 0, n, [&](int f, double s) {
+                                 setLimiterBounds(s);
+                                 for (int c = 0; c < 2; ++c) {
+                                   const double x = in[c][f];
+                                   const double y = UnitMath::signOf(x) * curve(std::fabs(x));
+                                   out[c][f] = makeUp ? y * gain : y;
+                                 }
+                               });
   if (i >= n) return;
   const LaneCurve shape(*this);
   const Lanes g = splat(gain);

@@ -69,10 +69,11 @@ void SubBandProcessor::process(double** sub, double** disto, int frames) {
   eq.process(sub, frames);
   crossover.process(sub, disto, frames);
 
-  const int from = Settling::stepWhileMoving(distoSmoother, distoGain, 0, frames, [&](int i, double d) {
-    for (int c = 0; c < 2; ++c)
-      disto[c][i] = d * crossover.highBand(c)[i] + crossover.lowBand(c)[i];
-  });
+  const int from =
+      Settling::stepWhileMoving(distoSmoother, distoGain, 0, frames, [&](int i, double d) {
+        for (int c = 0; c < 2; ++c)
+          disto[c][i] = d * crossover.highBand(c)[i] + crossover.lowBand(c)[i];
+      });
   const Dsp::Lanes d = Dsp::splat(distoSmoother.state);
   for (int c = 0; c < 2; ++c) {
     const double* high = crossover.highBand(c);
