@@ -132,16 +132,17 @@ void SoftClipper::process(double** in, double** out, int n) {
   const double gain = makeUpGain * kMakeUpHeadRoomGainFactor;
   // The limiter's bounds follow the smoothed threshold frame by frame
   // until it settles.
-  const int i = !limiter ? 0
-                         : Settling::stepWhileMoving(
-                               thresholdSmoother, threshold, 0, n, [&](int f, double s) {
-                                 setLimiterBounds(s);
-                                 for (int c = 0; c < 2; ++c) {
-                                   const double x = in[c][f];
-                                   const double y = UnitMath::signOf(x) * curve(std::fabs(x));
-                                   out[c][f] = makeUp ? y * gain : y;
-                                 }
-                               });
+  int i = 0;
+  if (limiter) {
+    i = Settling::stepWhileMoving(thresholdSmoother, threshold, 0, n, [&](int f, double s) {
+      setLimiterBounds(s);
+      for (int c = 0; c < 2; ++c) {
+        const double x = in[c][f];
+        const double y = UnitMath::signOf(x) * curve(std::fabs(x));
+        out[c][f] = makeUp ? y * gain : y;
+      }
+    });
+  }
   if (i >= n) return;
   const LaneCurve shape(*this);
   const Lanes g = splat(gain);
