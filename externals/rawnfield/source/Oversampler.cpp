@@ -43,6 +43,22 @@ HB_INLINE Lanes flushLanes(Lanes y) {
   return keepWhere(greaterEqual(absLanes(y), splat(kTiny)), y);
 }
 
+// Whether every input so far was tame (the fast form's results then stand).
+struct TameCheck {
+  HB_INLINE void add(Lanes x) { soFar = maskAnd(soFar, lessEqual(absLanes(x), splat(kTameLimit))); }
+  bool passed() const { return allLanes(soFar); }
+  LaneMask soFar = splatMask(-1);
+};
+
+// The eight input pairs of frame f.
+HB_INLINE void readFrame(const double* il, const double* ir, int f, Lanes* x, TameCheck& tame) {
+  HB_UNROLL
+  for (int i = 0; i < 8; ++i) {
+    x[i] = lanes(il[f * 8 + i], ir[f * 8 + i]);
+    tame.add(x[i]);
+  }
+}
+
 // The fast form carries the history as its newest value and its backward
 // differences up to this order (the rest as differences of that order).
 // The direct history of a low-pass signal at eight times its rate is
@@ -83,6 +99,30 @@ void fromDifferences(const T* z, T* h) {
   for (int i = 0; i < kOrder; ++i) h[i] = t[i];
 }
 
+// One filter pair's histories (left, right) as the kernels take them up and
+// leave them: the newest eight values, newest first, and the one before.
+struct Histories {
+  void read(Lanes* h, Lanes& oldest) const {
+    for (int j = 0; j < kOrder; ++j) h[j] = lanes(l[j], r[j]);
+    oldest = lanes(l[kOrder], r[kOrder]);
+  }
+  // The history, its differences and the one before.
+  void start(Lanes* h, Lanes* z, Lanes& oldest) const {
+    read(h, oldest);
+    toDifferences(h, z);
+  }
+  void write(const Lanes* h, Lanes oldest) const {
+    for (int j = 0; j < kOrder; ++j) {
+      l[j] = lane0(h[j]);
+      r[j] = lane1(h[j]);
+    }
+    l[kOrder] = lane0(oldest);
+    r[kOrder] = lane1(oldest);
+  }
+  double* l;
+  double* r;
+};
+
 // The fast form's matrices as the oversampler keeps them.
 struct Matrices {
   const double (*history)[kOrder][2];
@@ -107,20 +147,16 @@ struct BlockForm {
   const double (*g)[2];
 };
 
-bool upKernel(const Matrices& m, double* hl, double* hr, const double* il, const double* ir,
+bool upKernel(const Matrices& m, const Histories& histories, const double* il, const double* ir,
               double* ul, double* ur, int n) {
   const BlockForm form(m.history, m.impulse);
-  Lanes s[kOrder];
-  for (int j = 0; j < kOrder; ++j) s[j] = lanes(hl[j], hr[j]);
-  Lanes oldest = lanes(hl[kOrder], hr[kOrder]);
-  Lanes z[kOrder];
-  toDifferences(s, z);
+  Lanes s[kOrder], z[kOrder], oldest;
+  histories.start(s, z, oldest);
   const Lanes gain = splat(static_cast<double>(kSteps));
-  const Lanes limit = splat(kTameLimit);
-  LaneMask tameSoFar = splatMask(-1);
+  TameCheck tame;
   for (int i = 0; i < n; ++i) {
     const Lanes x = lanes(il[i], ir[i]);
-    tameSoFar = maskAnd(tameSoFar, lessEqual(absLanes(x), limit));
+    tame.add(x);
     Lanes y[kSteps];
     HB_UNROLL
     for (int k = 0; k < kSteps; ++k)
@@ -136,35 +172,22 @@ bool upKernel(const Matrices& m, double* hl, double* hr, const double* il, const
     }
     toDifferences(s, z);
   }
-  if (!allLanes(tameSoFar)) return false;
-  for (int j = 0; j < kOrder; ++j) {
-    hl[j] = lane0(s[j]);
-    hr[j] = lane1(s[j]);
-  }
-  hl[kOrder] = lane0(oldest);
-  hr[kOrder] = lane1(oldest);
+  if (!tame.passed()) return false;
+  histories.write(s, oldest);
   return true;
 }
 
-int downKernel(const Matrices& m, double* hl, double* hr, const double* il, const double* ir,
+int downKernel(const Matrices& m, const Histories& histories, const double* il, const double* ir,
                double* dl, double* dr, int n, int kept, double outputGain) {
   const BlockForm form(m.history, m.impulse);
-  Lanes s[kOrder];
-  for (int j = 0; j < kOrder; ++j) s[j] = lanes(hl[j], hr[j]);
-  Lanes oldest = lanes(hl[kOrder], hr[kOrder]);
-  Lanes z[kOrder];
-  toDifferences(s, z);
+  Lanes s[kOrder], z[kOrder], oldest;
+  histories.start(s, z, oldest);
   const Lanes gain = splat(outputGain);
-  const Lanes limit = splat(kTameLimit);
-  LaneMask tameSoFar = splatMask(-1);
+  TameCheck tame;
   const int frames = n / kSteps;
   for (int f = 0; f < frames; ++f) {
     Lanes x[kSteps];
-    HB_UNROLL
-    for (int i = 0; i < kSteps; ++i) {
-      x[i] = lanes(il[f * kSteps + i], ir[f * kSteps + i]);
-      tameSoFar = maskAnd(tameSoFar, lessEqual(absLanes(x[i]), limit));
-    }
+    readFrame(il, ir, f, x, tame);
     Lanes y[kSteps];
     HB_UNROLL
     for (int k = 0; k < kSteps; ++k) {
@@ -183,15 +206,8 @@ int downKernel(const Matrices& m, double* hl, double* hr, const double* il, cons
     for (int k = 0; k < kSteps; ++k) s[kOrder - 1 - k] = y[k];
     toDifferences(s, z);
   }
-  if (!allLanes(tameSoFar)) return 0;
-  for (int j = 0; j < kOrder; ++j) {
-    hl[j] = lane0(s[j]);
-    hr[j] = lane1(s[j]);
-  }
-  if (frames > 0) {
-    hl[kOrder] = lane0(oldest);
-    hr[kOrder] = lane1(oldest);
-  }
+  if (!tame.passed()) return 0;
+  histories.write(s, oldest);
   return frames * kSteps;
 }
 
@@ -233,22 +249,31 @@ HB_WIDE HB_INLINE void widen(const Lanes* z, Quad* wide) {
   for (int j = 0; j < kOrder; ++j) wide[j] = twice(z[j]);
 }
 
-HB_WIDE bool upKernelWide(const Matrices& m, double* hl, double* hr, const double* il,
-                          const double* ir, double* ul, double* ur, int n) {
-  const WideForm form(m);
-  Lanes s[kOrder];
-  for (int j = 0; j < kOrder; ++j) s[j] = lanes(hl[j], hr[j]);
-  Lanes oldest = lanes(hl[kOrder], hr[kOrder]);
-  Lanes z[kOrder];
-  Quad zz[kOrder];
+// The eight new outputs, in pairs, become the history, newest first; the
+// one before them and the differences follow.
+HB_WIDE HB_INLINE void advance(const Quad* y, Lanes* s, Lanes& oldest, Lanes* z, Quad* zz) {
+  oldest = s[0];
+  HB_UNROLL
+  for (int p = 0; p < kSteps / 2; ++p) {
+    s[kOrder - 1 - 2 * p] = lowHalf(y[p]);
+    s[kOrder - 2 - 2 * p] = highHalf(y[p]);
+  }
   toDifferences(s, z);
   widen(z, zz);
+}
+
+HB_WIDE bool upKernelWide(const Matrices& m, const Histories& histories, const double* il,
+                          const double* ir, double* ul, double* ur, int n) {
+  const WideForm form(m);
+  Lanes s[kOrder], z[kOrder], oldest;
+  histories.start(s, z, oldest);
+  Quad zz[kOrder];
+  widen(z, zz);
   const Quad gain = _mm256_set1_pd(static_cast<double>(kSteps));
-  const Lanes limit = splat(kTameLimit);
-  LaneMask tameSoFar = splatMask(-1);
+  TameCheck tame;
   for (int i = 0; i < n; ++i) {
     const Lanes x = lanes(il[i], ir[i]);
-    tameSoFar = maskAnd(tameSoFar, lessEqual(absLanes(x), limit));
+    tame.add(x);
     const Quad xx = twice(x);
     Quad y[kSteps / 2];
     HB_UNROLL
@@ -263,50 +288,30 @@ HB_WIDE bool upKernelWide(const Matrices& m, double* hl, double* hr, const doubl
       _mm256_storeu_pd(ur + i * kSteps + 2 * p,
                        _mm256_permute4x64_pd(_mm256_unpackhi_pd(a, b), 0xd8));
     }
-    oldest = s[0];
-    HB_UNROLL
-    for (int p = 0; p < kSteps / 2; ++p) {
-      s[kOrder - 1 - 2 * p] = lowHalf(y[p]);
-      s[kOrder - 2 - 2 * p] = highHalf(y[p]);
-    }
-    toDifferences(s, z);
-    widen(z, zz);
+    advance(y, s, oldest, z, zz);
   }
-  if (!allLanes(tameSoFar)) return false;
-  for (int j = 0; j < kOrder; ++j) {
-    hl[j] = lane0(s[j]);
-    hr[j] = lane1(s[j]);
-  }
-  hl[kOrder] = lane0(oldest);
-  hr[kOrder] = lane1(oldest);
+  if (!tame.passed()) return false;
+  histories.write(s, oldest);
   return true;
 }
 
-HB_WIDE int downKernelWide(const Matrices& m, double* hl, double* hr, const double* il,
+HB_WIDE int downKernelWide(const Matrices& m, const Histories& histories, const double* il,
                            const double* ir, double* dl, double* dr, int n, int kept,
                            double outputGain) {
   const WideForm form(m);
-  Lanes s[kOrder];
-  for (int j = 0; j < kOrder; ++j) s[j] = lanes(hl[j], hr[j]);
-  Lanes oldest = lanes(hl[kOrder], hr[kOrder]);
-  Lanes z[kOrder];
+  Lanes s[kOrder], z[kOrder], oldest;
+  histories.start(s, z, oldest);
   Quad zz[kOrder];
-  toDifferences(s, z);
   widen(z, zz);
   const Lanes gain = splat(outputGain);
-  const Lanes limit = splat(kTameLimit);
   // Adding -0 leaves every value as it is: the lower output of a pair has
   // one input term fewer than the upper one.
   const Quad none = _mm256_set1_pd(-0.0);
-  LaneMask tameSoFar = splatMask(-1);
+  TameCheck tame;
   const int frames = n / kSteps;
   for (int f = 0; f < frames; ++f) {
     Lanes x[kSteps];
-    HB_UNROLL
-    for (int i = 0; i < kSteps; ++i) {
-      x[i] = lanes(il[f * kSteps + i], ir[f * kSteps + i]);
-      tameSoFar = maskAnd(tameSoFar, lessEqual(absLanes(x[i]), limit));
-    }
+    readFrame(il, ir, f, x, tame);
     // pairs[q + 1] holds inputs q and q + 1 (input -1 stands in as input 0).
     Quad pairs[kSteps];
     pairs[0] = joined(x[0], x[0]);
@@ -328,24 +333,10 @@ HB_WIDE int downKernelWide(const Matrices& m, double* hl, double* hr, const doub
       dl[f] = lane0(d);
       dr[f] = lane1(d);
     }
-    oldest = s[0];
-    HB_UNROLL
-    for (int p = 0; p < kSteps / 2; ++p) {
-      s[kOrder - 1 - 2 * p] = lowHalf(y[p]);
-      s[kOrder - 2 - 2 * p] = highHalf(y[p]);
-    }
-    toDifferences(s, z);
-    widen(z, zz);
+    advance(y, s, oldest, z, zz);
   }
-  if (!allLanes(tameSoFar)) return 0;
-  for (int j = 0; j < kOrder; ++j) {
-    hl[j] = lane0(s[j]);
-    hr[j] = lane1(s[j]);
-  }
-  if (frames > 0) {
-    hl[kOrder] = lane0(oldest);
-    hr[kOrder] = lane1(oldest);
-  }
+  if (!tame.passed()) return 0;
+  histories.write(s, oldest);
   return frames * kSteps;
 }
 
@@ -413,30 +404,29 @@ bool Oversampler::blockFormFits() {
 }
 
 bool Oversampler::upsampleBlocks(double** in, int n) {
+  const Matrices m{blockHistory, blockImpulse};
+  const Histories h{states[kUpLeft], states[kUpRight]};
 #if defined(DSP_WIDE_LANES)
   if (hasWideLanes()) {
-    const bool done = upKernelWide(Matrices{blockHistory, blockImpulse}, states[kUpLeft],
-                                   states[kUpRight], in[0], in[1], up[0], up[1], n);
+    const bool done = upKernelWide(m, h, in[0], in[1], up[0], up[1], n);
     leaveWideLanes();
     return done;
   }
 #endif
-  return upKernel(Matrices{blockHistory, blockImpulse}, states[kUpLeft], states[kUpRight], in[0],
-                  in[1], up[0], up[1], n);
+  return upKernel(m, h, in[0], in[1], up[0], up[1], n);
 }
 
 int Oversampler::downsampleBlocks(double** in, int n, int kept) {
+  const Matrices m{blockHistory, blockImpulse};
+  const Histories h{states[kDownLeft], states[kDownRight]};
 #if defined(DSP_WIDE_LANES)
   if (hasWideLanes()) {
-    const int done =
-        downKernelWide(Matrices{blockHistory, blockImpulse}, states[kDownLeft], states[kDownRight],
-                       in[0], in[1], down[0], down[1], n, kept, outputGain);
+    const int done = downKernelWide(m, h, in[0], in[1], down[0], down[1], n, kept, outputGain);
     leaveWideLanes();
     return done;
   }
 #endif
-  return downKernel(Matrices{blockHistory, blockImpulse}, states[kDownLeft], states[kDownRight],
-                    in[0], in[1], down[0], down[1], n, kept, outputGain);
+  return downKernel(m, h, in[0], in[1], down[0], down[1], n, kept, outputGain);
 }
 
 bool Oversampler::fastHistories(int left, int right) {

@@ -9,42 +9,30 @@ namespace Rawnfield {
 
 namespace {
 
-// Keeps m of n samples of `count` channels (the channels take the same
-// positions, so they are worked out once) and stretches them back over the
-// block. Every kept sample is read before any is written back.
-void reduce(double* const* x, double* const* kept, int count, int n, int m) {
-  // floor(k / m * n) of two positions at once: non-negative and below n,
-  // where truncation is the floor.
-  const auto positions = [](int k, int to, int from, int& a, int& b) {
-    const Dsp::Lanes p = Dsp::lanes(k, k + 1) / Dsp::splat(from) * Dsp::splat(to);
-    Dsp::truncLanes(p, a, b);
-  };
+// to[c][k] = from[c][floor(k / length * scale)] for k < length, in `count`
+// channels that take the same positions (worked out once, two at a time:
+// non-negative and below the source length, where truncation is the floor).
+void stretch(double* const* to, double* const* from, int count, int length, int scale) {
   int k = 0;
-  for (; k + 2 <= m; k += 2) {
+  for (; k + 2 <= length; k += 2) {
     int a, b;
-    positions(k, n, m, a, b);
+    Dsp::truncLanes(Dsp::lanes(k, k + 1) / Dsp::splat(length) * Dsp::splat(scale), a, b);
     for (int c = 0; c < count; ++c) {
-      kept[c][k] = x[c][a];
-      kept[c][k + 1] = x[c][b];
+      to[c][k] = from[c][a];
+      to[c][k + 1] = from[c][b];
     }
   }
-  if (k < m) {
-    const int at = static_cast<int>(std::floor(static_cast<double>(k) / m * n));
-    for (int c = 0; c < count; ++c) kept[c][k] = x[c][at];
+  if (k < length) {
+    const int at = static_cast<int>(std::floor(static_cast<double>(k) / length * scale));
+    for (int c = 0; c < count; ++c) to[c][k] = from[c][at];
   }
-  int j = 0;
-  for (; j + 2 <= n; j += 2) {
-    int a, b;
-    positions(j, m, n, a, b);
-    for (int c = 0; c < count; ++c) {
-      x[c][j] = kept[c][a];
-      x[c][j + 1] = kept[c][b];
-    }
-  }
-  if (j < n) {
-    const int at = static_cast<int>(std::floor(static_cast<double>(j) / n * m));
-    for (int c = 0; c < count; ++c) x[c][j] = kept[c][at];
-  }
+}
+
+// Keeps m of the n samples of `count` channels and stretches them back
+// over the block; every kept sample is read before any is written back.
+void reduce(double* const* x, double* const* kept, int count, int n, int m) {
+  stretch(kept, x, count, m, n);
+  stretch(x, kept, count, n, m);
 }
 
 }  // namespace
