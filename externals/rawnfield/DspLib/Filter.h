@@ -19,7 +19,7 @@ class DirectFormI;
 // two channels' histories and denormal guards, or that it passes the block unchanged. The
 // filter's own end-of-block work runs through finish(context).
 struct SeriesLink {
-  static const int kMaxSections = 4;
+  static const int kMaxSections = 4;  // per filter
   bool passThrough = false;
   const Biquad* sections = nullptr;
   int numSections = 0;

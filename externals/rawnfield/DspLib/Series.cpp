@@ -10,7 +10,7 @@ namespace Dsp {
 namespace {
 
 constexpr int kMaxFilters = 8;
-constexpr int kMaxSections = 8;
+constexpr int kMaxTotalSections = 8;
 // Sections run in one pass: enough for the recurrences to overlap, few
 // enough for their histories to stay in registers.
 constexpr int kGroupSections = 3;
@@ -141,15 +141,15 @@ void processSeries(Filter* const* filters, int count, int numSamples, double* co
   double* a = channels[0];
   double* b = channels[1];
   SeriesLink links[kMaxFilters];
-  Section sections[kMaxSections];
-  bool filterStart[kMaxSections];
+  Section sections[kMaxTotalSections];
+  bool filterStart[kMaxTotalSections];
   int numSections = 0;
   bool together = count <= kMaxFilters && (a >= b + numSamples || b >= a + numSamples);
   for (int f = 0; together && f < count; ++f) {
     if (!filters[f]) continue;
     SeriesLink& link = links[f];
     if (!filters[f]->seriesLink(link) ||
-        (!link.passThrough && numSections + link.numSections > kMaxSections)) {
+        (!link.passThrough && numSections + link.numSections > kMaxTotalSections)) {
       together = false;
       break;
     }
