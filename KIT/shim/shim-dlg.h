@@ -225,20 +225,6 @@ private:
   INT_PTR m_data;
 };
 
-// A combo box that keeps a value beside each item and a style word
-// (CBS_SORT sorts added strings).
-class Shim_vHarshbloom_cbox : public plat::ComboBox, public SHIM_StyleHolder {
-public:
-  explicit Shim_vHarshbloom_cbox(const plat::Rect& frame = {}) : plat::ComboBox(frame) {}
-  int getShimStyle() override { return m_style; }
-  void setShimStyle(int s) override { m_style = s; }
-  std::vector<INT_PTR>& itemData() { return m_itemData; }
-
-private:
-  int m_style = 0;
-  std::vector<INT_PTR> m_itemData;
-};
-
 // --- top-level windows
 
 struct SHIM_OwnedWindow {

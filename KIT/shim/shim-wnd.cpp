@@ -15,6 +15,7 @@
 
 #include "platform/app.h"
 #include "platform/controls.h"
+#include "shim-controls.h"
 #include "shim-dlg.h"
 #include "shim-misc.h"
 

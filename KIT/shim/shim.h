@@ -7,5 +7,7 @@
 #include "shim-dlg.h"
 #include "shim-misc.h"
 #include "shim-wnd.h"
+#include "shim-controls.h"
+#include "shim-dlggen.h"
 #include "shimappmain.h"
 #include "shim-appstub.h"
