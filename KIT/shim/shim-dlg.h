@@ -70,10 +70,9 @@ LRESULT SHIM_SendMouseMessage(HWND view, UINT msg, const plat::Event& e);
 
 // Turns a key event into a Windows virtual key; *flags gets the key-flag word
 // (1 virtual key, 4 Shift, 8 Command, 16 Option, 32 Control). The keyboard
-// unit installs its full translation here.
+// unit's full translation by default (shim-kb.h).
 typedef int (*SHIM_KeyTranslateFunc)(const plat::Event& e, int* flags);
 extern SHIM_KeyTranslateFunc g_SHIM_keyTranslate;
-int SHIM_BasicKeyTranslate(const plat::Event& e, int* flags);
 
 // The mouse capture holder (null: none).
 HWND SHIM_Internal_GetCapture();

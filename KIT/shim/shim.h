@@ -9,5 +9,6 @@
 #include "shim-wnd.h"
 #include "shim-controls.h"
 #include "shim-dlggen.h"
+#include "shim-kb.h"
 #include "shimappmain.h"
 #include "shim-appstub.h"
