@@ -48,18 +48,6 @@ plat::Window* SHIM_GetLastKeyWindow() {
   return plat::Object::isLive(g_lastKeyWindow) ? g_lastKeyWindow : nullptr;
 }
 
-void SHIM_SetMenuDestination(HMENU menu, HWND hwnd) {
-  plat::Menu* m = asMenu(menu);
-  if (!m) return;
-  if (!hwnd) {
-    m->setCommandHandler(nullptr);
-    return;
-  }
-  m->setCommandHandler([hwnd](plat::MenuItem* item) {
-    SendMessage(hwnd, WM_COMMAND, (WPARAM)(item->tag() & 0xFFFF), 0);
-  });
-}
-
 // --- the window view
 
 Shim_vHarshbloom_hwnd::Shim_vHarshbloom_hwnd() : plat::View({0, 0, 300, 200}) {

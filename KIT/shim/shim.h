@@ -10,5 +10,6 @@
 #include "shim-controls.h"
 #include "shim-dlggen.h"
 #include "shim-kb.h"
+#include "shim-menu.h"
 #include "shimappmain.h"
 #include "shim-appstub.h"

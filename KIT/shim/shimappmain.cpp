@@ -2,6 +2,8 @@
 
 #include "shimappmain.h"
 
+#include "shim-menu.h"
+
 #include <string.h>
 
 #include "platform/controls.h"
@@ -192,6 +194,9 @@ void SHIMAppController::shimPostMessageTick() { SHIM_MessageQueue_Flush(); }
 void SHIM_StartApplication() {
   if (g_controller) return;
   g_controller = new SHIMAppController();
+  // Context menus, pop-up buttons and the menu strip pop menus up this way
+  // unless someone (a test) installed another way first.
+  if (!plat::app().menuTracker()) plat::app().setMenuTracker(SHIM_Internal_DefaultMenuTracker());
   g_controller->awakeFromNib();
   plat::app().finishLaunching();
 }
