@@ -181,6 +181,7 @@ public:
                                       std::max(1, ih(w) + strip), flags);
     if (!sw) return;
     m_wins[w] = Win{sw, strip};
+    if (w->alphaValue() < 1) SDL_SetWindowOpacity(sw, float(w->alphaValue()));
     present(w);
   }
 
@@ -193,6 +194,7 @@ public:
     Win& sw = it->second;
     int strip = stripFor(w);
     SDL_SetWindowTitle(sw.sdl, w->title().c_str());
+    SDL_SetWindowOpacity(sw.sdl, float(w->alphaValue()));
     SDL_SetWindowBordered(sw.sdl, w->styleMask() == kStyleBorderless ? SDL_FALSE : SDL_TRUE);
     SDL_SetWindowResizable(sw.sdl, (w->styleMask() & kStyleResizable) ? SDL_TRUE : SDL_FALSE);
     int cw, ch;

@@ -11,5 +11,7 @@
 #include "shim-dlggen.h"
 #include "shim-kb.h"
 #include "shim-menu.h"
+#include "shim-defproc.h"
+#include "shim-miscdlg.h"
 #include "shimappmain.h"
 #include "shim-appstub.h"

@@ -2,15 +2,17 @@
 
 #include "shimappmain.h"
 
-#include "shim-menu.h"
-
 #include <string.h>
 
 #include "platform/controls.h"
 #include "platform/presenter.h"
 #include "platform/window.h"
 #include "shim-appstub.h"
+#include "platform/pasteboard.h"
+#include "shim-defproc.h"
 #include "shim-dlg.h"
+#include "shim-kb.h"
+#include "shim-menu.h"
 #include "shim-misc.h"
 #include "shim-wnd.h"
 
@@ -210,6 +212,9 @@ int SHIM_ApplicationMain(int, char**) {
 
 void SHIM_ShutdownForTests() {
   plat::app().resetForTests();
+  SHIM_Internal_ResetClipboard();
+  SHIM_Internal_ResetCursors();
+  plat::Pasteboard::resetAllForTests();
   SHIM_Internal_ResetTimersAndQueue();
   SHIM_SetDefaultWindowMenu(nullptr);
   SHIM_SetDefaultModalWindowMenu(nullptr);
