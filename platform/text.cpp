@@ -161,7 +161,9 @@ const Glyph& glyphFor(FontFace* f, uint32_t cp) {
   if (FT_Load_Glyph(f->face, index, FT_LOAD_DEFAULT | FT_LOAD_TARGET_LIGHT) == 0) {
     FT_GlyphSlot slot = f->face->glyph;
     if (f->embolden) FT_GlyphSlot_Embolden(slot);
-    g.advance = slot->advance.x / 64.0;
+    // The design advance, not the one rounded by hinting: widths scale with
+    // the size and match the metric-compatible fonts exactly.
+    g.advance = slot->linearHoriAdvance / 65536.0;
     if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) == 0) {
       const FT_Bitmap& b = slot->bitmap;
       g.w = int(b.width);
