@@ -141,6 +141,7 @@ void SHIM_LineEditor::setCaret(int pos, bool extend) {
 }
 
 void SHIM_LineEditor::clickAt(double x, const Font& font, bool extend) {
+  adoptFieldSelection();
   setCaret(int(font.indexAt(m_field->stringValue(), x)), extend);
 }
 
@@ -155,11 +156,22 @@ void SHIM_LineEditor::insert(const std::string& text) {
   sync();
 }
 
+void SHIM_LineEditor::adoptFieldSelection() {
+  // Messages (EM_SETSEL) may have moved the selection meanwhile.
+  int n = int(m_field->stringValue().size());
+  m_caret = std::min(m_caret, n);
+  m_anchor = std::min(m_anchor, n);
+  int s = m_field->selectionStart(), e = s + m_field->selectionLength();
+  if (s != std::min(m_caret, m_anchor) || e != std::max(m_caret, m_anchor)) {
+    m_anchor = std::min(s, n);
+    m_caret = std::min(e, n);
+  }
+}
+
 bool SHIM_LineEditor::key(const plat::Event& e, bool* changed) {
   *changed = false;
+  adoptFieldSelection();
   std::string s = m_field->stringValue();
-  m_caret = std::min(m_caret, int(s.size()));
-  m_anchor = std::min(m_anchor, int(s.size()));
   uint32_t c = firstChar(e.charactersIgnoringModifiers);
   bool shift = (e.modifierFlags & plat::kModShift) != 0;
   bool editable = m_field->isEditable();
@@ -702,6 +714,12 @@ void Shim_vHarshbloom_textview::setNeedsDisplayInRect(const Rect& r) {
   SHIM_Internal_MarkEnclosingDirty(this);
 }
 
+void Shim_vHarshbloom_textview::setString(const std::string& s) {
+  plat::TextView::setString(s);
+  setSelection(m_selStart, m_selLength);
+  sizeToText();
+}
+
 void Shim_vHarshbloom_textview::setSelection(int start, int length) {
   int n = int(string().size());
   m_selStart = std::max(0, std::min(start, n));
@@ -749,8 +767,8 @@ void Shim_vHarshbloom_textview::scrollRangeToVisible(int pos) {
   double top = kTextInset + lh * double(line);
   plat::Rect vis = clip->bounds();
   double y = vis.y;
-  if (top < y) y = top;
-  if (top + lh > y + vis.h) y = top + lh - vis.h + kTextInset;
+  if (top - kTextInset < y) y = top - kTextInset;
+  if (top + lh + kTextInset > y + vis.h) y = top + lh + kTextInset - vis.h;
   y = std::max(0.0, std::min(y, std::max(0.0, frame().h - vis.h)));
   clip->setBoundsOrigin({vis.x, y});
 }
@@ -848,10 +866,9 @@ void Shim_vHarshbloom_textview::replaceSelection(const std::string& text) {
   int a = std::min(m_selStart, int(s.size()));
   int len = std::min(m_selLength, int(s.size()) - a);
   s.replace(size_t(a), size_t(len), text);
-  plat::TextView::setString(s);
   m_selStart = a + int(text.size());
   m_selLength = 0;
-  sizeToText();
+  setString(s);
   scrollRangeToVisible(m_selStart);
   m_changed = true;
   SHIM_Internal_NotifyParent(this, EN_CHANGE);

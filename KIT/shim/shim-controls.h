@@ -108,6 +108,7 @@ public:
 
 private:
   void sync();
+  void adoptFieldSelection();
   void setCaret(int pos, bool extend);
   plat::TextField* m_field;
   int m_caret = 0, m_anchor = 0;
@@ -249,6 +250,7 @@ class Shim_vHarshbloom_textview : public plat::TextView, public SHIM_MessageTarg
 public:
   explicit Shim_vHarshbloom_textview(const plat::Rect& frame = {});
   LRESULT onShimMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+  void setString(const std::string& s) override;
   int selectionStart() const { return m_selStart; }
   int selectionLength() const { return m_selLength; }
   void setSelection(int start, int length);
