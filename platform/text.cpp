@@ -6,6 +6,7 @@
 #include FT_OUTLINE_H
 #include FT_SYNTHESIS_H
 #include <math.h>
+#include <stdlib.h>
 #include <string.h>
 #include <strings.h>
 
@@ -75,7 +76,13 @@ struct Match {
 };
 
 bool matchFont(const std::string& family, int weight, bool italic, Match* out) {
-  static bool ok = FcInit() == FcTrue;
+  // The desktop's font configuration, let go at exit so that nothing of it
+  // lingers.
+  static bool ok = [] {
+    bool up = FcInit() == FcTrue;
+    if (up) atexit(FcFini);
+    return up;
+  }();
   if (!ok) return false;
   FcPattern* pat = FcPatternCreate();
   FcPatternAddString(pat, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));

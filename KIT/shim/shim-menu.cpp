@@ -712,7 +712,6 @@ MenuItem* PopupTracker::popUp(Menu* menu, plat::Window* owner, const plat::Point
   x = std::max(x, scr.x);
   auto* win = new plat::Window({x, y, w, h}, plat::kStyleBorderless);
   plat::Ref<plat::Window> holdWin(win);
-  win->release();  // the application holds it until closed
   win->setLevel(plat::kLevelPopUpMenu);
   win->setAcceptsMouseMovedEvents(true);
   auto* view = new MenuView(menu, {0, 0, w, h});

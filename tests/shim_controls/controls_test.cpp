@@ -216,8 +216,10 @@ TEST_F(Controls, TabControlTellsItsOwnerOfUserSelectionsOnly) {
   plat::Rect r = tv->tabRect(2);
   click(t, r.x + 5, r.y + 5);
   ASSERT_TRUE(SawMessage(dlg, WM_NOTIFY));
-  for (const Seen& s : g_seen)
-    if (s.msg == WM_NOTIFY) EXPECT_EQ(s.wp, 18u);
+  for (const Seen& s : g_seen) {
+    if (s.msg != WM_NOTIFY) continue;
+    EXPECT_EQ(s.wp, 18u);
+  }
   EXPECT_EQ(TabCtrl_GetCurSel(t), 2);
   EXPECT_EQ(TabCtrl_SetCurSel(t, 0), 2);
   EXPECT_EQ(TabCtrl_SetCurSel(t, 9), 0);
