@@ -59,6 +59,19 @@ plat::Point belowInScreen(View* v) {
 
 bool (*g_fontResolver)(HGDIOBJ, plat::Font*) = nullptr;
 
+// The selection of one line of text (offs: its caret offsets), or the caret
+// when nothing is selected.
+void drawSelection(plat::DrawContext& ctx, const std::vector<double>& offs, double x0, double top,
+                   double lh, size_t s0, size_t s1) {
+  size_t n = offs.size() - 1;
+  s0 = std::min(s0, n);
+  s1 = std::min(s1, n);
+  if (s1 > s0)
+    ctx.fillRect({x0 + offs[s0], top, offs[s1] - offs[s0], lh}, kSelection);
+  else
+    ctx.fillRect({x0 + offs[s0], top, 1, lh}, kInk);
+}
+
 }  // namespace
 
 void SHIM_Internal_SetFontResolver(bool (*resolver)(HGDIOBJ, plat::Font*)) {
@@ -123,6 +136,19 @@ void SHIM_LineEditor::end() {
   m_caret = m_anchor = 0;
   m_field->setBeingEdited(false);
   m_field->setNeedsDisplay(true);
+}
+
+void SHIM_LineEditor::gainFocus() {
+  plat::Ref<View> hold(m_field);
+  begin();
+  SHIM_Internal_NotifyParent(m_field, EN_SETFOCUS);
+}
+
+void SHIM_LineEditor::loseFocus() {
+  plat::Ref<View> hold(m_field);
+  bool was = m_field->isBeingEdited();
+  end();
+  if (was && m_field->isEditable()) SHIM_Internal_NotifyParent(m_field, EN_KILLFOCUS);
 }
 
 void SHIM_LineEditor::selectAll() {
@@ -468,31 +494,22 @@ void Shim_vHarshbloom_textfield::draw(plat::DrawContext& ctx, const Rect&) {
   double top = floor(b.y + (b.h - lh) / 2);
   ctx.save();
   ctx.clipTo({b.x + 1, b.y + 1, b.w - 2, b.h - 2});
-  if (isBeingEdited() && focused) {
-    size_t s0 = shownPos(selectionStart()), s1 = shownPos(selectionStart() + selectionLength());
-    s0 = std::min(s0, text.size());
-    s1 = std::min(s1, text.size());
-    if (s1 > s0) ctx.fillRect({x0 + offs[s0], top, offs[s1] - offs[s0], lh}, kSelection);
-    else ctx.fillRect({x0 + offs[s0], top, 1, lh}, kInk);
-  }
+  if (isBeingEdited() && focused)
+    drawSelection(ctx, offs, x0, top, lh, shownPos(selectionStart()),
+                  shownPos(selectionStart() + selectionLength()));
   plat::drawText(ctx, m_font, text, {x0, top + m_font.ascent()}, ink);
   ctx.restore();
 }
 
 bool Shim_vHarshbloom_textfield::becomeFirstResponder() {
   if (!plat::TextField::becomeFirstResponder()) return false;
-  plat::Ref<View> hold(this);
-  m_editor.begin();
-  SHIM_Internal_NotifyParent(this, EN_SETFOCUS);
+  m_editor.gainFocus();
   return true;
 }
 
 bool Shim_vHarshbloom_textfield::resignFirstResponder() {
   if (!plat::TextField::resignFirstResponder()) return false;
-  plat::Ref<View> hold(this);
-  bool wasEditing = isBeingEdited();
-  m_editor.end();
-  if (wasEditing && isEditable()) SHIM_Internal_NotifyParent(this, EN_KILLFOCUS);
+  m_editor.loseFocus();
   return true;
 }
 
@@ -573,30 +590,22 @@ void Shim_vHarshbloom_cbox::draw(plat::DrawContext& ctx, const Rect&) {
   double lh = m_font.lineHeight(), top = floor(b.y + (b.h - lh) / 2), x0 = b.x + 4;
   ctx.save();
   ctx.clipTo({field.x + 1, field.y + 1, field.w - 2, field.h - 2});
-  if (isBeingEdited() && focused) {
-    size_t s0 = std::min(size_t(selectionStart()), text.size());
-    size_t s1 = std::min(size_t(selectionStart() + selectionLength()), text.size());
-    if (s1 > s0) ctx.fillRect({x0 + offs[s0], top, offs[s1] - offs[s0], lh}, kSelection);
-    else ctx.fillRect({x0 + offs[s0], top, 1, lh}, kInk);
-  }
+  if (isBeingEdited() && focused)
+    drawSelection(ctx, offs, x0, top, lh, size_t(selectionStart()),
+                  size_t(selectionStart() + selectionLength()));
   plat::drawText(ctx, m_font, text, {x0, top + m_font.ascent()}, inkOf(this));
   ctx.restore();
 }
 
 bool Shim_vHarshbloom_cbox::becomeFirstResponder() {
   if (!plat::ComboBox::becomeFirstResponder()) return false;
-  plat::Ref<View> hold(this);
-  m_editor.begin();
-  SHIM_Internal_NotifyParent(this, EN_SETFOCUS);
+  m_editor.gainFocus();
   return true;
 }
 
 bool Shim_vHarshbloom_cbox::resignFirstResponder() {
   if (!plat::ComboBox::resignFirstResponder()) return false;
-  plat::Ref<View> hold(this);
-  bool was = isBeingEdited();
-  m_editor.end();
-  if (was) SHIM_Internal_NotifyParent(this, EN_KILLFOCUS);
+  m_editor.loseFocus();
   return true;
 }
 

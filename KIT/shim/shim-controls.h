@@ -96,6 +96,10 @@ public:
   explicit SHIM_LineEditor(plat::TextField* field) : m_field(field) {}
   void begin();  // the field became first responder: everything selected
   void end();
+  // begin() / end() with the parent told (EN_SETFOCUS, and EN_KILLFOCUS for
+  // an editable field that was being edited).
+  void gainFocus();
+  void loseFocus();
   // Handles a key; true when used. *changed says whether the text changed.
   bool key(const plat::Event& e, bool* changed);
   // Caret to the character nearest x (text coordinates); extend keeps the anchor.

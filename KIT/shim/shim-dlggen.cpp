@@ -211,13 +211,21 @@ HWND SHIM_MakeEditField(int id, int x, int y, int w, int h, int style) {
   return hsv;
 }
 
-HWND SHIM_MakeLabel(int align, const char* text, int id, int x, int y, int w, int h, int flags) {
+namespace {
+// Static text: not editable, not selectable, no border, no background.
+Shim_vHarshbloom_textfield* newLabel() {
   auto* f = new Shim_vHarshbloom_textfield();
   f->setEditable(false);
   f->setSelectable(false);
   f->setBordered(false);
   f->setDrawsBackground(false);
   applyFontRule(f);
+  return f;
+}
+}  // namespace
+
+HWND SHIM_MakeLabel(int align, const char* text, int id, int x, int y, int w, int h, int flags) {
+  Shim_vHarshbloom_textfield* f = newLabel();
   if (flags & SS_NOTIFY) {
     f->setSendsClicks(true);
     targetOwner(f);
@@ -322,12 +330,7 @@ HWND makeButtonOfKind(const char* cname, int idx, int style, int x, int y, int w
 }
 
 HWND makeStatic(const char* cname, int idx, int style, int x, int y, int w, int h) {
-  auto* f = new Shim_vHarshbloom_textfield();
-  f->setEditable(false);
-  f->setSelectable(false);
-  f->setBordered(false);
-  f->setDrawsBackground(false);
-  applyFontRule(f);
+  Shim_vHarshbloom_textfield* f = newLabel();
   f->setStringValue(cname && *cname ? SHIM_Internal_RemoveMnemonics(cname) : std::string());
   int kind = style & 0x1F;
   if (kind == SS_CENTER) f->setAlignment(plat::TextAlign::Center);

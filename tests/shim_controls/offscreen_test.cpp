@@ -7,6 +7,7 @@
 #include <string.h>
 
 #include "controls_fixture.h"
+#include "sdl_click.h"
 #include "platform/presenter.h"
 
 namespace {
@@ -40,17 +41,7 @@ INT_PTR DialogProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   return 0;
 }
 
-class Offscreen : public ShimTest {
-protected:
-  void SetUp() override {
-    ShimTest::SetUp();
-    plat::app().useVirtualClock(false);
-    std::string error;
-    plat::Presenter* p = plat::createSdlPresenter("offscreen", &error);
-    ASSERT_NE(p, nullptr) << error;
-    plat::app().setPresenter(p);
-  }
-};
+using Offscreen = ShimOffscreenTest;
 
 TEST_F(Offscreen, AClickOnAGeneratedDialogsButtonEndsItWithItsResult) {
   bool clicked = false;
@@ -64,19 +55,7 @@ TEST_F(Offscreen, AClickOnAGeneratedDialogsButtonEndsItWithItsResult) {
     for (Uint32 i = 1; i < 64 && !id; ++i)
       if (SDL_GetWindowFromID(i)) id = i;
     ASSERT_NE(id, 0u);
-    SDL_Event ev;
-    memset(&ev, 0, sizeof ev);
-    ev.type = SDL_MOUSEBUTTONDOWN;
-    ev.button.windowID = id;
-    ev.button.button = SDL_BUTTON_LEFT;
-    ev.button.state = SDL_PRESSED;
-    ev.button.clicks = 1;
-    ev.button.x = 190;
-    ev.button.y = 92;
-    SDL_PushEvent(&ev);
-    ev.type = SDL_MOUSEBUTTONUP;
-    ev.button.state = SDL_RELEASED;
-    SDL_PushEvent(&ev);
+    PushSdlClick(id, 190, 92);
     clicked = true;
   });
   // Never wait forever.
