@@ -44,3 +44,6 @@ int PIX_WeightF(float alpha);
 int PIX_TruncToInt(double v);
 // A 64-bit value held inside the int range.
 int PIX_SatInt(int64_t v);
+// A double rounded to float, held inside the finite float range (NaN stays
+// NaN).
+float PIX_HoldFloat(double v);
