@@ -13,9 +13,10 @@ namespace {
 
 typedef long long i64;
 
-// More segments than this add nothing but time: a curve whose control
-// polygon is millions of pixels long (or a tiny tolerance) is held here.
-const int kMaxSegments = 1 << 20;
+// A curve whose control polygon is more than this many tolerances long is
+// drawn with this many segments: beyond it they would cost time, not
+// quality, on any bitmap the editor draws.
+const int kMaxSegments = 1 << 16;
 
 // Segments are handed to the line drawer only within this margin around
 // the bitmap; longer ones are cut first, so far-away points (up to the
