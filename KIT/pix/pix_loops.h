@@ -117,6 +117,10 @@ inline void PIX_WalkWords(unsigned char* dest, int w, int h, ptrdiff_t span, Fn 
 // Positions are relative to a source origin (src, rows span bytes apart);
 // only pixels in [0, clipright) x [0, clipbottom) are read.
 
+// The samplers sit in every walker's inner loop; out of line, their result
+// would go through memory for each pixel.
+#define PIX_ALWAYS_INLINE inline __attribute__((always_inline))
+
 // Channels of one source sample.
 struct PIX_Sample {
   int r, g, b, a;
@@ -130,7 +134,7 @@ inline void PIX_ReadSample(const unsigned char* p, PIX_Sample* o) {
 }
 
 // The pixel under (px, py); false outside the clip box.
-inline bool PIX_SampleNearest(const unsigned char* src, ptrdiff_t span, pix_i64 px, pix_i64 py,
+PIX_ALWAYS_INLINE bool PIX_SampleNearest(const unsigned char* src, ptrdiff_t span, pix_i64 px, pix_i64 py,
                               int clipright, int clipbottom, PIX_Sample* o) {
   const pix_i64 x = px >> 16, y = py >> 16;
   if (x < 0 || y < 0 || x >= clipright || y >= clipbottom) return false;
@@ -142,31 +146,38 @@ inline bool PIX_SampleNearest(const unsigned char* src, ptrdiff_t span, pix_i64 
 // lower-right neighbours by the 16-bit fractions. On the last column or row
 // of the clip box only the other axis is blended, so nothing outside the box
 // is read; false outside the box.
-inline bool PIX_SampleBilinear(const unsigned char* src, ptrdiff_t span, pix_i64 px, pix_i64 py,
+PIX_ALWAYS_INLINE bool PIX_SampleBilinear(const unsigned char* src, ptrdiff_t span, pix_i64 px, pix_i64 py,
                                int clipright, int clipbottom, PIX_Sample* o) {
   const pix_i64 x = px >> 16, y = py >> 16;
   if (x < 0 || y < 0 || x >= clipright || y >= clipbottom) return false;
   const int fx = (int)(px & 0xffff), fy = (int)(py & 0xffff);
   const unsigned char* p = src + y * span + x * 4;
+  const unsigned char* q = p + span;
   const bool lastCol = x == clipright - 1, lastRow = y == clipbottom - 1;
-  int c[4];
+  // Channel k (byte k: B, G, R, A) written straight into the sample.
   if (!lastCol && !lastRow) {
     const int f = (int)(((pix_i64)fx * fy) >> 16);
     const int w00 = 65536 - fy - fx + f, w10 = fx - f, w01 = fy - f;
-    const unsigned char* q = p + span;
-    for (int i = 0; i < 4; ++i) c[i] = (p[i] * w00 + p[4 + i] * w10 + q[i] * w01 + q[4 + i] * f) >> 16;
+    auto mix = [=](int k) { return (p[k] * w00 + p[4 + k] * w10 + q[k] * w01 + q[4 + k] * f) >> 16; };
+    o->b = mix(0);
+    o->g = mix(1);
+    o->r = mix(2);
+    o->a = mix(3);
   } else if (!lastRow) {
-    const unsigned char* q = p + span;
-    for (int i = 0; i < 4; ++i) c[i] = (q[i] * fy + p[i] * (65536 - fy)) >> 16;
+    auto mix = [=](int k) { return (q[k] * fy + p[k] * (65536 - fy)) >> 16; };
+    o->b = mix(0);
+    o->g = mix(1);
+    o->r = mix(2);
+    o->a = mix(3);
   } else if (!lastCol) {
-    for (int i = 0; i < 4; ++i) c[i] = (p[4 + i] * fx + p[i] * (65536 - fx)) >> 16;
+    auto mix = [=](int k) { return (p[4 + k] * fx + p[k] * (65536 - fx)) >> 16; };
+    o->b = mix(0);
+    o->g = mix(1);
+    o->r = mix(2);
+    o->a = mix(3);
   } else {
-    for (int i = 0; i < 4; ++i) c[i] = p[i];
+    PIX_ReadSample(p, o);
   }
-  o->b = c[0];
-  o->g = c[1];
-  o->r = c[2];
-  o->a = c[3];
   return true;
 }
 
