@@ -29,12 +29,6 @@ T toT(double v) {
   return (T)v;
 }
 
-bool allFinite(std::initializer_list<float> vs) {
-  for (float v : vs)
-    if (!isfinite(v)) return false;
-  return true;
-}
-
 // Power form of one coordinate of a cubic: ((a t + b) t + c) t + d.
 struct Cubic {
   double a, b, c, d;
@@ -287,7 +281,7 @@ template double PIX_CBezier_GetY<double>(double, double, double, double, double,
 void PIX_DrawQBezier(PIX_IBitmap* dest, float xstart, float ystart, float xctl, float yctl,
                      float xend, float yend, unsigned int color, float alpha, int mode, bool aa,
                      float tol) {
-  if (!dest || !allFinite({xstart, ystart, xctl, yctl, xend, yend})) return;
+  if (!dest || !PIX_AllFinite({xstart, ystart, xctl, yctl, xend, yend})) return;
   if (!(tol > 0)) tol = 1.0f;
   const bool swap = xstart > xend;
   // The unclipped curve, ordered by x at its ends.
@@ -325,7 +319,7 @@ int CBezPrep(PIX_IBitmap* dest, float x1, float y1, float xc1, float yc1, float 
              float x2, float y2, float tol, bool xbound, double* ax, double* bx, double* cx,
              double* dx, double* ay, double* by, double* cy, double* dy, float* xlo, float* xhi,
              float* ylo, float* yhi, double* tlo, double* thi) {
-  if (!dest || !allFinite({x1, y1, xc1, yc1, xc2, yc2, x2, y2})) return 0;
+  if (!dest || !PIX_AllFinite({x1, y1, xc1, yc1, xc2, yc2, x2, y2})) return 0;
   const int w = dest->getWidth();
   if (!(tol > 0)) tol = 1.0f;
   if (xbound ? x1 > x2 : y1 > y2) {

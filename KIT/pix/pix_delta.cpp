@@ -4,8 +4,6 @@
 #include <math.h>
 #include <stdlib.h>
 
-#include <initializer_list>
-
 #include "pix.h"
 #include "pix_clip.h"
 #include "pix_loops.h"
@@ -22,12 +20,6 @@ const double kStartLimit = 140737488355328.0;
 i64 fix16(double v, double limit) {
   v *= 65536.0;
   return (i64)(v > limit ? limit : v < -limit ? -limit : v);
-}
-
-bool allFinite(std::initializer_list<double> vs) {
-  for (double v : vs)
-    if (!isfinite(v)) return false;
-  return true;
 }
 
 // The part of the source a walk may read.
@@ -64,32 +56,32 @@ struct Walk {
   unsigned char* scratch;  // free after the walk
 };
 
+// Leaves out n leading columns (or rows) of a walk: everything that grows
+// across them moves with them: the start by n steps along (ds, dt, da), the
+// steps across (*cs, *ct, *ca) by n times the second-order change, so the
+// pixels that stay are the ones an uncut walk would draw.
+void skipLeading(Steps* st, double n, double ds, double dt, double da, double* cs, double* ct,
+                 double* ca) {
+  st->srcx = PIX_HoldFloat(st->srcx + n * ds);
+  st->srcy = PIX_HoldFloat(st->srcy + n * dt);
+  st->a = PIX_HoldFloat(st->a + n * da);
+  *cs += n * st->dsdxdy;
+  *ct += n * st->dtdxdy;
+  *ca += n * st->dadxdy;
+}
+
 // Cuts the destination rectangle (sizes already positive) to the
 // destination, moving the start and the steps with it, and sets up the
 // walk. False when nothing is to be drawn.
 bool prepareWalk(PIX_IBitmap* dest, PIX_IBitmap* src, i64 dstx, i64 dsty, i64 dstw, i64 dsth,
                  Steps st, const Bounds& b, Walk* out) {
-  // Leaving out columns or rows moves everything that grows across them: the
-  // start, the per-row step (by the columns' share of the second-order
-  // term), the per-pixel step (by the rows' share), so the pixels that stay
-  // are the ones an uncut walk would draw.
   if (dstx < 0) {
-    st.srcx = PIX_HoldFloat(st.srcx - dstx * st.dsdx);
-    st.srcy = PIX_HoldFloat(st.srcy - dstx * st.dtdx);
-    st.dsdy -= dstx * st.dsdxdy;
-    st.dtdy -= dstx * st.dtdxdy;
-    st.a = PIX_HoldFloat(st.a - dstx * st.dadx);
-    st.dady -= dstx * st.dadxdy;
+    skipLeading(&st, -(double)dstx, st.dsdx, st.dtdx, st.dadx, &st.dsdy, &st.dtdy, &st.dady);
     dstw += dstx;
     dstx = 0;
   }
   if (dsty < 0) {
-    st.srcx = PIX_HoldFloat(st.srcx - dsty * st.dsdy);
-    st.srcy = PIX_HoldFloat(st.srcy - dsty * st.dtdy);
-    st.dsdx -= dsty * st.dsdxdy;
-    st.dtdx -= dsty * st.dtdxdy;
-    st.a = PIX_HoldFloat(st.a - dsty * st.dady);
-    st.dadx -= dsty * st.dadxdy;
+    skipLeading(&st, -(double)dsty, st.dsdy, st.dtdy, st.dady, &st.dsdx, &st.dtdx, &st.dadx);
     dsth += dsty;
     dsty = 0;
   }
@@ -147,32 +139,44 @@ Steps makeSteps(float srcx, float srcy, double dsdx, double dtdx, double dsdy, d
   return {srcx, srcy, dsdx, dtdx, dsdy, dtdy, dsdxdy, dtdxdy, 0.0f, 0.0, 0.0, 0.0};
 }
 
+// A negative destination size starts on the other side: the destination
+// rectangle moves by the size and the source start by its extent (negated
+// too when negateExtent).
+void startOtherSide(i64* pos, i64* size, float* start, float* extent, bool negateExtent) {
+  if (*size >= 0) return;
+  *pos += *size;
+  *size = -*size;
+  *start += *extent;
+  if (negateExtent) *extent = -*extent;
+}
+
+// The front shared by the delta blits: checks, bounds, negative sizes and
+// the walk's setup. False when nothing is drawn.
+bool setupDelta(PIX_IBitmap* dest, PIX_IBitmap* src, int dstx, int dsty, int dstw, int dsth,
+                float srcw, float srch, Steps st, bool cliptosourcerect, Walk* k) {
+  if (!dest || !src || dstw == 0 || dsth == 0) return false;
+  if (!PIX_AllFinite({st.srcx, st.srcy, srcw, srch, st.dsdx, st.dtdx, st.dsdy, st.dtdy, st.dsdxdy,
+                  st.dtdxdy, st.a, st.dadx, st.dady, st.dadxdy}))
+    return false;
+  const Bounds b = sourceBounds(src, st.srcx, st.srcy, srcw, srch, cliptosourcerect);
+  i64 x = dstx, y = dsty, w = dstw, h = dsth;
+  startOtherSide(&x, &w, &st.srcx, &srcw, false);
+  startOtherSide(&y, &h, &st.srcy, &srch, false);
+  return prepareWalk(dest, src, x, y, w, h, st, b, k);
+}
+
 }  // namespace
 
 void PIX_DeltaBlit(PIX_IBitmap* dest, PIX_IBitmap* src, int dstx, int dsty, int dstw, int dsth,
                    float srcx, float srcy, float srcw, float srch, double dsdx, double dtdx,
                    double dsdy, double dtdy, double dsdxdy, double dtdxdy, bool cliptosourcerect,
                    float alpha, int mode) {
-  if (!dest || !src || dstw == 0 || dsth == 0) return;
-  if (!allFinite({srcx, srcy, srcw, srch, dsdx, dtdx, dsdy, dtdy, dsdxdy, dtdxdy})) return;
   const int weight = PIX_WeightD(alpha);
   const PIX_CombineFunc f = blitCombine(mode, weight);
-  if (!f) return;
-  const Bounds b = sourceBounds(src, srcx, srcy, srcw, srch, cliptosourcerect);
-  i64 x = dstx, y = dsty, w = dstw, h = dsth;
-  if (w < 0) {
-    x += w;
-    w = -w;
-    srcx += srcw;
-  }
-  if (h < 0) {
-    y += h;
-    h = -h;
-    srcy += srch;
-  }
   Walk k;
-  if (!prepareWalk(dest, src, x, y, w, h,
-                   makeSteps(srcx, srcy, dsdx, dtdx, dsdy, dtdy, dsdxdy, dtdxdy), b, &k))
+  if (!f || !setupDelta(dest, src, dstx, dsty, dstw, dsth, srcw, srch,
+                        makeSteps(srcx, srcy, dsdx, dtdx, dsdy, dtdy, dsdxdy, dtdxdy),
+                        cliptosourcerect, &k))
     return;
   runWalk(k, weight, mode & PIX_FILTER_MASK, f);
 }
@@ -187,34 +191,17 @@ void PIX_DeltaBlitAlpha(PIX_IBitmap* dest, PIX_IBitmap* src, int dstx, int dsty,
                   dtdy, dsdxdy, dtdxdy, cliptosourcerect, alpha, mode);
     return;
   }
-  if (!dest || !src || dstw == 0 || dsth == 0) return;
-  if (!allFinite({srcx, srcy, srcw, srch, dsdx, dtdx, dsdy, dtdy, dsdxdy, dtdxdy, alpha, dadx,
-                  dady, dadxdy}))
-    return;
   // The weight may leave 0..256: the clamping copy and multiply.
   PIX_CombineFunc f = 0;
-  if (!PIX_DispatchClampOp(mode & PIX_OP_MASK,
-                           [&f](auto o) { f = &decltype(o)::type::doPix; }))
-    return;
-  const Bounds b = sourceBounds(src, srcx, srcy, srcw, srch, cliptosourcerect);
-  i64 x = dstx, y = dsty, w = dstw, h = dsth;
-  if (w < 0) {
-    x += w;
-    w = -w;
-    srcx += srcw;
-  }
-  if (h < 0) {
-    y += h;
-    h = -h;
-    srcy += srch;
-  }
+  PIX_DispatchClampOp(mode & PIX_OP_MASK, [&f](auto o) { f = &decltype(o)::type::doPix; });
   Steps st = makeSteps(srcx, srcy, dsdx, dtdx, dsdy, dtdy, dsdxdy, dtdxdy);
   st.a = alpha;
   st.dadx = dadx;
   st.dady = dady;
   st.dadxdy = dadxdy;
   Walk k;
-  if (!prepareWalk(dest, src, x, y, w, h, st, b, &k)) return;
+  if (!f || !setupDelta(dest, src, dstx, dsty, dstw, dsth, srcw, srch, st, cliptosourcerect, &k))
+    return;
   _PIX_Template_Blit4::deltaBlitAlpha(k.d, k.s, k.w, k.h, k.s0, k.t0, k.dsdx, k.dtdx, k.dsdy,
                                       k.dtdy, k.dsdxdy, k.dtdxdy, k.clipright, k.clipbottom,
                                       k.sspan, k.dspan, k.a, k.dadx, k.dady, k.dadxdy,
@@ -227,25 +214,15 @@ void PIX_RotatedBlit(PIX_IBitmap* dest, PIX_IBitmap* src, int dstx, int dsty, in
                      bool cliptosourcerect, float alpha, int mode, float rotxcent,
                      float rotycent) {
   if (!dest || !src || dstw == 0 || dsth == 0) return;
-  if (!allFinite({srcx, srcy, srcw, srch, angle, rotxcent, rotycent})) return;
+  if (!PIX_AllFinite({srcx, srcy, srcw, srch, angle, rotxcent, rotycent})) return;
   const int weight = PIX_WeightD(alpha);
   const PIX_CombineFunc f = blitCombine(mode, weight);
   if (!f) return;
   const int filtermode = mode & PIX_FILTER_MASK;
   const Bounds b = sourceBounds(src, srcx, srcy, srcw, srch, cliptosourcerect);
   i64 x = dstx, y = dsty, w = dstw, h = dsth;
-  if (w < 0) {
-    x += w;
-    w = -w;
-    srcx += srcw;
-    srcw = -srcw;
-  }
-  if (h < 0) {
-    y += h;
-    h = -h;
-    srcy += srch;
-    srch = -srch;
-  }
+  startOtherSide(&x, &w, &srcx, &srcw, true);
+  startOtherSide(&y, &h, &srcy, &srch, true);
   const double sn = sin((double)angle), cs = cos((double)angle);
   const double xadv = (double)(srcw / (float)w), yadv = (double)(srch / (float)h);
   const double dsdx = cs * xadv, dtdx = -sn * yadv, dsdy = sn * xadv, dtdy = cs * yadv;
@@ -269,11 +246,43 @@ void PIX_RotatedBlit(PIX_IBitmap* dest, PIX_IBitmap* src, int dstx, int dsty, in
 
 namespace {
 
-// Calls cell(row, col, x, y, w, h) for every non-empty cell of a mesh of
-// div_w x div_h points over the destination rectangle; cell edges are the
-// rounded grid positions.
-template <class Fn>
-void forEachCell(int dstx, int dsty, int dstw, int dsth, int div_w, int div_h, Fn cell) {
+// One mesh cell as a delta blit: the corners' source positions (and
+// weights, for the alpha form) stepped across cw x ch pixels, the per-pixel
+// step changing row by row from the top edge's to the bottom edge's.
+template <class T>
+struct Cell {
+  T s, t, sw, sh, dsdx, dtdx, dsdy, dtdy, dsdxdy, dtdxdy;
+  T a, dadx, dady, dadxdy;
+  // k: the number of values per point; the weight is the third.
+  Cell(const T* p00, const T* p10, const T* p01, const T* p11, int cw, int ch, int k) {
+    s = p00[0];
+    t = p00[1];
+    sw = p10[0] - p00[0];
+    sh = p10[1] - p00[1];
+    dsdx = sw / cw;
+    dtdx = sh / cw;
+    dsdy = (p01[0] - p00[0]) / ch;
+    dtdy = (p01[1] - p00[1]) / ch;
+    dsdxdy = ((p11[0] - p01[0]) / cw - dsdx) / ch;
+    dtdxdy = ((p11[1] - p01[1]) / cw - dtdx) / ch;
+    a = dadx = dady = dadxdy = 0;
+    if (k > 2) {
+      a = p00[2];
+      dadx = (p10[2] - p00[2]) / cw;
+      dady = (p01[2] - p00[2]) / ch;
+      dadxdy = ((p11[2] - p01[2]) / cw - dadx) / ch;
+    }
+  }
+};
+
+// Calls cell(c, x, y) for every non-empty cell of a mesh of div_w x div_h
+// points (k values each) over the destination rectangle, whose edges are the
+// rounded grid positions. Nothing for a missing bitmap or points, an empty
+// rectangle or fewer than two points a side.
+template <class T, class Fn>
+void forEachCell(PIX_IBitmap* dest, PIX_IBitmap* src, int dstx, int dsty, int dstw, int dsth,
+                 const T* points, int div_w, int div_h, int k, Fn cell) {
+  if (!dest || !src || !points || dstw < 1 || dsth < 1 || div_w < 2 || div_h < 2) return;
   const double xstep = (double)dstw / (div_w - 1), ystep = (double)dsth / (div_h - 1);
   double ypos = dsty;
   int y = dsty;
@@ -285,16 +294,16 @@ void forEachCell(int dstx, int dsty, int dstw, int dsth, int div_w, int div_h, F
     for (int c = 0; c < div_w - 1; ++c) {
       xpos += xstep;
       const int xnext = PIX_TruncToInt(xpos + 0.5);
-      if (xnext > x && ynext > y) cell(r, c, x, y, xnext - x, ynext - y);
+      if (xnext > x && ynext > y) {
+        const T* p00 = points + k * ((size_t)r * div_w + c);
+        const T* p01 = p00 + k * (size_t)div_w;
+        cell(Cell<T>(p00, p00 + k, p01, p01 + k, xnext - x, ynext - y, k), x, y, xnext - x,
+             ynext - y);
+      }
       x = xnext;
     }
     y = ynext;
   }
-}
-
-bool meshDrawable(PIX_IBitmap* dest, PIX_IBitmap* src, int dstw, int dsth, const void* points,
-                  int div_w, int div_h) {
-  return dest && src && points && dstw >= 1 && dsth >= 1 && div_w >= 2 && div_h >= 2;
 }
 
 }  // namespace
@@ -303,40 +312,25 @@ template <class T>
 void PIX_TransformBlit_class<T>::blit(PIX_IBitmap* dest, PIX_IBitmap* src, int dstx, int dsty,
                                       int dstw, int dsth, const T* srcpoints, int div_w,
                                       int div_h, float alpha, int mode) {
-  if (!meshDrawable(dest, src, dstw, dsth, srcpoints, div_w, div_h)) return;
-  forEachCell(dstx, dsty, dstw, dsth, div_w, div_h, [&](int r, int c, int x, int y, int cw, int ch) {
-    const T* p00 = srcpoints + 2 * ((size_t)r * div_w + c);
-    const T* p10 = p00 + 2;
-    const T* p01 = p00 + 2 * (size_t)div_w;
-    const T* p11 = p01 + 2;
-    const T dsdx = (p10[0] - p00[0]) / cw, dtdx = (p10[1] - p00[1]) / cw;
-    PIX_DeltaBlit(dest, src, x, y, cw, ch, PIX_HoldFloat(p00[0]), PIX_HoldFloat(p00[1]),
-                  PIX_HoldFloat(p10[0] - p00[0]), PIX_HoldFloat(p10[1] - p00[1]), dsdx, dtdx,
-                  (p01[0] - p00[0]) / ch, (p01[1] - p00[1]) / ch,
-                  ((p11[0] - p01[0]) / cw - dsdx) / ch, ((p11[1] - p01[1]) / cw - dtdx) / ch,
-                  false, alpha, mode);
-  });
+  forEachCell(dest, src, dstx, dsty, dstw, dsth, srcpoints, div_w, div_h, 2,
+              [&](const Cell<T>& c, int x, int y, int cw, int ch) {
+                PIX_DeltaBlit(dest, src, x, y, cw, ch, PIX_HoldFloat(c.s), PIX_HoldFloat(c.t),
+                              PIX_HoldFloat(c.sw), PIX_HoldFloat(c.sh), c.dsdx, c.dtdx, c.dsdy,
+                              c.dtdy, c.dsdxdy, c.dtdxdy, false, alpha, mode);
+              });
 }
 
 template <class T>
 void PIX_TransformBlitAlpha_class<T>::blit(PIX_IBitmap* dest, PIX_IBitmap* src, int dstx,
                                            int dsty, int dstw, int dsth, const T* srcpoints,
                                            int div_w, int div_h, int mode) {
-  if (!meshDrawable(dest, src, dstw, dsth, srcpoints, div_w, div_h)) return;
-  forEachCell(dstx, dsty, dstw, dsth, div_w, div_h, [&](int r, int c, int x, int y, int cw, int ch) {
-    const T* p00 = srcpoints + 3 * ((size_t)r * div_w + c);
-    const T* p10 = p00 + 3;
-    const T* p01 = p00 + 3 * (size_t)div_w;
-    const T* p11 = p01 + 3;
-    const T dsdx = (p10[0] - p00[0]) / cw, dtdx = (p10[1] - p00[1]) / cw;
-    const T dadx = (p10[2] - p00[2]) / cw;
-    PIX_DeltaBlitAlpha(dest, src, x, y, cw, ch, PIX_HoldFloat(p00[0]), PIX_HoldFloat(p00[1]),
-                       PIX_HoldFloat(p10[0] - p00[0]), PIX_HoldFloat(p10[1] - p00[1]), dsdx, dtdx,
-                       (p01[0] - p00[0]) / ch, (p01[1] - p00[1]) / ch,
-                       ((p11[0] - p01[0]) / cw - dsdx) / ch, ((p11[1] - p01[1]) / cw - dtdx) / ch,
-                       false, PIX_HoldFloat(p00[2]), mode, dadx, (p01[2] - p00[2]) / ch,
-                       ((p11[2] - p01[2]) / cw - dadx) / ch);
-  });
+  forEachCell(dest, src, dstx, dsty, dstw, dsth, srcpoints, div_w, div_h, 3,
+              [&](const Cell<T>& c, int x, int y, int cw, int ch) {
+                PIX_DeltaBlitAlpha(dest, src, x, y, cw, ch, PIX_HoldFloat(c.s),
+                                   PIX_HoldFloat(c.t), PIX_HoldFloat(c.sw), PIX_HoldFloat(c.sh),
+                                   c.dsdx, c.dtdx, c.dsdy, c.dtdy, c.dsdxdy, c.dtdxdy, false,
+                                   PIX_HoldFloat(c.a), mode, c.dadx, c.dady, c.dadxdy);
+              });
 }
 
 template struct PIX_TransformBlit_class<float>;

@@ -79,7 +79,7 @@ void makeFilter(i64 m, int filtsz, int* filter) {
 void PIX_ScaledBlit(PIX_IBitmap* dest, PIX_IBitmap* src, int dstx, int dsty, int dstw, int dsth,
                     float srcx, float srcy, float srcw, float srch, float alpha, int mode) {
   if (!dest || !src || dstw == 0 || dsth == 0 || alpha == 0.0f) return;
-  if (!isfinite(srcx) || !isfinite(srcy) || !isfinite(srcw) || !isfinite(srch)) return;
+  if (!PIX_AllFinite({srcx, srcy, srcw, srch})) return;
   const int filtermode = mode & PIX_FILTER_MASK;
   const bool bilinear = filtermode == PIX_FILTER_BILINEAR;
 

@@ -82,15 +82,23 @@ void BM_BlitSelfScroll(benchmark::State& state) {
 }
 BENCHMARK(BM_BlitSelfScroll);
 
+// Times op(), one full-size operation, per iteration.
+template <class Op>
+void timeOps(benchmark::State& state, int64_t pixelsPerOp, Op op) {
+  const Clock::time_point start = Clock::now();
+  for (auto _ : state) {
+    op();
+    benchmark::ClobberMemory();
+  }
+  report(state, start, pixelsPerOp);
+}
+
 // A source of 3/4 size (488 x 623) stretched onto the whole bitmap.
 void BM_ScaledBlit(benchmark::State& state, float alpha, int mode) {
   Surface s;
-  const Clock::time_point start = Clock::now();
-  for (auto _ : state) {
+  timeOps(state, (int64_t)kW * kH, [&] {
     PIX_ScaledBlit(&s.dest, &s.src, 0, 0, kW, kH, 10.25f, 20.5f, 488, 623, alpha, mode);
-    benchmark::ClobberMemory();
-  }
-  report(state, start, (int64_t)kW * kH);
+  });
 }
 BENCHMARK_CAPTURE(BM_ScaledBlit, nearest_copy, 1.0f, PIX_OP_COPY);
 BENCHMARK_CAPTURE(BM_ScaledBlit, nearest_weighted, 0.7f, PIX_OP_COPY);
@@ -101,13 +109,10 @@ BENCHMARK_CAPTURE(BM_ScaledBlit, bilinear_source_alpha, 1.0f,
 // The whole bitmap halved: the 3 x 3 averaging of strong reductions.
 void BM_ScaledBlitReduce(benchmark::State& state) {
   Surface s;
-  const Clock::time_point start = Clock::now();
-  for (auto _ : state) {
+  timeOps(state, (int64_t)(kW / 2) * (kH / 2), [&] {
     PIX_ScaledBlit(&s.dest, &s.src, 0, 0, kW / 2, kH / 2, 0, 0, kW, kH, 1.0f,
                    PIX_FILTER_BILINEAR);
-    benchmark::ClobberMemory();
-  }
-  report(state, start, (int64_t)(kW / 2) * (kH / 2));
+  });
 }
 BENCHMARK(BM_ScaledBlitReduce);
 
@@ -115,13 +120,10 @@ BENCHMARK(BM_ScaledBlitReduce);
 // bitmap.
 void BM_RotatedBlit(benchmark::State& state, float alpha, int mode) {
   Surface s;
-  const Clock::time_point start = Clock::now();
-  for (auto _ : state) {
+  timeOps(state, (int64_t)kW * kH, [&] {
     PIX_RotatedBlit(&s.dest, &s.src, 0, 0, kW, kH, 0, 0, kW, kH, 0.5235988f, false, alpha, mode,
                     0, 0);
-    benchmark::ClobberMemory();
-  }
-  report(state, start, (int64_t)kW * kH);
+  });
 }
 BENCHMARK_CAPTURE(BM_RotatedBlit, nearest, 1.0f, PIX_OP_COPY);
 BENCHMARK_CAPTURE(BM_RotatedBlit, bilinear, 1.0f, PIX_OP_COPY | PIX_FILTER_BILINEAR);
@@ -134,14 +136,12 @@ void BM_MeshBlit(benchmark::State& state) {
   std::vector<double> pts;
   for (int r = 0; r < 9; ++r)
     for (int c = 0; c < 9; ++c)
-      pts.insert(pts.end(), {c * kW / 8.0 + 6 * ((r + c) % 3 - 1), r * kH / 8.0 + 5 * ((r * c) % 3 - 1)});
-  const Clock::time_point start = Clock::now();
-  for (auto _ : state) {
+      pts.insert(pts.end(),
+                 {c * kW / 8.0 + 6 * ((r + c) % 3 - 1), r * kH / 8.0 + 5 * ((r * c) % 3 - 1)});
+  timeOps(state, (int64_t)kW * kH, [&] {
     PIX_TransformBlit2(&s.dest, &s.src, 0, 0, kW, kH, pts.data(), 9, 9, 1.0f,
                        PIX_FILTER_BILINEAR);
-    benchmark::ClobberMemory();
-  }
-  report(state, start, (int64_t)kW * kH);
+  });
 }
 BENCHMARK(BM_MeshBlit);
 
@@ -149,16 +149,13 @@ BENCHMARK(BM_MeshBlit);
 // filled down to the bottom row.
 void BM_Bezier(benchmark::State& state, bool fill, bool aa) {
   Surface s;
-  const Clock::time_point start = Clock::now();
-  for (auto _ : state) {
+  timeOps(state, 0, [&] {
     if (fill)
       PIX_FillCBezier(&s.dest, 5, 800, 150, -300, 500, 1100, 645, 30, kH - 1, 0xFF336699, 1.0f, 0,
                       1);
     else
       PIX_DrawCBezier(&s.dest, 5, 800, 150, -300, 500, 1100, 645, 30, 0xFF336699, 1.0f, 0, aa, 1);
-    benchmark::ClobberMemory();
-  }
-  report(state, start, 0);
+  });
 }
 BENCHMARK_CAPTURE(BM_Bezier, curve, false, false);
 BENCHMARK_CAPTURE(BM_Bezier, curve_antialiased, false, true);
