@@ -161,7 +161,9 @@ const Glyph& glyphFor(FontFace* f, uint32_t cp) {
   if (FT_Load_Glyph(f->face, index, FT_LOAD_DEFAULT | FT_LOAD_TARGET_LIGHT) == 0) {
     FT_GlyphSlot slot = f->face->glyph;
     if (f->embolden) FT_GlyphSlot_Embolden(slot);
-    g.advance = slot->advance.x / 64.0;
+    // The design advance, not the one rounded by hinting: widths scale with
+    // the size and match the metric-compatible fonts exactly.
+    g.advance = slot->linearHoriAdvance / 65536.0;
     if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) == 0) {
       const FT_Bitmap& b = slot->bitmap;
       g.w = int(b.width);
@@ -286,6 +288,18 @@ double Font::charAdvance(uint32_t cp) const {
   if (!m_face) return m_size * 0.5;
   std::lock_guard<std::mutex> g(textMutex());
   return glyphFor(m_face.get(), visible(cp)).advance;
+}
+
+unsigned Font::glyphIndex(uint32_t cp) const {
+  if (!m_face) return 0;
+  std::lock_guard<std::mutex> g(textMutex());
+  return FT_Get_Char_Index(m_face->face, cp);
+}
+
+bool registerFontFile(const std::string& path) {
+  std::lock_guard<std::mutex> g(textMutex());
+  if (FcInit() != FcTrue) return false;
+  return FcConfigAppFontAddFile(nullptr, reinterpret_cast<const FcChar8*>(path.c_str())) == FcTrue;
 }
 
 std::vector<double> Font::caretOffsets(const std::string& utf8) const {
