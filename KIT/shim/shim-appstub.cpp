@@ -9,6 +9,8 @@
 #include <mutex>
 
 #include "shim-dlg.h"
+#include "shim-gdi-draw.h"
+#include "shim-gdi.h"
 #include "shim-misc.h"
 #include "shim-wnd.h"
 #include "shimappmain.h"
@@ -120,6 +122,64 @@ ApiEntry api_table[] = {
     SHIM_API(SetAllowNoMiddleManRendering),
     SHIM_API(SHIM_GetDefaultButtonID),
     SHIM_API(SHIM_SetWindowRepre),
+    // drawing contexts, objects, text, drawing, images
+    SHIM_API(SHIM_CreateMemContext),
+    SHIM_API(SHIM_CreateGfxContext),
+    SHIM_API(SHIM_DeleteGfxContext),
+    SHIM_API(SHIM_GetCtxGC),
+    SHIM_API(SHIM_GetCtxFrameBuffer),
+    SHIM_API(GetDC),
+    SHIM_API(GetWindowDC),
+    SHIM_API(ReleaseDC),
+    SHIM_API(SHIM_IsRetinaDC),
+    SHIM_API(SHIM_IsRetinaHWND),
+    SHIM_API(CreatePen),
+    SHIM_API(CreatePenAlpha),
+    SHIM_API(CreateSolidBrush),
+    SHIM_API(CreateSolidBrushAlpha),
+    SHIM_API(CreateFont),
+    SHIM_API(CreateFontIndirect),
+    SHIM_API(DeleteObject),
+    SHIM_API(SHIM_CloneGDIObject),
+    SHIM_API(GetStockObject),
+    SHIM_API(SelectObject),
+    SHIM_API(SetTextColor),
+    SHIM_API(GetTextColor),
+    SHIM_API(SetBkColor),
+    SHIM_API(SetBkMode),
+    SHIM_API(MoveToEx),
+    SHIM_API(SHIM_PushClipRegion),
+    SHIM_API(SHIM_PopClipRegion),
+    SHIM_API(SHIM_SetClipRegion),
+    SHIM_API(GetTextFace),
+    SHIM_API(GetTextMetrics),
+    SHIM_API(SHIM_DrawText),
+    SHIM_API(GetGlyphIndicesW),
+    SHIM_API(SHIM_FillRect),
+    SHIM_API(Rectangle),
+    SHIM_API(Ellipse),
+    SHIM_API(RoundRect),
+    SHIM_API(SHIM_Polygon),
+    SHIM_API(SHIM_LineTo),
+    SHIM_API(PolyPolyline),
+    SHIM_API(PolyBezierTo),
+    SHIM_API(SHIM_SetPixel),
+    SHIM_API(StretchBlt),
+    SHIM_API(BitBlt),
+    SHIM_API(SHIM_FillDialogBackground),
+    SHIM_API(LoadNamedImage),
+    SHIM_API(CreateBitmap),
+    SHIM_API(CreateIconIndirect),
+    SHIM_API(GetNSImageFromHICON),
+    SHIM_API(DrawImageInRect),
+    SHIM_API(GetObject),
+    SHIM_API(GetSysColor),
+    SHIM_API(ImageList_CreateEx),
+    SHIM_API(ImageList_Add),
+    SHIM_API(ImageList_ReplaceIcon),
+    SHIM_API(ImageList_Remove),
+    SHIM_API(ImageList_Destroy),
+    SHIM_API(AddFontResourceEx),
 };
 
 #undef SHIM_API
