@@ -7,6 +7,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <utility>
+
 #include "pix.h"
 #include "pix_loops.h"
 
@@ -148,29 +150,13 @@ void PIX_CachedFont::SetFromHFont(HFONT font, int flags) {
     for (int c = 0; c < 128; ++c) RenderGlyph((unsigned short)c);
 }
 
-PIX_ARGB32 PIX_CachedFont::SetTextColor(PIX_ARGB32 color) {
-  PIX_ARGB32 prev = m_fg;
-  m_fg = color;
-  return prev;
-}
+PIX_ARGB32 PIX_CachedFont::SetTextColor(PIX_ARGB32 color) { return std::exchange(m_fg, color); }
 
-PIX_ARGB32 PIX_CachedFont::SetBkColor(PIX_ARGB32 color) {
-  PIX_ARGB32 prev = m_bg;
-  m_bg = color;
-  return prev;
-}
+PIX_ARGB32 PIX_CachedFont::SetBkColor(PIX_ARGB32 color) { return std::exchange(m_bg, color); }
 
-PIX_ARGB32 PIX_CachedFont::SetEffectColor(PIX_ARGB32 color) {
-  PIX_ARGB32 prev = m_effectcol;
-  m_effectcol = color;
-  return prev;
-}
+PIX_ARGB32 PIX_CachedFont::SetEffectColor(PIX_ARGB32 color) { return std::exchange(m_effectcol, color); }
 
-int PIX_CachedFont::SetBkMode(int mode) {
-  int prev = m_bgmode;
-  m_bgmode = mode;
-  return prev;
-}
+int PIX_CachedFont::SetBkMode(int mode) { return std::exchange(m_bgmode, mode); }
 
 void PIX_CachedFont::SetCombineMode(int mode, float alpha) {
   m_comb = mode;
@@ -493,6 +479,29 @@ struct TextReader {
     if (counted) left = left > used ? left - used : 0;
     return true;
   }
+  // The next character to lay out: carriage returns are skipped; a line
+  // feed is a space on a single line, else it moves the pen (x, y) to the
+  // start of the next line, `step` down (across for vertical text) from the
+  // start (x0, y0), and reading goes on.
+  bool nextLaidOut(unsigned short* c, bool singleLine, bool vertical, long long step, long long x0,
+                   long long y0, long long* x, long long* y) {
+    while (next(c)) {
+      if (*c == 13) continue;
+      if (*c != 10) return true;
+      if (singleLine) {
+        *c = ' ';
+        return true;
+      }
+      if (!vertical) {
+        *y += step;
+        *x = x0;
+      } else {
+        *x += step;
+        *y = y0;
+      }
+    }
+    return false;
+  }
 };
 
 }  // namespace
@@ -506,24 +515,9 @@ int PIX_CachedFont::measureCached(const char* str, int len, RECT* rect, unsigned
   const bool vertical = (m_flags & PIX_FONT_VERTICAL) != 0;
   long long x = 0, y = 0, w = 0, h = 0;
   TextReader rd(str, len);
+  const long long step = (long long)m_lineheight + m_linespacing_adj;
   unsigned short c;
-  while (rd.next(&c)) {
-    if (c == 13) continue;
-    if (c == 10) {
-      if (dtflags & DT_SINGLELINE) {
-        c = ' ';
-      } else {
-        const long long step = (long long)m_lineheight + m_linespacing_adj;
-        if (!vertical) {
-          y += step;
-          x = 0;
-        } else {
-          x += step;
-          y = 0;
-        }
-        continue;
-      }
-    }
+  while (rd.nextLaidOut(&c, (dtflags & DT_SINGLELINE) != 0, vertical, step, 0, 0, &x, &y)) {
     GlyphRec* g = usableGlyph(c);
     if (!g) continue;
     if (!vertical) {
@@ -583,24 +577,9 @@ int PIX_CachedFont::drawCached(PIX_IBitmap* bmp, const char* str, int len, RECT*
 
   long long x = x0, y = y0, X = x0, Y = y0;
   TextReader rd(str, len);
+  const long long step = (long long)m_lineheight + m_linespacing_adj;
   unsigned short c;
-  while (rd.next(&c)) {
-    if (c == 13) continue;
-    if (c == 10) {
-      if (dtflags & DT_SINGLELINE) {
-        c = ' ';
-      } else {
-        const long long step = (long long)m_lineheight + m_linespacing_adj;
-        if (!vertical) {
-          y += step;
-          x = x0;
-        } else {
-          x += step;
-          y = y0;
-        }
-        continue;
-      }
-    }
+  while (rd.nextLaidOut(&c, (dtflags & DT_SINGLELINE) != 0, vertical, step, x0, y0, &x, &y)) {
     GlyphRec* g = usableGlyph(c);
     if (!g || g->base_offset - 1 >= m_glyphcache.GetSize()) continue;
     const long long yd = upward ? y - g->height : y;

@@ -281,21 +281,6 @@ void SHIM_SetPixel(HDC hdc, int x, int y, int color) {
 
 namespace {
 
-// The raster bitmap over a memory context's frame buffer.
-class FrameBufferBitmap : public PIX_IBitmap {
-public:
-  FrameBufferBitmap(void* bits, int w, int h) : m_bits((unsigned int*)bits), m_w(w), m_h(h) {}
-  unsigned int* getBits() override { return m_bits; }
-  int getWidth() override { return m_w; }
-  int getHeight() override { return m_h; }
-  int getRowSpan() override { return m_w; }
-  bool resize(int, int) override { return false; }
-
-private:
-  unsigned int* m_bits;
-  int m_w, m_h;
-};
-
 // Copies the source area [sx, sx + sw) x [sy, sy + sh) of src, scaled to
 // w x h with nearest pixels, to context point (x, y); `alpha` blends by the
 // source alpha, else the copy is opaque.
@@ -354,7 +339,7 @@ void StretchBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, in
   if (CH > H - SY) CH = H - SY;
   if (CW < 1 || CH < 1) return;
   const i64 DW = CW == sw ? w : i64(w) * CW / sw, DH = CH == sh ? h : i64(h) * CH / sh;
-  FrameBufferBitmap fb(SHIM_GetCtxFrameBuffer(src), s->memw, s->memh);
+  plat::ClipBitmap fb(s->membitmap, 0, 0, s->memw, s->memh);
   drawScaled(d, &fb, X, Y, DW, DH, int(SX), int(SY), int(CW), int(CH), mode == SHIM_BLT_ALPHA);
 }
 

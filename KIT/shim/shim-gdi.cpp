@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <string>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "assocarray.h"
@@ -80,51 +81,54 @@ bool isLive(const void* p) {
   return g.live.count(p) != 0;
 }
 
-SHIM_GdiContext* newContext() {
+// A cleared record from a pool's free list, else from the heap; entered in
+// the live set.
+template <class T>
+T* takeRecord(T*& freeList, int& nFree) {
   GdiState& g = gdi();
   KIT_MutexLock lock(&g.poolMutex);
-  SHIM_GdiContext* c = g.freeContexts;
-  if (c) {
-    g.freeContexts = c->poolnext;
-    --g.nFreeContexts;
-    memset(c, 0, sizeof *c);
+  T* r = freeList;
+  if (r) {
+    freeList = r->poolnext;
+    --nFree;
+    memset(r, 0, sizeof *r);
   } else {
-    c = (SHIM_GdiContext*)calloc(1, sizeof *c);
-    if (!c) return nullptr;
+    r = (T*)calloc(1, sizeof *r);
+    if (!r) return nullptr;
   }
-  c->linewidth = 1;
-  g.live.insert(c);
+  g.live.insert(r);
+  return r;
+}
+
+// Leaves the live set; pooled (cleared, marked) while the pool has room.
+template <class T>
+void giveRecord(T* r, T*& freeList, int& nFree, int maxPooled) {
+  GdiState& g = gdi();
+  KIT_MutexLock lock(&g.poolMutex);
+  g.live.erase(r);
+  if (!g.closing && nFree < maxPooled) {
+    memset(r, 0, sizeof *r);
+    r->inpool = true;
+    r->poolnext = freeList;
+    freeList = r;
+    ++nFree;
+  } else {
+    free(r);
+  }
+}
+
+SHIM_GdiContext* newContext() {
+  SHIM_GdiContext* c = takeRecord(gdi().freeContexts, gdi().nFreeContexts);
+  if (c) c->linewidth = 1;
   return c;
 }
 
 void recycleContext(SHIM_GdiContext* c) {
-  GdiState& g = gdi();
-  KIT_MutexLock lock(&g.poolMutex);
-  g.live.erase(c);
-  if (!g.closing && g.nFreeContexts < kMaxPooledContexts) {
-    memset(c, 0, sizeof *c);
-    c->inpool = true;
-    c->poolnext = g.freeContexts;
-    g.freeContexts = c;
-    ++g.nFreeContexts;
-  } else {
-    free(c);
-  }
+  giveRecord(c, gdi().freeContexts, gdi().nFreeContexts, kMaxPooledContexts);
 }
 
 void recycleObject(SHIM_GdiObject* o) {
-  GdiState& g = gdi();
-  KIT_MutexLock lock(&g.poolMutex);
-  g.live.erase(o);
-  if (!g.closing && g.nFreeObjects < kMaxPooledObjects) {
-    memset(o, 0, sizeof *o);
-    o->inpool = true;
-    o->poolnext = g.freeObjects;
-    g.freeObjects = o;
-    ++g.nFreeObjects;
-  } else {
-    free(o);
-  }
+  giveRecord(o, gdi().freeObjects, gdi().nFreeObjects, kMaxPooledObjects);
 }
 
 uint32_t argbOf(int color, float alpha) {
@@ -168,19 +172,8 @@ SHIM_GdiObject* SHIM_GdiObjOfType(HGDIOBJ obj, uint32_t type) {
 }
 
 SHIM_GdiObject* SHIM_NewGdiObject(uint32_t type) {
-  GdiState& g = gdi();
-  KIT_MutexLock lock(&g.poolMutex);
-  SHIM_GdiObject* o = g.freeObjects;
-  if (o) {
-    g.freeObjects = o->poolnext;
-    --g.nFreeObjects;
-    memset(o, 0, sizeof *o);
-  } else {
-    o = (SHIM_GdiObject*)calloc(1, sizeof *o);
-    if (!o) return nullptr;
-  }
-  o->type = type;
-  g.live.insert(o);
+  SHIM_GdiObject* o = takeRecord(gdi().freeObjects, gdi().nFreeObjects);
+  if (o) o->type = type;
   return o;
 }
 
@@ -482,18 +475,12 @@ int GetTextColor(HDC hdc) {
 
 int SetBkColor(HDC hdc, int color) {
   SHIM_GdiContext* c = SHIM_GdiCtx(hdc);
-  if (!c) return -1;
-  int prev = c->bkcolor;
-  c->bkcolor = color;
-  return prev;
+  return c ? std::exchange(c->bkcolor, color) : -1;
 }
 
 int SetBkMode(HDC hdc, int mode) {
   SHIM_GdiContext* c = SHIM_GdiCtx(hdc);
-  if (!c) return -1;
-  int prev = c->bkmode;
-  c->bkmode = mode;
-  return prev;
+  return c ? std::exchange(c->bkmode, mode) : -1;
 }
 
 BOOL MoveToEx(HDC hdc, int x, int y, POINT* old) {
