@@ -4,7 +4,9 @@
 #include <chrono>
 #include <limits>
 
+#include "keys.h"
 #include "menu.h"
+#include "text.h"
 #include "window.h"
 
 namespace plat {
@@ -62,6 +64,9 @@ void Application::resetForTests() {
   m_launched = m_running = m_stopRequested = m_terminated = m_active = m_hidden = false;
   m_key = m_main = nullptr;
   m_cursor = Cursor::Arrow;
+  m_cursorImage.reset();
+  m_relativeMouse = false;
+  m_monitor = nullptr;
   m_clipboard.clear();
   m_screens.clear();
   m_modifiers = 0;
@@ -189,6 +194,7 @@ void Application::sendEvent(const Event& e) {
   if (e.isMouseDown()) setMouseButtonDown(e.buttonNumber, true);
   if (e.isMouseUp()) setMouseButtonDown(e.buttonNumber, false);
   bool consumed = m_delegate && m_delegate->filterEvent(e);
+  if (!consumed && e.type == EventType::KeyDown) consumed = performKeyEquivalent(e);
   if (!consumed && e.window && !e.window->isClosed()) e.window->sendEvent(e);
   m_current = prev;
 }
@@ -199,6 +205,10 @@ bool Application::deliverQueuedEvents() {
   while (n-- > 0 && !m_events.empty()) {
     Event e = std::move(m_events.front());
     m_events.pop_front();
+    if (m_monitor) {
+      auto monitor = m_monitor;
+      if (monitor(e)) continue;
+    }
     // A modal window takes all clicks and keys; others get none.
     Window* modal = modalWindow();
     if (modal && e.window && e.window.get() != modal && e.window->parentWindow() != modal &&
@@ -418,8 +428,84 @@ void Application::setMainMenu(Menu* m) {
 }
 
 void Application::setCursor(Cursor c) {
+  if (c == Cursor::Custom && !m_cursorImage) c = Cursor::Arrow;
+  if (c != Cursor::Custom) m_cursorImage.reset();
   m_cursor = c;
   if (m_presenter) m_presenter->cursorChanged(c);
+}
+
+void Application::setCursorImage(CursorImage* c) {
+  if (!c) {
+    setCursor(Cursor::Arrow);
+    return;
+  }
+  m_cursorImage = c;
+  m_cursor = Cursor::Custom;
+  if (m_presenter) {
+    m_presenter->cursorChanged(Cursor::Custom);
+    m_presenter->cursorImageChanged(*c);
+  }
+}
+
+bool Application::warpMouse(const Point& p) {
+  if (m_presenter && !m_presenter->warpMouse(p)) return false;
+  m_mouse = p;
+  return true;
+}
+
+void Application::setRelativeMouseMode(bool on) {
+  m_relativeMouse = on;
+  if (m_presenter) m_presenter->setRelativeMouseMode(on);
+}
+
+uint32_t Application::characterForKeyCode(uint16_t code) const {
+  if (m_presenter)
+    if (uint32_t c = m_presenter->characterForKeyCode(code)) return c;
+  return usLayoutCharacter(code);
+}
+
+namespace {
+bool isUpperLetter(uint32_t c) { return c >= 'A' && c <= 'Z'; }
+uint32_t lowerAscii(uint32_t c) { return isUpperLetter(c) ? c + 32 : c; }
+
+MenuItem* findKeyEquivalent(Menu* menu, uint32_t key, uint32_t mods, int depth) {
+  if (!menu || depth > 16) return nullptr;
+  for (int i = 0; i < menu->count(); ++i) {
+    MenuItem* it = menu->item(i);
+    if (it->submenu()) {
+      if (MenuItem* hit = findKeyEquivalent(it->submenu(), key, mods, depth + 1)) return hit;
+      continue;
+    }
+    std::vector<CodePoint> k = decodeUtf8(it->keyEquivalent());
+    if (k.size() != 1) continue;
+    uint32_t want = it->keyEquivalentModifiers() & (kModCommand | kModOption | kModControl | kModShift);
+    if (isUpperLetter(k[0].cp)) want |= kModShift;  // the case carries the shift
+    if (lowerAscii(k[0].cp) == key && want == mods) return it;
+  }
+  return nullptr;
+}
+}  // namespace
+
+bool Application::performKeyEquivalent(const Event& e) {
+  if (e.type != EventType::KeyDown || !m_mainMenu) return false;
+  std::vector<CodePoint> c = decodeUtf8(e.charactersIgnoringModifiers);
+  if (c.size() != 1) return false;
+  uint32_t mods = e.modifierFlags & (kModCommand | kModOption | kModControl | kModShift);
+  Ref<Menu> hold(m_mainMenu);
+  MenuItem* item = findKeyEquivalent(m_mainMenu, lowerAscii(c[0].cp), mods, 0);
+  if (!item) return false;
+  Ref<MenuItem> holdItem(item);
+  // The owner may enable or disable items before the key acts, as when the
+  // menu opens.
+  for (Menu* m = item->menu(); m; m = m->supermenu())
+    if (m->willOpen) {
+      auto fn = m->willOpen;
+      fn(m);
+      break;
+    }
+  if (!item->isEnabled()) return false;
+  Menu::performItem(item);
+  return true;
 }
 
 void Application::setClipboardText(const std::string& text) {
@@ -482,6 +568,30 @@ std::vector<Screen> Application::screens() const {
 
 Point Event::screenLocation() const {
   return window ? window->convertToScreen(location) : location;
+}
+
+uint32_t usLayoutCharacter(uint16_t code) {
+  static const char* const row = "asdfhgzxcv\0bqweryt123465=97-80]ou[ip\rlj'k;\\,/nm.\t `";
+  if (code < 0x33) {
+    char c = row[code];
+    return uint32_t(static_cast<unsigned char>(c));
+  }
+  switch (code) {
+    case key::Delete: return 0x7F;
+    case key::Escape: return 0x1B;
+    case key::KeypadDecimal: return '.';
+    case key::KeypadMultiply: return '*';
+    case key::KeypadPlus: return '+';
+    case key::KeypadDivide: return '/';
+    case key::KeypadEnter: return 3;
+    case key::KeypadMinus: return '-';
+    case key::KeypadEquals: return '=';
+    default: break;
+  }
+  if (code >= key::Keypad0 && code <= key::Keypad7) return uint32_t('0' + (code - key::Keypad0));
+  if (code == key::Keypad8) return '8';
+  if (code == key::Keypad9) return '9';
+  return 0;
 }
 
 }  // namespace plat

@@ -21,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "bitmap.h"
 #include "event.h"
 #include "geometry.h"
 #include "object.h"
@@ -36,9 +37,23 @@ struct Screen {
   Rect visibleFrame;  // without the desktop's panels
 };
 
-// Standard cursors; the presenter shows them.
+// Standard cursors; the presenter shows them. Custom: an image set with
+// setCursorImage().
 enum class Cursor { Arrow, IBeam, Crosshair, PointingHand, ResizeLeftRight, ResizeUpDown,
-                    ClosedHand, OpenHand, NotAllowed, Wait, Hidden };
+                    ClosedHand, OpenHand, NotAllowed, Wait, Hidden, Custom };
+
+// A cursor drawn from an image (straight alpha), with its hot spot counted
+// from the image's top-left pixel.
+class CursorImage : public Object {
+public:
+  CursorImage(const Bitmap& image, const Point& hotSpot) : m_image(image), m_hot(hotSpot) {}
+  const Bitmap& image() const { return m_image; }
+  Point hotSpot() const { return m_hot; }
+
+private:
+  Bitmap m_image;
+  Point m_hot;
+};
 
 // Shows windows on a desktop and feeds its input back as events.
 class Presenter {
@@ -53,6 +68,15 @@ public:
   virtual void windowDisplayed(Window* w) = 0;
   virtual void mainMenuChanged() = 0;
   virtual void cursorChanged(Cursor c) = 0;
+  // The cursor became an image (after cursorChanged(Cursor::Custom)).
+  virtual void cursorImageChanged(const CursorImage&) {}
+  // Moves the pointer to a screen point; false when the desktop refuses.
+  virtual bool warpMouse(const Point&) { return false; }
+  // Hidden pointer that stays put while motion still arrives as deltas.
+  virtual void setRelativeMouseMode(bool) {}
+  // The character the keyboard layout gives a key without modifiers (0: not
+  // known here).
+  virtual uint32_t characterForKeyCode(uint16_t) { return 0; }
   // Turns desktop input into events (Application::queueEvent), waiting at
   // most `seconds` for some to arrive; wake() cuts the wait short.
   virtual void waitEvents(double seconds) = 0;
@@ -141,8 +165,15 @@ public:
   void queueEvent(const Event& e);  // main thread
   // Looks at queued events without removing them; true when one matches.
   bool peekEvent(const std::function<bool(const Event&)>& match) const;
-  // Delivers one event now: the delegate's filter, then the window.
+  // Delivers one event now: the delegate's filter, the main menu's key
+  // equivalents, then the window.
   void sendEvent(const Event& e);
+  // Sees every queued event before anything else (also those a modal session
+  // would drop); true consumes it. Popped-up menus watch clicks with it.
+  void setEventMonitor(std::function<bool(const Event&)> m) { m_monitor = std::move(m); }
+  // Chooses the enabled main-menu item whose key equivalent matches a key
+  // down; true when one was performed.
+  bool performKeyEquivalent(const Event& e);
   const Event* currentEvent() const { return m_current; }
   Point mouseLocation() const { return m_mouse; }  // screen coordinates
   void setMouseLocation(const Point& p) { m_mouse = p; }
@@ -180,6 +211,16 @@ public:
   void setMenuTracker(MenuTracker* t) { m_tracker = t; }  // not owned
   Cursor cursor() const { return m_cursor; }
   void setCursor(Cursor c);
+  // Retained; null goes back to the arrow.
+  void setCursorImage(CursorImage* c);
+  CursorImage* cursorImage() const { return m_cursorImage.get(); }
+  // Pointer position and mode.
+  bool warpMouse(const Point& screenPoint);
+  void setRelativeMouseMode(bool on);
+  bool relativeMouseMode() const { return m_relativeMouse; }
+  // The character of a key on the current layout (US layout without a
+  // presenter that knows better); 0 for keys without one.
+  uint32_t characterForKeyCode(uint16_t keyCode) const;
   void setClipboardText(const std::string& text);
   std::string clipboardText() const;
 
@@ -250,6 +291,9 @@ private:
   std::vector<ModalSession*> m_modal;
   Menu* m_mainMenu = nullptr;
   Cursor m_cursor = Cursor::Arrow;
+  Ref<CursorImage> m_cursorImage;
+  bool m_relativeMouse = false;
+  std::function<bool(const Event&)> m_monitor;
   std::string m_clipboard;
   std::vector<Screen> m_screens;
 };

@@ -48,6 +48,19 @@ public:
   void clearRect(const Rect& r, uint32_t argb);
   // One-pixel outline inside r.
   void strokeRect(const Rect& r, uint32_t argb);
+  // A one-pixel line between the pixels that hold the two points' centres.
+  void drawLine(const Point& a, const Point& b, uint32_t argb);
+  // Smooth-edged ellipse inside r: filled, or a ring `width` pixels wide.
+  void fillEllipse(const Rect& r, uint32_t argb);
+  void strokeEllipse(const Rect& r, double width, uint32_t argb);
+  // Blends the colour through an 8-bit coverage map (0 none .. 255 full, rows
+  // top first, `stride` bytes apart) whose top-left pixel lands on bitmap
+  // pixel (px, py); clipped like every other fill. Text is drawn this way.
+  void fillMask(const uint8_t* coverage, int w, int h, int stride, int px, int py, uint32_t argb);
+  // A point in current coordinates as bitmap pixels.
+  Point toPixel(const Point& p) const {
+    return {m_state.xf.tx + p.x, m_state.xf.ty + m_state.xf.ySign * p.y};
+  }
 
 private:
   struct State {

@@ -41,4 +41,7 @@ enum : uint32_t {
 };
 }  // namespace keychar
 
+// The character a key gives on a US layout without modifiers (0: none).
+uint32_t usLayoutCharacter(uint16_t keyCode);
+
 }  // namespace plat

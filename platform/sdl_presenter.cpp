@@ -9,6 +9,7 @@
 #include "keys.h"
 #include "menu.h"
 #include "presenter.h"
+#include "text.h"
 #include "window.h"
 
 namespace plat {
@@ -20,12 +21,21 @@ MenuStripPainter& stripPainter() {
   return p;
 }
 
-std::vector<Rect> defaultStripLayout(Bitmap&, Menu* menu) {
+// The strip's items in the interface font, each with some air around it.
+std::vector<Rect> defaultStripLayout(Bitmap& strip, Menu* menu) {
   std::vector<Rect> rects;
+  Font font = Font::system(13);
+  DrawContext ctx(&strip);
   double x = 8;
   for (int i = 0; menu && i < menu->count(); ++i) {
-    double w = 16 + 7.0 * double(menu->item(i)->title().size());
-    rects.push_back({x, 0, w, double(kMenuStripHeight)});
+    const std::string& title = menu->item(i)->title();
+    double w = 16 + ceil(font.width(title));
+    Rect r{x, 0, w, double(kMenuStripHeight)};
+    rects.push_back(r);
+    TextBoxStyle style;
+    style.align = TextAlign::Center;
+    style.centerVertically = true;
+    drawTextInRect(ctx, font, title, r, 0xFF000000, style);
     x += w;
   }
   return rects;
@@ -107,19 +117,6 @@ uint32_t modifiersFromSdl(Uint16 mod, bool keypad) {
   return f;
 }
 
-void appendUtf8(std::string& s, uint32_t c) {
-  if (c < 0x80) {
-    s += char(c);
-  } else if (c < 0x800) {
-    s += char(0xC0 | (c >> 6));
-    s += char(0x80 | (c & 0x3F));
-  } else {
-    s += char(0xE0 | (c >> 12));
-    s += char(0x80 | ((c >> 6) & 0x3F));
-    s += char(0x80 | (c & 0x3F));
-  }
-}
-
 // Text of a key on a US layout: (with shift applied, without modifiers).
 void keyCharacters(const SDL_Keysym& ks, std::string* chars, std::string* plain) {
   uint32_t c = 0;
@@ -162,6 +159,7 @@ public:
     for (auto& it : m_wins) SDL_DestroyWindow(it.second.sdl);
     m_wins.clear();
     for (auto& c : m_cursors) SDL_FreeCursor(c.second);
+    if (m_custom) SDL_FreeCursor(m_custom);
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     // Nothing else of SDL in use: let it release its helpers as well.
     if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) SDL_Quit();
@@ -214,6 +212,7 @@ public:
   }
 
   void cursorChanged(Cursor c) override {
+    if (c == Cursor::Custom) return;  // the image follows
     if (c == Cursor::Hidden) {
       SDL_ShowCursor(SDL_DISABLE);
       return;
@@ -234,6 +233,40 @@ public:
     SDL_Cursor*& cur = m_cursors[int(id)];
     if (!cur) cur = SDL_CreateSystemCursor(id);
     if (cur) SDL_SetCursor(cur);
+  }
+
+  void cursorImageChanged(const CursorImage& c) override {
+    const Bitmap& b = c.image();
+    if (b.width() < 1 || b.height() < 1) return;
+    SDL_Surface* surf = SDL_CreateRGBSurfaceWithFormatFrom(
+        const_cast<uint32_t*>(b.bits()), b.width(), b.height(), 32, b.width() * 4,
+        SDL_PIXELFORMAT_ARGB8888);
+    if (!surf) return;
+    Point hot = c.hotSpot();
+    SDL_Cursor* cur = SDL_CreateColorCursor(surf, int(hot.x), int(hot.y));
+    SDL_FreeSurface(surf);
+    if (!cur) return;
+    SDL_SetCursor(cur);
+    if (m_custom) SDL_FreeCursor(m_custom);
+    m_custom = cur;
+  }
+
+  bool warpMouse(const Point& p) override {
+    int x = int(floor(p.x)), y = int(floor(mainHeight() - p.y));
+    return SDL_WarpMouseGlobal(x, y) == 0;
+  }
+
+  void setRelativeMouseMode(bool on) override {
+    SDL_SetRelativeMouseMode(on ? SDL_TRUE : SDL_FALSE);
+  }
+
+  uint32_t characterForKeyCode(uint16_t code) override {
+    for (int sc = 0; sc < SDL_NUM_SCANCODES; ++sc) {
+      if (macKeyFromScancode(SDL_Scancode(sc)) != code) continue;
+      SDL_Keycode k = SDL_GetKeyFromScancode(SDL_Scancode(sc));
+      return (k > 0 && k < 0x110000 && !(k & SDLK_SCANCODE_MASK)) ? uint32_t(k) : 0;
+    }
+    return 0;
   }
 
   void waitEvents(double seconds) override {
@@ -354,7 +387,8 @@ private:
     return {double(x), w->frame().h - double(y - strip)};
   }
 
-  void queueMouse(EventType t, Window* w, int strip, int x, int y, int button, int clicks) {
+  void queueMouse(EventType t, Window* w, int strip, int x, int y, int button, int clicks,
+                  int dx = 0, int dy = 0) {
     Event e;
     e.type = t;
     e.timestamp = app().now();
@@ -363,6 +397,9 @@ private:
     e.modifierFlags = modifiersFromSdl(SDL_GetModState(), false);
     e.buttonNumber = button;
     e.clickCount = clicks;
+    // Motion since the last event, y growing downwards.
+    e.deltaX = dx;
+    e.deltaY = dy;
     app().queueEvent(e);
   }
 
@@ -428,7 +465,7 @@ private:
         EventType t = (st & SDL_BUTTON_LMASK) ? EventType::LeftMouseDragged
                       : (st & SDL_BUTTON_RMASK) ? EventType::RightMouseDragged
                       : st ? EventType::OtherMouseDragged : EventType::MouseMoved;
-        queueMouse(t, w, strip, ev.motion.x, ev.motion.y, 0, 0);
+        queueMouse(t, w, strip, ev.motion.x, ev.motion.y, 0, 0, ev.motion.xrel, ev.motion.yrel);
         return;
       }
       case SDL_MOUSEBUTTONDOWN:
@@ -502,6 +539,7 @@ private:
   std::map<int, SDL_Cursor*> m_cursors;
   std::vector<Rect> m_stripItems;
   bool m_inFocusEvent = false;
+  SDL_Cursor* m_custom = nullptr;
 };
 
 }  // namespace

@@ -71,7 +71,9 @@ public:
   // --- display
   bool needsDisplay() const { return m_needsDisplay; }
   void setNeedsDisplay(bool yes);
-  void setNeedsDisplayInRect(const Rect& r);  // own coordinates
+  // Own coordinates. Overridable so views can tell enclosing views about it;
+  // overrides call the base.
+  virtual void setNeedsDisplayInRect(const Rect& r);
   // Area marked since the last display, own coordinates.
   const Rect& dirtyRect() const { return m_dirty; }
   // Draws the window now when this view needs it.

@@ -1,0 +1,497 @@
+#include "panels.h"
+
+#include <dirent.h>
+#include <errno.h>
+#include <math.h>
+#include <spawn.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "app.h"
+#include "keys.h"
+#include "text.h"
+#include "window.h"
+#include "workspace.h"
+
+extern char** environ;
+
+namespace plat {
+
+namespace {
+
+PanelRunner* g_runner = nullptr;
+
+// --- zenity
+
+// Runs a program and collects what it prints; its exit status in *status.
+bool runCollecting(const std::vector<std::string>& argv, std::string* out, int* status) {
+  std::string prog = findProgram(argv[0]);
+  if (prog.empty()) return false;
+  int fds[2];
+  if (pipe(fds) != 0) return false;
+  posix_spawn_file_actions_t fa;
+  posix_spawn_file_actions_init(&fa);
+  posix_spawn_file_actions_adddup2(&fa, fds[1], 1);
+  posix_spawn_file_actions_addclose(&fa, fds[0]);
+  posix_spawn_file_actions_addclose(&fa, fds[1]);
+  std::vector<char*> args;
+  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  pid_t pid;
+  int rc = posix_spawn(&pid, prog.c_str(), &fa, nullptr, args.data(), environ);
+  posix_spawn_file_actions_destroy(&fa);
+  close(fds[1]);
+  if (rc != 0) {
+    close(fds[0]);
+    return false;
+  }
+  char buf[4096];
+  while (true) {
+    ssize_t n = read(fds[0], buf, sizeof buf);
+    if (n > 0) {
+      out->append(buf, size_t(n));
+      continue;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    break;
+  }
+  close(fds[0]);
+  int st = 0;
+  while (waitpid(pid, &st, 0) < 0 && errno == EINTR) {
+  }
+  *status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+  return true;
+}
+
+std::string joinPath(const std::string& dir, const std::string& name) {
+  if (dir.empty()) return name;
+  return dir.back() == '/' ? dir + name : dir + "/" + name;
+}
+
+int zenityFilePanel(FilePanel& p) {
+  std::vector<std::string> argv{"zenity", "--file-selection", "--title=" + p.title};
+  if (p.kind() == PanelKind::Save) argv.push_back("--save");
+  if (p.kind() == PanelKind::Folder) argv.push_back("--directory");
+  if (p.allowsMultipleSelection && p.kind() == PanelKind::Open) {
+    argv.push_back("--multiple");
+    argv.push_back("--separator=\n");
+  }
+  std::string start = p.directory.empty() ? std::string() : joinPath(p.directory, p.fileName);
+  if (p.directory.empty() && !p.fileName.empty()) start = p.fileName;
+  if (!start.empty()) argv.push_back("--filename=" + start);
+  if (!p.allowedTypes.empty() && p.kind() != PanelKind::Folder) {
+    std::string f = "Files |";
+    for (const std::string& t : p.allowedTypes) f += " *." + t;
+    argv.push_back("--file-filter=" + f);
+  }
+  std::string out;
+  int status = -1;
+  if (!runCollecting(argv, &out, &status) || status != 0) return 0;
+  p.paths.clear();
+  size_t start2 = 0;
+  while (start2 < out.size()) {
+    size_t nl = out.find('\n', start2);
+    std::string line = out.substr(start2, nl == std::string::npos ? std::string::npos : nl - start2);
+    if (!line.empty()) p.paths.push_back(line);
+    if (nl == std::string::npos) break;
+    start2 = nl + 1;
+  }
+  return p.paths.empty() ? 0 : 1;
+}
+
+int zenityAlert(Alert& a) {
+  int n = int(a.buttons.size());
+  std::vector<std::string> argv{"zenity", n > 1 ? "--question" : "--info", "--no-markup",
+                                "--title=" + a.title, "--text=" + a.message};
+  if (n >= 1) argv.push_back("--ok-label=" + a.buttons[0]);
+  if (n >= 2) {
+    int cancel = a.cancelIndex >= 1 && a.cancelIndex < n ? a.cancelIndex : n - 1;
+    argv.push_back("--cancel-label=" + a.buttons[size_t(cancel)]);
+    for (int i = 1; i < n; ++i)
+      if (i != cancel) argv.push_back("--extra-button=" + a.buttons[size_t(i)]);
+  }
+  std::string out;
+  int status = -1;
+  if (!runCollecting(argv, &out, &status)) return -1;
+  if (status == 0) return 0;
+  while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
+  for (int i = 1; i < n; ++i)
+    if (out == a.buttons[size_t(i)]) return i;
+  return a.cancelIndex >= 0 && a.cancelIndex < n ? a.cancelIndex : n - 1;
+}
+
+class DefaultRunner : public PanelRunner {
+public:
+  static bool useZenity() { return app().presenter() && !findProgram("zenity").empty(); }
+  int runFilePanel(FilePanel& p) override {
+    // The desktop's chooser cannot hold an accessory view.
+    if (useZenity() && !p.accessoryView()) return zenityFilePanel(p);
+    return runFilePanelWindow(p);
+  }
+  int runAlert(Alert& a) override {
+    if (useZenity()) {
+      int r = zenityAlert(a);
+      if (r >= 0) return r;
+    }
+    return runAlertWindow(a);
+  }
+};
+
+// --- drawing helpers of the layer's own panels
+
+const uint32_t kInk = 0xFF1A1A1A, kFrame = 0xFF9A9A9A, kAccent = 0xFF2F6FD0;
+
+void drawButton(DrawContext& ctx, const Font& f, const Rect& r, const std::string& title,
+                bool isDefault) {
+  ctx.fillRect(r, isDefault ? kAccent : 0xFFFAFAFA);
+  ctx.strokeRect(r, isDefault ? 0xFF2458A8 : kFrame);
+  TextBoxStyle s;
+  s.align = TextAlign::Center;
+  s.centerVertically = true;
+  drawTextInRect(ctx, f, title, r, isDefault ? 0xFFFFFFFF : kInk, s);
+}
+
+// A view that draws and handles events through functions, for panels built
+// in code.
+class PanelView : public View {
+public:
+  explicit PanelView(const Rect& f) : View(f) {}
+  bool isFlipped() const override { return true; }
+  bool acceptsFirstResponder() const override { return true; }
+  std::function<void(DrawContext&)> onDraw;
+  std::function<void(const Point&, const Event&)> onMouseDown;
+  std::function<void(const Event&)> onKey;
+  std::function<void(const Event&)> onWheel;
+  void draw(DrawContext& ctx, const Rect&) override {
+    ctx.fillRect(bounds(), 0xFFECECEC);
+    if (onDraw) onDraw(ctx);
+  }
+  void mouseDown(const Event& e) override {
+    if (onMouseDown) onMouseDown(convertFromWindow(e.location), e);
+  }
+  void keyDown(const Event& e) override {
+    if (onKey) onKey(e);
+  }
+  void scrollWheel(const Event& e) override {
+    if (onWheel) onWheel(e);
+  }
+};
+
+uint32_t firstChar(const Event& e) {
+  std::vector<CodePoint> c = decodeUtf8(e.charactersIgnoringModifiers);
+  return c.empty() ? 0 : c[0].cp;
+}
+
+Rect centredFrame(double w, double h) {
+  std::vector<Screen> s = app().screens();
+  Rect scr = s.empty() ? Rect{0, 0, 1600, 1200} : s[0].visibleFrame;
+  return {floor(scr.x + (scr.w - w) / 2), floor(scr.y + (scr.h - h) / 2 + h / 4), w, h};
+}
+
+}  // namespace
+
+void setPanelRunner(PanelRunner* runner) { g_runner = runner; }
+
+PanelRunner* panelRunner() {
+  static DefaultRunner def;
+  return g_runner ? g_runner : &def;
+}
+
+int FilePanel::runModal() {
+  Ref<FilePanel> hold(this);
+  paths.clear();
+  int r = panelRunner()->runFilePanel(*this);
+  if (r != 1) paths.clear();
+  return r == 1 ? 1 : 0;
+}
+
+int Alert::runModal() { return panelRunner()->runAlert(*this); }
+
+// --- the alert window
+
+int runAlertWindow(Alert& a) {
+  Font font = Font::system(13), bold = Font::system(13, kWeightBold);
+  const double width = 420, margin = 20, bh = 24;
+  std::vector<std::string> lines = wrapText(font, a.message, width - 2 * margin);
+  double textH = font.lineHeight() * double(lines.size());
+  double titleH = a.title.empty() ? 0 : bold.lineHeight() + 8;
+  double height = margin + titleH + textH + 20 + bh + margin;
+  Window* w = new Window(centredFrame(width, height), kStyleTitled);
+  Ref<Window> hold(w);
+  w->release();  // the application holds it until close
+  w->setTitle(a.title);
+  w->setLevel(kLevelModalPanel);
+  int n = int(a.buttons.size());
+  std::vector<Rect> rects(static_cast<size_t>(n));
+  double x = width - margin;
+  for (int i = 0; i < n; ++i) {
+    double bw = std::max(80.0, ceil(font.width(a.buttons[size_t(i)])) + 24);
+    x -= bw;
+    rects[size_t(i)] = {x, height - margin - bh, bw, bh};
+    x -= 10;
+  }
+  PanelView* v = new PanelView({0, 0, width, height});
+  v->onDraw = [&](DrawContext& ctx) {
+    double y = margin;
+    if (!a.title.empty()) {
+      drawText(ctx, bold, a.title, {margin, y + bold.ascent()}, kInk);
+      y += titleH;
+    }
+    for (const std::string& l : lines) {
+      drawText(ctx, font, l, {margin, y + font.ascent()}, kInk);
+      y += font.lineHeight();
+    }
+    for (int i = 0; i < n; ++i) drawButton(ctx, font, rects[size_t(i)], a.buttons[size_t(i)], i == 0);
+  };
+  int cancel = a.cancelIndex >= 0 && a.cancelIndex < n ? a.cancelIndex : n - 1;
+  v->onMouseDown = [&](const Point& p, const Event&) {
+    for (int i = 0; i < n; ++i)
+      if (rects[size_t(i)].contains(p)) app().stopModalWithCode(i);
+  };
+  v->onKey = [&](const Event& e) {
+    uint32_t c = firstChar(e);
+    if ((c == '\r' || c == 3) && n > 0) app().stopModalWithCode(0);
+    if (c == 0x1B) app().stopModalWithCode(cancel);
+  };
+  w->setContentView(v);
+  v->release();
+  w->makeKeyAndOrderFront();
+  w->makeFirstResponder(v);
+  int code = app().runModalForWindow(w);
+  w->close();
+  if (code < 0 || code >= n) return cancel;
+  return code;
+}
+
+// --- the file panel window
+
+namespace {
+
+struct Entry {
+  std::string name;
+  bool dir;
+};
+
+bool hasAllowedType(const std::string& name, const std::vector<std::string>& types) {
+  if (types.empty()) return true;
+  size_t dot = name.rfind('.');
+  if (dot == std::string::npos) return false;
+  std::string ext = name.substr(dot + 1);
+  for (const std::string& t : types)
+    if (strcasecmp(t.c_str(), ext.c_str()) == 0) return true;
+  return false;
+}
+
+std::vector<Entry> listFolder(const std::string& dir, const FilePanel& p) {
+  std::vector<Entry> out;
+  if (dir != "/") out.push_back({"..", true});
+  DIR* d = opendir(dir.c_str());
+  if (!d) return out;
+  std::vector<Entry> dirs, files;
+  while (struct dirent* e = readdir(d)) {
+    std::string n = e->d_name;
+    if (n == "." || n == ".." || n[0] == '.') continue;
+    struct stat st;
+    if (stat(joinPath(dir, n).c_str(), &st) != 0) continue;
+    if (S_ISDIR(st.st_mode))
+      dirs.push_back({n, true});
+    else if (p.kind() != PanelKind::Folder && hasAllowedType(n, p.allowedTypes))
+      files.push_back({n, false});
+  }
+  closedir(d);
+  auto byName = [](const Entry& a, const Entry& b) { return strcasecmp(a.name.c_str(), b.name.c_str()) < 0; };
+  std::sort(dirs.begin(), dirs.end(), byName);
+  std::sort(files.begin(), files.end(), byName);
+  out.insert(out.end(), dirs.begin(), dirs.end());
+  out.insert(out.end(), files.begin(), files.end());
+  return out;
+}
+
+std::string parentOf(const std::string& dir) {
+  size_t slash = dir.find_last_of('/');
+  if (slash == std::string::npos || slash == 0) return "/";
+  return dir.substr(0, slash);
+}
+
+}  // namespace
+
+int runFilePanelWindow(FilePanel& p) {
+  Font font = Font::system(13);
+  const double width = 560, margin = 14, rowH = 20, listH = 260, bh = 24;
+  bool save = p.kind() == PanelKind::Save;
+  View* acc = p.accessoryView();
+  double accH = acc ? acc->frame().h : 0;
+  double listTop = margin + 24;
+  double nameTop = listTop + listH + 10;
+  double accTop = nameTop + (save ? 30 : 0);
+  double buttonsTop = accTop + accH + (acc ? 10 : 0);
+  double height = buttonsTop + bh + margin;
+
+  std::string dir = p.directory;
+  if (dir.empty()) {
+    char cwd[4096];
+    dir = getcwd(cwd, sizeof cwd) ? cwd : "/";
+  }
+  while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+  std::string name = p.fileName;
+  std::vector<Entry> entries;
+  std::vector<std::string> listedTypes;
+  std::vector<bool> selected;
+  int scroll = 0, anchor = -1;
+  int visibleRows = int(listH / rowH);
+  auto reload = [&] {
+    entries = listFolder(dir, p);
+    listedTypes = p.allowedTypes;
+    selected.assign(entries.size(), false);
+    scroll = 0;
+    anchor = -1;
+  };
+  reload();
+
+  Window* w = new Window(centredFrame(width, height), kStyleTitled | kStyleClosable);
+  Ref<Window> hold(w);
+  w->release();
+  w->setTitle(p.title);
+  w->setLevel(kLevelModalPanel);
+  Rect listR{margin, listTop, width - 2 * margin, listH};
+  Rect okR{width - margin - 90, buttonsTop, 90, bh};
+  Rect cancelR{okR.x - 100, buttonsTop, 90, bh};
+  Rect nameR{margin + 60, nameTop, width - 2 * margin - 60, 22};
+  std::string okTitle = save ? "Save" : p.kind() == PanelKind::Folder ? "Choose" : "Open";
+
+  auto confirm = [&]() {
+    std::vector<std::string> chosen;
+    for (size_t i = 0; i < entries.size(); ++i)
+      if (selected[i] && entries[i].name != "..") chosen.push_back(joinPath(dir, entries[i].name));
+    if (save) {
+      if (name.empty()) return;
+      std::string n = name;
+      if (!p.allowedTypes.empty() && n.find('.') == std::string::npos) n += "." + p.allowedTypes[0];
+      chosen = {joinPath(dir, n)};
+    } else if (p.kind() == PanelKind::Folder) {
+      if (chosen.empty()) chosen = {dir};
+    } else {
+      // A selected folder is entered rather than chosen.
+      if (chosen.size() == 1) {
+        struct stat st;
+        if (stat(chosen[0].c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+          dir = chosen[0];
+          reload();
+          w->contentView()->setNeedsDisplay(true);
+          return;
+        }
+      }
+      if (chosen.empty()) return;
+    }
+    p.paths = chosen;
+    app().stopModalWithCode(1);
+  };
+  auto enter = [&](int i) {
+    if (i < 0 || size_t(i) >= entries.size()) return;
+    const Entry& e = entries[size_t(i)];
+    if (e.dir) {
+      dir = e.name == ".." ? parentOf(dir) : joinPath(dir, e.name);
+      reload();
+    } else {
+      std::fill(selected.begin(), selected.end(), false);
+      selected[size_t(i)] = true;
+      if (save) name = e.name;
+      confirm();
+    }
+  };
+
+  PanelView* v = new PanelView({0, 0, width, height});
+  v->onDraw = [&](DrawContext& ctx) {
+    if (p.allowedTypes != listedTypes) reload();
+    TextBoxStyle one;
+    one.ellipsis = true;
+    drawTextInRect(ctx, font, dir, {margin, margin, width - 2 * margin, 20}, kInk, one);
+    ctx.fillRect(listR, 0xFFFFFFFF);
+    ctx.strokeRect(listR, kFrame);
+    for (int r = 0; r < visibleRows; ++r) {
+      int i = scroll + r;
+      if (size_t(i) >= entries.size()) break;
+      Rect row{listR.x + 1, listR.y + 1 + r * rowH, listR.w - 2, rowH};
+      bool sel = selected[size_t(i)];
+      if (sel) ctx.fillRect(row, kAccent);
+      std::string label = entries[size_t(i)].name + (entries[size_t(i)].dir ? "/" : "");
+      drawTextInRect(ctx, font, label, {row.x + 6, row.y, row.w - 12, row.h}, sel ? 0xFFFFFFFF : kInk,
+                     TextBoxStyle{TextAlign::Left, false, true, true});
+    }
+    if (save) {
+      drawTextInRect(ctx, font, "Name:", {margin, nameTop, 58, 22}, kInk,
+                     TextBoxStyle{TextAlign::Left, false, true, false});
+      ctx.fillRect(nameR, 0xFFFFFFFF);
+      ctx.strokeRect(nameR, kAccent);
+      drawTextInRect(ctx, font, name + "|", {nameR.x + 4, nameR.y, nameR.w - 8, nameR.h}, kInk,
+                     TextBoxStyle{TextAlign::Left, false, true, false});
+    }
+    drawButton(ctx, font, cancelR, "Cancel", false);
+    drawButton(ctx, font, okR, okTitle, true);
+  };
+  v->onMouseDown = [&](const Point& pt, const Event& e) {
+    if (okR.contains(pt)) return confirm();
+    if (cancelR.contains(pt)) return app().stopModalWithCode(0);
+    if (listR.contains(pt)) {
+      int i = scroll + int((pt.y - listR.y - 1) / rowH);
+      if (i < 0 || size_t(i) >= entries.size()) return;
+      if (e.clickCount >= 2) return enter(i);
+      bool add = p.allowsMultipleSelection && (e.modifierFlags & (kModCommand | kModShift));
+      if (add && (e.modifierFlags & kModShift) && anchor >= 0) {
+        for (int k = std::min(anchor, i); k <= std::max(anchor, i); ++k) selected[size_t(k)] = true;
+      } else if (add) {
+        selected[size_t(i)] = !selected[size_t(i)];
+        anchor = i;
+      } else {
+        std::fill(selected.begin(), selected.end(), false);
+        selected[size_t(i)] = true;
+        anchor = i;
+        if (save && !entries[size_t(i)].dir) name = entries[size_t(i)].name;
+      }
+    }
+    w->contentView()->setNeedsDisplay(true);
+  };
+  v->onKey = [&](const Event& e) {
+    uint32_t c = firstChar(e);
+    if (c == 0x1B) return app().stopModalWithCode(0);
+    if (c == '\r' || c == 3) return confirm();
+    if (c == keychar::UpArrow || c == keychar::DownArrow) {
+      int cur = anchor < 0 ? (c == keychar::DownArrow ? -1 : int(entries.size())) : anchor;
+      int next = std::max(0, std::min(int(entries.size()) - 1, cur + (c == keychar::DownArrow ? 1 : -1)));
+      std::fill(selected.begin(), selected.end(), false);
+      if (next >= 0 && size_t(next) < entries.size()) selected[size_t(next)] = true;
+      anchor = next;
+      if (anchor < scroll) scroll = anchor;
+      if (anchor >= scroll + visibleRows) scroll = anchor - visibleRows + 1;
+    } else if (save && (c == 0x7F || c == 8)) {
+      if (!name.empty()) name.resize(utf8Prefix(name, name.size() - 1));
+    } else if (save && c >= 0x20 && c < 0xF700 && c != '/' &&
+               !(e.modifierFlags & (kModCommand | kModControl))) {
+      name += e.characters;
+    }
+    w->contentView()->setNeedsDisplay(true);
+  };
+  v->onWheel = [&](const Event& e) {
+    int maxScroll = std::max(0, int(entries.size()) - visibleRows);
+    scroll = std::max(0, std::min(maxScroll, scroll - int(e.deltaY * 3)));
+    w->contentView()->setNeedsDisplay(true);
+  };
+  w->setContentView(v);
+  v->release();
+  if (acc) {
+    acc->setFrameOrigin({margin, accTop});
+    v->addSubview(acc);
+  }
+  w->makeKeyAndOrderFront();
+  w->makeFirstResponder(v);
+  int code = app().runModalForWindow(w);
+  if (acc) acc->removeFromSuperview();
+  w->close();
+  return code == 1 ? 1 : 0;
+}
+
+}  // namespace plat
