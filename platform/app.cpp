@@ -353,7 +353,7 @@ Window* Application::windowWithNumber(int n) const {
 
 Window* Application::windowAtPoint(const Point& p) const {
   for (Window* w : m_ordered)
-    if (w->frame().contains(p)) return w;
+    if (!w->ignoresMouseEvents() && w->frame().contains(p)) return w;
   return nullptr;
 }
 

@@ -180,7 +180,7 @@ class TextView : public View {
 public:
   explicit TextView(const Rect& frame = {}) : View(frame) {}
   const std::string& string() const { return m_text; }
-  void setString(const std::string& s) {
+  virtual void setString(const std::string& s) {
     m_text = s;
     setNeedsDisplay(true);
   }

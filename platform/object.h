@@ -77,6 +77,7 @@ public:
   }
   T* get() const { return m_p; }
   T* operator->() const { return m_p; }
+  T& operator*() const { return *m_p; }
   explicit operator bool() const { return m_p != nullptr; }
 
 private:

@@ -222,7 +222,6 @@ int runAlertWindow(Alert& a) {
   double height = margin + titleH + textH + 20 + bh + margin;
   Window* w = new Window(centredFrame(width, height), kStyleTitled);
   Ref<Window> hold(w);
-  w->release();  // the application holds it until close
   w->setTitle(a.title);
   w->setLevel(kLevelModalPanel);
   int n = int(a.buttons.size());

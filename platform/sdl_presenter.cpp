@@ -117,7 +117,7 @@ uint32_t modifiersFromSdl(Uint16 mod, bool keypad) {
   return f;
 }
 
-// Text of a key on a US layout: (with shift applied, without modifiers).
+// Text of a key on a US layout: typed, and without the modifiers other than Shift.
 void keyCharacters(const SDL_Keysym& ks, std::string* chars, std::string* plain) {
   uint32_t c = 0;
   switch (ks.scancode) {
@@ -142,13 +142,15 @@ void keyCharacters(const SDL_Keysym& ks, std::string* chars, std::string* plain)
         c = uint32_t(ks.sym);
   }
   if (!c) return;
-  appendUtf8(*plain, c);
+  // As on the desktop the program was made for, the unmodified characters
+  // still carry the Shift key.
   if (ks.mod & KMOD_SHIFT) {
     static const char from[] = "1234567890-=[]\\;',./`";
     static const char to[] = "!@#$%^&*()_+{}|:\"<>?~";
     if (c >= 'a' && c <= 'z') c -= 32;
     else if (const char* p = c < 0x80 ? strchr(from, int(c)) : nullptr) c = uint32_t(to[p - from]);
   }
+  appendUtf8(*plain, c);
   appendUtf8(*chars, c);
 }
 
@@ -179,6 +181,7 @@ public:
                                       std::max(1, ih(w) + strip), flags);
     if (!sw) return;
     m_wins[w] = Win{sw, strip};
+    if (w->alphaValue() < 1) SDL_SetWindowOpacity(sw, float(w->alphaValue()));
     present(w);
   }
 
@@ -191,6 +194,7 @@ public:
     Win& sw = it->second;
     int strip = stripFor(w);
     SDL_SetWindowTitle(sw.sdl, w->title().c_str());
+    SDL_SetWindowOpacity(sw.sdl, float(w->alphaValue()));
     SDL_SetWindowBordered(sw.sdl, w->styleMask() == kStyleBorderless ? SDL_FALSE : SDL_TRUE);
     SDL_SetWindowResizable(sw.sdl, (w->styleMask() & kStyleResizable) ? SDL_TRUE : SDL_FALSE);
     int cw, ch;

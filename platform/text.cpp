@@ -6,6 +6,7 @@
 #include FT_OUTLINE_H
 #include FT_SYNTHESIS_H
 #include <math.h>
+#include <stdlib.h>
 #include <string.h>
 #include <strings.h>
 
@@ -75,7 +76,13 @@ struct Match {
 };
 
 bool matchFont(const std::string& family, int weight, bool italic, Match* out) {
-  static bool ok = FcInit() == FcTrue;
+  // The desktop's font configuration, let go at exit so that nothing of it
+  // lingers.
+  static bool ok = [] {
+    bool up = FcInit() == FcTrue;
+    if (up) atexit(FcFini);
+    return up;
+  }();
   if (!ok) return false;
   FcPattern* pat = FcPatternCreate();
   FcPatternAddString(pat, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
@@ -161,7 +168,9 @@ const Glyph& glyphFor(FontFace* f, uint32_t cp) {
   if (FT_Load_Glyph(f->face, index, FT_LOAD_DEFAULT | FT_LOAD_TARGET_LIGHT) == 0) {
     FT_GlyphSlot slot = f->face->glyph;
     if (f->embolden) FT_GlyphSlot_Embolden(slot);
-    g.advance = slot->advance.x / 64.0;
+    // The design advance, not the one rounded by hinting: widths scale with
+    // the size and match the metric-compatible fonts exactly.
+    g.advance = slot->linearHoriAdvance / 65536.0;
     if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) == 0) {
       const FT_Bitmap& b = slot->bitmap;
       g.w = int(b.width);
@@ -324,48 +333,64 @@ size_t Font::indexAt(const std::string& utf8, double x) const {
 
 // --- layout
 
-std::vector<std::string> wrapText(const Font& font, const std::string& utf8, double width) {
-  std::vector<std::string> lines;
+std::vector<LineRange> breakLines(const Font& font, const std::string& utf8, double width) {
+  std::vector<LineRange> lines;
   size_t start = 0;
   while (true) {
     size_t nl = utf8.find('\n', start);
-    std::string para = utf8.substr(start, nl == std::string::npos ? std::string::npos : nl - start);
-    if (!para.empty() && para.back() == '\r') para.pop_back();
+    size_t paraEnd = nl == std::string::npos ? utf8.size() : nl;
+    size_t lineEnd = paraEnd;
+    if (lineEnd > start && utf8[lineEnd - 1] == '\r') --lineEnd;
+    size_t pos = start;
     if (width <= 0) {
-      lines.push_back(para);
+      lines.push_back({start, lineEnd});
     } else {
-      while (true) {
+      do {
+        std::string para = utf8.substr(pos, lineEnd - pos);
         std::vector<double> offs = font.caretOffsets(para);
         if (offs.back() <= width) {
-          lines.push_back(para);
+          lines.push_back({pos, lineEnd});
           break;
         }
-        // The last character boundary that fits, then the last space before it.
-        size_t fit = 0;
+        // The last character that fits, then the last space up to there.
+        size_t fit = 0, first = 0;
         for (const CodePoint& c : decodeUtf8(para)) {
+          if (!first) first = c.length;
           if (offs[c.offset + c.length] > width) break;
           fit = c.offset + c.length;
         }
-        size_t brk = para.rfind(' ', fit);
-        size_t cut, resume;
-        if (brk != std::string::npos && brk > 0 && para.find_first_not_of(' ') < brk) {
-          cut = brk;
-          resume = brk;
+        size_t brk = std::string::npos;
+        for (size_t k = std::min(fit, para.size() - 1) + 1; k-- > 0;)
+          if (para[k] == ' ') {
+            brk = k;
+            break;
+          }
+        size_t next;
+        if (brk != std::string::npos && para.find_first_not_of(' ') < brk) {
+          next = brk;
+          while (next < para.size() && para[next] == ' ') ++next;  // spaces stay on this line
         } else {
-          cut = resume = std::max<size_t>(fit, decodeUtf8(para).front().length);
+          next = std::max(fit, first);
         }
-        std::string line = para.substr(0, cut);
-        while (!line.empty() && line.back() == ' ') line.pop_back();
-        lines.push_back(line);
-        while (resume < para.size() && para[resume] == ' ') ++resume;
-        para = para.substr(resume);
-        if (para.empty()) break;
-      }
+        lines.push_back({pos, pos + next});
+        pos += next;
+      } while (pos < lineEnd);
     }
     if (nl == std::string::npos) break;
     start = nl + 1;
   }
   return lines;
+}
+
+std::vector<std::string> wrapText(const Font& font, const std::string& utf8, double width) {
+  std::vector<std::string> out;
+  for (const LineRange& r : breakLines(font, utf8, width)) {
+    std::string line = utf8.substr(r.start, r.end - r.start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    while (width > 0 && !line.empty() && line.back() == ' ') line.pop_back();
+    out.push_back(line);
+  }
+  return out;
 }
 
 std::string truncateText(const Font& font, const std::string& utf8, double width) {

@@ -96,6 +96,14 @@ void appendUtf8(std::string& out, uint32_t cp);
 // a UTF-8 sequence.
 size_t utf8Prefix(const std::string& s, size_t maxBytes);
 
+// Byte ranges of the lines text breaks into at width: [start, end), the
+// '\n' that ends a line not included, the spaces where a line was broken
+// kept at its end. width <= 0: only the explicit breaks.
+struct LineRange {
+  size_t start, end;
+};
+std::vector<LineRange> breakLines(const Font& font, const std::string& utf8, double width);
+
 // Breaks text into lines no wider than width: at '\n', else at the last space
 // that fits; a word wider than the whole line is cut between characters.
 // Spaces at a break are dropped. width <= 0: only the explicit breaks.

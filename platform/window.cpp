@@ -96,6 +96,11 @@ void Window::setLevel(int level) {
   app().windowChanged(this);
 }
 
+void Window::setAlphaValue(double a) {
+  m_alpha = std::max(0.0, std::min(1.0, a));
+  app().windowChanged(this);
+}
+
 void Window::setBackgroundColor(uint32_t argb) {
   m_background = argb;
   invalidatePixels({0, 0, m_frame.w, m_frame.h});

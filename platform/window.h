@@ -88,6 +88,12 @@ public:
   void setDocumentEdited(bool e) { m_edited = e; }
   bool hidesOnDeactivate() const { return m_hidesOnDeactivate; }
   void setHidesOnDeactivate(bool h) { m_hidesOnDeactivate = h; }
+  // How opaque the whole window shows (1 fully).
+  double alphaValue() const { return m_alpha; }
+  void setAlphaValue(double a);
+  // Clicks go through to the windows behind.
+  bool ignoresMouseEvents() const { return m_ignoresMouse; }
+  void setIgnoresMouseEvents(bool i) { m_ignoresMouse = i; }
   bool acceptsMouseMovedEvents() const { return m_acceptsMouseMoved; }
   void setAcceptsMouseMovedEvents(bool a) { m_acceptsMouseMoved = a; }
   // The button that Return presses (not retained).
@@ -174,6 +180,8 @@ private:
   bool m_shadow = true, m_opaque = true, m_visible = false, m_miniaturized = false;
   bool m_closed = false, m_edited = false, m_hidesOnDeactivate = false;
   bool m_acceptsMouseMoved = false;
+  double m_alpha = 1;
+  bool m_ignoresMouse = false;
   uint32_t m_background = 0xFFECECEC;
   std::string m_represented;
   View* m_defaultButton = nullptr;

@@ -7,12 +7,12 @@
 
 #include "platform/app.h"
 #include "platform/keys.h"
+#include "shim-kb.h"
 #include "shim-misc.h"
 #include "shim-paint.h"
 #include "shim-wnd.h"
 
 SHIM_DialogResourceIndex* SHIM_curmodule_dialogresource_head = nullptr;
-SHIM_KeyTranslateFunc g_SHIM_keyTranslate = SHIM_BasicKeyTranslate;
 
 namespace {
 
@@ -36,44 +36,6 @@ RECT boundsRect(const plat::View* v) {
 
 }  // namespace
 
-// --- key translation for the keys the dialog handling needs
-
-int SHIM_BasicKeyTranslate(const plat::Event& e, int* flags) {
-  int f = 1;
-  if (e.modifierFlags & plat::kModShift) f |= 4;
-  if (e.modifierFlags & plat::kModCommand) f |= 8;
-  if (e.modifierFlags & plat::kModOption) f |= 16;
-  if ((e.modifierFlags & plat::kModControl) && !IsRightClickEmulateEnabled()) f |= 32;
-  if (flags) *flags = f;
-  const std::string& c = e.charactersIgnoringModifiers;
-  if (c.size() == 1) {
-    char ch = c[0];
-    if (ch >= 'a' && ch <= 'z') return ch - 32;
-    if ((ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9')) return ch;
-  }
-  namespace k = plat::key;
-  switch (e.keyCode) {
-    case k::Return: case k::KeypadEnter: return 0x0D;
-    case k::Tab: return 0x09;
-    case k::Space: return 0x20;
-    case k::Delete: return 0x08;
-    case k::Escape: return 0x1B;
-    case k::ForwardDelete: return 0x2E;
-    case k::Home: return 0x24;
-    case k::End: return 0x23;
-    case k::PageUp: return 0x21;
-    case k::PageDown: return 0x22;
-    case k::LeftArrow: return 0x25;
-    case k::UpArrow: return 0x26;
-    case k::RightArrow: return 0x27;
-    case k::DownArrow: return 0x28;
-    case k::Shift: case k::RightShift: return 0x10;
-    case k::Command: case k::RightCommand: return 0x11;
-    case k::Option: case k::RightOption: return 0x12;
-    default: return e.keyCode;
-  }
-}
-
 // --- menus and globals
 
 HMENU SHIM_GetDefaultWindowMenu() { return g_defaultMenu; }
@@ -84,18 +46,6 @@ void SHIM_SetOwnedWindowLevelIncrease(bool on) { g_levelIncrease = on; }
 bool SHIM_GetOwnedWindowLevelIncrease() { return g_levelIncrease; }
 plat::Window* SHIM_GetLastKeyWindow() {
   return plat::Object::isLive(g_lastKeyWindow) ? g_lastKeyWindow : nullptr;
-}
-
-void SHIM_SetMenuDestination(HMENU menu, HWND hwnd) {
-  plat::Menu* m = asMenu(menu);
-  if (!m) return;
-  if (!hwnd) {
-    m->setCommandHandler(nullptr);
-    return;
-  }
-  m->setCommandHandler([hwnd](plat::MenuItem* item) {
-    SendMessage(hwnd, WM_COMMAND, (WPARAM)(item->tag() & 0xFFFF), 0);
-  });
 }
 
 // --- the window view
@@ -513,7 +463,7 @@ LRESULT SHIM_SendMouseMessage(HWND view, UINT msg, const plat::Event& e) {
   if (v->shimHasBeenDestroyed() || !v->getShimWindowProc()) return -1;
   WNDPROC proc = v->getShimWindowProc();
   HWND h = v->handle();
-  plat::Point local = v->convertFromWindow(e.location);
+  plat::Point local = shimProcessMouseEvent(int(msg), v, e);
   int cx = int(floor(local.x)), cy = int(floor(local.y));
   plat::Point sp = e.screenLocation();
   LPARAM screen = packPoint(int(floor(sp.x)), int(ceil(sp.y)));

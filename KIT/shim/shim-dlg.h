@@ -70,10 +70,9 @@ LRESULT SHIM_SendMouseMessage(HWND view, UINT msg, const plat::Event& e);
 
 // Turns a key event into a Windows virtual key; *flags gets the key-flag word
 // (1 virtual key, 4 Shift, 8 Command, 16 Option, 32 Control). The keyboard
-// unit installs its full translation here.
+// unit's full translation by default (shim-kb.h).
 typedef int (*SHIM_KeyTranslateFunc)(const plat::Event& e, int* flags);
 extern SHIM_KeyTranslateFunc g_SHIM_keyTranslate;
-int SHIM_BasicKeyTranslate(const plat::Event& e, int* flags);
 
 // The mouse capture holder (null: none).
 HWND SHIM_Internal_GetCapture();
@@ -223,20 +222,6 @@ public:
 
 private:
   INT_PTR m_data;
-};
-
-// A combo box that keeps a value beside each item and a style word
-// (CBS_SORT sorts added strings).
-class Shim_vHarshbloom_cbox : public plat::ComboBox, public SHIM_StyleHolder {
-public:
-  explicit Shim_vHarshbloom_cbox(const plat::Rect& frame = {}) : plat::ComboBox(frame) {}
-  int getShimStyle() override { return m_style; }
-  void setShimStyle(int s) override { m_style = s; }
-  std::vector<INT_PTR>& itemData() { return m_itemData; }
-
-private:
-  int m_style = 0;
-  std::vector<INT_PTR> m_itemData;
 };
 
 // --- top-level windows

@@ -15,6 +15,7 @@
 
 #include "platform/app.h"
 #include "platform/controls.h"
+#include "shim-controls.h"
 #include "shim-dlg.h"
 #include "shim-misc.h"
 
@@ -84,16 +85,6 @@ BOOL ReleaseCapture() {
   g_captureNotify = false;
   if (prev && notify) SendMessage(prev, WM_CAPTURECHANGED, 0, 0);
   return TRUE;
-}
-
-LRESULT DefWindowProc(HWND, UINT msg, WPARAM, LPARAM) {
-  return msg == WM_NCHITTEST ? HTCLIENT : 0;
-}
-
-void SHIM_BroadcastMessage(UINT msg, WPARAM wp, LPARAM lp) {
-  std::vector<Ref<Window>> wins(plat::app().windows().begin(), plat::app().windows().end());
-  for (auto& w : wins)
-    if (w->contentView()) SendMessage(SHIM_H(w->contentView()), msg, wp, lp);
 }
 
 // --- standard controls' messages
@@ -189,8 +180,12 @@ LRESULT comboMessage(plat::Object* o, UINT msg, WPARAM wp, LPARAM lp) {
     case CB_GETCOUNT: return count;
     case CB_GETCURSEL: return pop ? pop->indexOfSelectedItem() : cb->indexOfSelectedItem();
     case CB_GETLBTEXT: {
+      // The caller's buffer has no size here: callers size it with
+      // CB_GETLBTEXTLEN (which leaves room to spare) or use
+      // SHIM_CB_GetItemText. What it can, the copy bounds: never more than
+      // 1 MiB with the terminator, never half a character.
       std::string s;
-      if (!itemText(o, index, &s)) return -1;
+      if (!itemText(o, index, &s) || !lp) return -1;
       copyText((char*)lp, 1 << 20, s);
       return 1;
     }

@@ -9,10 +9,10 @@
 #include "shim-types.h"
 
 LRESULT SendMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-// Sends msg to the content view of every application window.
+// Sends msg to the content view of every application window that takes
+// messages (shim-defproc.cpp).
 void SHIM_BroadcastMessage(UINT msg, WPARAM wp, LPARAM lp);
-// Answers what a procedure leaves unhandled: the hit test is the client area,
-// everything else 0.
+// Answers what a procedure leaves unhandled (shim-defproc.cpp).
 LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
 HWND SetCapture(HWND hwnd);

@@ -8,7 +8,11 @@
 #include "platform/presenter.h"
 #include "platform/window.h"
 #include "shim-appstub.h"
+#include "platform/pasteboard.h"
+#include "shim-defproc.h"
 #include "shim-dlg.h"
+#include "shim-kb.h"
+#include "shim-menu.h"
 #include "shim-misc.h"
 #include "shim-wnd.h"
 
@@ -192,6 +196,9 @@ void SHIMAppController::shimPostMessageTick() { SHIM_MessageQueue_Flush(); }
 void SHIM_StartApplication() {
   if (g_controller) return;
   g_controller = new SHIMAppController();
+  // Context menus, pop-up buttons and the menu strip pop menus up this way
+  // unless someone (a test) installed another way first.
+  if (!plat::app().menuTracker()) plat::app().setMenuTracker(SHIM_Internal_DefaultMenuTracker());
   g_controller->awakeFromNib();
   plat::app().finishLaunching();
 }
@@ -205,6 +212,9 @@ int SHIM_ApplicationMain(int, char**) {
 
 void SHIM_ShutdownForTests() {
   plat::app().resetForTests();
+  SHIM_Internal_ResetClipboard();
+  SHIM_Internal_ResetCursors();
+  plat::Pasteboard::resetAllForTests();
   SHIM_Internal_ResetTimersAndQueue();
   SHIM_SetDefaultWindowMenu(nullptr);
   SHIM_SetDefaultModalWindowMenu(nullptr);

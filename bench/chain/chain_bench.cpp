@@ -1,9 +1,10 @@
-// Speed of the oversampled output stage and of the distortion chain,
-// reported as the real-time factor: seconds of audio processed per second
-// of CPU time (the "rt_factor" counter).
+// Speed of the oversampled output stage, of the distortion chain and of
+// the effect's whole block, reported as the real-time factor: seconds of
+// audio processed per second of CPU time (the "rt_factor" counter).
 //   build/bench/chain/chain_bench
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -12,6 +13,8 @@
 #include "Oversampler.h"
 #include "Saturator.h"
 #include "SoftClipper.h"
+#include "UnitMath.h"
+#include "whole_chain.h"
 
 using namespace Rawnfield;
 
@@ -130,5 +133,74 @@ void BM_DistortionChain(benchmark::State& state) {
   reportRealTime(state);
 }
 BENCHMARK(BM_DistortionChain);
+
+// The effect's whole block in the order it runs it: the input stage, the
+// filter unit, the distortion chain and the equaliser on a copy, the
+// sub-band processor on the raw input, the bypass crossfade, the output
+// saturator eightfold oversampled, the sweep, pan, dry/wet, the limiter
+// eightfold oversampled, the output volume and the safety clamp. Every
+// stage is active. The effect's own per-sample steps are written plainly,
+// frame by frame.
+struct EffectBlock {
+  void process(double** in, double** out, int n) {
+    for (int c = 0; c < 2; ++c) {
+      std::copy(in[c], in[c] + n, dry[c].begin());
+      std::copy(in[c], in[c] + n, raw[c].begin());
+      std::copy(in[c], in[c] + n, out[c]);
+    }
+    SpeedScenarios::WholeChain& u = units;
+    u.input.process(out, n);
+    double* fx[2] = {u.fx[0].data(), u.fx[1].data()};
+    for (int c = 0; c < 2; ++c) std::copy(out[c], out[c] + n, fx[c]);
+    u.filter.process(fx, n);
+    u.chains.process(fx, n);
+    u.eq.process(fx, n);
+    double* r[2] = {raw[0].data(), raw[1].data()};
+    u.subBand.process(r, fx, n);
+    for (int i = 0; i < n; ++i) {
+      const double b = bypass.next(0.0);
+      for (int c = 0; c < 2; ++c) out[c][i] = b * out[c][i] + (1.0 - b) * fx[c][i];
+    }
+    u.saturatorOver.run(out, n, [&](double** up, int m) { u.outputSaturator.process(up, m); });
+    u.sweep.process(out, n);
+    for (int i = 0; i < n; ++i) {
+      const double p = pan.next(0.4);
+      if (p < 0.5)
+        out[1][i] *= 2.0 * p;
+      else
+        out[0][i] *= 1.0 - 2.0 * (p - 0.5);
+      const double w = dryWet.next(0.9);
+      for (int c = 0; c < 2; ++c) out[c][i] = w * out[c][i] + (1.0 - w) * dry[c][i];
+    }
+    u.limiterOver.run(out, n, [&](double** up, int m) { u.limiter.process(up, up, m); });
+    for (int i = 0; i < n; ++i) {
+      const double v = volume.next(0.8);
+      for (int c = 0; c < 2; ++c) {
+        double x = out[c][i] * v;
+        if (!std::isfinite(x)) x = 0.0;
+        out[c][i] = x > kCeiling ? kCeiling : (x < -kCeiling ? -kCeiling : x);
+      }
+    }
+  }
+
+  static constexpr double kCeiling = 3.1622776601683795;
+  SpeedScenarios::WholeChain units;
+  Smoother bypass{0.988, 0.0}, pan{0.9777, 0.5}, dryWet{0.9777, 0.0}, volume{0.9777, 1.0};
+  std::vector<double> dry[2] = {std::vector<double>(kFrames), std::vector<double>(kFrames)};
+  std::vector<double> raw[2] = {std::vector<double>(kFrames), std::vector<double>(kFrames)};
+};
+
+void BM_WholeEffectBlock(benchmark::State& state) {
+  EffectBlock effect;
+  Signal sig;
+  std::vector<double> outL(kFrames), outR(kFrames);
+  double* out[2] = {outL.data(), outR.data()};
+  for (auto _ : state) {
+    effect.process(sig.refill(), out, kFrames);
+    benchmark::ClobberMemory();
+  }
+  reportRealTime(state);
+}
+BENCHMARK(BM_WholeEffectBlock);
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "platform/presenter.h"
 #include "shim-paint.h"
+#include "sdl_click.h"
 #include "shim_fixture.h"
 
 namespace {
@@ -24,17 +25,7 @@ LRESULT PaintingProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   return r;
 }
 
-class Presenter : public ShimTest {
-protected:
-  void SetUp() override {
-    ShimTest::SetUp();
-    plat::app().useVirtualClock(false);
-    std::string error;
-    plat::Presenter* p = plat::createSdlPresenter("offscreen", &error);
-    ASSERT_NE(p, nullptr) << error;
-    plat::app().setPresenter(p);
-  }
-};
+using Presenter = ShimOffscreenTest;
 
 Uint32 sdlWindowOf(plat::Window*) {
   // The test's window is the only SDL window there is.
@@ -72,19 +63,7 @@ TEST_F(Presenter, WindowOpensDrawsTakesAClickAndCloses) {
   EXPECT_EQ(g, 0);
 
   g_seen.clear();
-  SDL_Event ev;
-  memset(&ev, 0, sizeof ev);
-  ev.type = SDL_MOUSEBUTTONDOWN;
-  ev.button.windowID = id;
-  ev.button.button = SDL_BUTTON_LEFT;
-  ev.button.state = SDL_PRESSED;
-  ev.button.clicks = 1;
-  ev.button.x = 30;
-  ev.button.y = 40;
-  SDL_PushEvent(&ev);
-  ev.type = SDL_MOUSEBUTTONUP;
-  ev.button.state = SDL_RELEASED;
-  SDL_PushEvent(&ev);
+  PushSdlClick(id, 30, 40);
   ASSERT_TRUE(plat::app().runUntil([&] { return SawMessage(d, WM_LBUTTONUP); }, 2.0));
   for (const Seen& s : g_seen) {
     if (s.msg == WM_LBUTTONDOWN) {
@@ -93,6 +72,7 @@ TEST_F(Presenter, WindowOpensDrawsTakesAClickAndCloses) {
   }
   EXPECT_TRUE(SawMessage(d, WM_LBUTTONDOWN));
 
+  SDL_Event ev;
   memset(&ev, 0, sizeof ev);
   ev.type = SDL_WINDOWEVENT;
   ev.window.windowID = id;

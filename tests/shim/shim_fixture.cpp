@@ -1,5 +1,7 @@
 #include "shim_fixture.h"
 
+#include "platform/presenter.h"
+
 HostLog g_host;
 std::vector<Seen> g_seen;
 
@@ -44,3 +46,12 @@ void ShimTest::SetUp() {
 }
 
 void ShimTest::TearDown() { SHIM_ShutdownForTests(); }
+
+void ShimOffscreenTest::SetUp() {
+  ShimTest::SetUp();
+  plat::app().useVirtualClock(false);
+  std::string error;
+  plat::Presenter* p = plat::createSdlPresenter("offscreen", &error);
+  ASSERT_NE(p, nullptr) << error;
+  plat::app().setPresenter(p);
+}

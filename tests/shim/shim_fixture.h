@@ -42,3 +42,10 @@ protected:
   void SetUp() override;
   void TearDown() override;
 };
+
+// The same on the real clock with SDL's offscreen video driver as presenter:
+// windows are real SDL windows, without any display.
+class ShimOffscreenTest : public ShimTest {
+protected:
+  void SetUp() override;
+};

@@ -403,8 +403,10 @@ TEST_F(Mouse, WheelCarriesSixtyPerLineInTheHighWord) {
   plat::app().sendEvent(e);
   std::vector<WPARAM> wheels;
   for (const Seen& s : g_seen)
-    if (s.msg == WM_MOUSEWHEEL) wheels.push_back(s.wp);
+    if (s.msg == WM_MOUSEWHEEL && s.hwnd == c) wheels.push_back(s.wp);
   ASSERT_EQ(wheels.size(), 2u);
+  // Left to the default procedure, the wheel goes on to the enclosing view.
+  EXPECT_TRUE(SawMessage(top, WM_MOUSEWHEEL));
   EXPECT_EQ(wheels[0], (WPARAM)(60 << 16));
   EXPECT_EQ((short)HIWORD(wheels[1]), -120);
 }

@@ -3,9 +3,11 @@
 // The second-order section: coefficient storage, the ways of setting it, its response, and
 // the two per-sample state forms with the alternating denormal guard.
 
+#include <type_traits>
 #include <vector>
 
 #include "Common.h"
+#include "Lanes.h"
 #include "Layout.h"
 
 namespace Dsp {
@@ -67,6 +69,18 @@ public:
   explicit Biquad(const BiquadPoleState& bps) { setPoleZeroForm(bps); }
 };
 
+// A section's coefficients, each in both lanes.
+struct LaneSection {
+  LaneSection() {}
+  explicit LaneSection(const BiquadBase& s)
+      : b0(splat(s.getB0())),
+        b1(splat(s.getB1())),
+        b2(splat(s.getB2())),
+        a1(splat(s.getA1())),
+        a2(splat(s.getA2())) {}
+  Lanes b0, b1, b2, a1, a2;
+};
+
 // State of one section in Direct Form I: the last two inputs and outputs.
 class DirectFormI {
 public:
@@ -85,6 +99,35 @@ public:
     m_y1 = out;
     return out;
   }
+
+  // The histories of two channels side by side, stepped together with the same arithmetic.
+  struct Pair {
+    Pair() {}
+    Pair(const DirectFormI& a, const DirectFormI& b)
+        : x1(lanes(a.m_x1, b.m_x1)),
+          x2(lanes(a.m_x2, b.m_x2)),
+          y1(lanes(a.m_y1, b.m_y1)),
+          y2(lanes(a.m_y2, b.m_y2)) {}
+    void store(DirectFormI& a, DirectFormI& b) const {
+      a.m_x1 = lane0(x1);
+      b.m_x1 = lane1(x1);
+      a.m_x2 = lane0(x2);
+      b.m_x2 = lane1(x2);
+      a.m_y1 = lane0(y1);
+      b.m_y1 = lane1(y1);
+      a.m_y2 = lane0(y2);
+      b.m_y2 = lane1(y2);
+    }
+    Lanes process1(Lanes in, const LaneSection& s, Lanes guard) {
+      const Lanes out = ((((s.b0 * in + s.b1 * x1) + s.b2 * x2) - s.a1 * y1) - s.a2 * y2) - guard;
+      x2 = x1;
+      y2 = y1;
+      x1 = in;
+      y1 = out;
+      return out;
+    }
+    Lanes x1, x2, y1, y2;
+  };
 
 private:
   double m_x2;
@@ -107,6 +150,27 @@ public:
     m_w1 = w;
     return out;
   }
+
+  // The histories of two channels side by side, stepped together with the same arithmetic.
+  struct Pair {
+    Pair() {}
+    Pair(const DirectFormII& a, const DirectFormII& b)
+        : w1(lanes(a.m_w1, b.m_w1)), w2(lanes(a.m_w2, b.m_w2)) {}
+    void store(DirectFormII& a, DirectFormII& b) const {
+      a.m_w1 = lane0(w1);
+      b.m_w1 = lane1(w1);
+      a.m_w2 = lane0(w2);
+      b.m_w2 = lane1(w2);
+    }
+    Lanes process1(Lanes in, const LaneSection& s, Lanes guard) {
+      const Lanes w = ((in - s.a1 * w1) - s.a2 * w2) - guard;
+      const Lanes out = (s.b0 * w + s.b1 * w1) + s.b2 * w2;
+      w2 = w1;
+      w1 = w;
+      return out;
+    }
+    Lanes w1, w2;
+  };
 
 private:
   double m_w1;
@@ -144,6 +208,11 @@ struct CascadeStages {
     double getGuard() const { return m_guard; }
     const StateType& stage(int i) const { return m_stages[i]; }
 
+    // Direct access for running several filters through a block in one pass (Series.h).
+    static constexpr int kMaxStages = MaxStages;
+    StateType* stagesForSeries() { return m_stages; }
+    double& guardForSeries() { return m_guard; }
+
     // One sample through the first numStages sections. Later sections subtract -0, which
     // turns a -0 result into +0 and leaves every other value as it is.
     double processSample(double x, const Biquad* stages, int numStages) {
@@ -165,7 +234,59 @@ struct CascadeStages {
       }
     }
 
+    // Filters two channels in place, each with its own state, exactly as process() does one
+    // after the other; double buffers of up to four sections run side by side in lanes.
+    template <class Sample>
+    static void processPair(State& a, State& b, int numSamples, Sample* da, Sample* db,
+                            const Biquad* stages, int numStages) {
+      if (numStages < 1) return;
+      if (numStages > MaxStages) numStages = MaxStages;
+      if constexpr (std::is_same<Sample, double>::value) {
+        switch (numStages) {
+          case 1:
+            return runPair<1>(a, b, numSamples, da, db, stages);
+          case 2:
+            return runPair<2>(a, b, numSamples, da, db, stages);
+          case 3:
+            return runPair<3>(a, b, numSamples, da, db, stages);
+          case 4:
+            return runPair<4>(a, b, numSamples, da, db, stages);
+          default:
+            break;
+        }
+      }
+      a.process(numSamples, da, stages, numStages);
+      b.process(numSamples, db, stages, numStages);
+    }
+
   private:
+    template <int N>
+    static void runPair(State& a, State& b, int numSamples, double* da, double* db,
+                        const Biquad* stages) {
+      constexpr int kN = N <= MaxStages ? N : MaxStages;
+      LaneSection s[kN];
+      typename StateType::Pair h[kN];
+      DSP_UNROLL
+      for (int k = 0; k < kN; ++k) {
+        s[k] = LaneSection(stages[k]);
+        h[k] = typename StateType::Pair(a.m_stages[k], b.m_stages[k]);
+      }
+      Lanes guard = lanes(a.m_guard, b.m_guard);
+      const Lanes later = splat(-0.0);
+      for (int i = 0; i < numSamples; ++i) {
+        Lanes y = h[0].process1(lanes(da[i], db[i]), s[0], guard);
+        guard = -guard;
+        DSP_UNROLL
+        for (int k = 1; k < kN; ++k) y = h[k].process1(y, s[k], later);
+        da[i] = lane0(y);
+        db[i] = lane1(y);
+      }
+      DSP_UNROLL
+      for (int k = 0; k < kN; ++k) h[k].store(a.m_stages[k], b.m_stages[k]);
+      a.m_guard = lane0(guard);
+      b.m_guard = lane1(guard);
+    }
+
     double m_guard;
     StateType m_stages[MaxStages];
   };

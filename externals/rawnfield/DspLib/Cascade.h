@@ -45,6 +45,11 @@ public:
     state.process(numSamples, dest, m_stageArray, m_numStages);
   }
 
+  template <class StateType, class Sample>
+  void processPair(int numSamples, Sample* a, Sample* b, StateType& sa, StateType& sb) const {
+    StateType::processPair(sa, sb, numSamples, a, b, m_stageArray, m_numStages);
+  }
+
   template <class StateType>
   double processSample(double x, StateType& state) const {
     return state.processSample(x, m_stageArray, m_numStages);

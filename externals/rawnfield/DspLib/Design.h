@@ -12,6 +12,8 @@
 //   process(int, Sample*, State&) and processSample(double, State&).
 
 #include <string>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "Common.h"
@@ -66,6 +68,42 @@ inline int orderFromParam(double value, int maxPoles) {
   return order;
 }
 
+// Whether a design can run two channels together (processPair); designs without it run
+// their channels one after the other.
+template <class DesignClass, class State, class = void>
+struct RunsPairs : std::false_type {};
+template <class DesignClass, class State>
+struct RunsPairs<DesignClass, State,
+                 decltype(std::declval<const DesignClass&>().processPair(
+                     0, static_cast<double*>(nullptr), static_cast<double*>(nullptr),
+                     std::declval<State&>(), std::declval<State&>()))> : std::true_type {};
+
+// numSamples of every channel through the design, from offset `at` on: both channels at once
+// where the design allows.
+template <class DesignClass, class State, int Channels, class Sample>
+void processDesignChannels(const DesignClass& design, State* states, int numSamples,
+                           Sample* const* arrayOfChannels, int at) {
+  if constexpr (Channels == 2 && std::is_same<Sample, double>::value &&
+                RunsPairs<DesignClass, State>::value) {
+    double* a = arrayOfChannels[0] + at;
+    double* b = arrayOfChannels[1] + at;
+    // One buffer for both channels is filtered twice, one channel after the other.
+    if (a >= b + numSamples || b >= a + numSamples) {
+      design.processPair(numSamples, a, b, states[0], states[1]);
+      return;
+    }
+  }
+  for (int c = 0; c < Channels; ++c) design.process(numSamples, arrayOfChannels[c] + at, states[c]);
+}
+
+// Whether a design tells its sections (getSections) for running it in series with others.
+template <class DesignClass, class = void>
+struct TellsSections : std::false_type {};
+template <class DesignClass>
+struct TellsSections<DesignClass,
+                     decltype(static_cast<void>(std::declval<const DesignClass&>().getSections(
+                         std::declval<int&>())))> : std::true_type {};
+
 template <class DesignClass>
 class FilterDesignBase : public Filter {
 public:
@@ -110,14 +148,36 @@ public:
 
   const ChannelState& getState(int channel) const { return m_state[channel]; }
 
+  bool seriesLink(SeriesLink& link) override {
+    if constexpr (Channels == 2 && std::is_same<StateType, DirectFormI>::value &&
+                  TellsSections<DesignClass>::value) {
+      int n = 0;
+      link = SeriesLink();
+      link.sections = this->m_design.getSections(n);
+      // As processSample: no more sections than the state holds.
+      link.numSections = n < ChannelState::kMaxStages ? n : ChannelState::kMaxStages;
+      if (link.numSections > SeriesLink::kMaxSections) return false;
+      link.left = m_state[0].stagesForSeries();
+      link.right = m_state[1].stagesForSeries();
+      link.leftGuard = &m_state[0].guardForSeries();
+      link.rightGuard = &m_state[1].guardForSeries();
+      link.context = this;
+      link.finish = [](void* context) {
+        for (ChannelState& s : static_cast<FilterDesign*>(context)->m_state) s.recoverIfNotFinite();
+      };
+      return true;
+    } else {
+      return false;
+    }
+  }
+
 protected:
   template <class Sample>
   void processChannels(int numSamples, Sample* const* arrayOfChannels) {
     if (numSamples < 1) return;
-    for (int i = 0; i < Channels; ++i) {
-      this->m_design.process(numSamples, arrayOfChannels[i], m_state[i]);
-      m_state[i].recoverIfNotFinite();
-    }
+    processDesignChannels<DesignClass, ChannelState, Channels>(this->m_design, m_state, numSamples,
+                                                               arrayOfChannels, 0);
+    for (int i = 0; i < Channels; ++i) m_state[i].recoverIfNotFinite();
   }
 
   ChannelState m_state[Channels];

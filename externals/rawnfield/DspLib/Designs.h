@@ -89,6 +89,16 @@ struct SingleSection : BiquadDesign {
     state.process(numSamples, dest, this, 1);
   }
 
+  template <class StateType, class Sample>
+  void processPair(int numSamples, Sample* a, Sample* b, StateType& sa, StateType& sb) const {
+    StateType::processPair(sa, sb, numSamples, a, b, this, 1);
+  }
+
+  const Biquad* getSections(int& count) const {
+    count = 1;
+    return this;
+  }
+
   template <class StateType>
   double processSample(double x, StateType& state) const {
     return state.processSample(x, this, 1);

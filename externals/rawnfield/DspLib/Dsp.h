@@ -17,6 +17,7 @@
 #include "Params.h"
 #include "PoleFilter.h"
 #include "RootFinder.h"
+#include "Series.h"
 #include "SmoothedFilter.h"
 
 namespace Dsp {

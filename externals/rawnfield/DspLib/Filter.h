@@ -12,6 +12,25 @@
 
 namespace Dsp {
 
+class Biquad;
+class DirectFormI;
+
+// What processSeries needs of a filter to run it together with others: its sections and the
+// two channels' histories and denormal guards, or that it passes the block unchanged. The
+// filter's own end-of-block work runs through finish(context).
+struct SeriesLink {
+  static const int kMaxSections = 4;  // per filter
+  bool passThrough = false;
+  const Biquad* sections = nullptr;
+  int numSections = 0;
+  DirectFormI* left = nullptr;
+  DirectFormI* right = nullptr;
+  double* leftGuard = nullptr;
+  double* rightGuard = nullptr;
+  void (*finish)(void* context) = nullptr;
+  void* context = nullptr;
+};
+
 enum FilterKind {
   kindLowPass = 0,
   kindHighPass = 1,
@@ -49,6 +68,10 @@ protected:
 public:
   // Sets the length of parameter glides in samples (smoothed filters; others ignore it).
   virtual void doSetTransitionSamples(int samples) = 0;
+
+  // Fills the link when the filter's next double block can run through processSeries: two
+  // channels of direct form I sections, no glide to run. False otherwise.
+  virtual bool seriesLink(SeriesLink&) { return false; }
 
   // The last block handed over (all zeros before the first).
   const Params& getParams() const { return m_params; }

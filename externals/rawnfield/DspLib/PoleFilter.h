@@ -79,6 +79,18 @@ public:
     m_cascade.process(numSamples, dest, state);
   }
 
+  // The sections in use.
+  const Biquad* getSections(int& count) const {
+    count = m_cascade.getNumStages();
+    return count > 0 ? &m_cascade[0] : nullptr;
+  }
+
+  // Two channels with a state each, as process() on one and then the other.
+  template <class StateType, class Sample>
+  void processPair(int numSamples, Sample* a, Sample* b, StateType& sa, StateType& sb) const {
+    m_cascade.processPair(numSamples, a, b, sa, sb);
+  }
+
   template <class StateType>
   double processSample(double x, StateType& state) const {
     return m_cascade.processSample(x, state);

@@ -10,6 +10,8 @@ namespace Dsp {
 
 template <class DesignClass, int Channels, class StateType>
 class SmoothedFilterDesign : public FilterDesign<DesignClass, Channels, StateType> {
+  typedef FilterDesign<DesignClass, Channels, StateType> Base;
+
 public:
   explicit SmoothedFilterDesign(int transitionSamples)
       : m_transitionSamples(transitionSamples > 0 ? transitionSamples : 0),
@@ -32,6 +34,18 @@ public:
     if (m_remainingSamples < 0) return;
     m_remainingSamples = m_transitionSamples;
     if (m_remainingSamples == 0) m_transitionParams = this->getParams();
+  }
+
+  bool seriesLink(SeriesLink& link) override {
+    // A glide recomputes the sections sample by sample: not in series.
+    if (m_remainingSamples > 0) return false;
+    if (m_remainingSamples < 0) {
+      // Nothing designed yet: the block passes, as in process().
+      link = SeriesLink();
+      link.passThrough = true;
+      return true;
+    }
+    return Base::seriesLink(link);
   }
 
   int getTransitionSamples() const { return m_transitionSamples; }
@@ -85,8 +99,8 @@ private:
     }
 
     if (numSamples > glide) {
-      for (int c = 0; c < Channels; ++c)
-        this->m_design.process(numSamples - glide, arrayOfChannels[c] + glide, this->m_state[c]);
+      processDesignChannels<DesignClass, typename Base::ChannelState, Channels>(
+          this->m_design, this->m_state, numSamples - glide, arrayOfChannels, glide);
     }
 
     for (int c = 0; c < Channels; ++c) this->m_state[c].recoverIfNotFinite();

@@ -16,7 +16,7 @@ class LookUp {
 public:
   struct Table {
     double* data = nullptr;
-    int32_t capacity = 0;  // allocated entries
+    int32_t capacity = 0;  // allocated entries (the array holds one more)
     int32_t length = 0;    // entries asked for at the last allocation
   };
 
@@ -36,7 +36,8 @@ public:
   // Shapes a stereo block in place through the working table.
   void process(double** io, int n);
 
-  // working := base, with one half taken from second as polarity says.
+  // working := base, with one half taken from second as polarity says; the
+  // entry after the last repeats it.
   void buildWorking();
 
   // The curve value at input x read from table T with this curve's

@@ -19,6 +19,14 @@ namespace Rawnfield {
 //
 // Call order: setBlockSize (the largest block at the base rate), reset(),
 // then blocks. Filter histories carry over from block to block.
+//
+// With the factor at 8, blocks of finite input run both channels side by
+// side and eight filter steps at a time, which takes each output off the
+// chain of the steps before it. Outputs and histories then agree with the
+// step-by-step recurrence to about 1e-13 of their size (the two forms
+// round differently; neither is the exact result), and are the same on
+// every processor. A block with a NaN, an infinity or a magnitude above
+// 1e100 on the way in, or a history holding one, runs step by step.
 class Oversampler {
 public:
   static constexpr int kFactor = 8;
@@ -87,6 +95,26 @@ private:
   // One filter step: the flushed output, which also enters the history.
   double filter(double* history, double x) const;
   void copyDown(double** io, int n) const;
+
+  // The fast form for factor 8: both channels side by side, eight filter
+  // steps at a time as one matrix product of the history and the inputs,
+  // so no step waits for the one before. Used while every input and
+  // history value is finite and of sane size; anything else takes the
+  // step-by-step path, whose non-finite handling is the defined one.
+  bool blockFormFits();
+  // The fast form fits and both histories are tame.
+  bool fastHistories(int left, int right);
+  // False, with the histories untouched, when an input was not tame.
+  bool upsampleBlocks(double** in, int n);
+  // The samples done (whole groups of eight), 0 when an input was not tame.
+  int downsampleBlocks(double** in, int n, int kept);
+
+  // Output k of eight from history entry j, and from the input i steps
+  // earlier (the impulse response), each value twice (one per lane).
+  alignas(16) double blockHistory[kFactor][KIT_BesselFilterCoeffs::kOrder][2] = {};
+  alignas(16) double blockImpulse[kFactor][2] = {};
+  double blockDesignedFor[kHistory] = {};
+  bool blockDesigned = false;
 
   WorkBuffer upLeft, upRight, downLeft, downRight;
 };

@@ -64,6 +64,9 @@ public:
 
 private:
   void processPiece(double* left, double* right, int n);
+  // Through copies of the input, frame by frame: when the two channels
+  // share memory, the second channel's dry part is the first one's result.
+  void processShared(double* left, double* right, int n);
 };
 
 }  // namespace Rawnfield

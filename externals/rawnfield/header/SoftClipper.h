@@ -56,6 +56,13 @@ public:
   uint32_t mode = kDefaultMode;
   bool autoMakeUp = false;
   double makeUpGain = 1.0;
+
+private:
+  // The limiter's ratio and knee around the smoothed threshold s.
+  void setLimiterBounds(double s);
+  // Frame by frame, then the make-up pass: what process() does when the
+  // channels share memory.
+  void processFrames(double** in, double** out, int n);
 };
 
 }  // namespace Rawnfield

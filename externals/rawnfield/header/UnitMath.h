@@ -31,6 +31,13 @@ inline bool isBlock(const double* const* io, int n) {
   return io && io[0] && io[1] && n >= 1;
 }
 
+// Whether n doubles from a and n doubles from b share memory, as when one
+// buffer is handed in for both channels. Units that work on both channels
+// at once keep to their one-channel-after-the-other results then.
+inline bool overlaps(const double* a, const double* b, int n) {
+  return a < b + n && b < a + n;
+}
+
 // -1 below zero, +1 otherwise (negative zero and NaN count as positive).
 inline double signOf(double x) {
   return x < 0.0 ? -1.0 : 1.0;

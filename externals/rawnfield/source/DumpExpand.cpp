@@ -88,8 +88,8 @@ void DumpExpand::updateGUIData(double* data, int n) const {
 
 void DumpExpand::process(double** io, int frames) {
   processWithFade(*this, io, frames, wetLeft, wetRight, [this](double** wet, int n) {
-    lowPass->process(n, wet);
-    highPass->process(n, wet);
+    Dsp::Filter* const filters[2] = {lowPass, highPass};
+    Dsp::processSeries(filters, 2, n, wet);
   });
 }
 

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "../DspLib/Lanes.h"
 #include "CurveMath.h"
+#include "Settling.h"
 
 namespace Rawnfield {
 
@@ -104,13 +106,84 @@ double DynShaper::shape(double x, double e) const {
   return s * (a + bump);
 }
 
+namespace {
+
+using namespace Dsp;
+
+// DynShaper::shape for two samples of one channel at a fixed amount e: the
+// same operations lane by lane, the sine taken only where a lane is inside
+// the window.
+struct LaneShape {
+  LaneShape(const DynShaper& d, double amount)
+      : e(amount),
+        w(d.peakWidth),
+        pass(e == 0.0 || w == 0.0),
+        type(d.type),
+        invert(d.invert),
+        saturate(saturates(d.mode)),
+        applyMode(d.applyMode) {
+    const double mid = w / 2.0 + (1.0 - e) * (1.0 - w);
+    lo = mid - w / 2.0;
+    hi = mid + w / 2.0;
+  }
+
+  Lanes operator()(Lanes x) const {
+    if (pass) return x;
+    const Lanes zero = splat(0.0), one = splat(1.0);
+    const Lanes a = absLanes(x);
+    const Lanes sign = select(lessThan(x, zero), splat(-1.0), one);
+    const LaneMask inside = maskAnd(lessThan(splat(lo), a), lessThan(a, splat(hi)));
+    Lanes profile = zero;
+    if (anyLane(inside)) {
+      const Lanes p = select(inside, (a - splat(lo)) / splat(w), zero);
+      switch (type) {
+        case kShaperSine:
+          profile = lanes(std::sin(CurveMath::kPi * lane0(p)), std::sin(CurveMath::kPi * lane1(p)));
+          break;
+        case kShaperTriangle:
+          profile =
+              select(lessThan(p, splat(0.5)), splat(2.0) * p, (p - splat(0.5)) * splat(-2.0) + one);
+          break;
+        case kShaperPulse:
+          profile = select(maskAnd(lessThan(zero, p), lessThan(p, splat(0.5))), one, zero);
+          break;
+        default:
+          break;
+      }
+    }
+    Lanes bump = splat(e * DynShaper::kShapeGain) * profile;
+    if (invert) bump = -bump;
+    if (saturate) {
+      const Lanes limited = splat(e * DynShaper::kMaxShapeSat) * bump;
+      bump = select(lessThan(limited, one), limited, one);
+    }
+    const Lanes y = sign * (a + bump);
+    if (applyMode == DynShaper::kApplyPositive) return select(lessThan(x, zero), x, y);
+    if (applyMode == DynShaper::kApplyNegative) return select(greaterEqual(x, zero), x, y);
+    return y;
+  }
+
+  double e, w, lo, hi;
+  bool pass;
+  uint32_t type;
+  bool invert, saturate;
+  int32_t applyMode;
+};
+
+}  // namespace
+
 void DynShaper::process(double** io, double* mod, int n) {
   if (isFadedOut() || amount == 0.0 || n < 1) return;
   if (!UnitMath::isBlock(io, n)) return;
   const bool boost = boosts(mode);
   double* left = io[0];
   double* right = io[1];
-  for (int i = 0; i < n; ++i) {
+  // Frame by frame while the amount or the switching ramp moves, or with a
+  // modulation.
+  int i = 0;
+  while (i < n) {
+    const double last = amountSmoother.state;
+    const bool ramp = fadeGain != 0.0 && fadeGain != 1.0;
     double e = amountSmoother.next(amount) * fadeGain;
     if (mod) e = e * mod[i];
     if (boost) {
@@ -121,6 +194,26 @@ void DynShaper::process(double** io, double* mod, int n) {
     left[i] = shape(left[i], e);
     right[i] = shape(right[i], e);
     advanceFade();
+    ++i;
+    if (!mod && !ramp && Settling::sameBits(amountSmoother.state, last)) break;
+  }
+  if (i >= n) return;
+  const double e = amountSmoother.state * fadeGain;
+  const LaneShape shapeTwo(*this, e);
+  const Lanes g = splat(e * kMaxBoostGain);
+  const Lanes lo = splat(-1.0), hi = splat(1.0);
+  for (double* x : {left, right}) {
+    int k = i;
+    for (; k + 2 <= n; k += 2) {
+      Lanes v = loadLanes(x + k);
+      // clampUnit lane by lane, NaN passing.
+      if (boost) v = minLanes(hi, maxLanes(lo, v * g));
+      storeLanes(x + k, shapeTwo(v));
+    }
+    if (k < n) {
+      if (boost) x[k] = CurveMath::clampUnit(x[k] * (e * kMaxBoostGain));
+      x[k] = shape(x[k], e);
+    }
   }
 }
 

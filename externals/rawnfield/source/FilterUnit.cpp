@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "Settling.h"
 #include "UnitFilters.h"
 
 namespace Rawnfield {
@@ -299,9 +300,16 @@ void FilterUnit::process(double** io, int frames) {
 
   // The balanced mix goes into filter 1's pair, then fades against the
   // driven input.
-  for (int i = 0; i < frames; ++i) {
-    const double b = balance.next(filterMix);
+  const int from = Settling::stepWhileMoving(balance, filterMix, 0, frames, [&](int i, double b) {
     for (int c = 0; c < 2; ++c) f1[c][i] = b * f2[c][i] + (1.0 - b) * f1[c][i];
+  });
+  const Dsp::Lanes b = Dsp::splat(balance.state);
+  const Dsp::Lanes rest = Dsp::splat(1.0 - balance.state);
+  for (int c = 0; c < 2; ++c) {
+    int i = from;
+    for (; i + 2 <= frames; i += 2)
+      Dsp::storeLanes(f1[c] + i, b * Dsp::loadLanes(f2[c] + i) + rest * Dsp::loadLanes(f1[c] + i));
+    if (i < frames) f1[c][i] = balance.state * f2[c][i] + (1.0 - balance.state) * f1[c][i];
   }
   crossfade(io, f1, io, frames);
 }

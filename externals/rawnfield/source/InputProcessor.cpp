@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "Settling.h"
+
 namespace Rawnfield {
 
 const char* const kChannelModeNames[kNumChannelModes] = {
@@ -67,21 +69,10 @@ void InputProcessor::process(double** io, int n) {
   double* left = io[0];
   double* right = io[1];
   applyChannelMode(left, right, n);
-  for (int i = 0; i < n; ++i) {
-    const double g = volumeSmoother.next(volume);
-    left[i] *= g;
-    right[i] *= g;
-  }
+  Settling::scaleBoth(volumeSmoother, volume, left, right, n);
   // Exactly 0.5 adds nothing and holds the smoother, so a later offset
   // starts from the value it had reached.
-  if (offset != 0.5) {
-    const double target = 2.0 * offset - 1.0;
-    for (int i = 0; i < n; ++i) {
-      const double s = offsetSmoother.next(target);
-      left[i] += s;
-      right[i] += s;
-    }
-  }
+  if (offset != 0.5) Settling::offsetBoth(offsetSmoother, 2.0 * offset - 1.0, left, right, n);
   inputSaturator.process(io, n);
 }
 

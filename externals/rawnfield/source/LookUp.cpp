@@ -2,28 +2,30 @@
 
 #include <cstring>
 
+#include "CurveLanes.h"
+
 namespace Rawnfield {
 
 const double LookUp::kSmoothLut[8] = {0.0, 0.125, 0.25, 0.375, 0.5, 0.625, 0.75, 0.875};
 
 namespace {
 
+// One entry more than asked for: buildWorking repeats the last point of
+// the working table there, so that a read can always take the entry after
+// the one below its input.
 void growTable(LookUp::Table& t, unsigned short size) {
   if (t.capacity >= size) return;
   delete[] t.data;
   t.data = nullptr;
   t.capacity = t.length = 0;
-  t.data = new double[size]();
+  t.data = new double[size + 1]();
   t.capacity = t.length = size;
 }
 
 template <uint32_t Mode>
 void shapeBlock(const LookUp& lut, const double* T, double** io, int n) {
-  for (int c = 0; c < 2; ++c) {
-    double* d = io[c];
-    if (!d) continue;
-    for (int k = 0; k < n; ++k) d[k] = lut.readAs<Mode>(T, d[k]);
-  }
+  for (int c = 0; c < 2; ++c)
+    if (io[c]) CurveLanes::shape<Mode>(lut, T, io[c], n);
 }
 
 }  // namespace
@@ -69,6 +71,7 @@ void LookUp::buildWorking() {
     memcpy(working.data, second.data, sizeof(double) * half);
   else if (polarity == Types::kPolaritySecondPositive)
     memcpy(working.data + half, second.data + half, sizeof(double) * half);
+  if (size > 0) working.data[size] = working.data[size - 1];
 }
 
 void LookUp::process(double** io, int n) {

@@ -2,9 +2,139 @@
 
 #include <cstring>
 
+#include "../DspLib/WideLanes.h"
+#include "CurveLanes.h"
 #include "CurveMath.h"
+#include "Settling.h"
 
 namespace Rawnfield {
+
+namespace {
+
+using namespace Dsp;
+
+// Marks a curve without a table: every shaped value is +0.
+constexpr uint32_t kNoTable = 0xffffffffu;
+
+template <uint32_t Mode>
+RN_INLINE double shapeOne(const LookUp& lut, const double* T, double x) {
+  if (Mode == kNoTable) return 0.0;
+  return lut.readAs<Mode>(T, x);
+}
+
+template <uint32_t Mode>
+RN_INLINE Lanes shapeTwo(const CurveLanes::Table& table, Lanes x) {
+  if (Mode == kNoTable) return splat(0.0);
+  return CurveLanes::read<Mode>(table, x);
+}
+
+#if defined(DSP_WIDE_LANES)
+// Four samples of one channel at a time, from..n: the operations of the
+// two-sample loop below in the same order, the table read by gathering.
+// Returns where it stopped. Curves read without interpolation or linearly.
+template <uint32_t Mode, bool Mix>
+DSP_WIDE int steadyWide(const CurveLanes::Table& table, double* d, int from, int n, double s,
+                        double g, double w) {
+  const Quad S = splat4(s), G = splat4(g), W = splat4(w), dry = splat4(1.0 - w);
+  const Quad lo = splat4(-1.0), one = splat4(1.0), half = splat4(0.5);
+  const Quad top = splat4(table.sizeMinusOne);
+  int k = from;
+  for (; k + 4 <= n; k += 4) {
+    const Quad x = _mm256_loadu_pd(d + k);
+    Quad shaped = _mm256_setzero_pd();
+    if (Mode != kNoTable) {
+      const Quad pos = minQuad((maxQuad(x, lo) + one) * half, one) * top;
+      const __m128i i = _mm256_cvttpd_epi32(pos);
+      alignas(16) int at[4];
+      _mm_store_si128(reinterpret_cast<__m128i*>(at), i);
+      const double* T = table.T;
+      const Quad ti = _mm256_set_pd(T[at[3]], T[at[2]], T[at[1]], T[at[0]]);
+      if (Mode == Types::kNoInterpolation) {
+        shaped = ti;
+      } else {
+        const Quad f = pos - _mm256_cvtepi32_pd(i);
+        const Quad tj = _mm256_set_pd(T[at[3] + 1], T[at[2] + 1], T[at[1] + 1], T[at[0] + 1]);
+        shaped = (one - f) * ti + f * tj;
+      }
+    }
+    const Quad y = minQuad(one, maxQuad(lo, shaped * G * S));
+    _mm256_storeu_pd(d + k, Mix ? W * y + dry * x : y);
+  }
+  return k;
+}
+#endif
+
+// Frames from..n of both channels with the smoothers settled at s and g.
+template <uint32_t Mode, bool Mix>
+void steady(const Saturator& sat, const double* T, double* const* out, int from, int n, double s,
+            double g, double w) {
+  const LookUp& lut = sat.curve;
+  const Lanes S = splat(s), G = splat(g), W = splat(w), dry = splat(1.0 - w);
+  const Lanes lo = splat(-1.0), hi = splat(1.0);
+  const CurveLanes::Table table(lut, T);
+  for (int c = 0; c < 2; ++c) {
+    double* d = out[c];
+    int k = from;
+#if defined(DSP_WIDE_LANES)
+    if (Mode != Types::kCosineInterpolation && hasWideLanes()) {
+      k = steadyWide<Mode, Mix>(table, d, k, n, s, g, w);
+      leaveWideLanes();
+    }
+#endif
+    for (; k + 2 <= n; k += 2) {
+      const Lanes x = loadLanes(d + k);
+      // clampUnit lane by lane, NaN passing.
+      const Lanes y = minLanes(hi, maxLanes(lo, shapeTwo<Mode>(table, x) * G * S));
+      storeLanes(d + k, Mix ? W * y + dry * x : y);
+    }
+    if (k < n) {
+      const double y = CurveMath::clampUnit(shapeOne<Mode>(lut, T, d[k]) * g * s);
+      d[k] = Mix ? w * y + (1.0 - w) * d[k] : y;
+    }
+  }
+}
+
+// Each frame: both channels through the curve, times the smoothed factor
+// and amount, clipped to +-1, and mixed with the dry input while the
+// smoothed amount is below the threshold. Frames are taken one by one
+// while the smoothers move; once a step leaves both unchanged they stay
+// put for good (the step is a function of the state alone), and the rest
+// of the block runs two samples at a time with fixed gains.
+template <uint32_t Mode>
+void saturate(Saturator& sat, const double* T, double* left, double* right, int n) {
+  const LookUp& lut = sat.curve;
+  // A non-finite amount would poison the smoother for good; it glides
+  // towards 0 instead.
+  const double target = CurveMath::finiteOrZero(sat.amount);
+  double* out[2] = {left, right};
+  int i = 0;
+  bool settled = false;
+  while (i < n && !settled) {
+    const double lastS = sat.amountSmoother.state;
+    const double lastG = sat.factorSmoother.state;
+    const double s = sat.amountSmoother.next(target);
+    const double g = sat.factorSmoother.next(sat.saturationFactor);
+    const bool mix = sat.dryWetThreshold > s;
+    const double w = s * sat.inverseThreshold;
+    for (int c = 0; c < 2; ++c) {
+      const double y = CurveMath::clampUnit(shapeOne<Mode>(lut, T, out[c][i]) * g * s);
+      out[c][i] = mix ? w * y + (1.0 - w) * out[c][i] : y;
+    }
+    settled = Settling::sameBits(s, lastS) && Settling::sameBits(g, lastG);
+    ++i;
+  }
+  if (i >= n) return;
+  const double s = sat.amountSmoother.state;
+  const double g = sat.factorSmoother.state;
+  const bool mix = sat.dryWetThreshold > s;
+  const double w = s * sat.inverseThreshold;
+  if (mix)
+    steady<Mode, true>(sat, T, out, i, n, s, g, w);
+  else
+    steady<Mode, false>(sat, T, out, i, n, s, g, w);
+}
+
+}  // namespace
 
 Saturator::Saturator(eSaturatorType t)
     : type(t), scratchLeft(kDefaultBlockSize), scratchRight(kDefaultBlockSize) {}
@@ -53,13 +183,11 @@ void Saturator::process(double** io, int n) {
   }
 }
 
-void Saturator::processPiece(double* left, double* right, int n) {
+void Saturator::processShared(double* left, double* right, int n) {
   std::memcpy(scratchLeft.data, left, sizeof(double) * n);
   std::memcpy(scratchRight.data, right, sizeof(double) * n);
   double* shaped[2] = {scratchLeft.data, scratchRight.data};
   curve.process(shaped, n);
-  // A non-finite amount would poison the smoother for good; it glides
-  // towards 0 instead.
   const double target = CurveMath::finiteOrZero(amount);
   double* out[2] = {left, right};
   for (int i = 0; i < n; ++i) {
@@ -71,6 +199,30 @@ void Saturator::processPiece(double* left, double* right, int n) {
       const double y = CurveMath::clampUnit(shaped[c][i] * g * s);
       out[c][i] = mix ? w * y + (1.0 - w) * out[c][i] : y;
     }
+  }
+}
+
+void Saturator::processPiece(double* left, double* right, int n) {
+  if (UnitMath::overlaps(left, right, n)) {
+    processShared(left, right, n);
+    return;
+  }
+  curve.buildWorking();
+  const double* T = curve.working.data;
+  if (!T || curve.size == 0) {
+    saturate<kNoTable>(*this, T, left, right, n);
+    return;
+  }
+  switch (curve.interpolation) {
+    case Types::kNoInterpolation:
+      saturate<Types::kNoInterpolation>(*this, T, left, right, n);
+      break;
+    case Types::kCosineInterpolation:
+      saturate<Types::kCosineInterpolation>(*this, T, left, right, n);
+      break;
+    default:
+      saturate<Types::kLinearInterpolation>(*this, T, left, right, n);
+      break;
   }
 }
 

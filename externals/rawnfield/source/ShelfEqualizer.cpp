@@ -73,8 +73,9 @@ void ShelfEqualizer::reset() {
 
 void ShelfEqualizer::process(double** io, int frames) {
   processWithFade(*this, io, frames, workLeft, workRight, [this](double** work, int n) {
-    for (int i = 0; i < numBands; ++i)
-      if (bands[i].filter) bands[i].filter->process(n, work);
+    Dsp::Filter* filters[kMaxBands];
+    for (int i = 0; i < numBands; ++i) filters[i] = bands[i].filter;
+    Dsp::processSeries(filters, numBands, n, work);
   });
 }
 

@@ -2,9 +2,40 @@
 
 #include <cmath>
 
+#include "../DspLib/Lanes.h"
 #include "UnitMath.h"
 
 namespace Rawnfield {
+
+namespace {
+
+// to[c][k] = from[c][floor(k / length * scale)] for k < length, in `count`
+// channels that take the same positions (worked out once, two at a time:
+// non-negative and below the source length, where truncation is the floor).
+void stretch(double* const* to, double* const* from, int count, int length, int scale) {
+  int k = 0;
+  for (; k + 2 <= length; k += 2) {
+    int a, b;
+    Dsp::truncLanes(Dsp::lanes(k, k + 1) / Dsp::splat(length) * Dsp::splat(scale), a, b);
+    for (int c = 0; c < count; ++c) {
+      to[c][k] = from[c][a];
+      to[c][k + 1] = from[c][b];
+    }
+  }
+  if (k < length) {
+    const int at = static_cast<int>(std::floor(static_cast<double>(k) / length * scale));
+    for (int c = 0; c < count; ++c) to[c][k] = from[c][at];
+  }
+}
+
+// Keeps m of the n samples of `count` channels and stretches them back
+// over the block; every kept sample is read before any is written back.
+void reduce(double* const* x, double* const* kept, int count, int n, int m) {
+  stretch(kept, x, count, m, n);
+  stretch(x, kept, count, n, m);
+}
+
+}  // namespace
 
 SmpRateConverter::SmpRateConverter()
     : scratchLeft(kDefaultBlockSize), scratchRight(kDefaultBlockSize) {}
@@ -46,13 +77,12 @@ void SmpRateConverter::process(double** io, int n) {
   const int m = keptSamples(n);
   if (m < 1) return;
   double* scratch[2] = {scratchLeft.data, scratchRight.data};
-  for (int c = 0; c < 2; ++c) {
-    double* x = io[c];
-    double* kept = scratch[c];
-    for (int k = 0; k < m; ++k)
-      kept[k] = x[static_cast<int>(std::floor(static_cast<double>(k) / m * n))];
-    for (int j = 0; j < n; ++j)
-      x[j] = kept[static_cast<int>(std::floor(static_cast<double>(j) / n * m))];
+  if (UnitMath::overlaps(io[0], io[1], n)) {
+    // One buffer for both channels is reduced twice, a pass per channel.
+    reduce(io, scratch, 1, n, m);
+    reduce(io + 1, scratch + 1, 1, n, m);
+  } else {
+    reduce(io, scratch, 2, n, m);
   }
 }
 

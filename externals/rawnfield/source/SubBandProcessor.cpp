@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "Settling.h"
+
 namespace Rawnfield {
 
 SubBandProcessor::SubBandProcessor(Distortion& d) : distortion(d) {
@@ -62,19 +64,25 @@ void SubBandProcessor::process(double** sub, double** disto, int frames) {
     for (int c = 0; c < 2; ++c) std::memcpy(dry[c], disto[c], sizeof(double) * frames);
 
   applyChannelMode(channelMode, sub[0], sub[1], frames, scratch);
-  for (int i = 0; i < frames; ++i) {
-    const double s = subSmoother.next(subGain);
-    sub[0][i] *= s;
-    sub[1][i] *= s;
-  }
+  Settling::scaleBoth(subSmoother, subGain, sub[0], sub[1], frames);
   saturator.process(sub, frames);
   eq.process(sub, frames);
   crossover.process(sub, disto, frames);
 
-  for (int i = 0; i < frames; ++i) {
-    const double d = distoSmoother.next(distoGain);
-    for (int c = 0; c < 2; ++c)
-      disto[c][i] = d * crossover.highBand(c)[i] + crossover.lowBand(c)[i];
+  const int from =
+      Settling::stepWhileMoving(distoSmoother, distoGain, 0, frames, [&](int i, double d) {
+        for (int c = 0; c < 2; ++c)
+          disto[c][i] = d * crossover.highBand(c)[i] + crossover.lowBand(c)[i];
+      });
+  const Dsp::Lanes d = Dsp::splat(distoSmoother.state);
+  for (int c = 0; c < 2; ++c) {
+    const double* high = crossover.highBand(c);
+    const double* low = crossover.lowBand(c);
+    double* out = disto[c];
+    int i = from;
+    for (; i + 2 <= frames; i += 2)
+      Dsp::storeLanes(out + i, d * Dsp::loadLanes(high + i) + Dsp::loadLanes(low + i));
+    if (i < frames) out[i] = distoSmoother.state * high[i] + low[i];
   }
   // The ramp runs between the untreated signal and the band sum, so that
   // nothing jumps where it ends.

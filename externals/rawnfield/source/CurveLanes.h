@@ -1,0 +1,70 @@
+#pragma once
+
+// Curve table reads for two inputs at once: lane by lane exactly what
+// LookUp::readAs gives for each input.
+
+#include <cmath>
+
+#include "../DspLib/Lanes.h"
+#include "LookUp.h"
+
+#if defined(__GNUC__)
+#define RN_INLINE inline __attribute__((always_inline))
+#else
+#define RN_INLINE inline
+#endif
+
+namespace Rawnfield {
+namespace CurveLanes {
+
+using Dsp::Lanes;
+
+// The table and the sizes a read needs, held apart from the curve so that
+// loops keep them in registers while they write samples.
+struct Table {
+  Table(const LookUp& lut, const double* table) : T(table), sizeMinusOne(lut.sizeMinusOne) {}
+  const double* T;
+  double sizeMinusOne;
+};
+
+// T holds size entries (at least one) and a copy of the last after them,
+// as LookUp::buildWorking leaves its working table.
+template <uint32_t Mode>
+RN_INLINE Lanes read(const Table& lut, Lanes x) {
+  const double* T = lut.T;
+  using namespace Dsp;
+  const Lanes one = splat(1.0);
+  // x >= -1 ? x : -1, with NaN reading entry 0 like the scalar read.
+  const Lanes xc = maxLanes(x, splat(-1.0));
+  // xc > 1 ? 1 : (xc + 1) / 2; halving by multiplication is exact, as the
+  // division is.
+  const Lanes p = minLanes((xc + one) * splat(0.5), one);
+  const Lanes pos = p * splat(lut.sizeMinusOne);
+  // 0 <= pos < 65536: the int and the unsigned short conversions agree.
+  int i0, i1;
+  const Lanes whole = truncLanes(pos, i0, i1);
+  if (Mode == Types::kNoInterpolation) return lanes(T[i0], T[i1]);
+  const Lanes f = pos - whole;
+  // The scalar read takes entry min(i + 1, size - 1); at i = size - 1 the
+  // entry after it holds the same value.
+  const Lanes ti = lanes(T[i0], T[i1]);
+  const Lanes tj = lanes(T[i0 + 1], T[i1 + 1]);
+  if (Mode == Types::kCosineInterpolation) {
+    const Lanes w = lanes((1.0 - std::cos(lane0(f) * CurveMath::kPi)) / 2.0,
+                          (1.0 - std::cos(lane1(f) * CurveMath::kPi)) / 2.0);
+    return (one - w) * ti + w * tj;
+  }
+  return (one - f) * ti + f * tj;
+}
+
+// n samples of one channel in place.
+template <uint32_t Mode>
+void shape(const LookUp& lut, const double* T, double* d, int n) {
+  const Table table(lut, T);
+  int k = 0;
+  for (; k + 2 <= n; k += 2) Dsp::storeLanes(d + k, read<Mode>(table, Dsp::loadLanes(d + k)));
+  if (k < n) d[k] = lut.readAs<Mode>(T, d[k]);
+}
+
+}  // namespace CurveLanes
+}  // namespace Rawnfield

@@ -1,0 +1,160 @@
+// Dsp::processSeries against its definition: every filter's own process()
+// in turn, on a twin set of filters. Results and the histories left behind
+// (seen through the following blocks) must match bit for bit.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <functional>
+#include <limits>
+#include <memory>
+#include <vector>
+
+#include "DspLib/Dsp.h"
+#include "scenarios.h"
+
+namespace {
+
+using FilterPtr = std::unique_ptr<Dsp::Filter>;
+
+template <class Design, class State>
+FilterPtr smoothed(int order, double hz, double gainDb) {
+  FilterPtr f(new Dsp::SmoothedFilterDesign<Design, 2, State>(64));
+  Dsp::Params p = f->getDefaultParams();
+  for (int i = 0; i < f->getNumParams(); ++i) {
+    switch (f->getParamInfo(i).getId()) {
+      case Dsp::idOrder:
+        p[i] = order;
+        break;
+      case Dsp::idFrequency:
+        p[i] = hz;
+        break;
+      case Dsp::idGain:
+        p[i] = gainDb;
+        break;
+      case Dsp::idBandwidthHz:
+        p[i] = hz / 2.0;
+        break;
+      default:
+        break;
+    }
+  }
+  f->setParams(p);
+  return f;
+}
+
+using namespace Dsp;
+
+// Shelves of one and two sections, as the equalisers hold them.
+std::vector<FilterPtr> shelves() {
+  std::vector<FilterPtr> v;
+  v.push_back(smoothed<Butterworth::Design::LowShelf<2>, DirectFormI>(2, 150.0, 4.0));
+  v.push_back(smoothed<Butterworth::Design::BandShelf<2>, DirectFormI>(2, 400.0, -6.0));
+  v.push_back(smoothed<Butterworth::Design::BandShelf<2>, DirectFormI>(2, 1600.0, 3.0));
+  v.push_back(smoothed<Butterworth::Design::HighShelf<2>, DirectFormI>(2, 4000.0, -9.0));
+  return v;
+}
+
+struct Case {
+  const char* name;
+  std::function<std::vector<FilterPtr>()> make;
+  // Called on both sets before block k (after the first block).
+  std::function<void(std::vector<FilterPtr>&, int k)> before;
+  bool shareChannel;
+};
+
+std::vector<Case> cases() {
+  return {
+      {"Shelves", shelves, nullptr, false},
+      {"SweepPair",
+       [] {
+         std::vector<FilterPtr> v;
+         v.push_back(smoothed<ChebyshevI::Design::LowPass<4>, DirectFormI>(2, 3000.0, 0.0));
+         v.push_back(smoothed<ChebyshevI::Design::HighPass<4>, DirectFormI>(2, 90.0, 0.0));
+         return v;
+       },
+       nullptr, false},
+      {"OneFilterCleared", shelves,
+       [](std::vector<FilterPtr>& v, int k) {
+         if (k == 2) v[2]->reset();
+       },
+       false},
+      {"OneFilterGliding", shelves,
+       [](std::vector<FilterPtr>& v, int k) {
+         if (k == 1) v[1]->setParamById(idGain, 5.0);
+       },
+       false},
+      {"NeverDesigned",
+       [] {
+         std::vector<FilterPtr> v = shelves();
+         v.insert(
+             v.begin() + 1,
+             FilterPtr(
+                 new SmoothedFilterDesign<Butterworth::Design::LowShelf<2>, 2, DirectFormI>(64)));
+         v.insert(v.begin() + 3, nullptr);
+         return v;
+       },
+       nullptr, false},
+      {"MoreSectionsThanOnePass",
+       [] {
+         std::vector<FilterPtr> v;
+         for (int i = 0; i < 5; ++i)
+           v.push_back(smoothed<Butterworth::Design::BandShelf<2>, DirectFormI>(
+               2, 300.0 + 500.0 * i, i % 2 ? 3.0 : -3.0));
+         return v;
+       },
+       nullptr, false},
+      {"DirectFormTwo",
+       [] {
+         std::vector<FilterPtr> v = shelves();
+         v.push_back(smoothed<Butterworth::Design::LowPass<4>, DirectFormII>(4, 5000.0, 0.0));
+         return v;
+       },
+       nullptr, false},
+      {"OneBufferForBoth", shelves, nullptr, true},
+  };
+}
+
+void PrintTo(const Case& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class Series : public testing::TestWithParam<Case> {};
+
+TEST_P(Series, MatchesEachFilterInTurn) {
+  const Case& c = GetParam();
+  std::vector<FilterPtr> together = c.make();
+  std::vector<FilterPtr> apart = c.make();
+  const int lengths[] = {200, 301, 1, 64, 512};
+  const std::vector<double> left = SpeedScenarios::signal(1078, 3u, 0.9);
+  const std::vector<double> right = SpeedScenarios::signal(1078, 4u, 0.7);
+  std::vector<double> a[2] = {left, right};
+  std::vector<double> b[2] = {left, right};
+  a[1][250] = b[1][250] = std::numeric_limits<double>::quiet_NaN();
+  int at = 0;
+  for (int k = 0; k < 5; ++k) {
+    if (c.before) {
+      c.before(together, k);
+      c.before(apart, k);
+    }
+    const int n = lengths[k];
+    double* pa[2] = {a[0].data() + at, (c.shareChannel ? a[0] : a[1]).data() + at};
+    double* pb[2] = {b[0].data() + at, (c.shareChannel ? b[0] : b[1]).data() + at};
+    std::vector<Filter*> list;
+    for (FilterPtr& f : together) list.push_back(f.get());
+    processSeries(list.data(), static_cast<int>(list.size()), n, pa);
+    for (FilterPtr& f : apart)
+      if (f) f->process(n, pb);
+    at += n;
+  }
+  for (int ch = 0; ch < 2; ++ch)
+    EXPECT_EQ(0, std::memcmp(a[ch].data(), b[ch].data(), sizeof(double) * a[ch].size()))
+        << "channel " << ch;
+}
+
+INSTANTIATE_TEST_SUITE_P(Filters, Series, testing::ValuesIn(cases()),
+                         [](const testing::TestParamInfo<Case>& p) {
+                           return std::string(p.param.name);
+                         });
+
+}  // namespace
