@@ -299,7 +299,7 @@ void IFxEditorView::drawScreen() {
 
 // ---- Mouse and keys
 
-void IFxEditorView::mouseDown(const Event& e) {
+void IFxEditorView::buttonDown(const Event& e, bool doubleClicks) {
   if (!mGraphics) return;
   hideToolTip();
   // A click beside the field ends the entry with its text.
@@ -308,22 +308,15 @@ void IFxEditorView::mouseDown(const Event& e) {
   int x, y;
   getMouseXY(e, &x, &y);
   IMouseMod mod = modifiersFor(e);
-  if (e.clickCount >= 2)
+  if (doubleClicks && e.clickCount >= 2)
     mGraphics->OnMouseDblClick(x, y, &mod);
   else
     mGraphics->OnMouseDown(x, y, &mod);
 }
 
-void IFxEditorView::rightMouseDown(const Event& e) {
-  if (!mGraphics) return;
-  hideToolTip();
-  if (mTextField) textEntryEnded(true);
-  if (!mGraphics) return;
-  int x, y;
-  getMouseXY(e, &x, &y);
-  IMouseMod mod = modifiersFor(e);
-  mGraphics->OnMouseDown(x, y, &mod);
-}
+void IFxEditorView::mouseDown(const Event& e) { buttonDown(e, true); }
+
+void IFxEditorView::rightMouseDown(const Event& e) { buttonDown(e, false); }
 
 void IFxEditorView::mouseUp(const Event& e) {
   if (!mGraphics) return;

@@ -179,6 +179,8 @@ protected:
   ~IFxEditorView() override;
 
 private:
+  // A button went down: double clicks only from the left button.
+  void buttonDown(const plat::Event& e, bool doubleClicks);
   void textEntryEnded(bool commit);
   void trackToolTip(const plat::Event& e);
   void showToolTip();
