@@ -262,6 +262,40 @@ void IKnobMultiControl::Draw(IGraphics* graphics) {
   graphics->DrawBitmap(&mBitmap, &mRECT, IFrameForValue(mBitmap.N, mValue), &mBlend);
 }
 
+IKnobRotaterControl::IKnobRotaterControl(IFxBase* plug, int x, int y, int paramIdx,
+                                         const IBitmap* bitmap, double minAngle, double maxAngle,
+                                         int yOffset, EDirection direction, double gearing)
+    : IKnobControl(plug, IRECT(x, y, bitmap), paramIdx, direction, gearing),
+      mMinAngle(minAngle),
+      mMaxAngle(maxAngle),
+      mYOffset(yOffset) {
+  if (bitmap) mBitmap = *bitmap;
+}
+
+void IKnobRotaterControl::Draw(IGraphics* graphics) {
+  const double angle = mMinAngle + mValue * (mMaxAngle - mMinAngle);
+  graphics->DrawRotatedBitmap(&mBitmap, (mRECT.L + mRECT.R) / 2, (mRECT.T + mRECT.B) / 2, angle,
+                              mYOffset, &mBlend);
+}
+
+IKnobRotatingMaskControl::IKnobRotatingMaskControl(IFxBase* plug, int x, int y, int paramIdx,
+                                                   const IBitmap* base, const IBitmap* mask,
+                                                   const IBitmap* top, double minAngle,
+                                                   double maxAngle, EDirection direction,
+                                                   double gearing)
+    : IKnobControl(plug, IRECT(x, y, base), paramIdx, direction, gearing),
+      mMinAngle(minAngle),
+      mMaxAngle(maxAngle) {
+  if (base) mBase = *base;
+  if (mask) mMask = *mask;
+  if (top) mTop = *top;
+}
+
+void IKnobRotatingMaskControl::Draw(IGraphics* graphics) {
+  const double angle = mMinAngle + mValue * (mMaxAngle - mMinAngle);
+  graphics->DrawRotatedMask(&mBase, &mMask, &mTop, mRECT.L, mRECT.T, angle, &mBlend);
+}
+
 // ---- Text
 
 ITextControl::ITextControl(IFxBase* plug, IRECT rect, const IText* text, const char* str)

@@ -196,6 +196,39 @@ protected:
   IBitmap mBitmap;
 };
 
+// The whole image turned about its centre by an angle between the minimum
+// and the maximum (radians, 0 up, clockwise) that follows the value; the
+// turning point moves yOffset pixels down. Rect from image.
+class IKnobRotaterControl : public IKnobControl {
+public:
+  IKnobRotaterControl(IFxBase* plug, int x, int y, int paramIdx, const IBitmap* bitmap,
+                      double minAngle = -0.75 * 3.14159265358979323846,
+                      double maxAngle = 0.75 * 3.14159265358979323846, int yOffset = 0,
+                      EDirection direction = kVertical, double gearing = 4.0);
+  void Draw(IGraphics* graphics) override;
+
+protected:
+  IBitmap mBitmap;
+  double mMinAngle, mMaxAngle;
+  int mYOffset;
+};
+
+// A base image with a mask and a top image turned over it by an angle
+// between the minimum and the maximum (degrees) that follows the value.
+// Rect from the base image.
+class IKnobRotatingMaskControl : public IKnobControl {
+public:
+  IKnobRotatingMaskControl(IFxBase* plug, int x, int y, int paramIdx, const IBitmap* base,
+                           const IBitmap* mask, const IBitmap* top, double minAngle = -135.0,
+                           double maxAngle = 135.0, EDirection direction = kVertical,
+                           double gearing = 4.0);
+  void Draw(IGraphics* graphics) override;
+
+protected:
+  IBitmap mBase, mMask, mTop;
+  double mMinAngle, mMaxAngle;
+};
+
 // A fixed text in a style; no parameter.
 class ITextControl : public IControl {
 public:

@@ -185,6 +185,9 @@ public:
   // use. A missing image is reported once on standard error and comes back
   // without pixels, one pixel per frame.
   IBitmap LoadIBitmap(int id, const char* name, int nStates = 1, bool framesAreHorizontal = false);
+  // New images, kept in the cache: the whole source stretched to w x h
+  // (bilinear), or the part of it inside the rectangle. The frame count is
+  // the source's.
   IBitmap ScaleBitmap(IBitmap* src, int w, int h);
   IBitmap CropBitmap(IBitmap* src, IRECT* rect);
   void RetainBitmap(IBitmap* bitmap);
@@ -198,6 +201,16 @@ public:
   // Frame 1..N of the image.
   bool DrawBitmap(IBitmap* bitmap, IRECT* dest, int frame = 1,
                   const IChannelBlend* blend = nullptr);
+  // The whole image turned by angle (radians, clockwise) about its centre,
+  // which lies at (cx, cy); the turning point moves yOffset source pixels
+  // down from the image's centre.
+  bool DrawRotatedBitmap(IBitmap* bitmap, int cx, int cy, double angle, int yOffset = 0,
+                         const IChannelBlend* blend = nullptr);
+  // The base image at (x, y), shown only where the mask covers it, with the
+  // top image laid over it; mask and top are turned by angle (degrees) about
+  // the base's centre.
+  bool DrawRotatedMask(IBitmap* base, IBitmap* mask, IBitmap* top, int x, int y, double angle,
+                       const IChannelBlend* blend = nullptr);
   bool DrawPoint(const IColor* color, float x, float y, const IChannelBlend* blend = nullptr,
                  bool antiAlias = false);
   // Writes the colour as it is; (x, y) must lie in the editor.

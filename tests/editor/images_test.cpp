@@ -169,6 +169,78 @@ TEST_F(Images, CroppedAndRetainedBitmapsLiveInTheCache) {
   g->ReleaseBitmap(&never);
 }
 
+const unsigned kRed = 0xFFFF0000u, kGreen = 0xFF00FF00u, kBlue = 0xFF0000FFu,
+               kYellow = 0xFFFFFF00u, kBlack = 0xFF000000u, kWhite = 0xFFFFFFFFu;
+
+TEST_F(Images, ScaledImagesKeepTheirQuadrants) {
+  IBitmap quad = g->LoadIBitmap(506, "quad.png", 2);
+  IBitmap big = g->ScaleBitmap(&quad, 32, 32);
+  ASSERT_NE(big.mData, nullptr);
+  EXPECT_EQ(big.W, 32);
+  EXPECT_EQ(big.N, 2);
+  EXPECT_EQ(PixelAt(big.mData, 4, 4), kRed);
+  EXPECT_EQ(PixelAt(big.mData, 27, 4), kGreen);
+  EXPECT_EQ(PixelAt(big.mData, 27, 27), kYellow);
+  EXPECT_EQ(PixelAt(big.mData, 4, 27), kBlue);
+  IBitmap none = g->ScaleBitmap(&quad, 0, 10);
+  EXPECT_EQ(none.mData, nullptr);
+  EXPECT_GE(none.FrameHeight(), 1);
+}
+
+TEST_F(Images, RotatingKnobsTurnClockwiseAboutTheirCentre) {
+  IBitmap quad = g->LoadIBitmap(507, "quad.png", 1);
+  const double pi = 3.14159265358979323846;
+  IKnobRotaterControl* knob =
+      new IKnobRotaterControl(plug.get(), 20, 20, EditorPlug::kAmount, &quad, -pi / 2, pi / 2);
+  g->AttachControl(knob);
+  EXPECT_EQ(*knob->GetRECT(), IRECT(20, 20, 36, 36));
+  IRECT all(0, 0, 120, 80);
+  // The middle of the range is no turn; the end a quarter turn clockwise,
+  // which brings the blue quadrant to the top left.
+  struct Case {
+    double value;
+    unsigned topLeft, topRight, bottomRight;
+  } cases[] = {{0.5, kRed, kGreen, kYellow}, {1.0, kBlue, kRed, kGreen}, {0.0, kGreen, kYellow, kBlue}};
+  for (const Case& k : cases) {
+    knob->SetValue(k.value);
+    g->Draw(&all);
+    EXPECT_EQ(PixelAt(g->GetDrawBitmap(), 23, 23), k.topLeft) << k.value;
+    EXPECT_EQ(PixelAt(g->GetDrawBitmap(), 32, 23), k.topRight) << k.value;
+    EXPECT_EQ(PixelAt(g->GetDrawBitmap(), 32, 32), k.bottomRight) << k.value;
+  }
+}
+
+TEST_F(Images, RotatingMasksShowTheBaseWhereTheMaskCovers) {
+  IBitmap base = g->LoadIBitmap(508, "quad.png", 1);
+  IBitmap mask = g->LoadIBitmap(509, "mask.png", 1);
+  IBitmap top = g->LoadIBitmap(510, "top.png", 1);
+  IKnobRotatingMaskControl* knob = new IKnobRotatingMaskControl(
+      plug.get(), 40, 40, EditorPlug::kAmount, &base, &mask, &top, 0.0, 180.0);
+  g->AttachControl(knob);
+  EXPECT_EQ(*knob->GetRECT(), IRECT(40, 40, 56, 56));
+  IRECT all(0, 0, 120, 80);
+  knob->SetValue(0.0);
+  g->Draw(&all);
+  PIX_IBitmap* b = g->GetDrawBitmap();
+  EXPECT_EQ(PixelAt(b, 41, 47), kRed);     // under the mask, left half
+  EXPECT_EQ(PixelAt(b, 41, 52), kBlue);
+  EXPECT_EQ(PixelAt(b, 43, 43), kWhite);   // the top image's mark
+  EXPECT_EQ(PixelAt(b, 52, 44), kBlack);   // no mask: the panel below
+  // Half a turn: the mask covers the right half, the mark lies bottom right;
+  // the base itself does not turn.
+  knob->SetValue(1.0);
+  g->Draw(&all);
+  EXPECT_EQ(PixelAt(b, 53, 44), kGreen);
+  EXPECT_EQ(PixelAt(b, 53, 48), kYellow);
+  EXPECT_EQ(PixelAt(b, 52, 52), kWhite);
+  EXPECT_EQ(PixelAt(b, 42, 44), kBlack);
+  // Drawn only inside the drawing rectangle: the panel below fills its whole
+  // rectangle, the knob's right half stays out.
+  IRECT left(0, 0, 48, 80);
+  g->Draw(&left);
+  EXPECT_EQ(PixelAt(b, 53, 44), kBlack);
+}
+
 TEST_F(Images, BitmapFontTextDrawsOneFramePerCharacter) {
   IBitmap font = g->LoadIBitmap(505, "font.png", 40);
   const auto colour = [](int k) { return 0xFF000000u | unsigned(6 * k) << 16 | unsigned(255 - 6 * k) << 8 | 128u; };

@@ -82,6 +82,35 @@ def bitmap_font():
     return img
 
 
+def quadrants():
+    """16 x 16: red, green above blue, yellow (clockwise from top left: red,
+    green, yellow, blue)."""
+    img = Image.new("RGBA", (16, 16))
+    for y in range(16):
+        for x in range(16):
+            c = [[(255, 0, 0), (0, 255, 0)], [(0, 0, 255), (255, 255, 0)]][y // 8][x // 8]
+            img.putpixel((x, y), c + (255,))
+    return img
+
+
+def half_mask():
+    """16 x 16: the left half opaque black, the right half clear."""
+    img = Image.new("RGBA", (16, 16), CLEAR)
+    for y in range(16):
+        for x in range(8):
+            img.putpixel((x, y), (0, 0, 0, 255))
+    return img
+
+
+def top_mark():
+    """16 x 16, clear but for a white 4 x 4 block at (2, 2)."""
+    img = Image.new("RGBA", (16, 16), CLEAR)
+    for y in range(2, 6):
+        for x in range(2, 6):
+            img.putpixel((x, y), (255, 255, 255, 255))
+    return img
+
+
 def frame(img, n, k):
     """Frame k (1-based) of n stacked frames."""
     h = img.height // n
@@ -124,6 +153,9 @@ def main():
     save(radio(), IMG, "radio.png")
     save(handle(), IMG, "handle.png")
     save(bitmap_font(), IMG, "font.png")
+    save(quadrants(), IMG, "quad.png")
+    save(half_mask(), IMG, "mask.png")
+    save(top_mark(), IMG, "top.png")
     # Not an image at all, for the loader's refusal.
     with open(os.path.join(IMG, "broken.png"), "wb") as f:
         f.write(b"not a png")
