@@ -4,90 +4,14 @@
 #include <math.h>
 #include <string.h>
 
-#include <string>
-#include <vector>
-
 #include "IFxUtil.h"
 #include "IGraphics.h"
 #include "mutex.h"
 #include "pix.h"
-#include "platform/bitmap.h"
-#include "platform/draw_context.h"
-#include "platform/text.h"
+#include "pix_font.h"
+#include "shim-gdi.h"
 
 namespace {
-
-// Text flags of the raster fonts.
-enum : unsigned {
-  kTextCentre = 0x1,
-  kTextRight = 0x2,
-  kTextNoClip = 0x100,
-  kTextCalcOnly = 0x400,
-  kTextUseAlpha = 0x40000000u,
-};
-
-// ---- The raster font behind a text style.
-//
-// A font of the platform's text layer, rendered into a coverage map that the
-// raster library stamps into the bitmap. Fonts are only ever handed around
-// as PIX_IFont pointers.
-
-struct StyleFont {
-  plat::Font font;
-  int lineHeight;
-  uint32_t color = 0xFF000000u;
-};
-
-StyleFont* AsStyleFont(PIX_IFont* f) { return reinterpret_cast<StyleFont*>(f); }
-
-// A font of `height` pixels for the style; null when none can be made.
-PIX_IFont* CreateStyleFont(const IText* style, int height) {
-  plat::Font font(style->mFont, height, style->mStyle == IText::kStyleBold ? plat::kWeightBold
-                                                                          : plat::kWeightRegular,
-                  style->mStyle == IText::kStyleItalic);
-  if (!font.isValid()) return nullptr;
-  const plat::FontMetrics m = font.metrics();
-  StyleFont* f = new StyleFont{font, int(lround(m.ascent + m.descent))};
-  return reinterpret_cast<PIX_IFont*>(f);
-}
-
-void DeleteStyleFont(PIX_IFont* f) { delete AsStyleFont(f); }
-
-int StyleFontLineHeight(PIX_IFont* f) { return AsStyleFont(f)->lineHeight; }
-
-void StyleFontSetColor(PIX_IFont* f, uint32_t color) { AsStyleFont(f)->color = color; }
-
-// Draws the text in one line at the top of the rectangle, aligned by the
-// flags; with kTextCalcOnly only sets the rectangle's right and bottom to
-// the text's extent from its left and top.
-void StyleFontDrawText(PIX_IFont* pf, PIX_IBitmap* bitmap, const char* str, RECT* rect,
-                       unsigned flags) {
-  StyleFont* f = AsStyleFont(pf);
-  const plat::FontMetrics m = f->font.metrics();
-  const int w = int(ceil(f->font.width(str)));
-  const int h = f->lineHeight;
-  if (flags & kTextCalcOnly) {
-    rect->right = rect->left + w;
-    rect->bottom = rect->top + h;
-    return;
-  }
-  if (w <= 0 || h <= 0 || !bitmap) return;
-  int x = rect->left;
-  if (flags & kTextCentre)
-    x = rect->left + (rect->right - rect->left - w) / 2;
-  else if (flags & kTextRight)
-    x = rect->right - w;
-  // White on black: the red channel is the coverage.
-  plat::Bitmap scratch(w, h, 0xFF000000u);
-  plat::DrawContext ctx(&scratch);
-  plat::drawText(ctx, f->font, str, {0.0, double(lround(m.ascent))}, 0xFFFFFFFFu);
-  std::vector<unsigned char> coverage(size_t(w) * size_t(h));
-  for (int y = 0; y < h; ++y)
-    for (int i = 0; i < w; ++i)
-      coverage[size_t(y) * size_t(w) + size_t(i)] = (unsigned char)((scratch.row(y)[i] >> 16) & 255);
-  const float alpha = (flags & kTextUseAlpha) ? float(f->color >> 24) / 255.0f : 1.0f;
-  PIX_DrawGlyph(bitmap, x, rect->top, f->color, coverage.data(), w, h, alpha, PIX_OP_COPY);
-}
 
 // ---- The font cache: one font per size, orientation, style and face for
 // the whole process.
@@ -97,7 +21,7 @@ public:
   static const int kFaceLen = 36;  // terminator included
 
   ~FontStorage() {
-    for (int i = mList.GetSize() - 1; i >= 0; --i) DeleteStyleFont(mList.Get(i)->font);
+    for (int i = mList.GetSize() - 1; i >= 0; --i) delete mList.Get(i)->font;
     mList.Empty(true);
   }
 
@@ -131,6 +55,22 @@ private:
 
 FontStorage s_fontCache;
 
+// A cached font of the style at `height` pixels that owns its system font
+// and lets the windowing layer draw opaque text; null when there is no
+// system font.
+PIX_IFont* CreateStyleFont(const IText* style, int height) {
+  static const int kQuality[4] = {0, 3, 4, 4};
+  const int quality = style->mQuality >= 0 && style->mQuality <= 3 ? kQuality[style->mQuality] : 3;
+  HFONT system = CreateFont(height, 0, style->mOrientation * 10, style->mOrientation * 10,
+                            style->mStyle == IText::kStyleBold ? FW_BOLD : FW_NORMAL,
+                            style->mStyle == IText::kStyleItalic, 0, 0, 1, 0, 0, quality, 0,
+                            style->mFont);
+  if (!system) return nullptr;
+  PIX_CachedFont* font = new PIX_CachedFont;
+  font->SetFromHFont(system, PIX_FONT_OWNS_HFONT | PIX_FONT_NATIVE);
+  return font;
+}
+
 }  // namespace
 
 PIX_IFont* IGraphics::CacheFont(IText* text) {
@@ -142,14 +82,13 @@ PIX_IFont* IGraphics::CacheFont(IText* text) {
   const int height = text->mSize > 2 ? text->mSize : 2;
   PIX_IFont* font = CreateStyleFont(text, height);
   if (!font) return nullptr;
-  const int lineHeight = StyleFontLineHeight(font);
+  const int lineHeight = font->GetLineHeight();
   if (lineHeight > 0 && lineHeight != height) {
-    // Once more at the size whose line height comes closest to the request.
-    PIX_IFont* retry = CreateStyleFont(text, int(lround(double(height) * height / lineHeight)));
-    if (retry) {
-      DeleteStyleFont(font);
-      font = retry;
-    }
+    // Once more at the size whose line height comes closest to the request;
+    // that one is kept whatever its line height.
+    delete font;
+    font = CreateStyleFont(text, int(lround(double(height) * height / lineHeight)));
+    if (!font) return nullptr;
   }
   s_fontCache.Add(text, font);
   text->mCached = font;
@@ -161,22 +100,22 @@ bool IGraphics::DrawIText(IText* text, const char* str, IRECT* rect, bool measur
   if (!text || !rect) return false;
   PIX_IFont* font = text->mCached ? text->mCached : CacheFont(text);
   if (!font) return false;
-  StyleFontSetColor(font, text->mColor.Packed());
+  font->SetTextColor(text->mColor.Packed());
 
-  unsigned flags = kTextNoClip;
+  unsigned flags = DT_NOCLIP;
   if (text->mAlign == IText::kAlignCenter)
-    flags |= kTextCentre;
+    flags |= DT_CENTER;
   else if (text->mAlign != IText::kAlignNear)
-    flags |= kTextRight;
-  if (text->mColor.A < 255) flags |= kTextUseAlpha;
+    flags |= DT_RIGHT;
+  if (text->mColor.A < 255) flags |= PIX_DT_USEFGALPHA;
 
   if (!measure) {
     RECT r = {rect->L, rect->T, rect->R, rect->B};
-    StyleFontDrawText(font, mDrawBitmap, str, &r, flags);
+    font->DrawText(mDrawBitmap, str, -1, &r, flags);
     return true;
   }
   RECT r = {0, 0, 0, 0};
-  StyleFontDrawText(font, mDrawBitmap, str, &r, flags | kTextCalcOnly);
+  font->DrawText(mDrawBitmap, str, -1, &r, flags | DT_CALCRECT);
   const int w = r.right - r.left, h = r.bottom - r.top;
   if (text->mAlign == IText::kAlignNear) {
     rect->R = rect->L + w;

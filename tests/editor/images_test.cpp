@@ -9,6 +9,7 @@
 #include <string>
 
 #include "editor_fixture.h"
+#include "pix_font.h"
 #include "temp_dir.h"
 
 namespace {
@@ -279,6 +280,9 @@ TEST_F(Images, TextStylesShareFontsAcrossColoursAndMeasureByAlignment) {
   EXPECT_EQ(white.mCached, f);
   EXPECT_EQ(g->CacheFont(&red), f);
   EXPECT_NE(g->CacheFont(&bigger), f);
+  // The font is made again at the size whose lines come out as high as asked.
+  EXPECT_NEAR(f->GetLineHeight(), 14, 1);
+  EXPECT_NEAR(bigger.mCached->GetLineHeight(), 18, 1);
 
   const char* text = "Gain 12 dB";
   IText styles[3] = {IText(14, &COLOR_WHITE, "Helvetica", 0, IText::kAlignNear),
