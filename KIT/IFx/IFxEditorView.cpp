@@ -50,114 +50,54 @@ IFxTextEntryField::IFxTextEntryField(const Rect& frame, const IText& style,
       mFormatter(formatter),
       mFont(style.mFont, double(Trunc(style.mSize * 0.9)),
             style.mStyle == IText::kStyleBold ? plat::kWeightBold : plat::kWeightRegular,
-            style.mStyle == IText::kStyleItalic) {
+            style.mStyle == IText::kStyleItalic),
+      mEditor(this) {
   setBordered(false);
 }
 
-bool IFxTextEntryField::replaceRange(int start, int length, const std::string& with) {
-  std::string text = stringValue();
-  const size_t s0 = size_t(std::max(0, std::min(start, int(text.size()))));
-  const size_t len = std::min(size_t(std::max(0, length)), text.size() - s0);
-  text.replace(s0, len, with);
-  if (!mFormatter.IsPartialStringValid(text)) return false;
+void IFxTextEntryField::start(const std::string& text) {
   setStringValue(text);
-  setSelection(int(s0 + with.size()), 0);
-  return true;
-}
-
-bool IFxTextEntryField::insertText(const std::string& with) {
-  return replaceRange(selectionStart(), selectionLength(), with);
+  mEditor.begin();
 }
 
 void IFxTextEntryField::keyDown(const Event& e) {
-  const std::string text = stringValue();
-  const int caret = std::min<int>(selectionStart(), int(text.size()));
-  const bool command = e.modifierFlags & (plat::kModControl | plat::kModCommand);
-  // The start of the character before / after a byte position.
-  auto prevChar = [&](int pos) {
-    int p = pos - 1;
-    while (p > 0 && (static_cast<unsigned char>(text[size_t(p)]) & 0xC0) == 0x80) --p;
-    return p < 0 ? 0 : p;
-  };
-  auto nextChar = [&](int pos) {
-    int p = pos + 1;
-    while (p < int(text.size()) && (static_cast<unsigned char>(text[size_t(p)]) & 0xC0) == 0x80)
-      ++p;
-    return std::min(p, int(text.size()));
-  };
-  switch (e.keyCode) {
-    case plat::key::Return:
-    case plat::key::KeypadEnter:
-    case plat::key::Tab:
-      if (onEnd) onEnd(true);
-      return;
-    case plat::key::Escape:
-      if (onEnd) onEnd(false);
-      return;
-    case plat::key::Delete:
-      if (selectionLength() > 0)
-        insertText("");
-      else if (caret > 0)
-        replaceRange(prevChar(caret), caret - prevChar(caret), "");
-      return;
-    case plat::key::ForwardDelete:
-      if (selectionLength() > 0)
-        insertText("");
-      else if (caret < int(text.size()))
-        replaceRange(caret, nextChar(caret) - caret, "");
-      return;
-    case plat::key::LeftArrow:
-      setSelection(selectionLength() ? caret : prevChar(caret), 0);
-      setNeedsDisplay(true);
-      return;
-    case plat::key::RightArrow:
-      setSelection(selectionLength() ? caret + selectionLength() : nextChar(caret), 0);
-      setNeedsDisplay(true);
-      return;
-    case plat::key::Home:
-    case plat::key::UpArrow:
-      setSelection(0, 0);
-      setNeedsDisplay(true);
-      return;
-    case plat::key::End:
-    case plat::key::DownArrow:
-      setSelection(int(text.size()), 0);
-      setNeedsDisplay(true);
-      return;
-    default: break;
-  }
-  if (command) {
-    const std::string c = e.charactersIgnoringModifiers;
-    if (c == "a" || c == "A") {
-      setSelection(0, int(text.size()));
-      setNeedsDisplay(true);
-    } else if ((c == "c" || c == "C" || c == "x" || c == "X") && selectionLength() > 0) {
-      plat::app().setClipboardText(text.substr(size_t(selectionStart()), size_t(selectionLength())));
-      if (c == "x" || c == "X") insertText("");
-    } else if (c == "v" || c == "V") {
-      insertText(plat::app().clipboardText());
-    }
+  const std::vector<plat::CodePoint> chars = plat::decodeUtf8(e.charactersIgnoringModifiers);
+  const uint32_t c = chars.empty() ? 0 : chars[0].cp;
+  if (e.keyCode == plat::key::Return || e.keyCode == plat::key::KeypadEnter ||
+      e.keyCode == plat::key::Tab || c == '\r' || c == 3 || c == '\t') {
+    if (onEnd) onEnd(true);
     return;
   }
-  // Typed text; control characters are not.
-  std::string typed;
-  for (const plat::CodePoint& c : plat::decodeUtf8(e.characters))
-    if (c.cp >= 0x20 && c.cp != 0x7F && !(c.cp >= 0xF700 && c.cp <= 0xF8FF))
-      plat::appendUtf8(typed, c.cp);
-  if (!typed.empty()) insertText(typed);
+  if (e.keyCode == plat::key::Escape || c == 0x1B) {
+    if (onEnd) onEnd(false);
+    return;
+  }
+  const std::string before = stringValue();
+  const int start = selectionStart(), length = selectionLength();
+  bool changed = false;
+  mEditor.key(e, &changed);
+  if (changed && !mFormatter.IsPartialStringValid(stringValue())) {
+    setStringValue(before);
+    setSelection(start, length);
+  }
+}
+
+double IFxTextEntryField::textX(const std::string& text) const {
+  const double w = mFont.width(text);
+  if (mStyle.mAlign == IText::kAlignCenter) return (frame().w - w) / 2.0;
+  if (mStyle.mAlign == IText::kAlignFar) return frame().w - w - 2.0;
+  return 2.0;
 }
 
 void IFxTextEntryField::mouseDown(const Event& e) {
-  const Point p = convertFromWindow(e.location);
   const std::string text = stringValue();
-  double x0 = 2.0;
-  const double w = mFont.width(text);
-  if (mStyle.mAlign == IText::kAlignCenter)
-    x0 = (frame().w - w) / 2.0;
-  else if (mStyle.mAlign == IText::kAlignFar)
-    x0 = frame().w - w - 2.0;
-  setSelection(int(mFont.indexAt(text, p.x - x0)), 0);
-  setNeedsDisplay(true);
+  mEditor.clickAt(convertFromWindow(e.location).x - textX(text), mFont,
+                  (e.modifierFlags & plat::kModShift) != 0);
+}
+
+void IFxTextEntryField::mouseDragged(const Event& e) {
+  const std::string text = stringValue();
+  mEditor.clickAt(convertFromWindow(e.location).x - textX(text), mFont, true);
 }
 
 void IFxTextEntryField::draw(plat::DrawContext& ctx, const Rect&) {
@@ -165,12 +105,7 @@ void IFxTextEntryField::draw(plat::DrawContext& ctx, const Rect&) {
   ctx.fillRect(b, mStyle.mTextEntryBGColor.Packed() | 0xFF000000u);
   const std::string text = stringValue();
   const plat::FontMetrics m = mFont.metrics();
-  const double w = mFont.width(text);
-  double x = 2.0;
-  if (mStyle.mAlign == IText::kAlignCenter)
-    x = (b.w - w) / 2.0;
-  else if (mStyle.mAlign == IText::kAlignFar)
-    x = b.w - w - 2.0;
+  const double x = textX(text);
   const double top = (b.h - (m.ascent + m.descent)) / 2.0;
   const std::vector<double> carets = mFont.caretOffsets(text);
   const size_t start = size_t(std::min<int>(selectionStart(), int(text.size())));
@@ -402,10 +337,8 @@ void IFxEditorView::createTextEntry(IControl* control, IParam* param, const ITex
   }
   plat::Ref<IFxTextEntryField> field =
       plat::Ref<IFxTextEntryField>::adopt(new IFxTextEntryField(viewRect, style, formatter));
-  field->setStringValue(str ? str : "");
   // Typing replaces the value shown.
-  field->setSelection(0, int(field->stringValue().size()));
-  field->setBeingEdited(true);
+  field->start(str ? str : "");
   field->onEnd = [this](bool commit) { textEntryEnded(commit); };
   mTextField = field;
   mEdControl = control;

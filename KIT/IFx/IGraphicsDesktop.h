@@ -24,6 +24,7 @@
 #include "platform/text.h"
 #include "platform/view.h"
 #include "platform/window.h"
+#include "shim-controls.h"
 
 class IFxEditorView;
 
@@ -90,30 +91,31 @@ struct IFxTextFormatter {
 };
 
 // The text entry field over the editor: one line in the style's text-entry
-// colours, at 90 % of its size. Return, Enter and Tab end the entry with
-// the text, Escape without it; a click elsewhere in the editor ends it with
-// the text too.
+// colours, at 90 % of its size, edited by the windowing layer's line editor;
+// an edit the formatter refuses is undone. Return, Enter and Tab end the
+// entry with the text, Escape without it; a click elsewhere in the editor
+// ends it with the text too.
 class IFxTextEntryField : public plat::TextField {
 public:
   IFxTextEntryField(const plat::Rect& frame, const IText& style, const IFxTextFormatter& formatter);
+  // Shows the text, all of it selected, ready for typing.
+  void start(const std::string& text);
   void draw(plat::DrawContext& ctx, const plat::Rect& dirty) override;
   void keyDown(const plat::Event& e) override;
   void mouseDown(const plat::Event& e) override;
+  void mouseDragged(const plat::Event& e) override;
   bool isFlipped() const override { return true; }
   const IFxTextFormatter& formatter() const { return mFormatter; }
-  // Replaces the selection (or inserts at the caret) when the formatter
-  // allows the result; false when it does not.
-  bool insertText(const std::string& text);
   // The entry ended: true with the text, false when cancelled.
   std::function<void(bool commit)> onEnd;
 
 private:
-  // Replaces the bytes [start, start + length) when the formatter allows the
-  // result; the caret goes after the new text.
-  bool replaceRange(int start, int length, const std::string& with);
+  // Where the text starts, in the field's coordinates.
+  double textX(const std::string& text) const;
   IText mStyle;
   IFxTextFormatter mFormatter;
   plat::Font mFont;
+  SHIM_LineEditor mEditor;
 };
 
 // The view of the editor surface.

@@ -344,7 +344,7 @@ TEST_F(View, IntegerEntryAndControlsWithoutParameterGetTheText) {
   g->CreateTextEntry(probe, probe->GetText(), &r, "name", nullptr);
   g->CreateTextEntry(steps, steps->GetText(), &r, "7", plug->GetParam(EditorPlug::kSteps));
   EXPECT_EQ(Field(), "name");
-  Send(Key(plat::key::End, ""));
+  Send(Key(plat::key::End, "\xEF\x9C\xAB"));
   Type(" x.y");
   Send(Key(plat::key::Tab, "\t"));
   EXPECT_EQ(probe->entered, std::vector<std::string>{"name x.y"});
