@@ -101,11 +101,7 @@ void IGraphics::ReleaseMouseCapture() {
   mMouseX = mMouseY = -1;
 }
 
-bool IGraphics::MeasureIText(IText* text, const char* str, IRECT* rect) {
-  return DrawIText(text, str, rect, true);
-}
-
-void IGraphics::Resize(int w, int h) {
+void IGraphics::ResizeSurface(int w, int h) {
   mWidth = w;
   mHeight = h;
   ReleaseMouseCapture();

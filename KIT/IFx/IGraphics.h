@@ -15,9 +15,13 @@
 // which takes the plug-in's lock inside SetParameterFromGUI; the editor holds
 // no lock of its own while dispatching.
 //
-// The plug-in base reaches the editor through SetParameterFromPlug, PrepDraw,
-// Width, Height and the destructor, so those stay callable without linking
-// the editor library (virtual or inline).
+// The plug-in base (library ifx) holds and calls an editor without linking
+// the editor library (ifx_gui). So what it calls (the destructor, PrepDraw,
+// SetParameterFromPlug) is pure here, with the surface's own behaviour
+// defined for the desktop half to call, the accessors it reads are inline,
+// and every other virtual function is pure or inline: the class has no
+// function that would tie its type information to the editor library, and
+// no call from the plug-in base can be resolved to code that lives there.
 
 #include "IGraphicsStructs.h"
 #include "kitstring.h"
@@ -37,7 +41,7 @@ public:
   IGraphics(IFxBase* plug, int w, int h, int fps = 0);
   // Deletes the key catcher, every control from the last to the first, and
   // both bitmaps.
-  virtual ~IGraphics();
+  virtual ~IGraphics() = 0;
   IGraphics(const IGraphics&) = delete;
   IGraphics& operator=(const IGraphics&) = delete;
 
@@ -46,11 +50,13 @@ public:
   // Copies the draw bitmap to the screen.
   virtual void DrawScreen(IRECT* rect) = 0;
   // The text's extent: see DrawIText.
-  virtual bool MeasureIText(IText* text, const char* str, IRECT* rect);
+  virtual bool MeasureIText(IText* text, const char* str, IRECT* rect) {
+    return DrawIText(text, str, rect, true);
+  }
   virtual void ForceEndUserEdit() = 0;
   // New size: every control is deleted, the bitmaps made again and the
   // plug-in's ResizeGraphics asked to attach the controls again.
-  virtual void Resize(int w, int h);
+  virtual void Resize(int w, int h) { ResizeSurface(w, h); }
   virtual bool WindowIsOpen() { return GetWindow() != nullptr; }
   virtual const char* GetGUIAPI() { return ""; }
   // type 4: Yes/No, 3: Yes/No/Cancel, 1: OK/Cancel, other: OK. Returns 1 for
@@ -95,7 +101,7 @@ public:
   // ---- Set-up and controls.
 
   // Makes the draw bitmap (width x height) and the scratch bitmap.
-  virtual void PrepDraw();
+  virtual void PrepDraw() = 0;
   // Appends; returns the new index. The editor owns the control.
   int AttachControl(IControl* control);
   // A one-frame image copied in at (0, 0), in front of all others (index 0).
@@ -133,7 +139,7 @@ public:
   // Pushes a value to the controls bound to the parameter (and those that
   // follow it as an auxiliary parameter); a plain value (normalized false)
   // is normalised first. Nothing is sent back.
-  virtual void SetParameterFromPlug(int paramIdx, double value, bool normalized);
+  virtual void SetParameterFromPlug(int paramIdx, double value, bool normalized) = 0;
   // Ignored outside the list.
   void SetControlFromPlug(int controlIdx, double normalizedValue);
   void SetParameterFromGUI(int paramIdx, double normalizedValue);
@@ -283,6 +289,8 @@ protected:
   IControl* mKeyCatcher = nullptr;
 
 private:
+  // The body of Resize.
+  void ResizeSurface(int w, int h);
   // The hit search: the topmost visible, not greyed control under (x, y).
   int FindControl(int x, int y, bool mouseOver) const;
   void DeleteBitmaps();

@@ -33,6 +33,11 @@ public:
   IGraphicsDesktop(IFxBase* plug, int w, int h, int fps = 0);
   ~IGraphicsDesktop() override;
 
+  void PrepDraw() override { IGraphics::PrepDraw(); }
+  void SetParameterFromPlug(int paramIdx, double value, bool normalized) override {
+    IGraphics::SetParameterFromPlug(paramIdx, value, normalized);
+  }
+
   // Kept as the plug-in hands it over; images do not depend on it here.
   void SetBundleID(const char* id) { mBundleID.Set(id); }
   const char* GetBundleID() const { return mBundleID.Get(); }
