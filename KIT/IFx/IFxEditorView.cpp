@@ -149,7 +149,8 @@ IRECT IFxEditorView::toEditorRect(const Rect& r) const {
 void IFxEditorView::getMouseXY(const Event& e, int* x, int* y) {
   const Point p = convertFromWindow(e.location);
   const int h = mGraphics ? mGraphics->Height() : int(frame().h);
-  // The pointer's hot spot sits a little inside the arrow's tip.
+  // The editor reads positions two pixels left of and three above the
+  // pointer.
   *x = Trunc(p.x) - 2;
   *y = h - Trunc(p.y) - 3;
   mPrevX = *x;
