@@ -9,6 +9,8 @@
 #include <mutex>
 
 #include "shim.h"
+#include "shim-ini.h"
+#include "shim-kernel.h"
 #include "shim-misc.h"
 #include "shim-wnd.h"
 #include "shimappmain.h"
@@ -211,6 +213,50 @@ ApiEntry api_table[] = {
     SHIM_API(BrowseForSaveFile),
     SHIM_API(BrowseForDirectory),
     SHIM_API(BrowseFile_SetTemplate),
+    // portable helpers: time, rectangles, kernel objects, memory, modules
+    SHIM_API(Sleep),
+    SHIM_API(GetTickCount),
+    SHIM_API(GetFileTime),
+    SHIM_API(MulDiv),
+    SHIM_API(_controlfp),
+    SHIM_API(SHIM_PtInRect),
+    SHIM_API(WinOffsetRect),
+    SHIM_API(WinSetRect),
+    SHIM_API(WinIntersectRect),
+    SHIM_API(WinUnionRect),
+    SHIM_API(CloseHandle),
+    SHIM_API(CreateEvent),
+    SHIM_API(CreateEventAsSocket),
+    SHIM_API(SetEvent),
+    SHIM_API(ResetEvent),
+    SHIM_API(WaitForSingleObject),
+    SHIM_API(WaitForAnySocketObject),
+    SHIM_API(CreateThread),
+    SHIM_API(GetCurrentThreadId),
+    SHIM_API(SetThreadPriority),
+    SHIM_API(GlobalAlloc),
+    SHIM_API(GlobalLock),
+    SHIM_API(GlobalUnlock),
+    SHIM_API(GlobalSize),
+    SHIM_API(GlobalFree),
+    SHIM_API(lstrcpyn),
+    SHIM_API(LoadLibrary),
+    SHIM_API(LoadLibraryGlobals),
+    SHIM_API(GetProcAddress),
+    SHIM_API(FreeLibrary),
+    SHIM_API(SHIM_GetBundle),
+    SHIM_API(GetModuleFileName),
+    SHIM_API(SHIM_GenerateGUID),
+    SHIM_API(GetTempPath),
+    SHIM_API(SHIM_ExtendedAPI),
+    // ini files
+    SHIM_API(GetPrivateProfileString),
+    SHIM_API(GetPrivateProfileInt),
+    SHIM_API(WritePrivateProfileString),
+    SHIM_API(GetPrivateProfileSection),
+    SHIM_API(WritePrivateProfileSection),
+    SHIM_API(GetPrivateProfileStruct),
+    SHIM_API(WritePrivateProfileStruct),
 };
 
 #undef SHIM_API
