@@ -699,11 +699,13 @@ void Shim_vHarshbloom_listview::mouseDown(const plat::Event& e) {
   }
   m_leftmousemovecnt = 0;
   m_fakerightmouse = false;
+  m_headerPress = -1;
   Point p = localPoint(e);
   if (hasHeader() && p.y < visibleRect().y + kHeaderHeight) {
     // A press on the pinned header: a column click, not a row.
     m_start_item = m_start_subitem = -1;
     m_start_item_clickmode = 1;
+    m_headerPress = displayPosition(columnAtPoint(p));
     Ref<View> hold(this);
     headerClick(e, p);
     return;
@@ -748,8 +750,15 @@ void Shim_vHarshbloom_listview::mouseUp(const plat::Event& e) {
     rightMouseUp(e);
     return;
   }
-  if (m_start_item_clickmode & 1) return;
   Point p = localPoint(e);
+  if (m_headerPress >= 0) {
+    // A column dragged along the header moves there when reordering is on.
+    int to = displayPosition(columnAtPoint({p.x, visibleRect().y + 1}));
+    if (m_reorder && to >= 0 && to != m_headerPress) moveColumn(m_headerPress, to);
+    m_headerPress = -1;
+    return;
+  }
+  if (m_start_item_clickmode & 1) return;
   if (!(m_start_item_clickmode & 4) && m_leftmousemovecnt <= 3) {
     std::vector<int> before = m_sel;
     if (m_lbMode && !m_multi) deselectAll();

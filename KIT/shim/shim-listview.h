@@ -387,6 +387,7 @@ private:
   HIMAGELIST m_imageList = nullptr;
   int m_imageListType = -1;
   int m_fastClickMask = 0;
+  int m_headerPress = -1;  // display position of a column pressed in the header
   bool m_grid = false, m_reorder = false;
   uint32_t m_gridColor = 0xFFD0D0D0;
 };

@@ -380,6 +380,30 @@ TEST_F(ListView, ClicksSelectAndTellTheOwner) {
   EXPECT_TRUE(notes(WM_NOTIFY, NM_CLICK).empty());
 }
 
+TEST_F(ListView, HeaderDragsMoveColumnsOnlyWhenReorderingIsOn) {
+  SHIM_MakeSetCurParms(1, 1, 0, 0, dlg, false, false);
+  HWND lv = Report();
+  auto dragHeader = [&](double fromX, double toX) {
+    mouse(lv, plat::EventType::LeftMouseDown, fromX, 10);
+    mouse(lv, plat::EventType::LeftMouseDragged, toX, 10);
+    mouse(lv, plat::EventType::LeftMouseUp, toX, 10);
+  };
+  int order[3];
+  dragHeader(10, 200);
+  ListView_GetColumnOrderArray(lv, 3, order);
+  EXPECT_EQ(std::vector<int>(order, order + 3), (std::vector<int>{0, 1, 2}));
+  ListView_SetExtendedListViewStyleEx(lv, LVS_EX_HEADERDRAGDROP, LVS_EX_HEADERDRAGDROP);
+  dragHeader(10, 200);
+  ListView_GetColumnOrderArray(lv, 3, order);
+  EXPECT_EQ(std::vector<int>(order, order + 3), (std::vector<int>{2, 0, 1}));
+  // Cells follow their column: "kick" is now drawn last, hit tests agree.
+  LVHITTESTINFO hi;
+  memset(&hi, 0, sizeof hi);
+  hi.pt = POINT{200, 25};
+  ListView_SubItemHitTest(lv, &hi);
+  EXPECT_EQ(hi.iSubItem, 0);
+}
+
 TEST_F(ListView, FastClickColumnsReportAtThePress) {
   SHIM_MakeSetCurParms(1, 1, 0, 0, dlg, false, false);
   HWND lv = Report();
