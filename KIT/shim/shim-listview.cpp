@@ -582,23 +582,11 @@ void Shim_vHarshbloom_listview::draw(plat::DrawContext& ctx, const Rect& dirty) 
       if (c->cell == Cell::OwnerDrawn) {
         ctx.save();
         ctx.clipTo(cell);
-        HDC hdc = SHIM_Internal_CreatePaintContext(&ctx);
-        DRAWITEMSTRUCT dis;
-        memset(&dis, 0, sizeof dis);
-        dis.CtlType = ODT_LISTBOX;
-        dis.CtlID = UINT(tag());
-        dis.itemID = UINT(r);
-        dis.hwndItem = SHIM_H(this);
-        dis.hDC = hdc;
         int left = int(cell.x + 0.5), top = int(cell.y + 0.5);
-        dis.rcItem = RECT{left, top, left + int(cell.w + 0.5), top + int(cell.h + 0.5)};
+        RECT rc{left, top, left + int(cell.w + 0.5), top + int(cell.h + 0.5)};
         SHIM_ListView_Row* rr = row(r);
-        dis.itemData = rr ? ULONG_PTR(rr->m_lparam) : 0;
-        {
-          Ref<View> hold(this);
-          SendMessage(GetParent(SHIM_H(this)), WM_DRAWITEM, (WPARAM)tag(), (LPARAM)&dis);
-        }
-        SHIM_Internal_ReleaseContext(hdc);
+        SHIM_Internal_SendDrawItem(this, GetParent(SHIM_H(this)), ODT_LISTBOX, UINT(r), rc,
+                                   rr ? ULONG_PTR(rr->m_lparam) : 0, ctx);
         ctx.restore();
         continue;
       }

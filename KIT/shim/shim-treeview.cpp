@@ -42,19 +42,25 @@ HTREEITEM__::~HTREEITEM__() {
   m_childitems.Empty(true);
 }
 
-bool HTREEITEM__::FindItem(HTREEITEM it, HTREEITEM__** par, int* idx) {
+namespace {
+// Searches a list of items, then each item's subtree in order; `owner` is
+// the parent reported for a hit in the list itself.
+bool findIn(const KIT_PtrList<HTREEITEM__>& list, HTREEITEM__* owner, HTREEITEM it, HTREEITEM__** par, int* idx) {
   if (!it) return false;
-  int n = m_childitems.GetSize();
+  int n = list.GetSize();
   for (int i = 0; i < n; ++i)
-    if (m_childitems.Get(i) == it) {
-      if (par) *par = this;
+    if (list.Get(i) == it) {
+      if (par) *par = owner;
       if (idx) *idx = i;
       return true;
     }
   for (int i = 0; i < n; ++i)
-    if (m_childitems.Get(i)->FindItem(it, par, idx)) return true;
+    if (list.Get(i)->FindItem(it, par, idx)) return true;
   return false;
 }
+}  // namespace
+
+bool HTREEITEM__::FindItem(HTREEITEM it, HTREEITEM__** par, int* idx) { return findIn(m_childitems, this, it, par, idx); }
 
 // ---------------------------------------------------------------------------
 // The view
@@ -64,17 +70,7 @@ Shim_vHarshbloom_treeview::Shim_vHarshbloom_treeview(const Rect& frame) : SHIM_T
 Shim_vHarshbloom_treeview::~Shim_vHarshbloom_treeview() { m_items.Empty(true); }
 
 bool Shim_vHarshbloom_treeview::findItem(HTREEITEM it, HTREEITEM__** par, int* idx) const {
-  if (!it) return false;
-  int n = m_items.GetSize();
-  for (int i = 0; i < n; ++i)
-    if (m_items.Get(i) == it) {
-      if (par) *par = nullptr;
-      if (idx) *idx = i;
-      return true;
-    }
-  for (int i = 0; i < n; ++i)
-    if (m_items.Get(i)->FindItem(it, par, idx)) return true;
-  return false;
+  return findIn(m_items, nullptr, it, par, idx);
 }
 
 void Shim_vHarshbloom_treeview::addRows(KIT_PtrList<HTREEITEM__>& list, int level, std::vector<Row>& out) const {
@@ -182,7 +178,7 @@ void Shim_vHarshbloom_treeview::draw(plat::DrawContext& ctx, const Rect& dirty) 
   }
 }
 
-void Shim_vHarshbloom_treeview::sendCode(int code, HWND to) {
+LRESULT Shim_vHarshbloom_treeview::sendCode(int code, HWND to) {
   // The header followed by zeros, as long as a list-view record.
   struct {
     NMHDR hdr;
@@ -190,7 +186,7 @@ void Shim_vHarshbloom_treeview::sendCode(int code, HWND to) {
   } rec;
   memset(&rec, 0, sizeof rec);
   rec.hdr = NMHDR{SHIM_H(this), (UINT_PTR)tag(), (UINT)code};
-  sendNotify(to, &rec.hdr);
+  return sendNotify(to, &rec.hdr);
 }
 
 void Shim_vHarshbloom_treeview::userSelectionChanged() {
@@ -228,13 +224,7 @@ void Shim_vHarshbloom_treeview::mouseUp(const plat::Event& e) {
 
 void Shim_vHarshbloom_treeview::rightMouseUp(const plat::Event&) {
   Ref<View> hold(this);
-  struct {
-    NMHDR hdr;
-    unsigned char zeros[28];
-  } rec;
-  memset(&rec, 0, sizeof rec);
-  rec.hdr = NMHDR{SHIM_H(this), (UINT_PTR)tag(), (UINT)NM_RCLICK};
-  if (sendNotify(m_target, &rec.hdr) == 0 && m_target) {
+  if (sendCode(NM_RCLICK, m_target) == 0 && m_target) {
     POINT pt;
     GetCursorPos(&pt);
     SendMessage(m_target, WM_CONTEXTMENU, (WPARAM)SHIM_H(this), packPoint(pt.x, pt.y));

@@ -136,7 +136,7 @@ private:
   void pruneExpanded();
   // The disclosure triangle's box in a row.
   plat::Rect disclosureRect(int row) const;
-  void sendCode(int code, HWND to);
+  LRESULT sendCode(int code, HWND to);
 
   bool m_fakerightmouse = false;
   KIT_PtrList<HTREEITEM__> m_items{64};

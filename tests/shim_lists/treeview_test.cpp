@@ -53,6 +53,16 @@ UINT StateOf(HWND tv, HTREEITEM it) {
   return t.state;
 }
 
+BOOL SetState(HWND tv, HTREEITEM it, UINT mask, UINT state) {
+  TVITEM t;
+  memset(&t, 0, sizeof t);
+  t.mask = TVIF_HANDLE;
+  t.hItem = it;
+  t.stateMask = mask;
+  t.state = state;
+  return TreeView_SetItem(tv, &t);
+}
+
 HTREEITEM At(HWND tv, int row) {
   TVHITTESTINFO hi;
   memset(&hi, 0, sizeof hi);
@@ -122,13 +132,7 @@ TEST_F(Tree, ExpansionShowsChildrenOfExpandableItemsOnly) {
   EXPECT_EQ(SHIM_TreeView(tv)->numberOfRows(), 2);
   EXPECT_FALSE(TreeView_Expand(tv, fx, TVE_COLLAPSE));
   // The inner expansion is remembered.
-  TVITEM t;
-  memset(&t, 0, sizeof t);
-  t.mask = TVIF_HANDLE;
-  t.hItem = fx;
-  t.stateMask = TVIS_EXPANDED;
-  t.state = TVIS_EXPANDED;
-  EXPECT_TRUE(TreeView_SetItem(tv, &t));
+  EXPECT_TRUE(SetState(tv, fx, TVIS_EXPANDED, TVIS_EXPANDED));
   EXPECT_EQ(SHIM_TreeView(tv)->numberOfRows(), 5);
   TVHITTESTINFO miss;
   memset(&miss, 0, sizeof miss);
@@ -151,13 +155,7 @@ TEST_F(Tree, SelectingTellsTheParentEvenWithoutARow) {
   // Expanding keeps the selected item selected though its row moved.
   TreeView_Expand(tv, fx, TVE_EXPAND);
   EXPECT_EQ(TreeView_GetSelection(tv), out);
-  TVITEM t;
-  memset(&t, 0, sizeof t);
-  t.mask = TVIF_HANDLE;
-  t.hItem = drive;
-  t.stateMask = TVIS_SELECTED;
-  t.state = TVIS_SELECTED;
-  EXPECT_TRUE(TreeView_SetItem(tv, &t));
+  EXPECT_TRUE(SetState(tv, drive, TVIS_SELECTED, TVIS_SELECTED));
   EXPECT_EQ(TreeView_GetSelection(tv), drive);
   EXPECT_EQ(notes(WM_NOTIFY, TVN_SELCHANGED).size(), 3u);
   TreeView_SelectItem(tv, nullptr);
