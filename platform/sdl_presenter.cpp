@@ -441,13 +441,25 @@ private:
     SDL_Window* sw = SDL_GetWindowFromID(windowID);
     if (!w || !sw || files.empty()) return;
     Ref<Window> hold(w);
-    int gx = 0, gy = 0, wx = 0, wy = 0;
+    int gx = 0, gy = 0, wx = 0, wy = 0, ww = 0, wh = 0;
     SDL_GetGlobalMouseState(&gx, &gy);
     SDL_GetWindowPosition(sw, &wx, &wy);
+    SDL_GetWindowSize(sw, &ww, &wh);
+    int x = gx - wx, y = gy - wy;
+    if (x < 0 || y < strip || x >= ww || y >= wh) {
+      // The desktop gave no pointer inside the window: its last known
+      // position there, else the middle of the content.
+      if (SDL_GetMouseFocus() == sw) {
+        SDL_GetMouseState(&x, &y);
+      } else {
+        x = ww / 2;
+        y = strip + (wh - strip) / 2;
+      }
+    }
     DraggingInfo d;
     d.files = files;
     d.window = w;
-    d.location = base(w, strip, gx - wx, gy - wy);
+    d.location = base(w, strip, x, y);
     dropFiles(d);
   }
 
