@@ -455,6 +455,17 @@ void DrawImageInRect(HDC hdc, HGDIOBJ image, const RECT* r) {
              b->getWidth(), b->getHeight(), true);
 }
 
+bool SHIM_Internal_DrawImageListImage(HIMAGELIST list, int index, plat::DrawContext& ctx,
+                                      const plat::Rect& r) {
+  HGDIOBJ image = SHIM_ImageList_GetImage(list, index - 1);
+  if (!image) return false;
+  HDC hdc = SHIM_Internal_CreatePaintContext(&ctx);
+  const RECT rect = {int(floor(r.x)), int(floor(r.y)), int(floor(r.x + r.w)), int(floor(r.y + r.h))};
+  DrawImageInRect(hdc, image, &rect);
+  SHIM_Internal_ReleaseContext(hdc);
+  return true;
+}
+
 int GetObject(HGDIOBJ obj, int size, void* buf) {
   SHIM_GdiObject* o = imageObject(obj);
   if (!o || size < 8 || !buf) return 0;

@@ -9,6 +9,8 @@
 // Fills cover the pixels whose centres lie inside the shape; Rectangle and
 // SHIM_FillRect fill [left, right) x [top, bottom).
 
+#include "platform/draw_context.h"
+#include "platform/geometry.h"
 #include "shim-gditypes.h"
 #include "shim-types.h"
 
@@ -54,6 +56,10 @@ void ImageList_Destroy(HIMAGELIST list);
 // number of slots.
 HGDIOBJ SHIM_ImageList_GetImage(HIMAGELIST list, int idx);
 int ImageList_GetImageCount(HIMAGELIST list);
+// Draws image `index` (1-based) of the list scaled into r; false when the list
+// has no such image. List and tree views draw their cell images this way.
+bool SHIM_Internal_DrawImageListImage(HIMAGELIST list, int index, plat::DrawContext& ctx,
+                                      const plat::Rect& r);
 
 // Registers the fonts of a file for this process (every scope is the
 // process here); 1 when the file held a font.

@@ -13,6 +13,7 @@
 #include "shim-dlg.h"
 #include "shim-dlggen.h"
 #include "shim-dragdrop.h"
+#include "shim-gdi-draw.h"
 #include "shim-kb.h"
 #include "shim-listview.h"
 #include "shim-menu.h"
@@ -203,6 +204,7 @@ void SHIM_StartApplication() {
   // unless someone (a test) installed another way first.
   if (!plat::app().menuTracker()) plat::app().setMenuTracker(SHIM_Internal_DefaultMenuTracker());
   SHIM_Internal_SetListControlMaker(SHIM_Internal_MakeListControl);
+  SHIM_Internal_SetImageListDrawer(SHIM_Internal_DrawImageListImage);
   SHIM_Internal_InstallDropDestination();
   g_controller->awakeFromNib();
   plat::app().finishLaunching();

@@ -60,7 +60,7 @@ TEST(Parameters, ReservedParametersCountNamesFromZeroAndKeysFromOne) {
   for (int i = 65; i < 85; ++i) {
     SCOPED_TRACE(i);
     const IParam* p = plug->GetParam(i);
-    char name[40], key[16];
+    char name[40], key[24];
     snprintf(name, sizeof name, "Reserved Parameter %02d", i - 65);
     snprintf(key, sizeof key, "Reserved_%02d", i - 64);
     EXPECT_STREQ(p->GetNameForHost(), name);

@@ -504,3 +504,44 @@ TEST_F(ListView, SelectedRowsAreDrawnInTheSelectionColours) {
 }
 
 }  // namespace
+
+namespace {
+
+// The image of a row's image-list entry is drawn at the left of its first cell.
+TEST_F(ListView, RowImagesComeFromTheImageList) {
+  SHIM_MakeSetCurParms(1, 1, 0, 0, dlg, false, false);
+  HWND lv = Report();
+  ListView_SetBkColor(lv, 0x102030);
+  std::vector<unsigned char> red(16 * 16 * 4);
+  for (size_t i = 0; i < red.size(); i += 4) {
+    red[i + 0] = 0x00;  // B
+    red[i + 1] = 0x00;  // G
+    red[i + 2] = 0xFF;  // R
+    red[i + 3] = 0xFF;  // A
+  }
+  HBITMAP bmp = CreateBitmap(16, 16, 1, 32, red.data());
+  HIMAGELIST list = ImageList_CreateEx();
+  ASSERT_EQ(ImageList_Add(list, bmp, nullptr), 0);
+  ListView_SetImageList(lv, list, LVSIL_SMALL);
+  LVITEM it = {};
+  it.mask = LVIF_IMAGE;
+  it.iItem = 1;
+  it.iImage = 0;
+  ASSERT_TRUE(ListView_SetItem(lv, &it));
+  display();
+  plat::View* v = SHIM_View(lv);
+  plat::Rect px = v->pixelRectInWindow();
+  RECT row1 = {}, row2 = {};
+  ASSERT_TRUE(ListView_GetItemRect(lv, 1, &row1, 0));
+  ASSERT_TRUE(ListView_GetItemRect(lv, 2, &row2, 0));
+  auto pixelAt = [&](int x, int y) {
+    return SHIM_WindowOf(dlg)->backing().pixel(int(px.x) + x, int(px.y) + y) & 0xFFFFFF;
+  };
+  const int midY1 = (row1.top + row1.bottom) / 2, midY2 = (row2.top + row2.bottom) / 2;
+  EXPECT_EQ(pixelAt(row1.left + 4, midY1), 0xFF0000u);  // the image
+  EXPECT_EQ(pixelAt(row2.left + 4, midY2), 0x102030u);  // a row without one
+  ImageList_Destroy(list);
+  DeleteObject(bmp);
+}
+
+}  // namespace
