@@ -178,7 +178,7 @@ std::string ReadLog(const std::string& path) {
 
 }  // namespace
 
-bool JackServer::Start(std::string* error) {
+bool JackServer::Start(std::string* error, const std::string& name) {
   const std::string jackd = FindJackd();
   if (jackd.empty()) {
     *error = "jackd is not installed (Debian package jackd2)";
@@ -190,7 +190,7 @@ bool JackServer::Start(std::string* error) {
   // that (or any reason at start) is tried again after a pause.
   for (int attempt = 0; attempt < 3; ++attempt) {
     if (attempt) SleepMs(2000);
-    mName = "hbtest_" + std::to_string(getpid()) + "_" + std::to_string(counter++);
+    mName = !name.empty() ? name : "hbtest_" + std::to_string(getpid()) + "_" + std::to_string(counter++);
     mLog = ::testing::TempDir() + mName + ".log";
     const char* argv[] = {jackd.c_str(), "-n", mName.c_str(), "--no-realtime", "-d", "dummy",
                           "-r", "44100", "-p", "512", "-C", "2", "-P", "2", nullptr};

@@ -26,9 +26,12 @@ public:
   JackServer& operator=(const JackServer&) = delete;
 
   // False with the reason when jackd is missing or does not answer in time.
-  bool Start(std::string* error);
+  // A name given brings a server back under the name it had (clients that
+  // know it find it again); otherwise the server gets a new name.
+  bool Start(std::string* error, const std::string& name = std::string());
   void Stop();
   bool Running() const { return mPid > 0; }
+  const std::string& Name() const { return mName; }
 
 private:
   pid_t mPid = -1;
