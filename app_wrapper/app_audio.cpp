@@ -78,23 +78,28 @@ bool DefaultDuplexPair(RtAudio* dac, unsigned int* in, unsigned int* out) {
          outInfo.outputChannels >= 2;
 }
 
-// On the first start: the first driver with a usable duplex pair, so that a
-// desktop without a JACK server still plays. The saved type stays when none
-// has one.
-void ChooseFirstStartDriver() {
+// The first driver whose default devices can play and record two channels,
+// or -1.
+int FirstDriverWithDuplexPair() {
   const std::vector<RtAudio::Api> apis = DriverApis();
   for (size_t i = 0; i < apis.size(); ++i) {
     try {
       RtAudio dac(apis[i]);
       dac.showWarnings(false);
       unsigned int in, out;
-      if (DefaultDuplexPair(&dac, &in, &out)) {
-        gState->mAudioDriverType = static_cast<uint16_t>(i);
-        return;
-      }
+      if (DefaultDuplexPair(&dac, &in, &out)) return static_cast<int>(i);
     } catch (const RtAudioError&) {
     }
   }
+  return -1;
+}
+
+// On the first start: the first driver with a usable duplex pair, so that a
+// desktop without a JACK server still plays. The saved type stays when none
+// has one.
+void ChooseFirstStartDriver() {
+  const int driver = FirstDriverWithDuplexPair();
+  if (driver >= 0) gState->mAudioDriverType = static_cast<uint16_t>(driver);
 }
 
 bool Listed(const std::vector<unsigned int>& ids, unsigned int id) {
@@ -253,6 +258,18 @@ int GetAudioDeviceID(const char* name) {
 
 bool GetAudioDeviceInfo(unsigned int id, RtAudio::DeviceInfo* info) {
   return gDAC && info && Info(gDAC, id, info);
+}
+
+bool FallBackToWorkingDriver() {
+  if (!gState || (gDAC && !gAudioInputDevs.empty() && !gAudioOutputDevs.empty())) return false;
+  const int driver = FirstDriverWithDuplexPair();
+  if (driver < 0 || driver == gState->mAudioDriverType) return false;
+  fprintf(stderr, "The audio system %s offers no devices; using %s for this run.\n",
+          GetAudioDriverName(gState->mAudioDriverType).c_str(), GetAudioDriverName(driver).c_str());
+  gState->mAudioDriverType = static_cast<uint16_t>(driver);
+  TryToChangeAudioDriverType();
+  ProbeAudioIO();
+  return true;
 }
 
 void FitSavedDevicesToDriver() {

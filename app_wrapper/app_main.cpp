@@ -249,6 +249,7 @@ bool Init() {
     fprintf(stderr, "Audio driver \"%s\" could not be opened.\n",
             GetAudioDriverName(gState->mAudioDriverType).c_str());
   ProbeAudioIO();
+  FallBackToWorkingDriver();
   if (!InitialiseMidi()) fprintf(stderr, "MIDI is unavailable; the program runs without it.\n");
   ProbeMidiIO();
   gPluginInstance = MakePlug(gMidiOut, gState ? &gState->mMidiOutChan : nullptr);

@@ -112,6 +112,12 @@ int GetAudioDeviceID(const char* name);
 // The audio object's information on a listed device; false when there is no
 // audio object, no such device or it could not be probed.
 bool GetAudioDeviceInfo(unsigned int id, RtAudio::DeviceInfo* info);
+// At start-up: when the saved driver offers no input or no output device
+// (its server is not running), the first driver whose default devices can
+// play and record takes its place for this run, and its devices are listed.
+// True when it changed; settings.ini keeps the saved driver until the
+// settings are next written.
+bool FallBackToWorkingDriver();
 // At start-up: a saved device that is gone gives way to the driver's default
 // one (or the first listed) for this run, channels the device lacks to the
 // first two, and a sample rate the pair lacks to one they share; each change

@@ -106,6 +106,25 @@ TEST_F(ProgramOnJack, SavedDevicesThatAreGoneGiveWayToTheServersOwn) {
   EXPECT_NE(readText(SettingsFile()).find("indev=USB Gone\n"), std::string::npos);
 }
 
+TEST_F(ProgramOnJack, ASavedAudioSystemWithoutDevicesGivesWayForTheRun) {
+  int other = -1;  // an audio system without a server here
+  for (int i = 0; i < NumAudioDrivers() && other < 0; ++i)
+    if (i != JackDriverIndex() && GetAudioDriverName(i) != "ALSA") other = i;
+  if (other < 0) GTEST_SKIP() << "no second audio system in this build";
+  ASSERT_EQ(mkdir(dir.path("cfg").c_str(), 0700), 0);
+  ASSERT_EQ(mkdir(dir.path("cfg/Harshbloom").c_str(), 0700), 0);
+  writeText(SettingsFile(), "[audio]\ndriver=" + std::to_string(other) +
+                                "\nindev=system\noutdev=system\n");
+  testing::internal::CaptureStderr();
+  Start();
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_TRUE(StreamRunning()) << err;
+  EXPECT_EQ(gState->mAudioDriverType, JackDriverIndex());
+  EXPECT_NE(err.find("offers no devices; using"), std::string::npos) << err;
+  EXPECT_NE(readText(SettingsFile()).find("driver=" + std::to_string(other) + "\n"),
+            std::string::npos);
+}
+
 TEST_F(ProgramOnJack, TheServerGoingAwayAndComingBack) {
   Start();
   ASSERT_TRUE(WaitForCallbacks(60));
