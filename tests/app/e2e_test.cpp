@@ -445,6 +445,10 @@ protected:
   void Launch(Program& p, const std::vector<std::string>& env, const std::string& errName) {
     std::vector<std::string> all = {"HOME=" + Home(), "XDG_CONFIG_HOME=", "HB_TEST_CONTROL=1",
                                     "HB_HEADLESS=", "LC_ALL=C"};
+    // Under the leak checker: what the desktop's libraries keep is theirs.
+    const char* lsan = getenv("LSAN_OPTIONS");
+    all.push_back(std::string("LSAN_OPTIONS=") + (lsan && *lsan ? std::string(lsan) + ":" : "") +
+                  "suppressions=" HB_LSAN_SUPPRESSIONS);
     all.insert(all.end(), env.begin(), env.end());
     std::string error;
     ASSERT_TRUE(p.Start(dir.path(errName), all, &error)) << error;
