@@ -8,9 +8,19 @@
 namespace plat {
 
 void Bitmap::resize(int w, int h, uint32_t fill) {
+  m_ext = nullptr;
   m_w = std::max(0, w);
   m_h = std::max(0, h);
   m_px.assign(static_cast<size_t>(m_w) * m_h, fill);
+}
+
+void Bitmap::wrap(uint32_t* pixels, int w, int h) {
+  m_px.clear();
+  m_px.shrink_to_fit();
+  bool ok = pixels && w > 0 && h > 0;
+  m_ext = ok ? pixels : nullptr;
+  m_w = ok ? w : 0;
+  m_h = ok ? h : 0;
 }
 
 uint32_t Bitmap::pixel(int x, int y) const {
@@ -18,7 +28,7 @@ uint32_t Bitmap::pixel(int x, int y) const {
   return row(y)[x];
 }
 
-void Bitmap::fill(uint32_t argb) { std::fill(m_px.begin(), m_px.end(), argb); }
+void Bitmap::fill(uint32_t argb) { std::fill(bits(), bits() + static_cast<size_t>(m_w) * m_h, argb); }
 
 bool Bitmap::savePNG(const std::string& path) const {
   if (m_w < 1 || m_h < 1) return false;

@@ -1,11 +1,11 @@
 #pragma once
 
 // Drawing into a bitmap: a transform from the drawing view's coordinates to
-// bitmap pixels (a translation, and y pointing up or down) with a stack, and a
-// clip rectangle in pixels. The fills here are the only pixel work of the
-// platform layer; higher layers draw through transform() and clipPixels()
-// straight into bitmap(), so this is the one place to hand over to the raster
-// library.
+// bitmap pixels (a translation, and y pointing up or down) with a stack, a
+// clip rectangle in pixels and an antialiasing switch. Every pixel is drawn
+// by the raster library (KIT/pix), so the whole program draws one way;
+// higher layers that call the raster library themselves take the clip area
+// as a raster bitmap (clipBitmap()).
 
 #include <stdint.h>
 
@@ -13,8 +13,30 @@
 
 #include "bitmap.h"
 #include "geometry.h"
+#include "pix_bitmap.h"
 
 namespace plat {
+
+// The clip area of a bitmap as a raster-library bitmap: its pixel (0, 0) is
+// the bitmap's pixel (originX(), originY()), and raster calls cannot reach
+// past it. Valid while the bitmap keeps its pixels.
+class ClipBitmap : public PIX_IBitmap {
+public:
+  ClipBitmap() = default;
+  ClipBitmap(Bitmap* bm, int x, int y, int w, int h);
+  unsigned int* getBits() override { return m_bits; }
+  int getWidth() override { return m_w; }
+  int getHeight() override { return m_h; }
+  int getRowSpan() override { return m_span; }
+  // The view never changes size.
+  bool resize(int, int) override { return false; }
+  int originX() const { return m_x; }
+  int originY() const { return m_y; }
+
+private:
+  unsigned int* m_bits = nullptr;
+  int m_x = 0, m_y = 0, m_w = 0, m_h = 0, m_span = 0;
+};
 
 class DrawContext {
 public:
@@ -36,9 +58,16 @@ public:
   // Narrows the clip to a rectangle given in current coordinates.
   void clipTo(const Rect& r);
   void setClipPixels(const Rect& pixels);
+  // Smooth edges for coverage fills (text, ellipses); off, a pixel is either
+  // covered (coverage of half or more) or not. On by default; saved with the
+  // transform and clip.
+  void setAntialias(bool on) { m_state.antialias = on; }
+  bool antialias() const { return m_state.antialias; }
 
   void save() { m_stack.push_back(m_state); }
   void restore();
+  // Number of saved states.
+  size_t saveDepth() const { return m_stack.size(); }
 
   // A rectangle in current coordinates as bitmap pixels (not clipped).
   Rect toPixels(const Rect& r) const;
@@ -61,18 +90,18 @@ public:
   Point toPixel(const Point& p) const {
     return {m_state.xf.tx + p.x, m_state.xf.ty + m_state.xf.ySign * p.y};
   }
+  // The current clip area for raster-library calls.
+  ClipBitmap clipBitmap() const;
 
 private:
   struct State {
     Transform xf;
     Rect clip;
+    bool antialias = true;
   };
   Bitmap* m_bm;
   State m_state;
   std::vector<State> m_stack;
 };
-
-// Source-over of one 0xAARRGGBB colour onto a pixel.
-uint32_t blendOver(uint32_t dst, uint32_t src);
 
 }  // namespace plat

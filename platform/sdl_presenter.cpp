@@ -376,7 +376,7 @@ private:
                         s->pitch);
     if (strip > 0) {
       Bitmap sb(s->w, strip, 0xFFE6E6E6);
-      for (int x = 0; x < sb.width(); ++x) sb.row(strip - 1)[x] = 0xFFB0B0B0;
+      DrawContext(&sb).clearRect({0, double(strip - 1), double(sb.width()), 1}, 0xFFB0B0B0);
       m_stripItems = stripPainter() ? stripPainter()(sb, app().mainMenu())
                                     : defaultStripLayout(sb, app().mainMenu());
       SDL_ConvertPixels(sb.width(), strip, SDL_PIXELFORMAT_ARGB8888, sb.bits(), sb.width() * 4,

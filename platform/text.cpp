@@ -297,6 +297,18 @@ double Font::charAdvance(uint32_t cp) const {
   return glyphFor(m_face.get(), visible(cp)).advance;
 }
 
+unsigned Font::glyphIndex(uint32_t cp) const {
+  if (!m_face) return 0;
+  std::lock_guard<std::mutex> g(textMutex());
+  return FT_Get_Char_Index(m_face->face, cp);
+}
+
+bool registerFontFile(const std::string& path) {
+  std::lock_guard<std::mutex> g(textMutex());
+  if (FcInit() != FcTrue) return false;
+  return FcConfigAppFontAddFile(nullptr, reinterpret_cast<const FcChar8*>(path.c_str())) == FcTrue;
+}
+
 std::vector<double> Font::caretOffsets(const std::string& utf8) const {
   std::vector<double> out(utf8.size() + 1, 0.0);
   std::vector<CodePoint> cps = decodeUtf8(utf8);

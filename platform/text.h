@@ -73,6 +73,8 @@ public:
 
   // Advance of one character (code point).
   double charAdvance(uint32_t cp) const;
+  // The font's glyph number of a character, 0 when it has none.
+  unsigned glyphIndex(uint32_t cp) const;
 
 private:
   friend void drawText(DrawContext&, const Font&, const std::string&, const Point&, uint32_t);
@@ -133,5 +135,9 @@ double drawTextInRect(DrawContext& ctx, const Font& font, const std::string& utf
 // The size the text takes: the widest line and the lines' total height
 // (maxWidth <= 0: no wrapping).
 Size measureText(const Font& font, const std::string& utf8, double maxWidth = 0);
+
+// Makes the fonts of a font file available to this process by their family
+// names; false when the file holds no font.
+bool registerFontFile(const std::string& path);
 
 }  // namespace plat

@@ -26,13 +26,8 @@ void PIX_Blur(PIX_IBitmap* dest, PIX_IBitmap* src, int dstx, int dsty, int srcx,
   unsigned char* dp = ds.bytesAt(area.dx, area.dy);
   // A destination sharing memory with the source (the same bitmap, in place
   // or shifted) reads from a copy, so results never feed later taps.
-  unsigned char* copy = 0;
-  if (PIX_AreasOverlap(dp, ds.span, sp, sspan, w, h)) {
-    copy = PIX_CopyArea(sp, sspan, w, h);
-    if (!copy) return;
-    sp = copy;
-    sspan = (ptrdiff_t)w * 4;
-  }
+  unsigned char* copy;
+  if (!PIX_DetachSource(&sp, &sspan, w, h, dp, ds.span, w, h, &copy)) return;
 
   for (int row = 0; row < h; ++row) {
     const unsigned int* c = (const unsigned int*)(sp + row * sspan);

@@ -3,6 +3,8 @@
 
 #include "pix_ops.h"
 
+#include <float.h>
+#include <math.h>
 #include <limits.h>
 
 #include "pix_loops.h"
@@ -84,6 +86,16 @@ int PIX_TruncToInt(double v) {
 }
 
 int PIX_SatInt(int64_t v) { return v > INT_MAX ? INT_MAX : v < INT_MIN ? INT_MIN : (int)v; }
+
+bool PIX_AllFinite(std::initializer_list<double> vs) {
+  for (double v : vs)
+    if (!isfinite(v)) return false;
+  return true;
+}
+
+float PIX_HoldFloat(double v) {
+  return (float)(v > FLT_MAX ? FLT_MAX : v < -FLT_MAX ? -FLT_MAX : v);
+}
 
 void PIX_HSVAdjustPixel(unsigned char* d, int r, int g, int b, int a, pix_i64 w) {
   const int R = d[2], G = d[1], B = d[0];

@@ -52,10 +52,27 @@ void memRange(const unsigned char* p, ptrdiff_t span, int w, int h, uintptr_t* l
 
 bool PIX_AreasOverlap(const unsigned char* a, ptrdiff_t aspan, const unsigned char* b,
                       ptrdiff_t bspan, int w, int h) {
+  return PIX_AreasOverlap(a, aspan, w, h, b, bspan, w, h);
+}
+
+bool PIX_AreasOverlap(const unsigned char* a, ptrdiff_t aspan, int aw, int ah,
+                      const unsigned char* b, ptrdiff_t bspan, int bw, int bh) {
   uintptr_t alo, ahi, blo, bhi;
-  memRange(a, aspan, w, h, &alo, &ahi);
-  memRange(b, bspan, w, h, &blo, &bhi);
+  memRange(a, aspan, aw, ah, &alo, &ahi);
+  memRange(b, bspan, bw, bh, &blo, &bhi);
   return alo < bhi && blo < ahi;
+}
+
+bool PIX_DetachSource(const unsigned char** src, ptrdiff_t* span, int sw, int sh,
+                      const unsigned char* dest, ptrdiff_t dspan, int dw, int dh,
+                      unsigned char** scratch) {
+  *scratch = 0;
+  if (!PIX_AreasOverlap(*src, *span, sw, sh, dest, dspan, dw, dh)) return true;
+  *scratch = PIX_CopyArea(*src, *span, sw, sh);
+  if (!*scratch) return false;
+  *src = *scratch;
+  *span = (ptrdiff_t)sw * 4;
+  return true;
 }
 
 unsigned char* PIX_CopyArea(const unsigned char* src, ptrdiff_t span, int w, int h) {

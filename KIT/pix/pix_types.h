@@ -4,6 +4,8 @@
 
 #include <stdint.h>
 
+#include <initializer_list>
+
 // RECT and HDC are shared with the windowing layer; its scalar header needs
 // nothing of the layer's code.
 #include "../shim/shim-types.h"
@@ -44,3 +46,9 @@ int PIX_WeightF(float alpha);
 int PIX_TruncToInt(double v);
 // A 64-bit value held inside the int range.
 int PIX_SatInt(int64_t v);
+// True when every value is a number and finite: coordinates and steps from
+// callers are checked before any arithmetic builds on them.
+bool PIX_AllFinite(std::initializer_list<double> vs);
+// A double rounded to float, held inside the finite float range (NaN stays
+// NaN).
+float PIX_HoldFloat(double v);

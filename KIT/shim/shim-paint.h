@@ -1,10 +1,8 @@
 #pragma once
 
-// Where window painting meets the drawing-context code. A window view paints
-// by handing its window procedure an HDC made from the platform drawing
-// context of the current display pass. Until the drawing-context unit exists,
-// shim-paintbridge.cpp provides these with a plain record around the
-// platform context; that unit replaces the file with its own HDC records.
+// Where window painting meets the drawing contexts (shim-gdi). A window view
+// paints by handing its window procedure an HDC made from the platform
+// drawing context of the current display pass.
 
 #include "platform/draw_context.h"
 #include "shim-types.h"

@@ -17,3 +17,5 @@
 #include "shim-appstub.h"
 #include "shim-kernel.h"
 #include "shim-ini.h"
+#include "shim-gdi.h"
+#include "shim-gdi-draw.h"

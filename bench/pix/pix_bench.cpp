@@ -1,11 +1,13 @@
-// Fills, blits and lines on a bitmap of the editor's size (650 x 830). Each
-// iteration is one full-size operation: a fill or blit of the whole bitmap,
-// or one line across it. Reports us_per_op (microseconds per operation) and
+// Fills, blits, resampling blits, lines and curves on a bitmap of the
+// editor's size (650 x 830). Each iteration is one full-size operation: a
+// fill or blit of the whole bitmap, a scaled or rotated blit onto all of
+// it, or one line or curve across it. Reports us_per_op (microseconds per operation) and
 // Mpixels_per_s for the fills and blits.
 
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <vector>
 
 #include "pix.h"
 
@@ -79,6 +81,85 @@ void BM_BlitSelfScroll(benchmark::State& state) {
   report(state, start, (int64_t)kW * (kH - 1));
 }
 BENCHMARK(BM_BlitSelfScroll);
+
+// Times op(), one full-size operation, per iteration.
+template <class Op>
+void timeOps(benchmark::State& state, int64_t pixelsPerOp, Op op) {
+  const Clock::time_point start = Clock::now();
+  for (auto _ : state) {
+    op();
+    benchmark::ClobberMemory();
+  }
+  report(state, start, pixelsPerOp);
+}
+
+// A source of 3/4 size (488 x 623) stretched onto the whole bitmap.
+void BM_ScaledBlit(benchmark::State& state, float alpha, int mode) {
+  Surface s;
+  timeOps(state, (int64_t)kW * kH, [&] {
+    PIX_ScaledBlit(&s.dest, &s.src, 0, 0, kW, kH, 10.25f, 20.5f, 488, 623, alpha, mode);
+  });
+}
+BENCHMARK_CAPTURE(BM_ScaledBlit, nearest_copy, 1.0f, PIX_OP_COPY);
+BENCHMARK_CAPTURE(BM_ScaledBlit, nearest_weighted, 0.7f, PIX_OP_COPY);
+BENCHMARK_CAPTURE(BM_ScaledBlit, bilinear, 1.0f, PIX_OP_COPY | PIX_FILTER_BILINEAR);
+BENCHMARK_CAPTURE(BM_ScaledBlit, bilinear_source_alpha, 1.0f,
+                  PIX_OP_COPY | PIX_FILTER_BILINEAR | PIX_USE_SOURCE_ALPHA);
+
+// The whole bitmap halved: the 3 x 3 averaging of strong reductions.
+void BM_ScaledBlitReduce(benchmark::State& state) {
+  Surface s;
+  timeOps(state, (int64_t)(kW / 2) * (kH / 2), [&] {
+    PIX_ScaledBlit(&s.dest, &s.src, 0, 0, kW / 2, kH / 2, 0, 0, kW, kH, 1.0f,
+                   PIX_FILTER_BILINEAR);
+  });
+}
+BENCHMARK(BM_ScaledBlitReduce);
+
+// The whole source turned by 30 degrees about its centre onto the whole
+// bitmap.
+void BM_RotatedBlit(benchmark::State& state, float alpha, int mode) {
+  Surface s;
+  timeOps(state, (int64_t)kW * kH, [&] {
+    PIX_RotatedBlit(&s.dest, &s.src, 0, 0, kW, kH, 0, 0, kW, kH, 0.5235988f, false, alpha, mode,
+                    0, 0);
+  });
+}
+BENCHMARK_CAPTURE(BM_RotatedBlit, nearest, 1.0f, PIX_OP_COPY);
+BENCHMARK_CAPTURE(BM_RotatedBlit, bilinear, 1.0f, PIX_OP_COPY | PIX_FILTER_BILINEAR);
+BENCHMARK_CAPTURE(BM_RotatedBlit, bilinear_source_alpha, 0.8f,
+                  PIX_OP_COPY | PIX_FILTER_BILINEAR | PIX_USE_SOURCE_ALPHA);
+
+// A 9 x 9 mesh with a gentle wave over the whole bitmap.
+void BM_MeshBlit(benchmark::State& state) {
+  Surface s;
+  std::vector<double> pts;
+  for (int r = 0; r < 9; ++r)
+    for (int c = 0; c < 9; ++c)
+      pts.insert(pts.end(),
+                 {c * kW / 8.0 + 6 * ((r + c) % 3 - 1), r * kH / 8.0 + 5 * ((r * c) % 3 - 1)});
+  timeOps(state, (int64_t)kW * kH, [&] {
+    PIX_TransformBlit2(&s.dest, &s.src, 0, 0, kW, kH, pts.data(), 9, 9, 1.0f,
+                       PIX_FILTER_BILINEAR);
+  });
+}
+BENCHMARK(BM_MeshBlit);
+
+// A cubic curve across the bitmap (about 1300 pixels long), drawn and
+// filled down to the bottom row.
+void BM_Bezier(benchmark::State& state, bool fill, bool aa) {
+  Surface s;
+  timeOps(state, 0, [&] {
+    if (fill)
+      PIX_FillCBezier(&s.dest, 5, 800, 150, -300, 500, 1100, 645, 30, kH - 1, 0xFF336699, 1.0f, 0,
+                      1);
+    else
+      PIX_DrawCBezier(&s.dest, 5, 800, 150, -300, 500, 1100, 645, 30, 0xFF336699, 1.0f, 0, aa, 1);
+  });
+}
+BENCHMARK_CAPTURE(BM_Bezier, curve, false, false);
+BENCHMARK_CAPTURE(BM_Bezier, curve_antialiased, false, true);
+BENCHMARK_CAPTURE(BM_Bezier, fill, true, false);
 
 // One line from the top edge to the bottom edge (830 rows) per iteration,
 // sweeping across the width.

@@ -26,11 +26,6 @@ Image referenceBlit(const Image& dst, const Image& src, int dstx, int dsty, cons
   return out;
 }
 
-std::unique_ptr<PIX_IBitmap> makeBitmap(int w, int h, bool flipped) {
-  if (flipped) return std::unique_ptr<PIX_IBitmap>(new FlippedBitmap(w, h));
-  return std::unique_ptr<PIX_IBitmap>(new PIX_MemBitmap(w, h, 4));
-}
-
 TEST(Blit, ClipsAtEveryEdgeOfSourceAndDestination) {
   const int sw = 7, sh = 6, dw = 9, dh = 8;
   const int xs[] = {-9, -5, -1, 0, 3, dw - 2, dw, dw + 3};

@@ -2,6 +2,11 @@
 
 #include <stdio.h>
 
+std::unique_ptr<PIX_IBitmap> makeBitmap(int w, int h, bool flipped) {
+  if (flipped) return std::unique_ptr<PIX_IBitmap>(new FlippedBitmap(w, h));
+  return std::unique_ptr<PIX_IBitmap>(new PIX_MemBitmap(w, h, 4));
+}
+
 uint32_t* pixelAt(PIX_IBitmap* b, int x, int y) {
   const int row = b->isFlipped() ? b->getHeight() - 1 - y : y;
   return b->getBits() + (size_t)row * b->getRowSpan() + x;

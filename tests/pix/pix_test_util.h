@@ -5,6 +5,7 @@
 
 #include <stdint.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,9 @@ struct Image {
   bool operator==(const Image& o) const { return w == o.w && h == o.h && px == o.px; }
   bool operator!=(const Image& o) const { return !(*this == o); }
 };
+
+// A heap bitmap, flipped or not.
+std::unique_ptr<PIX_IBitmap> makeBitmap(int w, int h, bool flipped);
 
 // Pointer to pixel (x, y) as presented.
 uint32_t* pixelAt(PIX_IBitmap* b, int x, int y);
