@@ -212,6 +212,9 @@ INT_PTR MainDlgProc(HWND window, UINT msg, WPARAM wp, LPARAM) {
       ShowWindow(window, SW_SHOW);
       return 1;
     case WM_COMMAND:
+      // The menu stays on screen while a dialog or message box runs: its
+      // commands wait until that is closed.
+      if (plat::app().modalWindow()) return 0;
       switch (LOWORD(wp)) {
         case ID_ABOUT:
           AboutBox();

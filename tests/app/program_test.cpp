@@ -171,6 +171,21 @@ TEST_F(Program, PreferencesCancelLeavesTheFileAndSettingsAlone) {
   EXPECT_EQ(plat::app().modalWindow(), nullptr);
 }
 
+TEST_F(Program, MenuCommandsWaitWhileADialogRuns) {
+  Start();
+  RunPreferences([this](HWND dlg) {
+    SHIMAppMain(SHIMAPPMSG_SYS_MENU_COMMAND, ID_PREFERENCES, 0);  // no second dialog
+    SHIMAppMain(SHIMAPPMSG_SYS_MENU_COMMAND, ID_ABOUT, 0);
+    SHIMAppMain(SHIMAPPMSG_SYS_MENU_COMMAND, ID_QUIT, 0);
+    EXPECT_EQ(ModalDialog(), dlg);
+    EXPECT_NE(gHWND, nullptr);
+    EXPECT_TRUE(panels.alerts.empty());
+    SendMessage(dlg, WM_COMMAND, IDCANCEL, 0);
+  });
+  SHIMAppMain(SHIMAPPMSG_SYS_MENU_COMMAND, ID_ABOUT, 0);
+  EXPECT_EQ(panels.alerts.size(), 1u);
+}
+
 TEST_F(Program, PreferencesOkWritesTheFile) {
   Start();
   RunPreferences([](HWND dlg) {
