@@ -10,6 +10,7 @@
 //   shot-key <path>      the same for the key window (a dialog)
 //   menu <id>            chooses the menu item <id>; "menu <id> done" when
 //                        its command returns (after any dialog it ran)
+//   strip                strip [title][title]... of the menu on the menu strip
 //   modal                modal <title of the modal window> | modal none
 //   key return|escape    a key press in the key window
 //   click <id>           a click in the middle of control <id> of the key window
@@ -143,6 +144,11 @@ void Run(const std::string& line) {
       plat::Menu::performItem(hold.get());
       Reply("menu " + arg + " done");
     });
+  } else if (cmd == "strip") {
+    std::string t;
+    plat::Menu* m = plat::app().mainMenu();
+    for (int i = 0; m && i < m->count(); ++i) t += "[" + m->item(i)->title() + "]";
+    Reply("strip " + t);
   } else if (cmd == "modal") {
     plat::Window* m = plat::app().modalWindow();
     Reply(m ? "modal " + m->title() : "modal none");

@@ -524,6 +524,7 @@ TEST_F(EndToEnd, OnAJackServer) {
   }
 
   CheckWindowOnScreen(p);
+  EXPECT_EQ(p.Ask("strip", "strip"), "strip [File][Help]");
   OpenAndCloseAbout(p);
 
   // Preferences: the server's devices listed, Apply restarting the stream,
