@@ -64,7 +64,11 @@ public:
       *error = "xvfb-run is not installed (scripts/deps.sh installs it)";
       return false;
     }
+    Kill();
     mErrPath = errPath;
+    mLines.clear();
+    mPartial.clear();
+    mNext = 0;
     // Everything the child needs is made before fork.
     std::map<std::string, std::string> vars;
     for (char** e = environ; *e; ++e) {
@@ -432,9 +436,17 @@ protected:
     all.push_back(std::string("LSAN_OPTIONS=") + (lsan && *lsan ? std::string(lsan) + ":" : "") +
                   "suppressions=" HB_LSAN_SUPPRESSIONS);
     all.insert(all.end(), env.begin(), env.end());
-    std::string error;
-    ASSERT_TRUE(p.Start(dir.path(errName), all, &error)) << error;
-    const std::string display = p.WaitFor("hbdisplay ", 60);
+    // xvfb-run -a can lose the race for a display number to another X
+    // server starting at the same moment: then it ends at once, and another
+    // try finds a free number.
+    std::string display;
+    for (int attempt = 0; attempt < 3 && display.empty(); ++attempt) {
+      if (attempt) SleepMs(1000);
+      std::string error;
+      ASSERT_TRUE(p.Start(dir.path(errName), all, &error)) << error;
+      display = p.WaitFor("hbdisplay ", 60);
+      if (display.empty()) p.Wait(5);
+    }
     ASSERT_FALSE(display.empty()) << p.Log();
     std::istringstream words(display.substr(10));
     words >> mDisplay.name >> mDisplay.auth;
