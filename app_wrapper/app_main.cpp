@@ -127,13 +127,6 @@ HMENU MakeMainWindowMenu() {
   return menu;
 }
 
-// --- the editor
-
-// Opens the editor's view in the main window.
-// TODO(editor): the editor framework's OpenWindow(gHWND) goes here once the
-// framework lands; until then no editor opens and the window stays empty.
-bool OpenEditorView(IGraphics*, HWND) { return false; }
-
 // --- audio status
 
 void ReportAudioState() {
@@ -195,7 +188,7 @@ void CenterWindow(HWND window) {
 bool AttachGUI() {
   if (!gPluginInstance) return false;
   IGraphics* gui = gPluginInstance->GetGUI();
-  if (!gui || !OpenEditorView(gui, gHWND)) return false;
+  if (!gui || !gui->OpenWindow(gHWND)) return false;
   gPluginInstance->OnGUIOpen();
   return true;
 }
@@ -236,6 +229,14 @@ INT_PTR MainDlgProc(HWND window, UINT msg, WPARAM wp, LPARAM) {
       return 0;
     case WM_DESTROY:
       gHWND = nullptr;
+      // The editor goes with its window: its view stops drawing before the
+      // plug-in is deleted.
+      if (IGraphics* gui = gPluginInstance ? gPluginInstance->GetGUI() : nullptr) {
+        if (gui->WindowIsOpen()) {
+          gPluginInstance->OnGUIClose();
+          gui->CloseWindow();
+        }
+      }
       // Quitting ends the run loop, and the application then tears the host
       // down: leave that until this window's destruction is over.
       plat::app().post([] { SHIM_PostQuitMessage(nullptr); });

@@ -1,26 +1,47 @@
 #include "image_file.h"
 
-#include <png.h>
+#include <limits.h>
 #include <stdio.h>
-#include <string.h>
 
+#include <new>
 #include <vector>
+
+#include "pix_bitmap.h"
+#include "pix_png.h"
 
 namespace plat {
 
 namespace {
 
-struct Reader {
-  const uint8_t* p;
-  size_t size, pos;
-};
+// Images wider or taller than this are refused: none of ours comes near it,
+// and it keeps a hostile header from asking for gigabytes.
+constexpr int kMaxSide = 16384;
 
-void readFromMemory(png_structp png, png_bytep out, png_size_t n) {
-  Reader* r = static_cast<Reader*>(png_get_io_ptr(png));
-  if (r->pos + n > r->size) png_error(png, "short data");
-  memcpy(out, r->p + r->pos, n);
-  r->pos += n;
-}
+// A Bitmap seen by the raster library's PNG loader, which then decodes
+// straight into the bitmap's own pixels (rows of exactly its width).
+class LoadTarget : public PIX_IBitmap {
+public:
+  explicit LoadTarget(Bitmap* bm) : m_bm(bm) {}
+  unsigned int* getBits() override { return m_bm->width() > 0 ? m_bm->bits() : nullptr; }
+  int getWidth() override { return m_bm->width(); }
+  int getHeight() override { return m_bm->height(); }
+  int getRowSpan() override { return m_bm->rowSpan(); }
+  // A size past the limit, or one that cannot be had, leaves the size as it
+  // was; the loader then sees the mismatch and fails.
+  bool resize(int w, int h) override {
+    if (w == m_bm->width() && h == m_bm->height()) return false;
+    if (w > kMaxSide || h > kMaxSide) return false;
+    try {
+      m_bm->resize(w, h);
+    } catch (const std::bad_alloc&) {
+      m_bm->resize(0, 0);
+    }
+    return true;
+  }
+
+private:
+  Bitmap* m_bm;
+};
 
 uint32_t le16(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8; }
 uint32_t le32(const uint8_t* p) { return le16(p) | le16(p + 2) << 16; }
@@ -103,37 +124,12 @@ bool readWholeFile(const std::string& path, std::vector<uint8_t>* out) {
 }  // namespace
 
 bool loadPNGData(const uint8_t* data, size_t size, Bitmap* out) {
-  if (!data || size < 8 || png_sig_cmp(data, 0, 8) != 0) return false;
-  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png ? png_create_info_struct(png) : nullptr;
-  Reader r{data, size, 0};
+  if (!data || size > size_t(INT_MAX)) return false;
   Bitmap bm;
-  volatile bool ok = false;
-  if (png && info && !setjmp(png_jmpbuf(png))) {
-    png_set_read_fn(png, &r, readFromMemory);
-    png_read_info(png, info);
-    png_uint_32 w = png_get_image_width(png, info), h = png_get_image_height(png, info);
-    if (w > 0 && h > 0 && w <= 16384 && h <= 16384) {
-      png_set_expand(png);
-      png_set_strip_16(png);
-      png_set_gray_to_rgb(png);
-      png_set_add_alpha(png, 0xFF, PNG_FILLER_AFTER);
-      png_read_update_info(png, info);
-      bm.resize(int(w), int(h));
-      std::vector<unsigned char> line(size_t(w) * 4);
-      for (png_uint_32 y = 0; y < h; ++y) {
-        png_read_row(png, line.data(), nullptr);
-        uint32_t* dst = bm.row(int(y));
-        for (png_uint_32 x = 0; x < w; ++x)
-          dst[x] = uint32_t(line[x * 4 + 3]) << 24 | uint32_t(line[x * 4]) << 16 |
-                   uint32_t(line[x * 4 + 1]) << 8 | line[x * 4 + 2];
-      }
-      ok = true;
-    }
-  }
-  if (png) png_destroy_read_struct(&png, info ? &info : nullptr, nullptr);
-  if (ok) *out = std::move(bm);
-  return ok;
+  LoadTarget target(&bm);
+  if (!PIX_LoadPNGFromMemory(data, int(size), &target)) return false;
+  *out = std::move(bm);
+  return true;
 }
 
 bool loadIconData(const uint8_t* d, size_t size, Bitmap* out, int* hotX, int* hotY) {

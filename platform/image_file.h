@@ -3,7 +3,9 @@
 // Reading small images from files: PNG, and Windows icon and cursor files
 // (the first image of the file, stored as PNG or as a device-independent
 // bitmap of 1, 4, 8, 24 or 32 bits per pixel with its transparency mask).
-// Pixels come out as straight-alpha 0xAARRGGBB, row 0 at the top.
+// Pixels come out as straight-alpha 0xAARRGGBB, row 0 at the top. PNG
+// decoding is the raster library's; images of more than 16384 pixels on a
+// side are refused.
 
 #include <stdint.h>
 

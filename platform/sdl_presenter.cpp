@@ -5,7 +5,10 @@
 #include <string.h>
 
 #include <map>
+#include <string>
+#include <vector>
 
+#include "drag.h"
 #include "keys.h"
 #include "menu.h"
 #include "presenter.h"
@@ -427,6 +430,39 @@ private:
     }
   }
 
+  // Files dropped on a window: SDL tells no position, so the pointer's,
+  // asked of the desktop when the drop completes, is where they land.
+  void deliverDrop(Uint32 windowID) {
+    m_dropOpen = false;
+    std::vector<std::string> files;
+    files.swap(m_dropFiles);
+    int strip = 0;
+    Window* w = find(windowID, &strip);
+    SDL_Window* sw = SDL_GetWindowFromID(windowID);
+    if (!w || !sw || files.empty()) return;
+    Ref<Window> hold(w);
+    int gx = 0, gy = 0, wx = 0, wy = 0, ww = 0, wh = 0;
+    SDL_GetGlobalMouseState(&gx, &gy);
+    SDL_GetWindowPosition(sw, &wx, &wy);
+    SDL_GetWindowSize(sw, &ww, &wh);
+    int x = gx - wx, y = gy - wy;
+    if (x < 0 || y < strip || x >= ww || y >= wh) {
+      // The desktop gave no pointer inside the window: its last known
+      // position there, else the middle of the content.
+      if (SDL_GetMouseFocus() == sw) {
+        SDL_GetMouseState(&x, &y);
+      } else {
+        x = ww / 2;
+        y = strip + (wh - strip) / 2;
+      }
+    }
+    DraggingInfo d;
+    d.files = files;
+    d.window = w;
+    d.location = base(w, strip, x, y);
+    dropFiles(d);
+  }
+
   void translate(const SDL_Event& ev) {
     int strip = 0;
     switch (ev.type) {
@@ -531,6 +567,24 @@ private:
         app().queueEvent(e);
         return;
       }
+      case SDL_DROPBEGIN:
+        m_dropFiles.clear();
+        m_dropOpen = true;
+        return;
+      case SDL_DROPFILE:
+        if (ev.drop.file) {
+          m_dropFiles.push_back(ev.drop.file);
+          SDL_free(ev.drop.file);
+        }
+        // Without the begin and complete pair a file comes alone.
+        if (!m_dropOpen) deliverDrop(ev.drop.windowID);
+        return;
+      case SDL_DROPTEXT:
+        if (ev.drop.file) SDL_free(ev.drop.file);
+        return;
+      case SDL_DROPCOMPLETE:
+        deliverDrop(ev.drop.windowID);
+        return;
       case SDL_QUIT:
         app().terminate();
         return;
@@ -543,6 +597,8 @@ private:
   std::map<int, SDL_Cursor*> m_cursors;
   std::vector<Rect> m_stripItems;
   bool m_inFocusEvent = false;
+  std::vector<std::string> m_dropFiles;
+  bool m_dropOpen = false;
   SDL_Cursor* m_custom = nullptr;
 };
 

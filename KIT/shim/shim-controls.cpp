@@ -110,6 +110,24 @@ void SHIM_Internal_FocusNextKeyView(View* from, bool backwards) {
   w->makeFirstResponder(views[size_t(next)]);
 }
 
+void SHIM_Internal_SendDrawItem(View* control, HWND to, UINT ctlType, UINT itemID, const RECT& rc,
+                                ULONG_PTR itemData, plat::DrawContext& ctx) {
+  if (!control || !to) return;
+  plat::Ref<View> hold(control);
+  HDC hdc = SHIM_Internal_CreatePaintContext(&ctx);
+  DRAWITEMSTRUCT dis;
+  memset(&dis, 0, sizeof dis);
+  dis.CtlType = ctlType;
+  dis.CtlID = UINT(control->tag());
+  dis.itemID = itemID;
+  dis.hwndItem = SHIM_H(control);
+  dis.hDC = hdc;
+  dis.rcItem = rc;
+  dis.itemData = itemData;
+  SendMessage(to, WM_DRAWITEM, (WPARAM)control->tag(), (LPARAM)&dis);
+  SHIM_Internal_ReleaseContext(hdc);
+}
+
 void SHIM_Internal_NotifyParent(View* control, int code) {
   if (!control) return;
   HWND parent = GetParent(SHIM_H(control));
@@ -287,18 +305,8 @@ plat::Size Shim_vHarshbloom_button::fittingSize() const {
 void Shim_vHarshbloom_button::draw(plat::DrawContext& ctx, const Rect&) {
   Rect b = bounds();
   if (m_cell == Cell::OwnerDrawn) {
-    HWND parent = GetParent(SHIM_H(this));
-    if (!parent) return;
-    HDC hdc = SHIM_Internal_CreatePaintContext(&ctx);
-    DRAWITEMSTRUCT dis;
-    memset(&dis, 0, sizeof dis);
-    dis.CtlType = ODT_BUTTON;
-    dis.CtlID = UINT(tag());
-    dis.hwndItem = SHIM_H(this);
-    dis.hDC = hdc;
-    dis.rcItem = RECT{int(b.x + 0.5), int(b.y + 0.5), int(b.x + b.w + 0.5), int(b.y + b.h + 0.5)};
-    SendMessage(parent, WM_DRAWITEM, (WPARAM)tag(), (LPARAM)&dis);
-    SHIM_Internal_ReleaseContext(hdc);
+    RECT rc{int(b.x + 0.5), int(b.y + 0.5), int(b.x + b.w + 0.5), int(b.y + b.h + 0.5)};
+    SHIM_Internal_SendDrawItem(this, GetParent(SHIM_H(this)), ODT_BUTTON, 0, rc, 0, ctx);
     return;
   }
   uint32_t ink = inkOf(this);

@@ -85,6 +85,11 @@ void SHIM_Internal_FocusNextKeyView(plat::View* from, bool backwards);
 // nothing).
 void SHIM_Internal_SetFontResolver(bool (*resolver)(HGDIOBJ font, plat::Font* out));
 
+// Asks `to` to draw an owner-drawn control or item (WM_DRAWITEM, wParam the
+// control's id) through a context on ctx, the drawing in progress.
+void SHIM_Internal_SendDrawItem(plat::View* control, HWND to, UINT ctlType, UINT itemID, const RECT& rc,
+                                ULONG_PTR itemData, plat::DrawContext& ctx);
+
 // Sends WM_COMMAND (id | code << 16, the control) to the control's parent.
 void SHIM_Internal_NotifyParent(plat::View* control, int code);
 

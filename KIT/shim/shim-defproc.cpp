@@ -18,6 +18,7 @@
 #include "platform/workspace.h"
 #include "shim-controls.h"
 #include "shim-dlg.h"
+#include "shim-kernel.h"
 #include "shim-wnd.h"
 
 using plat::Ref;
@@ -26,24 +27,10 @@ using plat::Window;
 
 namespace {
 LPARAM packPoint(int x, int y) { return (LPARAM)(DWORD)(((DWORD)(WORD)y << 16) | (WORD)x); }
+// A dropped-file record: {name-list offset, x, y, non-client flag}, then the
+// names.
+constexpr size_t kDropHeader = 16;
 }  // namespace
-
-// --- memory blocks
-
-HANDLE SHIM_Internal_BlockAlloc(size_t size) {
-  if (size > 0x7FFFFFF0u) return nullptr;
-  uint32_t* p = static_cast<uint32_t*>(malloc(size + 8));
-  if (!p) return nullptr;
-  p[0] = uint32_t(size);
-  p[1] = 0;
-  return p + 2;
-}
-
-size_t SHIM_Internal_BlockSize(HANDLE h) { return h ? static_cast<uint32_t*>(h)[-2] : 0; }
-
-void SHIM_Internal_BlockFree(HANDLE h) {
-  if (h) free(static_cast<uint32_t*>(h) - 2);
-}
 
 // --- the default window procedure
 
@@ -139,13 +126,14 @@ BOOL EndPaint(HWND, const PAINTSTRUCT*) { return TRUE; }
 // --- dropped files
 
 HDROP SHIM_Internal_MakeDropBlock(const char* const* names, int count, POINT pt, bool nonClient) {
-  size_t total = 20 + 1;
+  size_t total = kDropHeader + 1;
   for (int i = 0; i < count; ++i) total += strlen(names[i]) + 1;
-  uint8_t* b = static_cast<uint8_t*>(SHIM_Internal_BlockAlloc(total));
+  if (total > 0x7FFFFFF0u) return nullptr;
+  uint8_t* b = static_cast<uint8_t*>(GlobalAlloc(0, int(total)));
   if (!b) return nullptr;
-  uint32_t head[5] = {20, uint32_t(pt.x), uint32_t(pt.y), nonClient ? 1u : 0u, 0};
+  int32_t head[4] = {int32_t(kDropHeader), pt.x, pt.y, nonClient ? 1 : 0};
   memcpy(b, head, sizeof head);
-  size_t at = 20;
+  size_t at = kDropHeader;
   for (int i = 0; i < count; ++i) {
     size_t n = strlen(names[i]) + 1;
     memcpy(b + at, names[i], n);
@@ -160,9 +148,9 @@ namespace {
 std::vector<std::string> dropNames(HDROP h) {
   std::vector<std::string> out;
   const uint8_t* b = static_cast<const uint8_t*>(h);
-  size_t size = SHIM_Internal_BlockSize(h);
+  size_t size = GlobalSize(h);
   uint32_t off;
-  if (size < 20) return out;
+  if (size < kDropHeader) return out;
   memcpy(&off, b, 4);
   size_t at = off;
   while (at < size && b[at]) {
@@ -177,7 +165,7 @@ std::vector<std::string> dropNames(HDROP h) {
 }  // namespace
 
 UINT DragQueryPoint(HDROP h, POINT* p) {
-  if (!h || SHIM_Internal_BlockSize(h) < 20) return 0;
+  if (!h || GlobalSize(h) < kDropHeader) return 0;
   int32_t v[4];
   memcpy(v, h, sizeof v);
   if (p) *p = POINT{v[1], v[2]};
@@ -221,7 +209,7 @@ struct Clipboard {
 } g_clip;
 
 void dropPending() {
-  for (Pending& p : g_clip.pending) SHIM_Internal_BlockFree(p.mem);
+  for (Pending& p : g_clip.pending) GlobalFree(p.mem);
   g_clip.pending.clear();
 }
 
@@ -280,7 +268,8 @@ HANDLE GetClipboardData(UINT fmt) {
                     : plat::Pasteboard::named(kPrivateBoard).data(type, &bytes);
   if (!found) return nullptr;
   if (text) bytes = std::string(bytes.c_str());  // up to its first NUL
-  HANDLE h = SHIM_Internal_BlockAlloc(bytes.size() + (text ? 1 : 0));
+  if (bytes.size() > 0x7FFFFFF0u) return nullptr;
+  HANDLE h = GlobalAlloc(0, int(bytes.size() + (text ? 1 : 0)));
   if (!h) return nullptr;
   memcpy(h, bytes.data(), bytes.size());
   if (text) static_cast<char*>(h)[bytes.size()] = 0;
@@ -300,7 +289,7 @@ HANDLE SetClipboardData(UINT fmt, HANDLE mem) {
 }
 
 BOOL CloseClipboard() {
-  for (HANDLE h : g_clip.handedOut) SHIM_Internal_BlockFree(h);
+  for (HANDLE h : g_clip.handedOut) GlobalFree(h);
   g_clip.handedOut.clear();
   if (!g_clip.pending.empty()) {
     // Text goes to the desktop's clipboard, everything else to this
@@ -316,7 +305,7 @@ BOOL CloseClipboard() {
     for (const Pending& p : g_clip.pending) {
       std::string t = typeOf(p.fmt);
       if (t.empty()) continue;
-      size_t n = SHIM_Internal_BlockSize(p.mem);
+      size_t n = GlobalSize(p.mem);
       const char* bytes = static_cast<const char*>(p.mem);
       if (t == plat::Pasteboard::kTextType)
         plat::Pasteboard::general().setString(t, std::string(bytes, strnlen(bytes, n)));
@@ -330,7 +319,7 @@ BOOL CloseClipboard() {
 
 void SHIM_Internal_ResetClipboard() {
   dropPending();
-  for (HANDLE h : g_clip.handedOut) SHIM_Internal_BlockFree(h);
+  for (HANDLE h : g_clip.handedOut) GlobalFree(h);
   g_clip = Clipboard();
 }
 

@@ -27,8 +27,9 @@ typedef struct tagPAINTSTRUCT {
 HDC BeginPaint(HWND hwnd, PAINTSTRUCT* ps);
 BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* ps);
 
-// Dropped files: a memory block in the DROPFILES layout (see
-// SHIM_Internal_MakeDropBlock).
+// Dropped files: a block from GlobalAlloc holding {int32 offset of the name
+// list (16), int32 x, int32 y, int32 non-client flag} and then the
+// NUL-terminated names, ended by an empty one (SHIM_Internal_MakeDropBlock).
 UINT DragQueryPoint(HDROP h, POINT* p);
 UINT DragQueryFile(HDROP h, UINT idx, char* buf, UINT size);
 void DragFinish(HDROP h);
@@ -52,13 +53,10 @@ void SHIM_DrawFocusRect(HWND hwnd, const RECT* r, void** handle);
 bool SHIM_HandleMouseEvent(const plat::Event& e);
 HWND WindowFromPoint(POINT p);
 
-// --- memory blocks as the layer hands them out: a header {u32 size, u32
-// lock count} right before the bytes the handle points at.
-HANDLE SHIM_Internal_BlockAlloc(size_t size);
-size_t SHIM_Internal_BlockSize(HANDLE h);
-void SHIM_Internal_BlockFree(HANDLE h);
-// A dropped-file block for these names, the drop point and the non-client
-// flag.
+// --- for the drop code and tests
+
+// A dropped-file block (GlobalAlloc) for these names, the drop point and the
+// non-client flag; the receiver frees it with GlobalFree.
 HDROP SHIM_Internal_MakeDropBlock(const char* const* names, int count, POINT pt, bool nonClient);
 // Drops the clipboard's state (tests).
 void SHIM_Internal_ResetClipboard();

@@ -1,6 +1,7 @@
 // Window handles, dialogs and top-level windows.
 
 #include "shim-dlg.h"
+#include "shim-dragdrop.h"
 
 #include <math.h>
 #include <string.h>
@@ -358,6 +359,7 @@ void Shim_vHarshbloom_hwnd::mouseDown(const plat::Event& e) {
     rightMouseDown(e);
     return;
   }
+  SHIM_FinishDragDrop();  // a new press ends any pending one-file drag
   if (m_enabled == 0) return;
   SHIM_SendMouseMessage(handle(), e.clickCount >= 2 ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN, e);
 }

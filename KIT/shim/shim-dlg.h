@@ -106,6 +106,7 @@ public:
   DLGPROC getShimDialogProc() const { return m_dlgproc; }
   void setShimDialogProc(DLGPROC p) { m_dlgproc = p; }
   bool isFlipped() const override { return m_flip; }
+  void setFlipped(bool f) { m_flip = f; }
   void setOpaque(bool o) { m_isopaque = o; }
   bool isOpaque() const override { return m_isopaque; }
   HMENU shimGetMenu() const { return m_menu; }

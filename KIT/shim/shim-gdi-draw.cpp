@@ -282,35 +282,32 @@ void SHIM_SetPixel(HDC hdc, int x, int y, int color) {
 namespace {
 
 // Copies the source area [sx, sx + sw) x [sy, sy + sh) of src, scaled to
-// w x h with nearest pixels, to context point (x, y); `alpha` blends by the
-// source alpha, else the copy is opaque.
+// w x h with the raster library's nearest pixels, to context point (x, y);
+// `alpha` blends by the source alpha, else the copy is opaque.
 void drawScaled(SHIM_GdiContext* c, PIX_IBitmap* src, i64 x, i64 y, i64 w, i64 h, int sx, int sy,
                 int sw, int sh, bool alpha) {
   Target t = targetOf(c);
-  if (!t.ok || w < 1 || h < 1 || sw < 1 || sh < 1) return;
-  // Only the destination pixels inside the clip area are sampled.
-  const i64 cx0 = std::max<i64>(x + t.dx, 0), cy0 = std::max<i64>(y + t.dy, 0);
-  const i64 cx1 = std::min<i64>(x + t.dx + w, t.bm.getWidth());
-  const i64 cy1 = std::min<i64>(y + t.dy + h, t.bm.getHeight());
+  if (!t.ok || !src->getBits() || w < 1 || h < 1 || sw < 1 || sh < 1) return;
+  x += t.dx;
+  y += t.dy;
+  // The pixels of the clip area the copy covers.
+  const i64 cx0 = std::max<i64>(x, 0), cy0 = std::max<i64>(y, 0);
+  const i64 cx1 = std::min<i64>(x + w, t.bm.getWidth());
+  const i64 cy1 = std::min<i64>(y + h, t.bm.getHeight());
   if (cx1 <= cx0 || cy1 <= cy0) return;
   const int vw = int(cx1 - cx0), vh = int(cy1 - cy0);
   plat::ClipBitmap bm = t.bm;
   const int mode = alpha ? PIX_USE_SOURCE_ALPHA : 0;
-  if (w == sw && h == sh) {
-    PIX_Blit(&bm, src, int(cx0), int(cy0), PIX_SatInt(sx + (cx0 - x - t.dx)),
-             PIX_SatInt(sy + (cy0 - y - t.dy)), vw, vh, 1.0f, mode);
+  auto fits = [](i64 v) { return PIX_SatInt(v) == v; };
+  if (fits(x) && fits(y) && fits(w) && fits(h)) {
+    PIX_ScaledBlit(&bm, src, int(x), int(y), int(w), int(h), float(sx), float(sy), float(sw),
+                   float(sh), 1.0f, mode);
   } else {
-    PIX_MemBitmap tmp(vw, vh, 1);
-    unsigned int* out = tmp.getBits();
-    unsigned int* in = src->getBits();
-    if (!out || !in) return;
-    const int span = src->getRowSpan(), tspan = tmp.getRowSpan();
-    for (int j = 0; j < vh; ++j) {
-      const i64 sj = sy + (cy0 - y - t.dy + j) * sh / h;
-      const unsigned int* row = in + sj * span;
-      for (int i = 0; i < vw; ++i) out[(i64)j * tspan + i] = row[sx + (cx0 - x - t.dx + i) * sw / w];
-    }
-    PIX_Blit(&bm, &tmp, int(cx0), int(cy0), 0, 0, vw, vh, 1.0f, mode);
+    // A rectangle past the int range: only the covered part, the source
+    // start moved on by as much.
+    PIX_ScaledBlit(&bm, src, int(cx0), int(cy0), vw, vh, float(sx + double(cx0 - x) * sw / w),
+                   float(sy + double(cy0 - y) * sh / h), float(double(vw) * sw / w),
+                   float(double(vh) * sh / h), 1.0f, mode);
   }
   // An opaque copy leaves opaque pixels.
   if (!alpha) PIX_ClearRect(&bm, int(cx0), int(cy0), vw, vh, 0xFFFFFFu, 0xFF000000u);

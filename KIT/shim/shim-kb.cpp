@@ -21,6 +21,7 @@
 #include "platform/window.h"
 #include "platform/workspace.h"
 #include "shim-dlg.h"
+#include "shim-kernel.h"
 #include "shim-misc.h"
 #include "shim-wnd.h"
 
@@ -301,10 +302,9 @@ Shim_vHarshbloom_cursor* builtIn(int id) {
 }
 
 std::string tempFolder() {
-  const char* t = getenv("TMPDIR");
-  std::string d = t && *t ? t : "/tmp";
-  if (d.back() != '/') d += '/';
-  return d;
+  char buf[4096];
+  GetTempPath(int(sizeof buf), buf);
+  return buf;
 }
 
 bool endsWithCur(const std::string& s) {

@@ -67,6 +67,11 @@ void SHIM_ReleaseNSTask(void* task);
 // Time and arithmetic.
 void Sleep(int ms);  // 0 sleeps 100 microseconds
 DWORD GetTickCount();
+// Where GetTickCount reads the time instead of the wall clock when the source
+// answers true (the run loop's clock while it runs on a virtual one in
+// tests); null for none.
+typedef bool (*SHIM_TickSource)(DWORD* ms);
+void SHIM_Internal_SetTickSource(SHIM_TickSource source);
 BOOL GetFileTime(int fd, FILETIME* creation, FILETIME* lastAccess, FILETIME* lastWrite);
 int MulDiv(int a, int b, int c);
 unsigned int _controlfp(unsigned int newValue, unsigned int mask);

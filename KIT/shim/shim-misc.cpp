@@ -8,6 +8,7 @@
 #include "mutex.h"
 #include "platform/app.h"
 #include "shim-dlg.h"
+#include "shim-kernel.h"
 #include "shim-wnd.h"
 #include "shimappmain.h"
 
@@ -101,14 +102,25 @@ Shim_vHarshbloom_hwnd* timerTarget(HWND hwnd) {
 void fire(HWND hwnd, UINT_PTR id, TIMERPROC cb, const plat::Ref<Shim_vHarshbloom_hwnd>& target) {
   if (g_onlyTimersOf && hwnd != g_onlyTimersOf) return;
   if (cb)
-    cb(hwnd, WM_TIMER, id, SHIM_Internal_TickCount());
+    cb(hwnd, WM_TIMER, id, GetTickCount());
   else if (target)
     target->SHIM_Timer(id);
 }
 
 }  // namespace
 
-DWORD SHIM_Internal_TickCount() { return DWORD(uint64_t(plat::app().now() * 1000.0)); }
+namespace {
+// Tests run the loop on a virtual clock; the ticks timer callbacks see (and
+// GetTickCount) follow it there, so intervals stay consistent.
+bool virtualTicks(DWORD* ms) {
+  if (!plat::app().usesVirtualClock()) return false;
+  *ms = DWORD(uint64_t(plat::app().now() * 1000.0));
+  return true;
+}
+struct InstallTicks {
+  InstallTicks() { SHIM_Internal_SetTickSource(virtualTicks); }
+} g_installTicks;
+}  // namespace
 
 UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT ms, TIMERPROC cb) {
   if (!hwnd && !cb) return 0;

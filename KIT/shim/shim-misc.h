@@ -46,7 +46,5 @@ void SHIM_QuitAutoRelease(void* pool);
 // Runs fn(arg) on a new detached thread.
 void CreateThreadNS(void (*fn)(void*), void* arg);
 
-// Milliseconds on the application's clock (the tick that timer callbacks get).
-DWORD SHIM_Internal_TickCount();
 // Drops every timer record and queued request (tests).
 void SHIM_Internal_ResetTimersAndQueue();

@@ -19,6 +19,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <string>
 
 #include "assocarray.h"
@@ -302,7 +303,16 @@ struct HINSTANCE__ {
 
 void Sleep(int ms) { SleepMicroseconds(ms > 0 ? ms * 1000LL : 100); }
 
+namespace {
+std::atomic<SHIM_TickSource> g_tickSource{nullptr};
+}
+
+void SHIM_Internal_SetTickSource(SHIM_TickSource source) { g_tickSource.store(source); }
+
 DWORD GetTickCount() {
+  DWORD ms32;
+  if (SHIM_TickSource src = g_tickSource.load())
+    if (src(&ms32)) return ms32;
   timeval tv;
   gettimeofday(&tv, nullptr);
   const uint64_t ms = static_cast<uint64_t>(tv.tv_sec) * 1000u + static_cast<uint64_t>(tv.tv_usec) / 1000u;

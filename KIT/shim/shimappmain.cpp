@@ -11,7 +11,10 @@
 #include "platform/pasteboard.h"
 #include "shim-defproc.h"
 #include "shim-dlg.h"
+#include "shim-dlggen.h"
+#include "shim-dragdrop.h"
 #include "shim-kb.h"
+#include "shim-listview.h"
 #include "shim-menu.h"
 #include "shim-misc.h"
 #include "shim-wnd.h"
@@ -199,6 +202,8 @@ void SHIM_StartApplication() {
   // Context menus, pop-up buttons and the menu strip pop menus up this way
   // unless someone (a test) installed another way first.
   if (!plat::app().menuTracker()) plat::app().setMenuTracker(SHIM_Internal_DefaultMenuTracker());
+  SHIM_Internal_SetListControlMaker(SHIM_Internal_MakeListControl);
+  SHIM_Internal_InstallDropDestination();
   g_controller->awakeFromNib();
   plat::app().finishLaunching();
 }

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include "IFxStandalone.h"
+#include "IGraphicsDesktop.h"
 #include "program_fixture.h"
 
 namespace {
@@ -49,6 +50,25 @@ TEST_F(Program, StartUpOpensTheMainWindowWithItsMenu) {
   EXPECT_EQ(SHIM_GetDefaultModalWindowMenu(), GetMenu(gHWND));
   // The settings file is there from the start.
   EXPECT_TRUE(Exists(SettingsFile()));
+}
+
+TEST_F(Program, TheEditorFillsTheMainWindowAndGoesWithIt) {
+  Start();
+  EXPECT_FALSE(AttachGUI());  // the plug-in has no editor of its own yet
+  IGraphicsDesktop* gui = new IGraphicsDesktop(gPluginInstance, kEditorWidth, kEditorHeight);
+  gPluginInstance->AttachGraphics(gui);  // the plug-in owns it
+  ASSERT_TRUE(AttachGUI());
+  IFxEditorView* view = gui->GetView();
+  ASSERT_NE(view, nullptr);
+  EXPECT_EQ(view->superview(), SHIM_View(gHWND));
+  EXPECT_EQ(view->frame().w, kEditorWidth);
+  EXPECT_EQ(view->frame().h, kEditorHeight);
+
+  SendMessage(gHWND, WM_COMMAND, ID_QUIT, 0);
+  ASSERT_NE(gPluginInstance, nullptr);
+  EXPECT_FALSE(gui->WindowIsOpen());  // closed with the window, before the plug-in goes
+  Settle();
+  EXPECT_EQ(gPluginInstance, nullptr);
 }
 
 TEST_F(Program, AboutShowsOneMessageBoxPerCommand) {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "IGraphics.h"
+#include "IGraphicsDesktop.h"
 #include "test_plug.h"
 
 namespace {
@@ -199,16 +199,15 @@ TEST(PlugBase, SetParameterFromGUIIgnoresBadIndicesAndNaN) {
   EXPECT_EQ(plug.GetParam(TestPlug::kSteps)->Value(), 5.0);
 }
 
-class FakeEditor : public IGraphics {
+class FakeEditor : public IGraphicsDesktop {
 public:
-  FakeEditor(bool* deleted, int w = 650, int h = 830) : mDeleted(deleted), mW(w), mH(h) {}
+  FakeEditor(bool* deleted, int w = 650, int h = 830)
+      : IGraphicsDesktop(nullptr, w, h), mDeleted(deleted) {}
   ~FakeEditor() override { *mDeleted = true; }
   void SetParameterFromPlug(int idx, double v, bool normalized) override {
     pushed.push_back({idx, v, normalized});
   }
   void PrepDraw() override { ++prepared; }
-  int Width() const override { return mW; }
-  int Height() const override { return mH; }
 
   struct Push {
     int idx;
@@ -220,7 +219,6 @@ public:
 
 private:
   bool* mDeleted;
-  int mW, mH;
 };
 
 class FakeWindow : public IFxHostWindow {

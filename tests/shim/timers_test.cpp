@@ -63,7 +63,7 @@ TEST_F(Timers, CallbackTimerWithoutWindowGetsItsOwnId) {
   EXPECT_NE(id, 0u);
   UINT_PTR other = SetTimer(nullptr, 0, 100, cb);
   EXPECT_NE(other, id);
-  DWORD before = SHIM_Internal_TickCount();
+  DWORD before = GetTickCount();
   SHIM_RunRunLoop(250);
   EXPECT_EQ(fired, 4);
   EXPECT_TRUE(firedId == id || firedId == other);

@@ -83,14 +83,14 @@ TEST_F(Defaults, DroppedFileNamesAreReadWithinTheirBuffers) {
   EXPECT_EQ(p.y, 34);
   EXPECT_EQ(DragQueryFile(nullptr, 0, full, sizeof full), 0u);
   DragFinish(h);
-  SHIM_Internal_BlockFree(h);
+  GlobalFree(h);
   HDROP nc = SHIM_Internal_MakeDropBlock(names, 1, POINT{0, 0}, true);
   EXPECT_EQ(DragQueryPoint(nc, &p), 0u);
-  SHIM_Internal_BlockFree(nc);
+  GlobalFree(nc);
 }
 
 HANDLE block(const std::string& bytes) {
-  HANDLE h = SHIM_Internal_BlockAlloc(bytes.size());
+  HANDLE h = GlobalAlloc(0, int(bytes.size()));
   memcpy(h, bytes.data(), bytes.size());
   return h;
 }
@@ -116,7 +116,7 @@ TEST_F(Defaults, ClipboardRoundTripsTextAndPrivateFormats) {
   EXPECT_STREQ(static_cast<const char*>(t), "drive 0.5");
   HANDLE d = GetClipboardData(preset);
   ASSERT_NE(d, nullptr);
-  EXPECT_EQ(SHIM_Internal_BlockSize(d), 3u);
+  EXPECT_EQ(GlobalSize(d), 3u);
   EXPECT_EQ(std::string(static_cast<const char*>(d), 3), std::string("\x01\x00\x02", 3));
   EXPECT_EQ(GetClipboardData(99), nullptr);
   CloseClipboard();

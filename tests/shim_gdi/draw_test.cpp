@@ -2,6 +2,7 @@
 // lists, system colours and fonts from files, drawn into memory contexts.
 
 #include <gtest/gtest.h>
+#include <limits.h>
 #include <string.h>
 
 #include <string>
@@ -304,6 +305,29 @@ TEST(Images, CreateBitmapGetObjectAndDrawing) {
   DeleteObject(icon);
   DeleteObject(opaque);
   EXPECT_EQ(CreateBitmap(0, 3, 1, 32, nullptr), nullptr);
+}
+
+// A rectangle wider and taller than the int range, centred on the context:
+// the visible part is the middle of the image.
+TEST(Images, DrawImageInRectBeyondTheIntRange) {
+  unsigned char bits[3 * 3 * 4];
+  for (int i = 0; i < 9; ++i) {
+    const unsigned char px[4] = {0x00, 0x00, 0xFF, 0xFF};  // red
+    memcpy(bits + i * 4, px, 4);
+  }
+  bits[4 * 4 + 1] = 0xFF;  // the centre pixel green
+  bits[4 * 4 + 2] = 0x00;
+  HBITMAP img = CreateBitmap(3, 3, 1, 32, bits);
+  ASSERT_NE(img, nullptr);
+  MemDC dc(6, 4);
+  RECT r{INT_MIN, INT_MIN, INT_MAX, INT_MAX};
+  DrawImageInRect(dc, img, &r);
+  EXPECT_EQ(dc.picture(kWhite, 0x00FF00),
+            "######\n"
+            "######\n"
+            "######\n"
+            "######\n");
+  DeleteObject(img);
 }
 
 TEST(Images, LoadNamedImageKeysMagenta) {

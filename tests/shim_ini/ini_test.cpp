@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "shim-appstub.h"
 #include "shim-ini.h"
 #include "shim-kernel.h"
 #include "temp_dir.h"
@@ -457,6 +458,37 @@ TEST_F(IniNames, ADefaultPathTooLongForTheLayerFailsCleanly) {
   EXPECT_EQ(GetPrivateProfileString("s", "k", "d", buf, sizeof buf, "prefs"), 1);
   EXPECT_STREQ(buf, "d");
   EXPECT_EQ(WritePrivateProfileString("s", "k", "v", "prefs"), 0);
+}
+
+
+// A loaded module finds the ini and helper functions by name only; calling
+// through what the table hands out must reach the real functions.
+TEST_F(IniFile, ModulesFindTheIniAndHelperFunctionsByName) {
+  using WriteFn = int (*)(const char*, const char*, const char*, const char*);
+  using GetIntFn = int (*)(const char*, const char*, int, const char*);
+  using MulDivFn = int (*)(int, int, int);
+  auto write = reinterpret_cast<WriteFn>(SHIMAPI_GetFunc("WritePrivateProfileString"));
+  auto getInt = reinterpret_cast<GetIntFn>(SHIMAPI_GetFunc("GetPrivateProfileInt"));
+  auto mulDiv = reinterpret_cast<MulDivFn>(SHIMAPI_GetFunc("MulDiv"));
+  ASSERT_NE(write, nullptr);
+  ASSERT_NE(getInt, nullptr);
+  ASSERT_NE(mulDiv, nullptr);
+  EXPECT_TRUE(write("Main", "Count", "42", file.c_str()));
+  EXPECT_EQ(getInt("Main", "Count", 0, file.c_str()), 42);
+  EXPECT_EQ(mulDiv(7, 3, 2), 10);
+  struct Named {
+    const char* name;
+    void* func;
+  } named[] = {{"GetTempPath", reinterpret_cast<void*>(&GetTempPath)},
+               {"GlobalAlloc", reinterpret_cast<void*>(&GlobalAlloc)},
+               {"GlobalFree", reinterpret_cast<void*>(&GlobalFree)},
+               {"CreateThread", reinterpret_cast<void*>(&CreateThread)},
+               {"WaitForAnySocketObject", reinterpret_cast<void*>(&WaitForAnySocketObject)},
+               {"SHIM_ExtendedAPI", reinterpret_cast<void*>(&SHIM_ExtendedAPI)},
+               {"WritePrivateProfileStruct", reinterpret_cast<void*>(&WritePrivateProfileStruct)},
+               {"GetPrivateProfileSection", reinterpret_cast<void*>(&GetPrivateProfileSection)}};
+  for (const Named& n : named) EXPECT_EQ(SHIMAPI_GetFunc(n.name), n.func) << n.name;
+  EXPECT_EQ(SHIMAPI_GetFunc("getprivateprofileint"), nullptr);
 }
 
 }  // namespace
