@@ -71,6 +71,20 @@ TEST_F(Program, TheEditorFillsTheMainWindowAndGoesWithIt) {
   EXPECT_EQ(gPluginInstance, nullptr);
 }
 
+TEST_F(Program, AnEditorOfAnotherSizeResizesTheWindowUnderItsTopEdge) {
+  Start();
+  gPluginInstance->AttachGraphics(new IGraphicsDesktop(gPluginInstance, 600, 700));
+  RECT before, after, client;
+  GetWindowRect(gHWND, &before);
+  gPluginInstance->ResizeGraphics(600, 700);
+  GetWindowRect(gHWND, &after);
+  GetClientRect(gHWND, &client);
+  EXPECT_EQ(client.right - client.left, 600);
+  EXPECT_EQ(client.bottom - client.top, 700);
+  EXPECT_EQ(after.left, before.left);
+  EXPECT_EQ(after.bottom, before.bottom);  // the top edge, screen coordinates growing upwards
+}
+
 TEST_F(Program, AboutShowsOneMessageBoxPerCommand) {
   Start();
   SHIMAppMain(SHIMAPPMSG_SYS_MENU_COMMAND, 0, 0);  // command 0 is not forwarded
