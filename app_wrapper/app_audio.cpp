@@ -78,23 +78,28 @@ bool DefaultDuplexPair(RtAudio* dac, unsigned int* in, unsigned int* out) {
          outInfo.outputChannels >= 2;
 }
 
-// On the first start: the first driver with a usable duplex pair, so that a
-// desktop without a JACK server still plays. The saved type stays when none
-// has one.
-void ChooseFirstStartDriver() {
+// The first driver whose default devices can play and record two channels,
+// or -1.
+int FirstDriverWithDuplexPair() {
   const std::vector<RtAudio::Api> apis = DriverApis();
   for (size_t i = 0; i < apis.size(); ++i) {
     try {
       RtAudio dac(apis[i]);
       dac.showWarnings(false);
       unsigned int in, out;
-      if (DefaultDuplexPair(&dac, &in, &out)) {
-        gState->mAudioDriverType = static_cast<uint16_t>(i);
-        return;
-      }
+      if (DefaultDuplexPair(&dac, &in, &out)) return static_cast<int>(i);
     } catch (const RtAudioError&) {
     }
   }
+  return -1;
+}
+
+// On the first start: the first driver with a usable duplex pair, so that a
+// desktop without a JACK server still plays. The saved type stays when none
+// has one.
+void ChooseFirstStartDriver() {
+  const int driver = FirstDriverWithDuplexPair();
+  if (driver >= 0) gState->mAudioDriverType = static_cast<uint16_t>(driver);
 }
 
 bool Listed(const std::vector<unsigned int>& ids, unsigned int id) {
@@ -249,6 +254,66 @@ int GetAudioDeviceID(const char* name) {
   for (size_t i = 0; i < gAudioIDDevNames.size(); ++i)
     if (gAudioIDDevNames[i] == name) return static_cast<int>(i);
   return -1;
+}
+
+bool GetAudioDeviceInfo(unsigned int id, RtAudio::DeviceInfo* info) {
+  return gDAC && info && Info(gDAC, id, info);
+}
+
+bool FallBackToWorkingDriver() {
+  if (!gState || (gDAC && !gAudioInputDevs.empty() && !gAudioOutputDevs.empty())) return false;
+  const int driver = FirstDriverWithDuplexPair();
+  if (driver < 0 || driver == gState->mAudioDriverType) return false;
+  fprintf(stderr, "The audio system %s offers no devices; using %s for this run.\n",
+          GetAudioDriverName(gState->mAudioDriverType).c_str(), GetAudioDriverName(driver).c_str());
+  gState->mAudioDriverType = static_cast<uint16_t>(driver);
+  TryToChangeAudioDriverType();
+  ProbeAudioIO();
+  return true;
+}
+
+void FitSavedDevicesToDriver() {
+  if (!gDAC || !gState) return;
+  unsigned int defIn = 0, defOut = 0;
+  try {
+    defIn = gDAC->getDefaultInputDevice();
+    defOut = gDAC->getDefaultOutputDevice();
+  } catch (const RtAudioError&) {
+  }
+  // Placeholder names are resolved, and written back, when the stream starts.
+  auto fitDevice = [&](char (&field)[100], const char* placeholder,
+                       const std::vector<unsigned int>& listed, unsigned int defId, const char* side) {
+    if (!strcmp(field, placeholder) || listed.empty()) return;
+    const int id = GetAudioDeviceID(field);
+    if (id >= 0 && Listed(listed, static_cast<unsigned>(id))) return;
+    const std::string name = GetAudioDeviceName(Listed(listed, defId) ? defId : listed.front());
+    fprintf(stderr, "The audio %s device \"%s\" is not available; using \"%s\".\n", side, field,
+            name.c_str());
+    SetAppStateText(field, name.c_str());
+  };
+  fitDevice(gState->mAudioInDev, kDefaultAudioInDev, gAudioInputDevs, defIn, "input");
+  fitDevice(gState->mAudioOutDev, kDefaultAudioOutDev, gAudioOutputDevs, defOut, "output");
+
+  auto fitChannels = [&](const char* name, bool input, uint16_t* left, uint16_t* right) {
+    const int id = GetAudioDeviceID(name);
+    RtAudio::DeviceInfo info;
+    if (id < 0 || !Info(gDAC, static_cast<unsigned>(id), &info)) return;
+    const unsigned int count = input ? info.inputChannels : info.outputChannels;
+    if (*left >= 1 && *left + 1u <= count) return;
+    fprintf(stderr, "The audio %s device \"%s\" has no channels %u and %u; using 1 and 2.\n",
+            input ? "input" : "output", name, static_cast<unsigned>(*left),
+            static_cast<unsigned>(*left) + 1u);
+    *left = 1;
+    *right = 2;
+  };
+  fitChannels(gState->mAudioInDev, true, &gState->mAudioInChanL, &gState->mAudioInChanR);
+  fitChannels(gState->mAudioOutDev, false, &gState->mAudioOutChanL, &gState->mAudioOutChanR);
+
+  char rate[100];
+  memcpy(rate, gState->mAudioSR, sizeof rate);
+  FitSampleRate();
+  if (strcmp(rate, gState->mAudioSR))
+    fprintf(stderr, "The devices do not offer %s Hz; using %s Hz.\n", rate, gState->mAudioSR);
 }
 
 bool TryToChangeAudio() {

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "shim-types.h"
+
 class IFxStandalone;
 
 #define APP_PRODUCT_NAME "Harshbloom"
@@ -107,6 +109,21 @@ bool TryToChangeAudioDriverType();
 void ProbeAudioIO();
 std::string GetAudioDeviceName(unsigned int id);
 int GetAudioDeviceID(const char* name);
+// The audio object's information on a listed device; false when there is no
+// audio object, no such device or it could not be probed.
+bool GetAudioDeviceInfo(unsigned int id, RtAudio::DeviceInfo* info);
+// At start-up: when the saved driver offers no input or no output device
+// (its server is not running), the first driver whose default devices can
+// play and record takes its place for this run, and its devices are listed.
+// True when it changed; settings.ini keeps the saved driver until the
+// settings are next written.
+bool FallBackToWorkingDriver();
+// At start-up: a saved device that is gone gives way to the driver's default
+// one (or the first listed) for this run, channels the device lacks to the
+// first two, and a sample rate the pair lacks to one they share; each change
+// is said on standard error. settings.ini keeps the saved choices until the
+// settings are next written.
+void FitSavedDevicesToDriver();
 // Opens and starts the stream with gState's settings. The placeholder
 // device names are first replaced by the driver's default devices (with a
 // sample rate both offer) and written back.
@@ -141,3 +158,50 @@ bool ChooseMidiOutput(const char* name);
 void MIDICallback(double deltaTime, std::vector<unsigned char>* message, void* userData);
 // Cancels the input callback and closes both ports.
 void ShutDownMidi();
+
+// ---- The program (library app_program) ----
+
+// The editor's size, which the main window is made for.
+const int kEditorWidth = 650;
+const int kEditorHeight = 830;
+
+// The main window (dialog 40001); null before it is made and after it is
+// destroyed.
+extern HWND gHWND;
+
+// main's whole work: hands control to the platform's application, which
+// calls SHIMAppMain with the application messages.
+int HostMain(int argc, char** argv);
+// Registers the dialogs and the menu with the windowing layer (once).
+void RegisterHostResources();
+// Start-up up to the running stream: audio object and devices, MIDI, the
+// plug-in with its first preset, MIDI ports and the stream. True when the
+// stream runs; otherwise a line on standard error says audio is unavailable.
+bool Init();
+// Stops and closes audio and MIDI, deletes the plug-in, the settings records
+// and the device objects. Safe to call twice and with any object missing.
+void Cleanup();
+INT_PTR MainDlgProc(HWND window, UINT msg, WPARAM wp, LPARAM lp);
+// Opens the plug-in's editor in the main window.
+bool AttachGUI();
+// Centres a window on the screen's work area.
+void CenterWindow(HWND window);
+
+// Preferences (dialog 40002).
+void RegisterPreferencesResource();
+INT_PTR PreferencesDlgProc(HWND window, UINT msg, WPARAM wp, LPARAM lp);
+void PopulatePreferencesDialog(HWND window);
+void PopulateAudioDialogs(HWND window);
+void PopulateDriverSpecificControls(HWND window);
+// Channel lists of a device (null: the lists stay empty).
+void PopulateAudioInputList(HWND window, const RtAudio::DeviceInfo* info);
+void PopulateAudioOutputList(HWND window, const RtAudio::DeviceInfo* info);
+// The rates both devices offer, in the input's order (empty unless both
+// were probed).
+void PopulateSampleRateList(HWND window, const RtAudio::DeviceInfo* in,
+                            const RtAudio::DeviceInfo* out);
+void PopulateMidiDialogs(HWND window);
+
+// Test control: with HB_TEST_CONTROL=1 the program reads commands from its
+// standard input and answers on standard output (app_testhook.cpp).
+void StartTestControl();

@@ -10,7 +10,7 @@ packages=(
   libsdl2-dev libfreetype-dev libfontconfig-dev
   fonts-liberation2 fonts-dejavu-core
   jackd2 libjack-jackd2-dev
-  xvfb xauth
+  xvfb xauth xdotool x11-apps
 )
 
 missing=()

@@ -46,15 +46,8 @@ public:
   ~ProbeClient() { Close(); }
 
   bool Open() {
-    jack_status_t status;
-    mClient = jack_client_open("hbprobe", JackNoStartServer, &status);
+    mClient = OpenStereoClient("hbprobe", mPorts);
     if (!mClient) return false;
-    const char* names[4] = {"out_1", "out_2", "in_1", "in_2"};
-    for (int i = 0; i < 4; ++i) {
-      mPorts[i] = jack_port_register(mClient, names[i], JACK_DEFAULT_AUDIO_TYPE,
-                                     i < 2 ? JackPortIsOutput : JackPortIsInput, 0);
-      if (!mPorts[i]) return false;
-    }
     for (auto& rec : mRecorded) rec.assign(kMaxCycles * JackServer::kPeriod, 0.0f);
     mElapsed.assign(kMaxCycles, 0);
     jack_set_process_callback(mClient, &ProbeClient::Process, this);
@@ -63,25 +56,9 @@ public:
   }
 
   // Connects our outputs to the host's inputs and its outputs to ours.
-  bool ConnectToHost() {
-    const char** hostIn = jack_get_ports(mClient, "^RtApiJack[^:]*:inport ", nullptr, JackPortIsInput);
-    const char** hostOut = jack_get_ports(mClient, "^RtApiJack[^:]*:outport ", nullptr, JackPortIsOutput);
-    bool ok = hostIn && hostOut && hostIn[0] && hostIn[1] && hostOut[0] && hostOut[1];
-    for (int ch = 0; ok && ch < 2; ++ch) {
-      ok = jack_connect(mClient, jack_port_name(mPorts[ch]), hostIn[ch]) == 0 &&
-           jack_connect(mClient, hostOut[ch], jack_port_name(mPorts[2 + ch])) == 0;
-    }
-    if (hostIn) jack_free(hostIn);
-    if (hostOut) jack_free(hostOut);
-    return ok;
-  }
+  bool ConnectToHost() { return ConnectToHostStream(mClient, mPorts); }
 
-  void Close() {
-    if (!mClient) return;
-    jack_deactivate(mClient);
-    jack_client_close(mClient);
-    mClient = nullptr;
-  }
+  void Close() { CloseStereoClient(&mClient); }
 
   size_t Cycles() const { return mCycles.load(std::memory_order_acquire); }
   // Cycles the server could not finish in time, where some client's buffers
@@ -178,7 +155,43 @@ std::string ReadLog(const std::string& path) {
 
 }  // namespace
 
-bool JackServer::Start(std::string* error) {
+jack_client_t* OpenStereoClient(const char* name, jack_port_t* ports[4]) {
+  jack_status_t status;
+  jack_client_t* client = jack_client_open(name, JackNoStartServer, &status);
+  if (!client) return nullptr;
+  const char* names[4] = {"out_1", "out_2", "in_1", "in_2"};
+  for (int i = 0; i < 4; ++i) {
+    ports[i] = jack_port_register(client, names[i], JACK_DEFAULT_AUDIO_TYPE,
+                                  i < 2 ? JackPortIsOutput : JackPortIsInput, 0);
+    if (!ports[i]) {
+      jack_client_close(client);
+      return nullptr;
+    }
+  }
+  return client;
+}
+
+void CloseStereoClient(jack_client_t** client) {
+  if (!*client) return;
+  jack_deactivate(*client);
+  jack_client_close(*client);
+  *client = nullptr;
+}
+
+bool ConnectToHostStream(jack_client_t* client, jack_port_t* const ports[4]) {
+  const char** hostIn = jack_get_ports(client, "^RtApiJack[^:]*:inport ", nullptr, JackPortIsInput);
+  const char** hostOut = jack_get_ports(client, "^RtApiJack[^:]*:outport ", nullptr, JackPortIsOutput);
+  bool ok = hostIn && hostOut && hostIn[0] && hostIn[1] && hostOut[0] && hostOut[1];
+  for (int ch = 0; ok && ch < 2; ++ch) {
+    ok = jack_connect(client, jack_port_name(ports[ch]), hostIn[ch]) == 0 &&
+         jack_connect(client, hostOut[ch], jack_port_name(ports[2 + ch])) == 0;
+  }
+  if (hostIn) jack_free(hostIn);
+  if (hostOut) jack_free(hostOut);
+  return ok;
+}
+
+bool JackServer::Start(std::string* error, const std::string& name) {
   const std::string jackd = FindJackd();
   if (jackd.empty()) {
     *error = "jackd is not installed (Debian package jackd2)";
@@ -190,7 +203,7 @@ bool JackServer::Start(std::string* error) {
   // that (or any reason at start) is tried again after a pause.
   for (int attempt = 0; attempt < 3; ++attempt) {
     if (attempt) SleepMs(2000);
-    mName = "hbtest_" + std::to_string(getpid()) + "_" + std::to_string(counter++);
+    mName = !name.empty() ? name : "hbtest_" + std::to_string(getpid()) + "_" + std::to_string(counter++);
     mLog = ::testing::TempDir() + mName + ".log";
     const char* argv[] = {jackd.c_str(), "-n", mName.c_str(), "--no-realtime", "-d", "dummy",
                           "-r", "44100", "-p", "512", "-C", "2", "-P", "2", nullptr};

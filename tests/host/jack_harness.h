@@ -4,6 +4,7 @@
 // card: the server itself, and the round trip of a plug-in through the
 // host's stream. Point RunJackRoundTrip at any plug-in by its factory.
 
+#include <jack/jack.h>
 #include <sys/types.h>
 
 #include <functional>
@@ -26,14 +27,27 @@ public:
   JackServer& operator=(const JackServer&) = delete;
 
   // False with the reason when jackd is missing or does not answer in time.
-  bool Start(std::string* error);
+  // A name given brings a server back under the name it had (clients that
+  // know it find it again); otherwise the server gets a new name.
+  bool Start(std::string* error, const std::string& name = std::string());
   void Stop();
   bool Running() const { return mPid > 0; }
+  const std::string& Name() const { return mName; }
 
 private:
   pid_t mPid = -1;
   std::string mName, mLog;
 };
+
+// A JACK client of the test with two output ports (out_1, out_2) and two
+// input ports (in_1, in_2), in that order in ports; null when the server
+// refuses it. Close it with CloseStereoClient.
+jack_client_t* OpenStereoClient(const char* name, jack_port_t* ports[4]);
+// Deactivates and closes the client, and clears the pointer.
+void CloseStereoClient(jack_client_t** client);
+// Connects the client's outputs to the inputs of the host's stream (the
+// first RtAudio client) and the stream's outputs to the client's inputs.
+bool ConnectToHostStream(jack_client_t* client, jack_port_t* const ports[4]);
 
 // The index of the JACK driver in the host's driver list, or -1.
 int JackDriverIndex();
