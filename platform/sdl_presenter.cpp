@@ -338,8 +338,16 @@ private:
     return main.h;
   }
 
+  // The strip belongs to the program's own main window: the first titled,
+  // non-modal window to become main keeps it, so message boxes, modal dialogs
+  // and pop-ups that pass through being main never grow a strip of their own.
   int stripFor(Window* w) {
-    return (app().mainMenu() && app().mainWindow() == w) ? kMenuStripHeight : 0;
+    if (!app().mainMenu()) return 0;
+    Window* main = app().mainWindow();
+    if (!m_stripWindow && main && (main->styleMask() & kStyleTitled) && !main->isPanel() &&
+        main != app().modalWindow())
+      m_stripWindow = main;
+    return w == m_stripWindow ? kMenuStripHeight : 0;
   }
 
   void sdlPosition(Window* w, int strip, int* x, int* y) {
@@ -348,6 +356,7 @@ private:
   }
 
   void destroy(Window* w) {
+    if (w == m_stripWindow) m_stripWindow = nullptr;
     auto it = m_wins.find(w);
     if (it == m_wins.end()) return;
     SDL_DestroyWindow(it->second.sdl);
@@ -594,6 +603,7 @@ private:
 
   Uint32 m_wakeEvent;
   std::map<Window*, Win> m_wins;
+  Window* m_stripWindow = nullptr;  // the window that carries the menu strip
   std::map<int, SDL_Cursor*> m_cursors;
   std::vector<Rect> m_stripItems;
   bool m_inFocusEvent = false;

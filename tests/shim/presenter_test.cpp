@@ -4,6 +4,9 @@
 #include <SDL.h>
 #include <stdlib.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "platform/presenter.h"
 #include "shim-paint.h"
 #include "sdl_click.h"
@@ -97,6 +100,40 @@ TEST_F(Presenter, MenuStripSitsAboveTheMainWindow) {
   int sw_w = 0, sw_h = 0;
   SDL_GetWindowSize(SDL_GetWindowFromID(sdlWindowOf(w)), &sw_w, &sw_h);
   EXPECT_EQ(sw_h, 120 + plat::kMenuStripHeight);
+  bar->release();
+}
+
+// A second window that becomes main (a message box, a dialog) leaves the strip
+// where it was: the program's window keeps its height, the other gets none.
+TEST_F(Presenter, MenuStripStaysOnTheFirstMainWindow) {
+  plat::Menu* bar = new plat::Menu();
+  plat::MenuItem* file = new plat::MenuItem("File");
+  bar->addItem(file);
+  file->release();
+  SHIM_SetDefaultWindowMenu((HMENU)static_cast<plat::Object*>(bar));
+  HWND d = SHIM_CreateDialog(nullptr, SHIM_RESID_NORESOURCE(1), nullptr, (DLGPROC)PaintingProc, 0);
+  plat::Window* w = SHIM_View(d)->window();
+  w->setFrame({100, 100, 200, 120}, false);
+  ShowWindow(d, SW_SHOW);
+  plat::app().runOnce(0);
+  HWND d2 = SHIM_CreateDialog(nullptr, SHIM_RESID_NORESOURCE(1), nullptr, (DLGPROC)PaintingProc, 0);
+  plat::Window* w2 = SHIM_View(d2)->window();
+  w2->setFrame({150, 150, 150, 90}, false);
+  ShowWindow(d2, SW_SHOW);
+  w2->makeKeyAndOrderFront();
+  plat::app().runOnce(0);
+  ASSERT_EQ(plat::app().mainWindow(), w2);
+  std::vector<int> heights;
+  for (Uint32 id = 1; id < 64; ++id)
+    if (SDL_Window* sw = SDL_GetWindowFromID(id)) {
+      int sw_w = 0, sw_h = 0;
+      SDL_GetWindowSize(sw, &sw_w, &sw_h);
+      heights.push_back(sw_h);
+    }
+  std::sort(heights.begin(), heights.end());
+  EXPECT_EQ(heights, (std::vector<int>{90, 120 + plat::kMenuStripHeight}));
+  DestroyWindow(d2);
+  DestroyWindow(d);
   bar->release();
 }
 
