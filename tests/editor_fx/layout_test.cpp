@@ -1,0 +1,1 @@
+#include "editor_fx_fixture.h"
