@@ -284,13 +284,13 @@ EDITOR_W, EDITOR_H = 650, 830
 CONTROLS_W, CONTROLS_H = 630, 740
 CONTROLS_LEFT, CONTROLS_TOP = (EDITOR_W - CONTROLS_W) // 2, 35
 
-# Panels of the plug-in page, in editor coordinates: (box, title, title x).
-# A title of None draws the frame only.
+# Panels of the plug-in page, in editor coordinates: (box, title, title
+# position). A title of None draws the frame only.
 PANELS = [
-    ((22, 76, 628, 292), "DISTORTION", 82),
-    ((22, 292, 322, 442), "FILTER", 82),
-    ((326, 292, 628, 442), None, 0),
-    ((22, 604, 254, 732), "INPUT", 186),
+    ((22, 76, 628, 290), "DISTORTION", (82, 81)),
+    ((22, 292, 322, 442), "FILTER", (82, 297)),
+    ((326, 292, 628, 442), None, None),
+    ((22, 604, 254, 732), "INPUT", (30, 716)),
 ]
 
 
@@ -317,12 +317,12 @@ def controls_background():
     rounded(d, (0, 0, CONTROLS_W, CONTROLS_H), 8, fill=BG_MID + (255,),
             outline=(56, 61, 72, 255))
     ox, oy = CONTROLS_LEFT, CONTROLS_TOP
-    for (l, t, r, b), title, tx in PANELS:
+    for (l, t, r, b), title, at in PANELS:
         box = (l - ox, t - oy, r - ox, b - oy)
         rounded(d, box, 6, fill=PANEL + (255,), outline=PANEL_EDGE + (255,))
         if title:
             f = font(10 * SS)
-            d.text(((tx - ox) * SS, (t - oy + 5) * SS), title, font=f,
+            d.text(((at[0] - ox) * SS, (at[1] - oy) * SS), title, font=f,
                    fill=ACCENT["amber"] + (255,))
     return finish(img)
 
