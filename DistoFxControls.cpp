@@ -201,34 +201,25 @@ void IRnModeSwitch::OnMouseUp(int, int, IMouseMod*) {
   SetDirty(false);
 }
 
-IRnResetButton::IRnResetButton(Harshbloom* plug, int x, int y, int paramIdx,
-                               const IBitmap* bitmap)
+IRnEffectButton::IRnEffectButton(Harshbloom* plug, int x, int y, int paramIdx,
+                                 const IBitmap* bitmap)
     : IContactControl(plug, x, y, paramIdx, bitmap), mHarshbloom(plug) {}
 
-void IRnResetButton::OnMouseDown(int, int, IMouseMod*) {
+void IRnEffectButton::OnMouseDown(int, int, IMouseMod*) {
   mValue = 1.0;
   SetDirty(true);
-  if (mHarshbloom) mHarshbloom->ResetMaxLevels();
+  if (mHarshbloom) Act(*mHarshbloom);
 }
 
-void IRnResetButton::OnMouseUp(int, int, IMouseMod*) {
+void IRnEffectButton::OnMouseUp(int, int, IMouseMod*) {
   mValue = 0.0;
   SetDirty(false);
 }
 
-IRnRestoreCurveButton::IRnRestoreCurveButton(Harshbloom* plug, int x, int y, int paramIdx,
-                                             const IBitmap* bitmap)
-    : IContactControl(plug, x, y, paramIdx, bitmap), mHarshbloom(plug) {}
+void IRnResetButton::Act(Harshbloom& plug) { plug.ResetMaxLevels(); }
 
-void IRnRestoreCurveButton::OnMouseDown(int, int, IMouseMod*) {
-  mValue = 1.0;
-  SetDirty(true);
-  if (mHarshbloom) mHarshbloom->distoCurveAction(Rawnfield::Types::kRestoreCurve);
-}
-
-void IRnRestoreCurveButton::OnMouseUp(int, int, IMouseMod*) {
-  mValue = 0.0;
-  SetDirty(false);
+void IRnRestoreCurveButton::Act(Harshbloom& plug) {
+  plug.distoCurveAction(Rawnfield::Types::kRestoreCurve);
 }
 
 // ---- Watcher

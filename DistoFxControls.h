@@ -119,26 +119,36 @@ private:
   int mDirection;
 };
 
-// Resets the peak levels.
-class IRnResetButton : public IContactControl {
+// A momentary button that asks the effect for one thing when pressed.
+class IRnEffectButton : public IContactControl {
 public:
-  IRnResetButton(Harshbloom* plug, int x, int y, int paramIdx, const IBitmap* bitmap);
+  IRnEffectButton(Harshbloom* plug, int x, int y, int paramIdx, const IBitmap* bitmap);
   void OnMouseDown(int x, int y, IMouseMod* mod) override;
   void OnMouseUp(int x, int y, IMouseMod* mod) override;
+
+protected:
+  virtual void Act(Harshbloom& plug) = 0;
 
 private:
   Harshbloom* mHarshbloom;
 };
 
-// Restores the current distortion type's own curve.
-class IRnRestoreCurveButton : public IContactControl {
+// Resets the peak levels.
+class IRnResetButton : public IRnEffectButton {
 public:
-  IRnRestoreCurveButton(Harshbloom* plug, int x, int y, int paramIdx, const IBitmap* bitmap);
-  void OnMouseDown(int x, int y, IMouseMod* mod) override;
-  void OnMouseUp(int x, int y, IMouseMod* mod) override;
+  using IRnEffectButton::IRnEffectButton;
 
-private:
-  Harshbloom* mHarshbloom;
+protected:
+  void Act(Harshbloom& plug) override;
+};
+
+// Restores the current distortion type's own curve.
+class IRnRestoreCurveButton : public IRnEffectButton {
+public:
+  using IRnEffectButton::IRnEffectButton;
+
+protected:
+  void Act(Harshbloom& plug) override;
 };
 
 // Invisible, attached last: each time the editor's timer looks for dirty

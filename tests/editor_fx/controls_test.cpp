@@ -396,3 +396,94 @@ TEST_F(Controls, LevelMetersFallOnlyOnTheAboutPage) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Controls, SmallButtonsOfTheEffect) {
+  IBitmap b = Sized(20, 20);
+  // Presets: down at the first one and ten down from the sixth stay put.
+  IRnPresetSwitch* down = new IRnPresetSwitch(plug.get(), 0, 0, -1, 2, &b, false, kSwitchDown);
+  IRnPresetSwitch* up = new IRnPresetSwitch(plug.get(), 30, 0, -1, 2, &b, false, kSwitchUp);
+  g->AttachControl(down);
+  g->AttachControl(up);
+  IMouseMod left(true), right(false, true);
+  down->OnMouseDown(5, 5, &left);
+  EXPECT_EQ(plug->GetCurrentPresetIdx(), 0);
+  up->OnMouseDown(35, 5, &right);
+  EXPECT_EQ(plug->GetCurrentPresetIdx(), 10);
+  plug->RestorePreset(5);
+  down->OnMouseDown(5, 5, &right);
+  EXPECT_EQ(plug->GetCurrentPresetIdx(), 5);
+  down->OnMouseDown(5, 5, &left);
+  EXPECT_EQ(plug->GetCurrentPresetIdx(), 4);
+
+  // The meter reset, while no blocks run: at once.
+  plug->SetBlockSize(64);
+  plug->Reset();
+  plug->SetParameterFromGUI(60, 0.0);  // no limiter
+  plug->SetParameterFromGUI(63, 1.0);  // full volume
+  Block loud(64, 4.0, 4.0), out(64);
+  plug->LockMutexAndProcessDoubleReplacing(loud.io, out.io, 64);
+  ASSERT_GT(plug->GetMaxSampleValue(), 1.0);
+  IRnMaxLevelText* text = new IRnMaxLevelText(plug.get(), IRECT(0, 40, 120, 56), &plug->mTextMaxLevel);
+  g->AttachControl(text);
+  DrawAll();
+  EXPECT_EQ(text->GetText()->mColor, COLOR_RED);
+  IRnResetButton* reset = new IRnResetButton(plug.get(), 60, 0, -1, &b);
+  g->AttachControl(reset);
+  reset->OnMouseDown(65, 5, &left);
+  EXPECT_EQ(reset->GetValue(), 1.0);
+  reset->OnMouseUp(65, 5, &left);
+  EXPECT_EQ(reset->GetValue(), 0.0);
+  EXPECT_EQ(plug->GetMaxSampleValue(), 0.0);
+  DrawAll();
+  EXPECT_STREQ(text->GetTextForPlug(), "MAX LEVEL: -oo dB");
+  text->UpdateMaxLevelText(1.0);
+  EXPECT_STREQ(text->GetTextForPlug(), "MAX LEVEL: 0.0 dB");
+  EXPECT_EQ(text->GetText()->mColor, COLOR_RN_CYAN);
+
+  IRnHostInfoText info(plug.get(), IRECT(0, 60, 300, 76), &plug->mTextHostInfo);
+  EXPECT_STREQ(info.GetTextForPlug(), "SAMPLE RATE: 44100.00 Hz    TEMPO: 120.000 BPM");
+}
+
+// Records which program file operation a selector asks for.
+class FileStandIn : public Rawnfield::IDistoFileController {
+public:
+  std::string GetLastSelectedProgramFile() const override { return last; }
+  void SaveProgAsRN(const KIT_String& p) override { calls.push_back(std::string("rn save ") + p.Get()); }
+  void LoadProgFromRN(const KIT_String& p) override { calls.push_back(std::string("rn load ") + p.Get()); }
+  bool SaveProgAsFXP(const KIT_String& p) override {
+    calls.push_back(std::string("fxp save ") + p.Get());
+    return true;
+  }
+  bool LoadProgFromFXP(const KIT_String& p) override {
+    calls.push_back(std::string("fxp load ") + p.Get());
+    return true;
+  }
+  std::string last;
+  std::vector<std::string> calls;
+};
+
+TEST_F(Controls, ProgramFileSelectorsChooseTheFileKind) {
+  Open();
+  FileStandIn files;
+  IBitmap b = Sized(20, 60);
+  using Rawnfield::IRnFileSelector;
+  IRnFileSelector* save = new IRnFileSelector(plug.get(), &files, IRECT(0, 0, 20, 20), -1, &b,
+                                              kFileSave, "", "rn bgp");
+  IRnFileSelector* load = new IRnFileSelector(plug.get(), &files, IRECT(30, 0, 50, 20), -1, &b,
+                                              kFileOpen, "", "rn bgp");
+  g->AttachControl(save);
+  g->AttachControl(load);
+  IMouseMod left(true);
+  panels.answer = "/tmp/x.fxp.txt";
+  save->OnMouseDown(5, 5, &left);
+  panels.answer = "/tmp/song.rn";
+  load->OnMouseDown(35, 5, &left);
+  panels.answer = "";  // cancelled
+  load->OnMouseDown(35, 5, &left);
+  EXPECT_EQ(files.calls, (std::vector<std::string>{"fxp save /tmp/x.fxp.txt", "rn load /tmp/song.rn"}));
+  EXPECT_EQ(panels.types, (std::vector<std::string>{"rn", "bgp"}));
+}
+
+}  // namespace
