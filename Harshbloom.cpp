@@ -68,10 +68,17 @@ Harshbloom::Harshbloom(const IFxInstanceInfo& info)
     KIT_MutexLock lock(GetMutex());
     for (int i = 0; i < NParams(); ++i) InternalParamChange(i);
   }
+  createEditor();
   Reset();
 }
 
-Harshbloom::~Harshbloom() {}
+Harshbloom::~Harshbloom() {
+  // The editor goes first, while the effect its controls point to is whole:
+  // the curve editor takes its drawn curve back on the way.
+  IGraphics* editor = mGraphics;
+  mGraphics = nullptr;
+  delete editor;
+}
 
 void Harshbloom::init() {
   Rawnfield::DistortionDataProvider& provider = mDistoFx.provider;

@@ -18,6 +18,7 @@
 #include <atomic>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "CircularBuffer.h"
 #include "DistortionFx.h"
@@ -28,6 +29,7 @@
 #include "FilterUnit.h"
 #include "HqFilterUnit.h"
 #include "IFxStandalone.h"
+#include "IGraphicsStructs.h"
 #include "InputProcessor.h"
 #include "Oversampler.h"
 #include "PlugConfig.h"
@@ -40,9 +42,24 @@
 #include "WorkBuffer.h"
 #include "programs/HarshbloomProgram.h"
 
+class IControl;
+class IGraphics;
+class ITextControl;
+namespace Rawnfield {
+class IEqTabButton;
+class IRnDistortionCurveEditor;
+class IRnTabButton;
+}  // namespace Rawnfield
+
 class Harshbloom : public IFxStandalone,
+                   public Rawnfield::ITabController,
+                   public Rawnfield::IEqController,
+                   public Rawnfield::IBandFreqCurveProvider,
+                   public Rawnfield::IFilterDataProvider,
                    public Rawnfield::IDistoDataProvider,
                    public Rawnfield::IDistoCurveEditor,
+                   public Rawnfield::IFxPresetProvider,
+                   public Rawnfield::IScopeController,
                    public Rawnfield::IDistoFileController {
 public:
   static constexpr int kNumParams = 85;
@@ -127,6 +144,7 @@ public:
   void Reset() override;
   void OnParamChange(int paramIdx) override;
   void ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) override;
+  // Re-applies the configuration record (page, scope settings) to the editor.
   void OnGUIOpen() override { updateGUI(); }
   void OnGUIClose() override {}
   // The host calls it with true before its stream starts and with false
@@ -145,8 +163,43 @@ public:
   // under the mutex they already hold.
   void InternalParamChange(int paramIdx);
   void NotifyGUIChange(int paramIdx);
-  // Asks the editor to re-read the configuration record.
+  // Asks the editor to re-read the configuration record; the editor's timer
+  // applies it (applyConfigViews).
   void updateGUI() { markDirty(kConfigViews); }
+
+  // ITabController: each shows its page and hides the other two.
+  void onPlugTab() override;
+  void onScopeTab() override;
+  void onAboutTab() override;
+  void onTestTab() override {}
+
+  // IEqController.
+  void onSubBandTab(bool show) override;
+  void onDistoBandTab(bool show) override { onSubBandTab(!show); }
+
+  // IBandFreqCurveProvider.
+  void provideFreqCurve(Rawnfield::BandId band, double* out, int n) const override;
+
+  // IFilterDataProvider.
+  std::string getFilterTypeText(Rawnfield::DropDownListFilterTypes which) const override;
+  std::string getFilterShortText(Rawnfield::DropDownListFilterTypes which) const override;
+  int getFxFilterType(Rawnfield::DropDownListFilterTypes which) const override;
+  int getOscFilterType(Rawnfield::DropDownListFilterTypes) const override { return 0; }
+
+  // IFxPresetProvider.
+  std::string GetCurrentPresetString() override;
+
+  // IScopeController. The settings live in the configuration record.
+  // While frozen the block captures nothing; unfreezing leaves a gap of 20
+  // blank slots between the old trace and the new.
+  void setFreeze(bool freeze) override;
+  void zoomScope(bool zoomIn, double steps) override;
+  Rawnfield::eRnScopeDrawMode getDrawMode() const override;
+  void setDrawMode(Rawnfield::eRnScopeDrawMode mode) override;
+  bool doDrawInputSignal() const override;
+  bool doDrawOutputSignal() const override;
+  void setDrawInputSignal(double v) override;
+  void setDrawOutputSignal(double v) override;
 
   // IDistoDataProvider.
   Rawnfield::Types::eDistortionType getDistortionType() const override;
@@ -161,6 +214,7 @@ public:
   void ExportDistoCurveToCode(const KIT_String& path) override;
   void updateDistoCurveValuesFromGUI() override;
   bool isPlaying() const override { return mActive.load(std::memory_order_acquire); }
+  void attachDrawnCurve(Rawnfield::DrawnCurve* curve) override { setCurveEditor(curve); }
 
   // IDistoFileController.
   std::string GetLastSelectedProgramFile() const override;
@@ -179,6 +233,41 @@ public:
   double getLevel(int channel) const;
   std::string getTechHostOsInfoString();
   void onTempoChanged() { markDirty(kHostInfoText); }
+  // Called by the level eyes while no blocks run: on the about page the
+  // meters fall as they would over silence.
+  void updateVuMeters();
+
+  // The editor (HarshbloomEditor.cpp, HarshbloomLayout.cpp).
+  enum ePage : int { kPlugPage = 0, kScopePage, kAboutPage, kNumPages };
+  // Indices into the editor's control list of the controls of each page.
+  const std::vector<int>& getPageControls(ePage page) const {
+    return const_cast<Harshbloom*>(this)->pageList(page);
+  }
+  // Re-applies the configuration record: the visible page, the zoom text.
+  void applyConfigViews();
+  // The editor's timer hands the effect's redraw requests, value texts and
+  // tool tips to the controls they belong to.
+  void pollEditorDisplays();
+  // The editor's controls the effect writes to; null until laid out.
+  struct EditorLinks {
+    Rawnfield::IRnTabButton* pageTabs[kNumPages] = {};
+    Rawnfield::IEqTabButton* subBandTab = nullptr;
+    Rawnfield::IEqTabButton* distoBandTab = nullptr;
+    IControl* subBandEqSwitch = nullptr;    // parameter 41
+    IControl* distoBandEqSwitch = nullptr;  // parameter 30
+    ITextControl* zoomText = nullptr;
+    Rawnfield::IRnDistortionCurveEditor* curveEditor = nullptr;
+    Rawnfield::IRnDistortionCurveEditor* curvePreview = nullptr;
+    // Controls redrawn when the effect raises a display's flag; those of
+    // the limiter level are greyed out too while the limiter is off.
+    std::vector<IControl*> displays[kNumDisplays];
+    // The text control (or, for the tool tips, the control) of each text.
+    IControl* valueTexts[kNumValueTexts] = {};
+  };
+  const EditorLinks& getEditorLinks() const { return mLinks; }
+  // The editor's text styles.
+  IText mTextZoom, mTextLabel, mTextRight, mTextMaxLevel, mTextBandHigh, mTextBandLoMid,
+      mTextBandHiMid, mTextBandBass, mTextHostInfo, mTextAbout;
 
   // Editor links. The curve editor's drawn curve belongs to the editor,
   // which attaches it here (and detaches it with null before destroying it).
@@ -187,9 +276,6 @@ public:
   const Rawnfield::CircularBuffer<Rawnfield::Types::VisSample>& getScopeRing() const {
     return mScope;
   }
-  // While frozen the block captures nothing; unfreezing leaves a gap of 20
-  // blank slots between the old trace and the new.
-  void setFreeze(bool freeze);
   bool isScopeFrozen() const { return mFreeze.load(std::memory_order_relaxed); }
   // Takes a display's redraw flag: true once per request.
   bool takeDirty(eDisplay which);
@@ -227,6 +313,20 @@ private:
   void init();
   void createPresetChunks();
   void registerParameters();
+
+  // Editor creation and its sections, in the order they run.
+  void createEditor();
+  void initInputUnit(IGraphics* g);
+  void initDistoUnit(IGraphics* g);
+  void initFilterUnit(IGraphics* g);
+  void initEqUnit(IGraphics* g);
+  // Appends a control to the editor and to a page's list; its index.
+  int attachToPage(IGraphics* g, ePage page, IControl* control);
+  // The editor, also while it is being laid out and not yet attached.
+  IGraphics* editorSurface() const;
+  std::vector<int>& pageList(ePage page);
+  // Shows one page, hides the others and marks the page tabs.
+  void showPage(ePage page);
 
   // The block, on at most mWorkFrames frames.
   void processPiece(const double* inL, const double* inR, double* outL, double* outR, int n);
@@ -304,7 +404,16 @@ private:
   std::atomic<bool> mTextChanged[kNumValueTexts];
 
   Rawnfield::PlugConfig mConfig;
+
+  std::vector<int> mPlugTabControls, mScopeTabControls, mAboutTabControls;
+  EditorLinks mLinks;
+  IGraphics* mLayoutSurface = nullptr;  // the editor while it is laid out
 };
 
 // Creates the one plug-in instance for the host.
 Harshbloom* MakePlug(void* midiOutput, unsigned short* midiOutChannel);
+
+// An editor surface of the given size for the plug-in (frame rate 0: 25 per
+// second); its images are found by file name among the program's resources,
+// in any folder below them.
+IGraphics* MakeGraphics(IFxStandalone* plug, int width, int height, int fps);

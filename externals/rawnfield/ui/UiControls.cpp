@@ -1,0 +1,689 @@
+#include "UiControls.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "FilterTypes.h"
+#include "IFxBase.h"
+#include "IGraphics.h"
+
+namespace Rawnfield {
+
+namespace {
+
+double clampUnit(double v, double lo, double hi) {
+  if (std::isnan(v)) return lo;
+  return v < lo ? lo : (v > hi ? hi : v);
+}
+
+// The grey of a preview line: dark at both ends of the curve, brightest in
+// the middle.
+IColor previewGrey(double t, bool focus) {
+  const double s = std::sin(3.14159 * t);
+  const int g = focus ? static_cast<int>(163.0 * s) + 92 : static_cast<int>(78.0 * s);
+  return IColor(255, g, g, g);
+}
+
+}  // namespace
+
+// ---- Page tabs
+
+IRnTabButton::IRnTabButton(IFxBase* plug, ITabController* controller, int x, int y, int paramIdx,
+                           PlugTabs tab, const IBitmap* bitmap)
+    : ISwitchControl(plug, x, y, paramIdx, bitmap), mController(controller), mTab(tab) {
+  mValue = tab == kPlugTab ? 1.0 : 0.0;
+}
+
+void IRnTabButton::OnMouseDown(int, int, IMouseMod*) {
+  mValue = 1.0;
+  if (mController) {
+    if (mTab == kAboutTab)
+      mController->onAboutTab();
+    else if (mTab == kScopeTab)
+      mController->onScopeTab();
+    else if (mTab == kPlugTab)
+      mController->onPlugTab();
+  }
+  SetDirty(true);
+}
+
+void IRnTabButton::SetActive(bool active) {
+  mValue = active ? 1.0 : 0.0;
+  SetDirty(true);
+}
+
+IEqTabButton::IEqTabButton(IFxBase* plug, IEqController* controller, int x, int y, int paramIdx,
+                           EqTabs tab, const IBitmap* bitmap)
+    : ISwitchControl(plug, x, y, paramIdx, bitmap), mController(controller), mTab(tab) {}
+
+void IEqTabButton::OnMouseDown(int, int, IMouseMod*) {
+  mValue = 1.0;
+  SetDirty(true);
+  if (mController) {
+    if (mTab == kDistoBandEqTab)
+      mController->onDistoBandTab(true);
+    else if (mTab == kSubBandEqTab)
+      mController->onSubBandTab(true);
+  }
+  SetDirty(true);
+}
+
+void IEqTabButton::Hide(bool hide) {
+  HideTabItems(GetGUI(), hide);
+  ISwitchControl::Hide(hide);
+}
+
+void IEqTabButton::HideTabItems(IGraphics* surface, bool hide) {
+  if (!surface) return;
+  for (int idx : mTabItems)
+    if (IControl* c = surface->GetControl(idx)) c->Hide(hide);
+}
+
+void IEqTabButton::SetActive(bool active) {
+  mValue = active ? 1.0 : 0.0;
+  SetDirty(true);
+}
+
+// ---- Band frequency display
+
+IBandFreqDispay::IBandFreqDispay(IFxBase* plug, IBandFreqCurveProvider* provider, int x, int y,
+                                 const IBitmap* bitmap, IChannelBlend::EBlendMethod blend)
+    : IBitmapControl(plug, x, y, -1, bitmap, blend), mProvider(provider) {
+  // A display no wider than its margins has no curve points at all.
+  mN = mRECT.W() - 10 > 0 ? mRECT.W() - 10 : 0;
+  mBuffer.assign(static_cast<size_t>(mN), 0.0);
+  mHeightScale = mRECT.H() - 20 > 0 ? mRECT.H() - 20 : 0;
+}
+
+void IBandFreqDispay::Draw(IGraphics* graphics) {
+  IBitmapControl::Draw(graphics);
+  if (!mProvider || mN < 1) return;
+  DrawArea(graphics, kSubBand);
+  DrawArea(graphics, kDistoBand);
+  DrawOutline(graphics, kSubBand);
+  DrawOutline(graphics, kDistoBand);
+}
+
+void IBandFreqDispay::DrawArea(IGraphics* graphics, BandId band) {
+  if (band != kSubBand && band != kDistoBand) return;
+  mProvider->provideFreqCurve(band, mBuffer.data(), mN);
+  const int bottom = mRECT.B - static_cast<int>(mBottomMargin);
+  for (int i = 0; i < mN; ++i) {
+    const double f = static_cast<double>(i) / mN;
+    const double v = clampUnit(mBuffer[static_cast<size_t>(i)], 0.0, 1.0);
+    const IColor color = band == kSubBand
+                             ? IColor(150, 0, 0, static_cast<int>((1.0 - f) * 255.0))
+                             : IColor(150, static_cast<int>(f * 175.0), 0, 0);
+    const float x = static_cast<float>(mRECT.L + mLeftMargin + i);
+    graphics->DrawLine(&color, x, static_cast<float>(bottom), x,
+                       static_cast<float>(bottom - v * mHeightScale), &mFillBlend, false);
+  }
+}
+
+void IBandFreqDispay::DrawOutline(IGraphics* graphics, BandId band) {
+  mProvider->provideFreqCurve(band, mBuffer.data(), mN);
+  const double bottom = mRECT.B - mBottomMargin;
+  double px = 0.0, py = 0.0;
+  for (int i = 0; i < mN; ++i) {
+    const double v = clampUnit(mBuffer[static_cast<size_t>(i)], 0.0, 1.0);
+    const double x = mRECT.L + mLeftMargin + i;
+    const double y = bottom - v * mHeightScale;
+    if (i == 0) {
+      px = x;
+      py = y;
+    }
+    const int g = static_cast<int>(v * 180.0 + 40.0);
+    const IColor color(255, g, g, g);
+    graphics->DrawLine(&color, static_cast<float>(px), static_cast<float>(py),
+                       static_cast<float>(x), static_cast<float>(y), nullptr, false);
+    px = x;
+    py = y;
+  }
+}
+
+// ---- Distortion curve editor
+
+namespace {
+
+// Inset of the curve inside the control: half of what the control is wider
+// than the points; never negative, so a small or missing image gives a
+// smaller curve instead of one reaching outside the control.
+int curveInset(const IRECT& r, int points) {
+  const int inset = (r.W() - points) / 2;
+  return inset > 0 ? inset : 0;
+}
+
+IRECT insetRect(const IRECT& r, int inset) {
+  IRECT c(r.L + inset, r.T + inset, r.R - inset, r.B - inset);
+  if (c.R < c.L) c.R = c.L;
+  if (c.B < c.T) c.B = c.T;
+  return c;
+}
+
+}  // namespace
+
+IRnDistortionCurveEditor::IRnDistortionCurveEditor(IFxBase* plug, IDistoCurveEditor* editor,
+                                                   const double* firstCurve,
+                                                   const double* secondCurve, int pointCount,
+                                                   int x, int y, const IBitmap* bitmap,
+                                                   IChannelBlend::EBlendMethod blend,
+                                                   KIT_Mutex* picturesLock)
+    : IBitmapControl(plug, x, y, -1, bitmap, blend),
+      mEditor(editor),
+      mCurveRECT(insetRect(mRECT, curveInset(mRECT, pointCount))),
+      mFirst(firstCurve),
+      mSecond(secondCurve),
+      mPoints(pointCount > 0 ? pointCount : 0),
+      mCurve(mCurveRECT.W()),
+      mPicturesLock(picturesLock) {
+  mWidth = mCurveRECT.W();
+  mHalfHeight = mCurveRECT.H() / 2;
+  mCentreOffset = mHalfHeight;
+  mFrameRECT = IRECT(mRECT.L, mRECT.T, mRECT.R - 1, mRECT.B - 1);
+  mFillRECT = mFrameRECT;
+
+  static const char* const kRows[kNumMenuRows] = {
+      "Restore Curve",         "Normalize Curve",       "Smooth Curve",
+      "Smooth Zero-Crossing",  "Add Noise",             "Quantize (16-steps)",
+      "Reset (Restore Linear)", nullptr,                "Import Curve From CSV",
+      "Import Curve From WAV", "Export Curve To CSV",   "Export Curve To WAV"};
+  for (int i = 0; i < kNumMenuRows; ++i) {
+    if (kRows[i])
+      mContextMenu.AddItem(kRows[i]);
+    else
+      mContextMenu.AddSeparator();
+  }
+}
+
+IRnDistortionCurveEditor::~IRnDistortionCurveEditor() {
+  if (mAttached && mEditor) mEditor->attachDrawnCurve(nullptr);
+}
+
+void IRnDistortionCurveEditor::attachToEditor() {
+  if (!mEditor) return;
+  mEditor->attachDrawnCurve(&mCurve);
+  mAttached = true;
+}
+
+double IRnDistortionCurveEditor::ValueAt(int y) const {
+  const int h = mCurveRECT.B - mCurveRECT.T;
+  if (h <= 0) return 0.0;
+  return 2.0 * (static_cast<double>(y - mCurveRECT.T) / h - 0.5);
+}
+
+void IRnDistortionCurveEditor::Touched() {
+  // A curve without columns has nothing to hand over: a copy would
+  // flatten the effect's curves.
+  if (mCurve.size() > 0) mCurve.markChanged();
+  SetDirty(false);
+  if (mCompanion) mCompanion->SetDirty(false);
+}
+
+void IRnDistortionCurveEditor::OnMouseDown(int x, int y, IMouseMod* mod) {
+  if (mod && mod->R) {
+    contextMenuAction();
+    IBitmapControl::OnMouseDown(x, y, mod);
+    return;
+  }
+  mFocus = 0;
+  const int c = x - mCurveRECT.L;
+  if (c >= 0 && c < mCurve.size() && mod && mod->L) mCurve.setCurveValue(c, ValueAt(y));
+  Touched();
+  IBitmapControl::OnMouseDown(x, y, mod);
+}
+
+void IRnDistortionCurveEditor::OnMouseDrag(int x, int y, int dX, int, IMouseMod* mod) {
+  const int w = mCurve.size();
+  const int c = x - mCurveRECT.L;
+  if (c >= 0 && c < w && mod && mod->L) {
+    const double v = ValueAt(y);
+    mCurve.setCurveValue(c, v);
+    if (c > 0) mCurve.setCurveValue(c - 1, 0.7 * v + 0.3 * mCurve.value(c - 1));
+    if (c + 1 < w) mCurve.setCurveValue(c + 1, 0.7 * v + 0.3 * mCurve.value(c + 1));
+    // Fast moves leave no column of their way unset.
+    if (dX >= 2) {
+      for (int k = c + 1; k <= c + dX && k < w; ++k) mCurve.setCurveValue(k, v);
+    } else if (dX <= -2) {
+      for (int k = c - 1; k >= c + dX && k >= 1; --k) mCurve.setCurveValue(k, v);
+    }
+  }
+  Touched();
+}
+
+void IRnDistortionCurveEditor::OnMouseOver(int, int, IMouseMod*) {
+  mMouseOver = true;
+  mRedraw = true;
+  SetDirty(false);
+}
+
+void IRnDistortionCurveEditor::OnMouseOut() {
+  mMouseOver = false;
+  mRedraw = true;
+  SetDirty(false);
+}
+
+void IRnDistortionCurveEditor::Draw(IGraphics* graphics) {
+  IBitmapControl::Draw(graphics);
+  // While no blocks run the drawn curve is taken over here; otherwise the
+  // next block takes it.
+  if (mEditor && !mEditor->isPlaying() && mCurve.takeChanged())
+    mEditor->updateDistoCurveValuesFromGUI();
+
+  std::vector<double> first, second;
+  {
+    KIT_MutexLock lock(mPicturesLock);
+    if (mFirst) first.assign(mFirst, mFirst + mPoints);
+    if (mSecond) second.assign(mSecond, mSecond + mPoints);
+  }
+  if (mFocus == 0) {
+    DrawPreview(graphics, second, false);
+    DrawPreview(graphics, first, true);
+  } else if (mFocus == 1) {
+    DrawPreview(graphics, first, false);
+    DrawPreview(graphics, second, true);
+  } else {
+    DrawPreview(graphics, first, false);
+    DrawPreview(graphics, second, false);
+  }
+  if (mHighlight && mMouseOver) DrawHighlight(graphics);
+}
+
+void IRnDistortionCurveEditor::DrawPreview(IGraphics* graphics, const std::vector<double>& curve,
+                                           bool focus) {
+  const int n = static_cast<int>(curve.size());
+  if (n < 1) return;
+  auto pointY = [&](int k) {
+    double v = curve[static_cast<size_t>(k)];
+    if (mClamp) v = clampUnit(v, -1.0, 1.0);
+    return static_cast<float>(mCurveRECT.T + mCentreOffset - v * mHalfHeight);
+  };
+  auto pointX = [&](int k) { return static_cast<float>(mCurveRECT.L + mWidth * k / n); };
+  for (int k = 1; k < n; ++k) {
+    const IColor color = previewGrey(static_cast<double>(k - 1) / n, focus);
+    graphics->DrawLine(&color, pointX(k - 1), pointY(k - 1), pointX(k), pointY(k), nullptr,
+                       false);
+  }
+}
+
+void IRnDistortionCurveEditor::DrawHighlight(IGraphics* graphics) {
+  graphics->FillIRect(&mFillColor, &mFillRECT, &mFillBlend);
+  graphics->RoundRect(&mFrameColor, &mFrameRECT, &mBlend, 3, true);
+}
+
+void IRnDistortionCurveEditor::contextMenuAction() {
+  IGraphics* gui = GetGUI();
+  if (!gui || !mEditor) return;
+  mContextMenu.SetChosenItemIdx(-1);
+  IPopupMenu* chosen = gui->CreateIPopupMenu(&mContextMenu, &mCurveRECT);
+  if (!chosen) return;
+  const int row = chosen->GetChosenItemIdx();
+  static const Types::eDistoCurveAction kActions[kRowSeparator] = {
+      Types::kRestoreCurve,  Types::kNormalizeCurve, Types::kSmoothCurve, Types::kSmoothZeroCrossing,
+      Types::kAddNoise,      Types::kQuantizeCurve,  Types::kResetCurve};
+  if (row >= 0 && row < kRowSeparator) {
+    mEditor->distoCurveAction(kActions[row]);
+    return;
+  }
+  if (row <= kRowSeparator || row >= kNumMenuRows) return;
+
+  const std::string last = mEditor->GetLastSelectedDistoCurveFile();
+  if (!last.empty()) mCurveFile.Set(last.c_str());
+  const bool open = row == kRowImportCsv || row == kRowImportWav;
+  const bool csv = row == kRowImportCsv || row == kRowExportCsv;
+  KIT_String folder;
+  gui->PromptForFile(&mCurveFile, open ? kFileOpen : kFileSave, &folder, csv ? "csv" : "wav");
+  if (!mCurveFile.GetLength()) return;
+  switch (row) {
+    case kRowImportCsv: mEditor->ImportDistoCurve(mCurveFile); break;
+    case kRowImportWav: mEditor->ImportDistoCurveFromWAVE(mCurveFile); break;
+    case kRowExportCsv: mEditor->ExportDistoCurve(mCurveFile); break;
+    default: mEditor->ExportDistoCurveToWave(mCurveFile); break;
+  }
+}
+
+// ---- Drop-down menus
+
+IRnDropDownMenu::IRnDropDownMenu(IFxBase* plug, int x, int y, const IText* text,
+                                 const IBitmap* bitmap, IColor background)
+    : IControl(plug, IRECT(x, y, bitmap)), mBackground(background) {
+  if (bitmap) mBitmap = *bitmap;
+  mTextEntryLength = 253;
+  if (text) {
+    mText = *text;
+  } else {
+    mText = IText(14, &COLOR_BLACK, "Arial", IText::kStyleNormal, IText::kAlignNear, 0,
+                  IText::kQualityDefault, &DEFAULT_TEXT_ENTRY_BGCOLOR,
+                  &DEFAULT_TEXT_ENTRY_FGCOLOR);
+  }
+  const int pad = (mRECT.H() - mText.mSize) / 2 + 1;
+  mTextRECT = IRECT(mRECT.L, mRECT.T + pad, mRECT.R, mRECT.B - pad);
+  if (mTextRECT.B < mTextRECT.T) mTextRECT.B = mTextRECT.T;
+  mFrameRECT = IRECT(mRECT.L, mRECT.T, mRECT.R - 1, mRECT.B - 1);
+  mFillRECT = mFrameRECT;
+}
+
+IRnDropDownMenu::~IRnDropDownMenu() {}
+
+void IRnDropDownMenu::OnMouseDown(int, int, IMouseMod*) {
+  doPopupMenu();
+  mRedraw = true;
+  SetDirty(true);
+}
+
+void IRnDropDownMenu::OnMouseOver(int, int, IMouseMod*) {
+  mMouseOver = true;
+  mRedraw = true;
+  SetDirty(true);
+}
+
+void IRnDropDownMenu::OnMouseOut() {
+  mMouseOver = false;
+  mRedraw = true;
+  SetDirty(true);
+}
+
+void IRnDropDownMenu::doPopupMenu() {
+  if (mMenu.GetNItems() > 0)
+    resetChosenAndUncheckItems();
+  else
+    buildRows();
+  checkCurrentPreset();
+  displayMenuAndWaitForUserAction();
+}
+
+void IRnDropDownMenu::DrawBackground(IGraphics* graphics) {
+  graphics->DrawBitmap(&mBitmap, &mRECT, 1, &mBlend);
+}
+
+void IRnDropDownMenu::DrawHighlightOverlay(IGraphics* graphics) {
+  graphics->FillIRect(&mHighlightColor, &mFillRECT, &mHighlightBlend);
+  if (!mMouseOver) return;
+  graphics->FillIRect(&mHighlightColor, &mFillRECT, &mHighlightBlend);
+  graphics->RoundRect(&mFrameColor, &mFrameRECT, &mBlend, 3, true);
+}
+
+void IRnDropDownMenu::resetChosenAndUncheckItems() {
+  auto reset = [](IPopupMenu& menu) {
+    menu.SetChosenItemIdx(-1);
+    for (int i = 0; i < menu.GetNItems(); ++i) menu.CheckItem(i, false);
+  };
+  reset(mMenu);
+  for (RnSubSection& s : mSubSections)
+    if (s.submenu) reset(*s.submenu);
+}
+
+void IRnDropDownMenu::DrawWithText(IGraphics* graphics, const std::string& text, int maxChars) {
+  DrawBackground(graphics);
+  mDisplayText.Set(text.substr(0, static_cast<size_t>(maxChars)).c_str());
+  graphics->FillIRect(&mBackground, &mTextRECT);
+  if (mDisplayText.GetLength()) graphics->DrawIText(&mText, mDisplayText.Get(), &mTextRECT);
+  DrawHighlightOverlay(graphics);
+}
+
+IPopupMenu* IRnDropDownMenu::AddSubSection(int firstIndex, int section) {
+  mSubmenus.push_back(std::unique_ptr<IPopupMenu>(new IPopupMenu()));
+  IPopupMenu* sub = mSubmenus.back().get();
+  mSubSections.push_back(RnSubSection{firstIndex, section, sub});
+  return sub;
+}
+
+IPopupMenu* IRnDropDownMenu::Popup() {
+  IGraphics* gui = GetGUI();
+  if (!gui) return nullptr;
+  return gui->CreateIPopupMenu(&mMenu, &mRECT);
+}
+
+// Filter types.
+
+IRnFilterUnitMenu::IRnFilterUnitMenu(IFxBase* plug, IFilterDataProvider* provider,
+                                     DropDownListFilterTypes kind, int x, int y,
+                                     const IText* text, const IBitmap* bitmap, IColor background)
+    : IRnDropDownMenu(plug, x, y, text, bitmap, background), mProvider(provider), mKind(kind) {}
+
+void IRnFilterUnitMenu::Draw(IGraphics* graphics) {
+  if (!mProvider) {
+    DrawBackground(graphics);
+    return;
+  }
+  DrawWithText(graphics, mProvider->getFilterShortText(mKind), 32);
+}
+
+void IRnFilterUnitMenu::buildRows() {
+  if (mKind != kFxFilter1 && mKind != kFxFilter2) return;
+  for (int t = 0; t < Types::kNumFilterTypes; ++t)
+    mMenu.AddItem(FilterUti::getFilterModeText(static_cast<Types::eFilterType>(t)).c_str());
+}
+
+void IRnFilterUnitMenu::checkCurrentPreset() {
+  if (!mProvider) return;
+  if (mKind == kFxFilter1 || mKind == kFxFilter2)
+    mMenu.CheckItem(mProvider->getFxFilterType(mKind), true);
+  else if (mKind >= 2 && mKind <= 7)
+    mMenu.CheckItem(mProvider->getOscFilterType(mKind), true);
+}
+
+void IRnFilterUnitMenu::displayMenuAndWaitForUserAction() {
+  IPopupMenu* chosen = Popup();
+  if (chosen) chooseRow(chosen->GetChosenItemIdx());
+}
+
+void IRnFilterUnitMenu::chooseRow(int r) {
+  if (!mPlug || r < 0 || r > FilterUti::kLastType) return;
+  if (mKind != kFxFilter1 && mKind != kFxFilter2) return;
+  mPlug->SetParameterFromGUI(mKind == kFxFilter1 ? kFilter1TypeParam : kFilter2TypeParam,
+                             r / static_cast<double>(FilterUti::kLastType));
+}
+
+// Distortion types.
+
+IRnDistoPresetMenu::IRnDistoPresetMenu(IFxBase* plug, IDistoDataProvider* provider, int x, int y,
+                                       const IText* text, const IBitmap* bitmap,
+                                       IColor background)
+    : IRnDropDownMenu(plug, x, y, text, bitmap, background),
+      mProvider(provider),
+      mPresenter(new DistoDataPresenter()) {}
+
+void IRnDistoPresetMenu::Draw(IGraphics* graphics) {
+  if (!mProvider) {
+    DrawBackground(graphics);
+    return;
+  }
+  DrawWithText(graphics, DistoDataPresenter::getDistoItemName(mProvider->getDistortionType()),
+               40);
+}
+
+void IRnDistoPresetMenu::buildRows() {
+  for (const DistoDataItem& item : mPresenter->getBasicSection().items)
+    mMenu.AddItem(item.getName().c_str());
+  for (int k = 0; k < mPresenter->getNumberOfSections(); ++k) {
+    const DistoDataSection* section = mPresenter->getSection(k);
+    IPopupMenu* sub = AddSubSection(section->firstIndex, k);
+    for (const DistoDataItem& item : section->items) sub->AddItem(item.getName().c_str());
+    mMenu.AddItem(section->title.c_str(), section->firstIndex, sub);
+  }
+}
+
+void IRnDistoPresetMenu::checkCurrentPreset() {
+  if (!mProvider) return;
+  const Types::eDistortionType type = mProvider->getDistortionType();
+  const int top = mPresenter->getBasicSection().hasItem(type);
+  if (top >= 0) {
+    mMenu.CheckItem(top, true);
+    return;
+  }
+  for (RnSubSection& s : mSubSections) {
+    const DistoDataSection* section = mPresenter->getSection(s.section);
+    const int row = section ? section->hasItem(type) : -1;
+    if (row >= 0) {
+      s.submenu->CheckItem(row, true);
+      return;
+    }
+  }
+}
+
+int IRnDistoPresetMenu::chosenType() {
+  const std::vector<DistoDataItem>& basic = mPresenter->getBasicSection().items;
+  const int r = mMenu.GetChosenItemIdx();
+  if (r >= 0 && r < static_cast<int>(basic.size())) return basic[static_cast<size_t>(r)].type;
+  for (const RnSubSection& s : mSubSections) {
+    const int row = s.submenu->GetChosenItemIdx();
+    if (row < 0) continue;
+    const DistoDataSection* section = mPresenter->getSection(s.section);
+    if (!section || row >= static_cast<int>(section->items.size())) return -1;
+    return section->items[static_cast<size_t>(row)].type;
+  }
+  return -1;
+}
+
+void IRnDistoPresetMenu::displayMenuAndWaitForUserAction() {
+  if (!Popup() || !mPlug) return;
+  const int type = chosenType();
+  if (type < 0 || type >= Types::kNumDistortionTypes) return;
+  mPlug->SetParameterFromGUI(kDistortionTypeParam,
+                             type / static_cast<double>(Types::kNumDistortionTypes));
+}
+
+// Presets.
+
+IRnPresetMenu::IRnPresetMenu(IFxBase* plug, IFxPresetProvider* provider, int x, int y,
+                             const IText* text, const IBitmap* bitmap, IColor background)
+    : IRnDropDownMenu(plug, x, y, text, bitmap, background), mProvider(provider) {}
+
+std::string IRnPresetMenu::getFormattedPresetString(const std::string& name, int index) {
+  char number[16];
+  snprintf(number, sizeof number, "%02d: ", index + 1);
+  return number + name;
+}
+
+std::string IRnPresetMenu::getFormattedSectionString(const std::string& name) {
+  return ">> " + name;
+}
+
+std::vector<int> IRnPresetMenu::getSectionsIdxVector() const {
+  std::vector<int> markers;
+  for (int i = 0; mPlug && i < mPlug->NPresets(); ++i)
+    if (std::strchr(mPlug->GetPresetName(i), '#')) markers.push_back(i);
+  return markers;
+}
+
+void IRnPresetMenu::OnMouseDown(int, int, IMouseMod* mod) {
+  if (mod && mod->R) {
+    if (IGraphics* gui = GetGUI()) {
+      const char* name = mPlug ? mPlug->GetPresetName(mPlug->GetCurrentPresetIdx()) : "";
+      gui->CreateTextEntry(this, &mText, &mRECT, name, nullptr);
+    }
+  } else {
+    doPopupMenu();
+  }
+  mRedraw = true;
+  SetDirty(true);
+}
+
+void IRnPresetMenu::TextFromTextEntry(const char* text) {
+  if (!mPlug) return;
+  // At most kMaxNameLen - 1 characters, so the terminator always fits.
+  char name[kMaxNameLen];
+  snprintf(name, sizeof name, "%s", text ? text : "");
+  mPlug->ModifyCurrentPreset(name);
+  mPlug->InformHostOfProgramChange();
+  mPlug->DirtyParameters();
+  SetDirty(false);
+}
+
+void IRnPresetMenu::Draw(IGraphics* graphics) {
+  if (mProvider)
+    DrawWithText(graphics, mProvider->GetCurrentPresetString(), 42);
+  else
+    DrawWithText(graphics, mDisplayText.Get(), 42);
+}
+
+void IRnPresetMenu::buildRows() {
+  if (!mPlug) return;
+  const int n = mPlug->NPresets();
+  const std::vector<int> markers = getSectionsIdxVector();
+  const int firstMarker = markers.empty() ? n : markers.front();
+  // Every preset gets a row, a nameless one too: row r of a list always
+  // restores the preset it shows.
+  for (int i = 0; i < firstMarker; ++i)
+    mMenu.AddItem(getFormattedPresetString(mPlug->GetPresetName(i), i).c_str());
+  for (size_t m = 0; m < markers.size(); ++m) {
+    const int s = markers[m];
+    const int end = m + 1 < markers.size() ? markers[m + 1] : n;
+    IPopupMenu* sub = AddSubSection(s + 1, 0);
+    for (int i = s + 1; i < end; ++i)
+      sub->AddItem(getFormattedPresetString(mPlug->GetPresetName(i), i).c_str());
+    mMenu.AddItem(mPlug->GetPresetName(s), sub);
+  }
+}
+
+void IRnPresetMenu::checkCurrentPreset() {
+  if (!mPlug) return;
+  const int c = mPlug->GetCurrentPresetIdx();
+  const int plain = mMenu.GetNItems() - static_cast<int>(mSubSections.size());
+  if (c < plain) {
+    mMenu.CheckItem(c, true);
+    return;
+  }
+  for (RnSubSection& s : mSubSections) {
+    if (c >= s.firstIndex && c < s.firstIndex + s.submenu->GetNItems()) {
+      s.submenu->CheckItem(c - s.firstIndex, true);
+      return;
+    }
+  }
+}
+
+int IRnPresetMenu::chosenPreset() {
+  const int plain = mMenu.GetNItems() - static_cast<int>(mSubSections.size());
+  const int r = mMenu.GetChosenItemIdx();
+  if (r >= 0 && r < plain) return r;
+  for (const RnSubSection& s : mSubSections) {
+    const int row = s.submenu->GetChosenItemIdx();
+    if (row >= 0) return row < s.submenu->GetNItems() ? s.firstIndex + row : -1;
+  }
+  return -1;
+}
+
+void IRnPresetMenu::displayMenuAndWaitForUserAction() {
+  if (!Popup() || !mPlug) return;
+  const int preset = chosenPreset();
+  if (preset < 0) return;
+  mPlug->RestorePreset(preset);
+  mPlug->InformHostOfProgramChange();
+  mPlug->DirtyParameters();
+}
+
+// ---- Program file selector
+
+IRnFileSelector::IRnFileSelector(IFxBase* plug, IDistoFileController* controller, IRECT rect,
+                                 int paramIdx, const IBitmap* bitmap, EFileAction action,
+                                 const char* folder, const char* extensions)
+    : IFileSelectorControl(plug, rect, paramIdx, bitmap, action, folder, extensions),
+      mController(controller) {}
+
+void IRnFileSelector::OnMouseDown(int x, int y, IMouseMod* mod) {
+  if (mController) {
+    const std::string last = mController->GetLastSelectedProgramFile();
+    if (!last.empty()) SetLastSelectedFileFromPlug(last.c_str());
+  }
+  IFileSelectorControl::OnMouseDown(x, y, mod);
+  if (!mController || !mFile.GetLength()) return;
+  const bool fxp = std::strstr(mFile.Get(), ".fxp") != nullptr;
+  if (mFileAction == kFileSave) {
+    if (fxp)
+      mController->SaveProgAsFXP(mFile);
+    else
+      mController->SaveProgAsRN(mFile);
+  } else {
+    if (fxp)
+      mController->LoadProgFromFXP(mFile);
+    else
+      mController->LoadProgFromRN(mFile);
+  }
+}
+
+void IRnFileSelector::Draw(IGraphics* graphics) {
+  graphics->DrawBitmap(&mBitmap, &mRECT, mState == kFSSelecting ? 2 : 1, nullptr);
+}
+
+}  // namespace Rawnfield

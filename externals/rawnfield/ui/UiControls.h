@@ -1,0 +1,339 @@
+#pragma once
+
+// The maker's reusable editor controls: page and equaliser tabs, the band
+// frequency display, the distortion curve editor, the drop-down menus and
+// the program file selector. Each reaches the effect only through one of the
+// interfaces of UiInterface.h, held as a non-owning pointer.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "DistoDataPresenter.h"
+#include "DrawnCurve.h"
+#include "IControls.h"
+#include "IPopupMenu.h"
+#include "UiInterface.h"
+#include "kitstring.h"
+#include "mutex.h"
+
+// The maker's colours.
+inline const IColor COLOR_RN_CYAN(255, 127, 255, 255);
+inline const IColor COLOR_RN_GREEN(255, 127, 255, 127);
+inline const IColor COLOR_RN_SPRINGGREEN(255, 127, 255, 0);
+inline const IColor COLOR_RN_LIME(255, 0, 255, 0);
+inline const IColor COLOR_RN_WF(255, 160, 255, 255);
+inline const IColor COLOR_RN_YELLOW(255, 255, 255, 0);
+inline const IColor COLOR_RN_ORANGE(255, 255, 127, 0);
+inline const IColor COLOR_RN_RED(255, 255, 0, 0);
+inline const IColor COLOR_RN_DARK_RED(255, 127, 0, 0);
+inline const IColor COLOR_RN_GRAY(255, 127, 127, 127);
+inline const IColor COLOR_RN_DARK_GRAY(255, 63, 63, 63);
+inline const IColor COLOR_RN_WHITE(255, 255, 250, 250);
+inline const IColor COLOR_RN_OVERLAY_GREEN(127, 0, 255, 0);
+inline const IColor COLOR_RN_OVERLAY_RED(127, 255, 0, 0);
+inline const IColor COLOR_RN_OVERLAY_DARK_GRAY(127, 63, 63, 63);
+inline const IColor COLOR_RN_OVERLAY_BLACK(127, 0, 0, 0);
+inline const IColor COLOR_RN_OVERLAY_WHITE(127, 255, 255, 255);
+inline const IColor COLOR_RN_HIGHLIGHT(100, 175, 175, 175);
+inline const IColor COLOR_RN_HIGHLIGHT_FRAME(255, 150, 150, 150);
+inline const IColor COLOR_RN_HIGHLIGHT_FRAME_SMOOTH(255, 125, 125, 125);
+inline const IColor COLOR_RN_NOTE_MODE(255, 255, 255, 255);
+
+namespace Rawnfield {
+
+// One of the three page tabs (frame 1 inactive, frame 2 active). A click
+// makes it active and asks the controller to show its page.
+class IRnTabButton : public ISwitchControl {
+public:
+  IRnTabButton(IFxBase* plug, ITabController* controller, int x, int y, int paramIdx, PlugTabs tab,
+               const IBitmap* bitmap);
+  void OnMouseDown(int x, int y, IMouseMod* mod) override;
+  void SetActive(bool active);
+  PlugTabs GetTab() const { return mTab; }
+
+private:
+  ITabController* mController;
+  PlugTabs mTab;
+};
+
+// One of the two equaliser tabs; it knows the controls of its page, which
+// the layout lists by their index in the editor's control list.
+class IEqTabButton : public ISwitchControl {
+public:
+  IEqTabButton(IFxBase* plug, IEqController* controller, int x, int y, int paramIdx, EqTabs tab,
+               const IBitmap* bitmap);
+  void OnMouseDown(int x, int y, IMouseMod* mod) override;
+  // Hides or shows the page's controls, then the tab itself.
+  void Hide(bool hide) override;
+  // Hides or shows the page's controls only.
+  void HideTabItems(IGraphics* surface, bool hide);
+  void SetActive(bool active);
+  void AddTabItem(int controlIdx) { mTabItems.push_back(controlIdx); }
+  const std::vector<int>& GetTabItems() const { return mTabItems; }
+  EqTabs GetTab() const { return mTab; }
+
+private:
+  IEqController* mController;
+  EqTabs mTab;
+  std::vector<int> mTabItems;
+};
+
+// The magnitude responses of both crossover bands as filled areas with
+// outlines, one point per pixel column inside a margin of 5 pixels left and
+// right and 10 at the top and bottom.
+class IBandFreqDispay : public IBitmapControl {
+public:
+  IBandFreqDispay(IFxBase* plug, IBandFreqCurveProvider* provider, int x, int y,
+                  const IBitmap* bitmap,
+                  IChannelBlend::EBlendMethod blend = IChannelBlend::kBlendAlpha);
+  void Draw(IGraphics* graphics) override;
+  // Points per band: the control's width less 10, never below 0.
+  int NPoints() const { return mN; }
+
+private:
+  void DrawArea(IGraphics* graphics, BandId band);
+  void DrawOutline(IGraphics* graphics, BandId band);
+
+  IBandFreqCurveProvider* mProvider;
+  double mLeftMargin = 5.0, mBottomMargin = 10.0;
+  std::vector<double> mBuffer;
+  int mN;
+  double mHeightScale;
+  IChannelBlend mFillBlend{IChannelBlend::kBlendAlpha, 0.25f};
+};
+
+// The drawing area of the distortion curve: the user draws one value per
+// pixel column with the mouse, and a right click opens the curve actions and
+// the curve file exchange. It draws two curves the effect computes (the
+// distortion curve and the dynamic shaper's), one of them in focus.
+class IRnDistortionCurveEditor : public IBitmapControl {
+public:
+  enum EMenuRow {
+    kRowRestore = 0,
+    kRowNormalize,
+    kRowSmooth,
+    kRowSmoothZero,
+    kRowNoise,
+    kRowQuantize,
+    kRowReset,
+    kRowSeparator,
+    kRowImportCsv,
+    kRowImportWav,
+    kRowExportCsv,
+    kRowExportWav,
+    kNumMenuRows
+  };
+
+  // firstCurve and secondCurve hold pointCount values each, written by the
+  // effect; the pictures lock, when given, is held while they are read.
+  IRnDistortionCurveEditor(IFxBase* plug, IDistoCurveEditor* editor, const double* firstCurve,
+                           const double* secondCurve, int pointCount, int x, int y,
+                           const IBitmap* bitmap,
+                           IChannelBlend::EBlendMethod blend = IChannelBlend::kBlendAlpha,
+                           KIT_Mutex* picturesLock = nullptr);
+  // Takes its drawn curve back from the effect when it had handed it over.
+  ~IRnDistortionCurveEditor() override;
+
+  void OnMouseDown(int x, int y, IMouseMod* mod) override;
+  void OnMouseDrag(int x, int y, int dX, int dY, IMouseMod* mod) override;
+  void OnMouseOver(int x, int y, IMouseMod* mod) override;
+  void OnMouseOut() override;
+  void Draw(IGraphics* graphics) override;
+
+  // The drawn curve at x in 0..1, clamped to -1..1.
+  double getCurveValue(double x) const { return mCurve.getCurveValue(x); }
+  void setCurveValue(int index, double value) { mCurve.setCurveValue(index, value); }
+  // Pops the context menu up and carries out the chosen row.
+  void contextMenuAction();
+  // Hands the drawn curve to the effect, which takes it into its curves.
+  void attachToEditor();
+
+  // 0: the first curve in focus, 1: the second, other: neither.
+  void SetFocus(int focus) { mFocus = focus; }
+  int GetFocus() const { return mFocus; }
+  void SetCompanion(IControl* companion) { mCompanion = companion; }
+  void EnableHighlight(bool enable) { mHighlight = enable; }
+  bool IsMouseOver() const { return mMouseOver; }
+  const IRECT& GetCurveRECT() const { return mCurveRECT; }
+  DrawnCurve& GetDrawnCurve() { return mCurve; }
+  IPopupMenu& GetContextMenu() { return mContextMenu; }
+  const KIT_String& GetCurveFileName() const { return mCurveFile; }
+  int NPoints() const { return mPoints; }
+
+private:
+  // The value a pointer row stands for: -1 at the top edge, +1 at the bottom.
+  double ValueAt(int y) const;
+  void Touched();
+  void DrawPreview(IGraphics* graphics, const std::vector<double>& curve, bool focus);
+  void DrawHighlight(IGraphics* graphics);
+
+  IDistoCurveEditor* mEditor;
+  IRECT mCurveRECT;
+  bool mClamp = true;
+  double mWidth = 0.0, mHalfHeight = 0.0, mCentreOffset = 0.0;
+  const double* mFirst;
+  const double* mSecond;
+  int mFocus = 0;
+  int mPoints;
+  DrawnCurve mCurve;
+  bool mAttached = false;
+  IPopupMenu mContextMenu;
+  KIT_String mCurveFile;
+  IControl* mCompanion = nullptr;
+  IColor mFrameColor = COLOR_RN_HIGHLIGHT_FRAME, mFillColor = COLOR_RN_HIGHLIGHT;
+  IRECT mFrameRECT, mFillRECT;
+  bool mHighlight = true;
+  IChannelBlend mFillBlend{IChannelBlend::kBlendAlpha, 0.25f};
+  bool mMouseOver = false;
+  KIT_Mutex* mPicturesLock;
+};
+
+// A drop-down menu: the current choice as text on an image, a popup menu
+// (with submenus for sections) on a click, and a highlight while the pointer
+// is over it. Derived menus fill the rows, mark the current one and carry
+// out the choice.
+class IRnDropDownMenu : public IControl {
+public:
+  struct RnSubSection {
+    int firstIndex;  // source index of the submenu's first row
+    int section;     // the section's number in its source
+    IPopupMenu* submenu;
+  };
+
+  IRnDropDownMenu(IFxBase* plug, int x, int y, const IText* text, const IBitmap* bitmap,
+                  IColor background);
+  ~IRnDropDownMenu() override;
+
+  void OnMouseDown(int x, int y, IMouseMod* mod) override;
+  void OnMouseOver(int x, int y, IMouseMod* mod) override;
+  void OnMouseOut() override;
+  void Draw(IGraphics* graphics) override = 0;
+
+  // Builds the rows at the first click (afterwards only clears the marks),
+  // marks the current row and shows the menu.
+  virtual void doPopupMenu();
+  virtual void checkCurrentPreset() = 0;
+  virtual void displayMenuAndWaitForUserAction() = 0;
+
+  void DrawBackground(IGraphics* graphics);
+  void DrawHighlightOverlay(IGraphics* graphics);
+  void resetChosenAndUncheckItems();
+
+  IPopupMenu& GetMenu() { return mMenu; }
+  const std::vector<RnSubSection>& GetSubSections() const { return mSubSections; }
+  const char* GetDisplayText() const { return mDisplayText.Get(); }
+  const IRECT& GetTextRECT() const { return mTextRECT; }
+  bool IsMouseOver() const { return mMouseOver; }
+
+protected:
+  virtual void buildRows() = 0;
+  // Text, limited to maxChars characters, over the image, then the highlight.
+  void DrawWithText(IGraphics* graphics, const std::string& text, int maxChars);
+  // A new submenu, kept by the control, for the rows of a section.
+  IPopupMenu* AddSubSection(int firstIndex, int section);
+  // Pops the menu up over the control; the model holding the chosen row, or null.
+  IPopupMenu* Popup();
+
+  IBitmap mBitmap;
+  KIT_String mDisplayText;
+  IColor mBackground;
+  IRECT mTextRECT;
+  IColor mFrameColor = COLOR_RN_HIGHLIGHT_FRAME, mHighlightColor = COLOR_RN_HIGHLIGHT;
+  IRECT mFrameRECT, mFillRECT;
+  IChannelBlend mHighlightBlend{IChannelBlend::kBlendAlpha, 0.2f};
+  bool mMouseOver = false;
+  IPopupMenu mMenu;
+  std::vector<RnSubSection> mSubSections;
+  std::vector<std::unique_ptr<IPopupMenu>> mSubmenus;
+};
+
+// The type menu of filter 1 or 2 of the dual filter.
+class IRnFilterUnitMenu : public IRnDropDownMenu {
+public:
+  static constexpr int kFilter1TypeParam = 27;
+  static constexpr int kFilter2TypeParam = 28;
+
+  IRnFilterUnitMenu(IFxBase* plug, IFilterDataProvider* provider, DropDownListFilterTypes kind,
+                    int x, int y, const IText* text, const IBitmap* bitmap, IColor background);
+  void Draw(IGraphics* graphics) override;
+  void checkCurrentPreset() override;
+  void displayMenuAndWaitForUserAction() override;
+  // What choosing row r does.
+  void chooseRow(int r);
+  DropDownListFilterTypes GetKind() const { return mKind; }
+
+protected:
+  void buildRows() override;
+
+private:
+  IFilterDataProvider* mProvider;
+  DropDownListFilterTypes mKind;
+};
+
+// The distortion type menu, in the sections of the type presenter.
+class IRnDistoPresetMenu : public IRnDropDownMenu {
+public:
+  static constexpr int kDistortionTypeParam = 10;
+
+  IRnDistoPresetMenu(IFxBase* plug, IDistoDataProvider* provider, int x, int y,
+                     const IText* text, const IBitmap* bitmap, IColor background);
+  void Draw(IGraphics* graphics) override;
+  void checkCurrentPreset() override;
+  void displayMenuAndWaitForUserAction() override;
+  // The type of the chosen row (the main menu's or a submenu's), or -1.
+  int chosenType();
+  DistoDataPresenter& GetPresenter() { return *mPresenter; }
+
+protected:
+  void buildRows() override;
+
+private:
+  IDistoDataProvider* mProvider;
+  std::unique_ptr<DistoDataPresenter> mPresenter;
+};
+
+// The preset menu: presets whose name holds '#' head the sections. A right
+// click renames the current preset.
+class IRnPresetMenu : public IRnDropDownMenu {
+public:
+  // Room for a preset name, the terminator included.
+  static constexpr int kMaxNameLen = 256;
+
+  IRnPresetMenu(IFxBase* plug, IFxPresetProvider* provider, int x, int y, const IText* text,
+                const IBitmap* bitmap, IColor background);
+  void OnMouseDown(int x, int y, IMouseMod* mod) override;
+  void TextFromTextEntry(const char* text) override;
+  void Draw(IGraphics* graphics) override;
+  void checkCurrentPreset() override;
+  void displayMenuAndWaitForUserAction() override;
+  // The preset a chosen row stands for, or -1.
+  int chosenPreset();
+
+  static std::string getFormattedPresetString(const std::string& name, int index);
+  static std::string getFormattedSectionString(const std::string& name);
+  std::vector<int> getSectionsIdxVector() const;
+
+protected:
+  void buildRows() override;
+
+private:
+  IFxPresetProvider* mProvider;
+};
+
+// The program load or save button: a file panel, then the effect reads or
+// writes the chosen program file (a path holding ".fxp" as a host program
+// file, anything else as a program text file).
+class IRnFileSelector : public IFileSelectorControl {
+public:
+  IRnFileSelector(IFxBase* plug, IDistoFileController* controller, IRECT rect, int paramIdx,
+                  const IBitmap* bitmap, EFileAction action, const char* folder = "",
+                  const char* extensions = "");
+  void OnMouseDown(int x, int y, IMouseMod* mod) override;
+  void Draw(IGraphics* graphics) override;
+
+private:
+  IDistoFileController* mController;
+};
+
+}  // namespace Rawnfield

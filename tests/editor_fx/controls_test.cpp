@@ -1,0 +1,489 @@
+// The effect's controls on their own, with stand-ins for the effect where
+// they only need an interface: the curve editor's drawing and its small
+// image, captions, mode steps, the band display, the preset menu's rows and
+// renaming, and the controller's scope settings, meters and providers.
+
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "DistoFxControls.h"
+#include "IFxStandalone.h"
+#include "UiControls.h"
+#include "block.h"
+#include "editor_fx_fixture.h"
+
+namespace {
+
+using Rawnfield::IBandFreqDispay;
+using Rawnfield::IRnDistortionCurveEditor;
+using Rawnfield::IRnPresetMenu;
+
+// Records what a curve control asks of the effect.
+class CurveStandIn : public Rawnfield::IDistoCurveEditor {
+public:
+  void distoCurveAction(Rawnfield::Types::eDistoCurveAction a) override { actions.push_back(a); }
+  std::string GetLastSelectedDistoCurveFile() const override { return ""; }
+  void ImportDistoCurve(const KIT_String&) override {}
+  void ImportDistoCurveFromWAVE(const KIT_String&) override {}
+  void ExportDistoCurve(const KIT_String&) override {}
+  void ExportDistoCurveToWave(const KIT_String&) override {}
+  void ExportDistoCurveToCode(const KIT_String&) override {}
+  void updateDistoCurveValuesFromGUI() override { ++takes; }
+  bool isPlaying() const override { return playing; }
+  void attachDrawnCurve(Rawnfield::DrawnCurve* c) override { attached = c; }
+  std::vector<int> actions;
+  int takes = 0;
+  bool playing = false;
+  Rawnfield::DrawnCurve* attached = nullptr;
+};
+
+// An image of the given size without pixels.
+IBitmap Sized(int w, int h) { return IBitmap(nullptr, w, h, 1); }
+
+class Controls : public EditorFx {
+protected:
+  // A curve control of 20 points on a 30 x 40 image at (100, 200): the curve
+  // is inset by 5 on every side, 20 columns wide and 30 rows high.
+  IRnDistortionCurveEditor* Curve(CurveStandIn* editor, IBitmap image = Sized(30, 40),
+                                  int points = 20) {
+    IRnDistortionCurveEditor* c = new IRnDistortionCurveEditor(
+        plug.get(), editor, first, second, points, 100, 200, &image);
+    g->AttachControl(c);
+    return c;
+  }
+  double first[133] = {}, second[133] = {};
+};
+
+TEST_F(Controls, CurveEditorStartsWithTheIdentityAndMapsThePointer) {
+  CurveStandIn editor;
+  IRnDistortionCurveEditor* c = Curve(&editor);
+  EXPECT_EQ(c->GetCurveRECT(), IRECT(105, 205, 125, 235));
+  EXPECT_NEAR(c->getCurveValue(0.0), 1.0, 1e-12);
+  EXPECT_EQ(c->getCurveValue(1.0), c->GetDrawnCurve().value(19));
+  EXPECT_EQ(c->getCurveValue(7.0), c->getCurveValue(1.0));
+  EXPECT_EQ(c->getCurveValue(-3.0), c->getCurveValue(0.0));
+
+  struct Case {
+    int y;
+    double value;
+  } cases[] = {{205, -1.0}, {235, 1.0}, {220, 0.0}, {201, -1.0 - 8.0 / 30.0}};
+  IMouseMod left(true);
+  for (const Case& k : cases) {
+    c->OnMouseDown(110, k.y, &left);
+    EXPECT_NEAR(c->GetDrawnCurve().value(5), k.value, 1e-12) << k.y;
+  }
+  EXPECT_NEAR(c->GetDrawnCurve().value(5), -1.0 - 8.0 / 30.0, 1e-12);  // the margin: beyond -1
+  EXPECT_GE(c->getCurveValue(5.0 / 20.0), -1.0);                      // read back clamped
+
+  // Outside the columns nothing is stored, but the stroke still counts.
+  c->GetDrawnCurve().takeChanged();
+  const double before = c->GetDrawnCurve().value(0);
+  c->OnMouseDown(101, 220, &left);
+  EXPECT_EQ(c->GetDrawnCurve().value(0), before);
+  EXPECT_TRUE(c->GetDrawnCurve().isChanged());
+  // The next redraw hands it over, unless blocks run.
+  editor.playing = true;
+  DrawAll();
+  EXPECT_EQ(editor.takes, 0);
+  editor.playing = false;
+  DrawAll();
+  EXPECT_EQ(editor.takes, 1);
+  EXPECT_FALSE(c->GetDrawnCurve().isChanged());
+}
+
+TEST_F(Controls, CurveEditorDragsBlendAndFill) {
+  CurveStandIn editor;
+  IRnDistortionCurveEditor* c = Curve(&editor);
+  Rawnfield::DrawnCurve& curve = c->GetDrawnCurve();
+  IMouseMod left(true);
+  auto reset = [&] {
+    for (int k = 0; k < curve.size(); ++k) curve.setCurveValue(k, 0.5);
+  };
+  // Arriving at column 15 with dX = 5 (capped at the last column, 19).
+  reset();
+  c->OnMouseDrag(105 + 15, 205, 5, 0, &left);
+  for (int k = 15; k < 20; ++k) EXPECT_EQ(curve.value(k), -1.0) << k;
+  EXPECT_NEAR(curve.value(14), 0.7 * -1.0 + 0.3 * 0.5, 1e-12);
+  EXPECT_EQ(curve.value(13), 0.5);
+  // Arriving at column 2 with dX = -3: columns 2 and 1, never column 0.
+  reset();
+  c->OnMouseDrag(105 + 2, 235, -3, 0, &left);
+  EXPECT_EQ(curve.value(2), 1.0);
+  EXPECT_EQ(curve.value(1), 1.0);
+  EXPECT_EQ(curve.value(0), 0.5);
+  EXPECT_NEAR(curve.value(3), 0.7 + 0.3 * 0.5, 1e-12);
+  EXPECT_EQ(curve.value(4), 0.5);
+}
+
+// A missing image (one pixel per frame) or one narrower than the points
+// leaves a curve inside the control, with no columns to spare: no division
+// by its height, no loop over a negative width, and no stroke that would
+// flatten the effect's curves.
+TEST_F(Controls, CurveEditorOnASmallOrMissingImage) {
+  struct Case {
+    IBitmap image;
+    int columns;
+  } cases[] = {{Sized(1, 1), 1}, {Sized(0, 0), 0}, {Sized(100, 10), 100}};
+  for (const Case& k : cases) {
+    CurveStandIn editor;
+    IRnDistortionCurveEditor* c = Curve(&editor, k.image, 133);
+    EXPECT_EQ(c->GetDrawnCurve().size(), k.columns);
+    const IRECT& r = c->GetCurveRECT();
+    EXPECT_GE(r.W(), 0);
+    EXPECT_GE(r.H(), 0);
+    EXPECT_TRUE(r.L >= c->GetRECT()->L && r.R <= c->GetRECT()->R);
+    IMouseMod left(true);
+    c->OnMouseDown(100, 200, &left);
+    c->OnMouseDrag(100, 201, 3, 1, &left);
+    for (int i = 0; i < c->GetDrawnCurve().size(); ++i)
+      EXPECT_TRUE(std::isfinite(c->GetDrawnCurve().value(i)));
+    EXPECT_EQ(c->GetDrawnCurve().isChanged(), k.columns > 0);
+    DrawAll();
+  }
+}
+
+TEST_F(Controls, CurveEditorHandsItsCurveOverAndBack) {
+  CurveStandIn editor;
+  IRnDistortionCurveEditor* c = Curve(&editor);
+  EXPECT_EQ(editor.attached, nullptr);
+  c->attachToEditor();
+  EXPECT_EQ(editor.attached, &c->GetDrawnCurve());
+  editor.attached = reinterpret_cast<Rawnfield::DrawnCurve*>(&editor);
+  g->Resize(640, 820);  // deletes every control
+  EXPECT_EQ(editor.attached, nullptr);
+}
+
+TEST_F(Controls, CaptionFormats) {
+  struct Case {
+    int type;
+    double x;
+    const char* text;
+  } cases[] = {
+      {kCaptionDecibel, 1.0, "0.00 dB"},      {kCaptionDecibel, 0.0, "-inf dB"},
+      {kCaptionDecibel, 0.5, "-6.02 dB"},     {kCaptionDecibel, 2.0, "+6.02 dB"},
+      {kCaptionPercent, 0.25, "25.0%"},       {kCaptionPlusMinus12, 0.75, "6.000"},
+      {kCaptionPlusMinus1, 0.25, "-0.500"},   {kCaptionCentred, 0.75, "0.250"},
+      {kCaptionScaled, 0.5, "110.000Hz"},     {kCaptionScaledShort, 0.5, "110.0Hz"},
+      {kCaptionBipolar, 0.0, "-1.000"},
+  };
+  for (const Case& k : cases) {
+    IRnCaptionControl c(plug.get(), IRECT(0, 0, 60, 16), 0, nullptr, k.type, "Hz", 200.0, 10.0);
+    EXPECT_EQ(c.CaptionFor(k.x), k.text) << k.type << " " << k.x;
+  }
+  IRnCaptionControl own(plug.get(), IRECT(0, 0, 60, 16), 9, nullptr, 99);
+  char display[IParam::kDisplayLen];
+  plug->GetParam(9)->GetDisplayForHost(0.5, false, display, true);
+  EXPECT_EQ(own.CaptionFor(0.5), display);
+}
+
+TEST_F(Controls, ModeStepValues) {
+  double v = 0.0;
+  IBitmap b = Sized(10, 10);
+  IRnModeSwitch up43(plug.get(), 0, 0, -1, 10, 43, v, &b, false, kSwitchUp);
+  IRnModeSwitch down3wrap(plug.get(), 0, 0, -1, 12, 3, v, &b, true, kSwitchDown);
+  IRnModeSwitch up4wrap(plug.get(), 0, 0, -1, 20, 4, v, &b, true, kSwitchUp);
+  EXPECT_EQ(up43.getNextValue(1.0), 1.0);
+  EXPECT_EQ(up43.getNext10Value(1.0), 1.0);
+  EXPECT_EQ(up43.getNextValue(0.0), 1.0 / 42.0);
+  EXPECT_EQ(up43.getPrev10Value(3.0 / 42.0), 0.0);
+  EXPECT_EQ(down3wrap.getPrevValue(0.0), 1.0);
+  EXPECT_EQ(down3wrap.getPrevValue(1.0), 0.5);
+  EXPECT_EQ(up4wrap.getNextValue(1.0), 0.0);
+  EXPECT_EQ(up4wrap.getNextValue(0.3), 2.0 / 3.0);  // position 1 (0.3 rounds to it), then 2
+}
+
+// Counts the curve requests of a band display.
+class BandStandIn : public Rawnfield::IBandFreqCurveProvider {
+public:
+  void provideFreqCurve(Rawnfield::BandId band, double* out, int n) const override {
+    calls.push_back({band, n});
+    for (int i = 0; i < n; ++i) out[i] = band == Rawnfield::kSubBand ? 1.5 : -0.5;
+  }
+  mutable std::vector<std::pair<int, int>> calls;
+};
+
+TEST_F(Controls, BandDisplayAsksForOnePointPerColumn) {
+  BandStandIn bands;
+  IBitmap wide = Sized(110, 60);
+  IBandFreqDispay* d = new IBandFreqDispay(plug.get(), &bands, 20, 40, &wide);
+  g->AttachControl(d);
+  EXPECT_EQ(d->NPoints(), 100);
+  IRECT all(0, 0, 650, 830);
+  g->Draw(&all);
+  EXPECT_EQ(bands.calls, (std::vector<std::pair<int, int>>{{0, 100}, {1, 100}, {0, 100}, {1, 100}}));
+  // A magnitude above 1 reaches the full height h = 40 above the bottom
+  // line; a negative one stays on it.
+  // Outlines: grey 220 for a full magnitude, 40 for none.
+  const IColor top = g->GetPoint(20 + 5 + 50, 40 + 60 - 10 - 40);
+  const IColor bottom = g->GetPoint(20 + 5 + 50, 40 + 60 - 10);
+  EXPECT_EQ(IColor(255, top.R, top.G, top.B), IColor(255, 220, 220, 220));
+  EXPECT_EQ(IColor(255, bottom.R, bottom.G, bottom.B), IColor(255, 40, 40, 40));
+}
+
+// A display no wider than its margins has no points and asks for nothing.
+TEST_F(Controls, BandDisplayNarrowerThanItsMargins) {
+  for (int width : {10, 4, 0}) {
+    BandStandIn bands;
+    IBitmap narrow = Sized(width, 60);
+    IBandFreqDispay* d = new IBandFreqDispay(plug.get(), &bands, 20, 40, &narrow);
+    g->AttachControl(d);
+    EXPECT_EQ(d->NPoints(), 0) << width;
+    IRECT all(0, 0, 650, 830);
+    g->Draw(&all);
+    EXPECT_TRUE(bands.calls.empty()) << width;
+  }
+}
+
+// A plug-in whose presets are named as a test needs.
+class NamedPresets : public IFxStandalone {
+public:
+  explicit NamedPresets(const std::vector<std::string>& names)
+      : IFxStandalone(Info(), 1, "2-2", int(names.size()), "Presets", "", "Test", 0x10000, 1, 2,
+                      0, false, false, false, 0) {
+    GetParam(0)->InitDouble("Value", 0.0, 0.0, 1.0, 0.01);
+    for (size_t i = 0; i < names.size(); ++i) {
+      GetParam(0)->Set(double(i) / 10.0);
+      ByteChunk chunk;
+      SerializeParams(&chunk);
+      MakePresetFromChunk(names[i].c_str(), &chunk);
+    }
+    GetParam(0)->Set(0.0);
+  }
+  void ResizeGraphics(int, int) override {}
+
+private:
+  static IFxInstanceInfo Info() { return IFxInstanceInfo(); }
+};
+
+class PresetText : public Rawnfield::IFxPresetProvider {
+public:
+  std::string GetCurrentPresetString() override { return "preset"; }
+};
+
+std::vector<std::string> Rows(IPopupMenu& m) {
+  std::vector<std::string> rows;
+  for (int i = 0; i < m.GetNItems(); ++i) rows.push_back(m.GetItemText(i));
+  return rows;
+}
+
+// Markers '#' head the sections; a nameless preset keeps its row, so every
+// row still restores the preset it shows.
+TEST_F(Controls, PresetMenuRowsFollowThePresets) {
+  NamedPresets presets({"P", "Q", "#X", "R", "#Y", "S", "", "T"});
+  PresetText text;
+  IBitmap b = Sized(100, 20);
+  IRnPresetMenu menu(&presets, &text, 0, 0, nullptr, &b, COLOR_TRANSPARENT);
+  menu.doPopupMenu();  // no editor: built, shown nowhere
+  EXPECT_EQ(Rows(menu.GetMenu()), (std::vector<std::string>{"01: P", "02: Q", "#X", "#Y"}));
+  ASSERT_EQ(menu.GetSubSections().size(), 2u);
+  EXPECT_EQ(menu.GetSubSections()[0].firstIndex, 3);
+  EXPECT_EQ(Rows(*menu.GetSubSections()[0].submenu), std::vector<std::string>{"04: R"});
+  EXPECT_EQ(Rows(*menu.GetSubSections()[1].submenu),
+            (std::vector<std::string>{"06: S", "07: ", "08: T"}));
+  EXPECT_EQ(menu.getSectionsIdxVector(), (std::vector<int>{2, 4}));
+
+  // The row after the nameless one restores T.
+  menu.GetSubSections()[1].submenu->SetChosenItemIdx(2);
+  EXPECT_EQ(menu.chosenPreset(), 7);
+  menu.resetChosenAndUncheckItems();
+  menu.GetMenu().SetChosenItemIdx(1);
+  EXPECT_EQ(menu.chosenPreset(), 1);
+  menu.resetChosenAndUncheckItems();
+
+  // The mark: on the first row of the first section for preset 3, nowhere
+  // for a marker.
+  presets.RestorePreset(3);
+  menu.checkCurrentPreset();
+  EXPECT_TRUE(menu.GetSubSections()[0].submenu->IsItemChecked(0));
+  menu.resetChosenAndUncheckItems();
+  presets.RestorePreset(2);
+  menu.checkCurrentPreset();
+  for (const auto& s : menu.GetSubSections())
+    for (int i = 0; i < s.submenu->GetNItems(); ++i) EXPECT_FALSE(s.submenu->IsItemChecked(i));
+  for (int i = 0; i < menu.GetMenu().GetNItems(); ++i)
+    EXPECT_FALSE(menu.GetMenu().IsItemChecked(i));
+  EXPECT_EQ(IRnPresetMenu::getFormattedSectionString("X"), ">> X");
+}
+
+// A new name of any length is cut to what a preset name holds, terminator
+// included.
+TEST_F(Controls, PresetRenameKeepsRoomForTheTerminator) {
+  PresetText text;
+  IBitmap b = Sized(100, 20);
+  IRnPresetMenu menu(plug.get(), &text, 0, 0, nullptr, &b, COLOR_TRANSPARENT);
+  const std::string longName(300, 'n');
+  menu.TextFromTextEntry(longName.c_str());
+  const std::string name = plug->GetPresetName(plug->GetCurrentPresetIdx());
+  EXPECT_EQ(name, longName.substr(0, IPreset::kNameLen - 1));
+  menu.TextFromTextEntry("Short");
+  EXPECT_STREQ(plug->GetPresetName(plug->GetCurrentPresetIdx()), "Short");
+  EXPECT_EQ(plug->GetCurrentPresetString(), "01: Short");
+}
+
+// Modes stored out of range (or set so by a caller) read as the nearest
+// valid mode.
+TEST_F(Controls, ScopeSettings) {
+  struct Case {
+    int stored;
+    int mode;
+  } cases[] = {{0, 0}, {1, 1}, {2, 2}, {5, 2}, {-3, 0}};
+  for (const Case& k : cases) {
+    plug->setDrawMode(static_cast<Rawnfield::eRnScopeDrawMode>(k.stored));
+    EXPECT_EQ(plug->getDrawMode(), k.mode) << k.stored;
+  }
+  struct Zoom {
+    double from;
+    bool in;
+    double steps, to;
+  } zooms[] = {{495, true, 1, 500}, {500, true, 1, 500}, {30, false, 3, 10}, {100, true, 2.5, 125}};
+  for (const Zoom& z : zooms) {
+    plug->zoomScope(true, (z.from - plug->getConfig().scopeZoom) / 10.0);
+    ASSERT_EQ(plug->getConfig().scopeZoom, z.from);
+    plug->zoomScope(z.in, z.steps);
+    EXPECT_EQ(plug->getConfig().scopeZoom, z.to) << z.from;
+  }
+  plug->setDrawInputSignal(0.0);
+  plug->setDrawOutputSignal(1.0);
+  EXPECT_FALSE(plug->doDrawInputSignal());
+  EXPECT_TRUE(plug->doDrawOutputSignal());
+
+  // Unfreezing leaves a gap of 20 blank slots.
+  const auto& ring = plug->getScopeRing();
+  const uint16_t at = ring.writeCounter();
+  plug->setFreeze(true);
+  plug->setFreeze(false);
+  EXPECT_EQ(uint16_t(ring.writeCounter() - at), 20);
+  for (int i = 0; i < 20; ++i) EXPECT_TRUE(ring.read((at + i) % ring.capacity()).gap) << i;
+}
+
+TEST_F(Controls, ProvidersOfTheEditor) {
+  double out[4];
+  plug->provideFreqCurve(Rawnfield::kSubBand, out, 4);
+  const double freqs[] = {0.0, 0.03125, 0.125, 0.28125};
+  const auto& crossover = plug->getSubBandProcessor().crossover;
+  for (int i = 0; i < 4; ++i)
+    EXPECT_EQ(out[i], crossover.getSubBandFilterFreqResponse(freqs[i])) << i;
+  plug->provideFreqCurve(Rawnfield::kDistoBand, out, 4);
+  for (int i = 0; i < 4; ++i)
+    EXPECT_EQ(out[i], crossover.getDistoBandFilterFreqResponse(freqs[i])) << i;
+
+  EXPECT_EQ(plug->getFilterTypeText(Rawnfield::DropDownListFilterTypes(2)), "");
+  EXPECT_EQ(plug->getFilterShortText(Rawnfield::DropDownListFilterTypes(2)), "");
+  EXPECT_EQ(plug->getFilterTypeText(Rawnfield::kFxFilter1),
+            plug->getFilterUnit().getLeftFilterTypeText());
+  EXPECT_EQ(plug->getOscFilterType(Rawnfield::kFxFilter1), 0);
+  EXPECT_EQ(plug->GetCurrentPresetString(), "01: Initial Preset (Single-Band)");
+}
+
+// On the about page, with no blocks running, the meters fall as over
+// silence; elsewhere they stay.
+TEST_F(Controls, LevelMetersFallOnlyOnTheAboutPage) {
+  plug->SetBlockSize(64);
+  plug->Reset();
+  plug->onAboutTab();
+  Block loud(64, 0.9, 0.9), out(64);
+  plug->LockMutexAndProcessDoubleReplacing(loud.io, out.io, 64);
+  const double level = plug->getLevel(0);
+  ASSERT_GT(level, 0.0);
+  plug->updateVuMeters();
+  EXPECT_LT(plug->getLevel(0), level);
+  const double fallen = plug->getLevel(0);
+  plug->onPlugTab();
+  plug->updateVuMeters();
+  EXPECT_EQ(plug->getLevel(0), fallen);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Controls, SmallButtonsOfTheEffect) {
+  IBitmap b = Sized(20, 20);
+  // Presets: down at the first one and ten down from the sixth stay put.
+  IRnPresetSwitch* down = new IRnPresetSwitch(plug.get(), 0, 0, -1, 2, &b, false, kSwitchDown);
+  IRnPresetSwitch* up = new IRnPresetSwitch(plug.get(), 30, 0, -1, 2, &b, false, kSwitchUp);
+  g->AttachControl(down);
+  g->AttachControl(up);
+  IMouseMod left(true), right(false, true);
+  down->OnMouseDown(5, 5, &left);
+  EXPECT_EQ(plug->GetCurrentPresetIdx(), 0);
+  up->OnMouseDown(35, 5, &right);
+  EXPECT_EQ(plug->GetCurrentPresetIdx(), 10);
+  plug->RestorePreset(5);
+  down->OnMouseDown(5, 5, &right);
+  EXPECT_EQ(plug->GetCurrentPresetIdx(), 5);
+  down->OnMouseDown(5, 5, &left);
+  EXPECT_EQ(plug->GetCurrentPresetIdx(), 4);
+
+  // The meter reset, while no blocks run: at once.
+  plug->SetBlockSize(64);
+  plug->Reset();
+  plug->SetParameterFromGUI(60, 0.0);  // no limiter
+  plug->SetParameterFromGUI(63, 1.0);  // full volume
+  Block loud(64, 4.0, 4.0), out(64);
+  plug->LockMutexAndProcessDoubleReplacing(loud.io, out.io, 64);
+  ASSERT_GT(plug->GetMaxSampleValue(), 1.0);
+  IRnMaxLevelText* text = new IRnMaxLevelText(plug.get(), IRECT(0, 40, 120, 56), &plug->mTextMaxLevel);
+  g->AttachControl(text);
+  DrawAll();
+  EXPECT_EQ(text->GetText()->mColor, COLOR_RED);
+  IRnResetButton* reset = new IRnResetButton(plug.get(), 60, 0, -1, &b);
+  g->AttachControl(reset);
+  reset->OnMouseDown(65, 5, &left);
+  EXPECT_EQ(reset->GetValue(), 1.0);
+  reset->OnMouseUp(65, 5, &left);
+  EXPECT_EQ(reset->GetValue(), 0.0);
+  EXPECT_EQ(plug->GetMaxSampleValue(), 0.0);
+  DrawAll();
+  EXPECT_STREQ(text->GetTextForPlug(), "MAX LEVEL: -oo dB");
+  text->UpdateMaxLevelText(1.0);
+  EXPECT_STREQ(text->GetTextForPlug(), "MAX LEVEL: 0.0 dB");
+  EXPECT_EQ(text->GetText()->mColor, COLOR_RN_CYAN);
+
+  IRnHostInfoText info(plug.get(), IRECT(0, 60, 300, 76), &plug->mTextHostInfo);
+  EXPECT_STREQ(info.GetTextForPlug(), "SAMPLE RATE: 44100.00 Hz    TEMPO: 120.000 BPM");
+}
+
+// Records which program file operation a selector asks for.
+class FileStandIn : public Rawnfield::IDistoFileController {
+public:
+  std::string GetLastSelectedProgramFile() const override { return last; }
+  void SaveProgAsRN(const KIT_String& p) override { calls.push_back(std::string("rn save ") + p.Get()); }
+  void LoadProgFromRN(const KIT_String& p) override { calls.push_back(std::string("rn load ") + p.Get()); }
+  bool SaveProgAsFXP(const KIT_String& p) override {
+    calls.push_back(std::string("fxp save ") + p.Get());
+    return true;
+  }
+  bool LoadProgFromFXP(const KIT_String& p) override {
+    calls.push_back(std::string("fxp load ") + p.Get());
+    return true;
+  }
+  std::string last;
+  std::vector<std::string> calls;
+};
+
+TEST_F(Controls, ProgramFileSelectorsChooseTheFileKind) {
+  Open();
+  FileStandIn files;
+  IBitmap b = Sized(20, 60);
+  using Rawnfield::IRnFileSelector;
+  IRnFileSelector* save = new IRnFileSelector(plug.get(), &files, IRECT(0, 0, 20, 20), -1, &b,
+                                              kFileSave, "", "rn bgp");
+  IRnFileSelector* load = new IRnFileSelector(plug.get(), &files, IRECT(30, 0, 50, 20), -1, &b,
+                                              kFileOpen, "", "rn bgp");
+  g->AttachControl(save);
+  g->AttachControl(load);
+  IMouseMod left(true);
+  panels.answer = "/tmp/x.fxp.txt";
+  save->OnMouseDown(5, 5, &left);
+  panels.answer = "/tmp/song.rn";
+  load->OnMouseDown(35, 5, &left);
+  panels.answer = "";  // cancelled
+  load->OnMouseDown(35, 5, &left);
+  EXPECT_EQ(files.calls, (std::vector<std::string>{"fxp save /tmp/x.fxp.txt", "rn load /tmp/song.rn"}));
+  EXPECT_EQ(panels.types, (std::vector<std::string>{"rn", "bgp"}));
+}
+
+}  // namespace
