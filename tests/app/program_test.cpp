@@ -54,10 +54,10 @@ TEST_F(Program, StartUpOpensTheMainWindowWithItsMenu) {
 
 TEST_F(Program, TheEditorFillsTheMainWindowAndGoesWithIt) {
   Start();
-  EXPECT_FALSE(AttachGUI());  // the plug-in has no editor of its own yet
-  IGraphicsDesktop* gui = new IGraphicsDesktop(gPluginInstance, kEditorWidth, kEditorHeight);
-  gPluginInstance->AttachGraphics(gui);  // the plug-in owns it
-  ASSERT_TRUE(AttachGUI());
+  // The effect's own editor, opened in the main window at start-up.
+  IGraphicsDesktop* gui = dynamic_cast<IGraphicsDesktop*>(gPluginInstance->GetGUI());
+  ASSERT_NE(gui, nullptr);
+  ASSERT_TRUE(gui->WindowIsOpen());
   IFxEditorView* view = gui->GetView();
   ASSERT_NE(view, nullptr);
   EXPECT_EQ(view->superview(), SHIM_View(gHWND));
