@@ -85,16 +85,29 @@ TEST_F(Presenter, WindowOpensDrawsTakesAClickAndCloses) {
   EXPECT_EQ(sdlWindowOf(nullptr), 0u);
 }
 
-TEST_F(Presenter, MenuStripSitsAboveTheMainWindow) {
+// A menu bar with one "File" title, made the application's menu; the caller
+// releases it.
+plat::Menu* InstallFileMenuBar() {
   plat::Menu* bar = new plat::Menu();
   plat::MenuItem* file = new plat::MenuItem("File");
   bar->addItem(file);
   file->release();
   SHIM_SetDefaultWindowMenu((HMENU)static_cast<plat::Object*>(bar));
+  return bar;
+}
+
+// A painting dialog with the given frame, shown.
+HWND ShowDialog(const plat::Rect& frame) {
   HWND d = SHIM_CreateDialog(nullptr, SHIM_RESID_NORESOURCE(1), nullptr, (DLGPROC)PaintingProc, 0);
-  plat::Window* w = SHIM_View(d)->window();
-  w->setFrame({100, 100, 200, 120}, false);
+  SHIM_View(d)->window()->setFrame(frame, false);
   ShowWindow(d, SW_SHOW);
+  return d;
+}
+
+TEST_F(Presenter, MenuStripSitsAboveTheMainWindow) {
+  plat::Menu* bar = InstallFileMenuBar();
+  HWND d = ShowDialog({100, 100, 200, 120});
+  plat::Window* w = SHIM_View(d)->window();
   plat::app().runOnce(0);
   EXPECT_EQ(plat::app().mainMenu(), bar);
   int sw_w = 0, sw_h = 0;
@@ -106,20 +119,11 @@ TEST_F(Presenter, MenuStripSitsAboveTheMainWindow) {
 // A second window that becomes main (a message box, a dialog) leaves the strip
 // where it was: the program's window keeps its height, the other gets none.
 TEST_F(Presenter, MenuStripStaysOnTheFirstMainWindow) {
-  plat::Menu* bar = new plat::Menu();
-  plat::MenuItem* file = new plat::MenuItem("File");
-  bar->addItem(file);
-  file->release();
-  SHIM_SetDefaultWindowMenu((HMENU)static_cast<plat::Object*>(bar));
-  HWND d = SHIM_CreateDialog(nullptr, SHIM_RESID_NORESOURCE(1), nullptr, (DLGPROC)PaintingProc, 0);
-  plat::Window* w = SHIM_View(d)->window();
-  w->setFrame({100, 100, 200, 120}, false);
-  ShowWindow(d, SW_SHOW);
+  plat::Menu* bar = InstallFileMenuBar();
+  HWND d = ShowDialog({100, 100, 200, 120});
   plat::app().runOnce(0);
-  HWND d2 = SHIM_CreateDialog(nullptr, SHIM_RESID_NORESOURCE(1), nullptr, (DLGPROC)PaintingProc, 0);
+  HWND d2 = ShowDialog({150, 150, 150, 90});
   plat::Window* w2 = SHIM_View(d2)->window();
-  w2->setFrame({150, 150, 150, 90}, false);
-  ShowWindow(d2, SW_SHOW);
   w2->makeKeyAndOrderFront();
   plat::app().runOnce(0);
   ASSERT_EQ(plat::app().mainWindow(), w2);
