@@ -381,7 +381,7 @@ private:
   double mShaperCurvePicture[kCurvePicturePoints] = {};
   double mShaperPreviewPicture[kPreviewPicturePoints] = {};
   Rawnfield::CircularBuffer<Rawnfield::Types::VisSample> mScope;
-  uint32_t mCaptureCounter = 0;
+  uint32_t mCapturePhase = 0;  // samples since the scope's last capture
   Rawnfield::DrawnCurve* mCurveEditor = nullptr;
 
   // Work buffers, grown by Reset only. The raw pair is the sub-band
