@@ -80,6 +80,12 @@ void Harshbloom::createEditor() {
   initDistoUnit(g);
   initFilterUnit(g);
   initEqUnit(g);
+  initSubBandProcUnit(g);
+  initPresetUnit(g);
+  initDisplayUnit(g);
+  initOutputUnit(g);
+  initAboutTab(g);
+  initScopeTab(g);
 
   g->AttachControl(new IRnDisplayWatcher(this));
   AttachGraphics(g);
@@ -173,6 +179,15 @@ void Harshbloom::applyConfigViews() {
     char text[32];
     snprintf(text, sizeof text, "%3.0f %%", zoom);
     mLinks.zoomText->SetTextFromPlug(text);
+  }
+  if (mLinks.drawModeButton) {
+    mLinks.drawModeButton->UpdateData();
+    mLinks.drawModeButton->SetDirty(false);
+  }
+  for (Rawnfield::IRnScopeWaveSwitch* s : {mLinks.inputWaveSwitch, mLinks.outputWaveSwitch}) {
+    if (!s) continue;
+    s->UpdateData();
+    s->SetDirty(false);
   }
 }
 
