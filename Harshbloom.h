@@ -346,6 +346,8 @@ private:
   ITextControl* attachText(IGraphics* g, ePage page, const IRECT& r, const char* text,
                            IText* style);
   void hidePage(IGraphics* g, ePage page);
+  // The zoom text shows the zoom in percent.
+  void showZoom(double zoom);
   // Appends a control to the editor and to a page's list; its index.
   int attachToPage(IGraphics* g, ePage page, IControl* control);
   // The editor, also while it is being laid out and not yet attached.

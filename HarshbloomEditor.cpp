@@ -175,11 +175,7 @@ void Harshbloom::applyConfigViews() {
     case 0: onPlugTab(); break;
     default: break;
   }
-  if (mLinks.zoomText) {
-    char text[32];
-    snprintf(text, sizeof text, "%3.0f %%", zoom);
-    mLinks.zoomText->SetTextFromPlug(text);
-  }
+  showZoom(zoom);
   if (mLinks.drawModeButton) {
     mLinks.drawModeButton->UpdateData();
     mLinks.drawModeButton->SetDirty(false);
@@ -225,11 +221,14 @@ void Harshbloom::zoomScope(bool zoomIn, double steps) {
     mConfig.setScopeZoom(mConfig.scopeZoom + (zoomIn ? 10.0 : -10.0) * steps);
     zoom = mConfig.scopeZoom;
   }
-  if (mLinks.zoomText) {
-    char text[32];
-    snprintf(text, sizeof text, "%3.0f %%", zoom);
-    mLinks.zoomText->SetTextFromPlug(text);
-  }
+  showZoom(zoom);
+}
+
+void Harshbloom::showZoom(double zoom) {
+  if (!mLinks.zoomText) return;
+  char text[32];
+  snprintf(text, sizeof text, "%3.0f %%", zoom);
+  mLinks.zoomText->SetTextFromPlug(text);
 }
 
 Rawnfield::eRnScopeDrawMode Harshbloom::getDrawMode() const {

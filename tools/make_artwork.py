@@ -240,6 +240,24 @@ def arrow_button(w, h, left, accent):
     return stack(frames)
 
 
+def toggle_switch(w, h):
+    """Two frames, off and on: a pill whose knob slides to the right and
+    lights up."""
+    frames = []
+    for on in (False, True):
+        img = canvas(w, h)
+        d = ImageDraw.Draw(img)
+        rounded(d, (0, 0, w, h), h // 2, fill=((48, 110, 56) if on else (44, 47, 55)) + (255,),
+                outline=(16, 18, 22, 255))
+        cx = (w - h / 2 if on else h / 2) * SS
+        cy = h / 2 * SS
+        r = (h / 2 - 2) * SS
+        d.ellipse((cx - r, cy - r, cx + r, cy + r),
+                  fill=((150, 240, 150) if on else (120, 124, 134)) + (255,))
+        frames.append(finish(img))
+    return stack(frames)
+
+
 def tab_strip(w, h, label, accent, switch_room=0):
     """Two frames: inactive, active. switch_room leaves space on the left for
     a switch drawn on top of the tab."""
@@ -391,18 +409,7 @@ def sat_mode_button():
 
 @image("switches/on_off.png")
 def on_off_switch():
-    frames = []
-    for on in (False, True):
-        img = canvas(30, 16)
-        d = ImageDraw.Draw(img)
-        rounded(d, (0, 0, 30, 16), 8, fill=((48, 110, 56) if on else (44, 47, 55)) + (255,),
-                outline=(16, 18, 22, 255))
-        cx = (22 if on else 8) * SS
-        r = 6 * SS
-        d.ellipse((cx - r, 8 * SS - r, cx + r, 8 * SS + r),
-                  fill=((150, 240, 150) if on else (120, 124, 134)) + (255,))
-        frames.append(finish(img))
-    return stack(frames)
+    return toggle_switch(30, 16)
 
 
 @image("knobs/distortion_knob.png")
@@ -741,18 +748,7 @@ def oversampling_button():
 
 @image("switches/make_up_on_off.png")
 def make_up_switch():
-    frames = []
-    for on in (False, True):
-        img = canvas(24, 14)
-        d = ImageDraw.Draw(img)
-        rounded(d, (0, 0, 24, 14), 7, fill=((48, 110, 56) if on else (44, 47, 55)) + (255,),
-                outline=(16, 18, 22, 255))
-        cx = (17 if on else 7) * SS
-        r = 5 * SS
-        d.ellipse((cx - r, 7 * SS - r, cx + r, 7 * SS + r),
-                  fill=((150, 240, 150) if on else (120, 124, 134)) + (255,))
-        frames.append(finish(img))
-    return stack(frames)
+    return toggle_switch(24, 14)
 
 
 # =====================================================================
