@@ -485,7 +485,8 @@ void Harshbloom::initOutputUnit(IGraphics* g) {
   caption(xp, 53, kCaptionCentred);
   column(xlp, blp, 57, "LP/HP");
   const int clp = xlp + W / 2;
-  mLinks.valueTexts[kSweepText] = attachText(g, kPlugPage, IRECT(clp - 40, vt, clp + 40, vb), "freq.", t);
+  mLinks.valueTexts[kSweepText] =
+      attachText(g, kPlugPage, IRECT(clp - 40, vt, clp + 40, vb), "freq.", t);
   column(xo, bo, 54, "Out-Sat");
   caption(xo, 54, kCaptionPercent);
   column(xdw, bdw, 62, "Dry/Wet");

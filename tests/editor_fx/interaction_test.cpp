@@ -293,7 +293,8 @@ TEST_F(Interaction, PageTabsShowOnePageAtATime) {
   expectOnly(Harshbloom::kPlugPage);
   EXPECT_EQ(plug->getConfig().visibleTab, 0.0);
   EXPECT_EQ(g->GetControl(kEq)->GetValue(), 1.0);
-  for (int tab = 0; tab < 3; ++tab) EXPECT_EQ(g->GetControl(2 + tab)->GetValue(), tab == 0 ? 1.0 : 0.0);
+  for (int tab = 0; tab < 3; ++tab)
+    EXPECT_EQ(g->GetControl(2 + tab)->GetValue(), tab == 0 ? 1.0 : 0.0);
 }
 
 TEST_F(Interaction, EqualiserTabsSwapTheirPages) {

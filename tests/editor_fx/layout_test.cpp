@@ -547,7 +547,8 @@ TEST_F(Layout, AboutPage) {
       {"text", {115, 462, 535, 478}, -1, "Dual-Band Distortion"},
       {"text", {115, 528, 535, 544}, -1, plug->getTechHostOsInfoString()},
   });
-  for (int i = 6; i < 9; ++i) EXPECT_TRUE(SameStyle(*g->GetControl(kAbout + i)->GetText(), plug->mTextAbout)) << i;
+  for (int i = 6; i < 9; ++i)
+    EXPECT_TRUE(SameStyle(*g->GetControl(kAbout + i)->GetText(), plug->mTextAbout)) << i;
 }
 
 // The scope page, with the spacings of its button row, hidden until its

@@ -236,7 +236,8 @@ public:
 
 TEST_F(Scope, DrawModeButtonAndTraceSwitches) {
   ScopeStandIn scope;
-  IBitmap modes = g->LoadIBitmap(1007, "resources/img/buttons/hollow_half_filled_scope_button.png", 3);
+  IBitmap modes =
+      g->LoadIBitmap(1007, "resources/img/buttons/hollow_half_filled_scope_button.png", 3);
   IBitmap onOff = g->LoadIBitmap(1009, "resources/img/buttons/input_on_off.png", 2);
   IRnDrawModeButton* button = new IRnDrawModeButton(plug.get(), &scope, 0, 0, -1, &modes);
   IRnScopeWaveSwitch* input = new IRnScopeWaveSwitch(plug.get(), &scope, 100, 0, -1, &onOff,
