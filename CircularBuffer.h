@@ -37,10 +37,13 @@ public:
   CircularBuffer(const CircularBuffer&) = delete;
   CircularBuffer& operator=(const CircularBuffer&) = delete;
 
-  // Allocates `capacity` default entries and restarts the counter. Only
-  // before any reader or writer uses the ring: the size never changes after.
+  static constexpr int kMaxCapacity = 65535;
+
+  // Allocates `capacity` default entries (at most kMaxCapacity) and
+  // restarts the counter. Only before any reader or writer uses the ring:
+  // the size never changes after.
   void resize(int capacity) {
-    const int n = capacity > 0 ? capacity : 0;
+    const int n = capacity > 0 ? (capacity < kMaxCapacity ? capacity : kMaxCapacity) : 0;
     words.reset(n ? new std::atomic<uint64_t>[static_cast<size_t>(n) * kWords] : nullptr);
     size = n;
     counter.store(0, std::memory_order_relaxed);
@@ -48,7 +51,10 @@ public:
   }
 
   int capacity() const { return size; }
-  // Slot of the next write: writeCounter() mod capacity().
+  // Slot of the next write, 0..capacity() - 1; it also holds the oldest
+  // entry. The counter wraps at the capacity itself: a counter wrapping at
+  // 65536 would jump back to slot 0 from a slot in the middle of the ring,
+  // and the trace would break there.
   uint16_t writeCounter() const { return counter.load(std::memory_order_relaxed); }
 
   // The entry in slot i; a default entry outside the ring.
@@ -62,12 +68,12 @@ public:
     return value;
   }
 
-  // Writes at the counter's slot and advances the 16-bit counter.
+  // Writes at the counter's slot and advances the counter.
   void write(const T& value) {
     if (size < 1) return;
-    const uint16_t c = counter.load(std::memory_order_relaxed);
-    store(c % size, value);
-    counter.store(static_cast<uint16_t>(c + 1), std::memory_order_relaxed);
+    const int c = counter.load(std::memory_order_relaxed) % size;
+    store(c, value);
+    counter.store(static_cast<uint16_t>(c + 1 < size ? c + 1 : 0), std::memory_order_relaxed);
   }
 
   // Every slot becomes `value`; the counter stays.

@@ -222,6 +222,37 @@ void IRnRestoreCurveButton::Act(Harshbloom& plug) {
   plug.distoCurveAction(Rawnfield::Types::kRestoreCurve);
 }
 
+// ---- Scope
+
+IRnFreezeButton::IRnFreezeButton(Harshbloom* plug, int x, int y, int paramIdx,
+                                 const IBitmap* bitmap)
+    : ISwitchControl(plug, x, y, paramIdx, bitmap), mHarshbloom(plug) {}
+
+void IRnFreezeButton::OnMouseDown(int, int, IMouseMod*) {
+  mFrozen = !mFrozen;
+  if (mHarshbloom) mHarshbloom->setFreeze(mFrozen);
+  mValue = mFrozen ? 1.0 : 0.0;
+  SetDirty(true);
+}
+
+IRnZoomSwitch::IRnZoomSwitch(Harshbloom* plug, int x, int y, int, const IBitmap* bitmap,
+                             eRnZoom direction)
+    : IContactControl(plug, x, y, -1, bitmap), mHarshbloom(plug), mDirection(direction) {}
+
+void IRnZoomSwitch::OnMouseDown(int, int, IMouseMod* mod) {
+  mValue = 1.0;
+  if (mHarshbloom) mHarshbloom->zoomScope(mDirection == kZoomIn, mod && mod->R ? 4.0 : 1.0);
+  SetDirty(true);
+}
+
+IZoomTextControl::IZoomTextControl(Harshbloom* plug, IRECT rect, const IText* text,
+                                   const char* str)
+    : ITextControl(plug, rect, text, str), mHarshbloom(plug) {}
+
+void IZoomTextControl::OnMouseWheel(int, int, IMouseMod*, int d) {
+  Rawnfield::zoomByWheel(mHarshbloom, d);
+}
+
 // ---- Watcher
 
 IRnDisplayWatcher::IRnDisplayWatcher(Harshbloom* plug) : IControl(plug, IRECT()), mHarshbloom(plug) {}

@@ -2,8 +2,9 @@
 
 // The effect's own small controls: level eyes, the maximum-level and host
 // texts, value captions with their own formats, preset and mode step
-// buttons, the meter reset and curve restore buttons, and the watcher that
-// brings the effect's display requests to the editor.
+// buttons, the meter reset and curve restore buttons, the scope's freeze and
+// zoom controls, and the watcher that brings the effect's display requests
+// to the editor.
 
 #include <string>
 
@@ -149,6 +150,44 @@ public:
 
 protected:
   void Act(Harshbloom& plug) override;
+};
+
+// Freezes and unfreezes the scope. The button keeps its own state.
+class IRnFreezeButton : public ISwitchControl {
+public:
+  IRnFreezeButton(Harshbloom* plug, int x, int y, int paramIdx, const IBitmap* bitmap);
+  void OnMouseDown(int x, int y, IMouseMod* mod) override;
+  bool IsFrozen() const { return mFrozen; }
+
+private:
+  Harshbloom* mHarshbloom;
+  bool mFrozen = false;
+};
+
+enum eRnZoom : int { kZoomIn = 0, kZoomOut = 1 };
+
+// Zooms the scope in or out by one step, four with the right button.
+class IRnZoomSwitch : public IContactControl {
+public:
+  IRnZoomSwitch(Harshbloom* plug, int x, int y, int ignored, const IBitmap* bitmap,
+                eRnZoom direction);
+  void OnMouseDown(int x, int y, IMouseMod* mod) override;
+  eRnZoom GetDirection() const { return mDirection; }
+
+private:
+  Harshbloom* mHarshbloom;
+  eRnZoom mDirection;
+};
+
+// The scope's zoom in percent, which the effect writes; the mouse wheel
+// zooms here too.
+class IZoomTextControl : public ITextControl {
+public:
+  IZoomTextControl(Harshbloom* plug, IRECT rect, const IText* text, const char* str);
+  void OnMouseWheel(int x, int y, IMouseMod* mod, int d) override;
+
+private:
+  Harshbloom* mHarshbloom;
 };
 
 // Invisible, attached last: each time the editor's timer looks for dirty

@@ -45,10 +45,14 @@
 class IControl;
 class IGraphics;
 class ITextControl;
+class IRnFreezeButton;
 namespace Rawnfield {
 class IEqTabButton;
 class IRnDistortionCurveEditor;
+class IRnDrawModeButton;
+class IRnScopeWaveSwitch;
 class IRnTabButton;
+class IRnWaveDrawer;
 }  // namespace Rawnfield
 
 class Harshbloom : public IFxStandalone,
@@ -243,7 +247,8 @@ public:
   const std::vector<int>& getPageControls(ePage page) const {
     return const_cast<Harshbloom*>(this)->pageList(page);
   }
-  // Re-applies the configuration record: the visible page, the zoom text.
+  // Re-applies the configuration record: the visible page, the zoom text
+  // and the scope's switches.
   void applyConfigViews();
   // The editor's timer hands the effect's redraw requests, value texts and
   // tool tips to the controls they belong to.
@@ -256,6 +261,11 @@ public:
     IControl* subBandEqSwitch = nullptr;    // parameter 41
     IControl* distoBandEqSwitch = nullptr;  // parameter 30
     ITextControl* zoomText = nullptr;
+    Rawnfield::IRnWaveDrawer* waveDrawer = nullptr;
+    Rawnfield::IRnDrawModeButton* drawModeButton = nullptr;
+    Rawnfield::IRnScopeWaveSwitch* inputWaveSwitch = nullptr;
+    Rawnfield::IRnScopeWaveSwitch* outputWaveSwitch = nullptr;
+    IRnFreezeButton* freezeButton = nullptr;
     Rawnfield::IRnDistortionCurveEditor* curveEditor = nullptr;
     Rawnfield::IRnDistortionCurveEditor* curvePreview = nullptr;
     // Controls redrawn when the effect raises a display's flag; those of
@@ -320,6 +330,24 @@ private:
   void initDistoUnit(IGraphics* g);
   void initFilterUnit(IGraphics* g);
   void initEqUnit(IGraphics* g);
+  void initSubBandEqUnit(Rawnfield::IEqTabButton* tab);
+  void initDistoBandEqUnit(Rawnfield::IEqTabButton* tab);
+  // One equaliser page: its controls go to the tab's list, its four gain
+  // texts from firstText on.
+  void initEqPage(IGraphics* g, Rawnfield::IEqTabButton* tab, const int params[4],
+                  eValueText firstText, const Rawnfield::Eq4Band& eq);
+  void initSubBandProcUnit(IGraphics* g);
+  void initPresetUnit(IGraphics* g);
+  void initDisplayUnit(IGraphics* g);
+  void initOutputUnit(IGraphics* g);
+  void initAboutTab(IGraphics* g);
+  void initScopeTab(IGraphics* g);
+  // A text control on a page.
+  ITextControl* attachText(IGraphics* g, ePage page, const IRECT& r, const char* text,
+                           IText* style);
+  void hidePage(IGraphics* g, ePage page);
+  // The zoom text shows the zoom in percent.
+  void showZoom(double zoom);
   // Appends a control to the editor and to a page's list; its index.
   int attachToPage(IGraphics* g, ePage page, IControl* control);
   // The editor, also while it is being laid out and not yet attached.
@@ -381,7 +409,7 @@ private:
   double mShaperCurvePicture[kCurvePicturePoints] = {};
   double mShaperPreviewPicture[kPreviewPicturePoints] = {};
   Rawnfield::CircularBuffer<Rawnfield::Types::VisSample> mScope;
-  uint32_t mCaptureCounter = 0;
+  uint32_t mCapturePhase = 0;  // samples since the scope's last capture
   Rawnfield::DrawnCurve* mCurveEditor = nullptr;
 
   // Work buffers, grown by Reset only. The raw pair is the sub-band

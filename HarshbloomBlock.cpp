@@ -235,8 +235,14 @@ void Harshbloom::updateDisplays(double** dry, double** out, int n) {
           step = x > 4294967295.0 ? 4294967295u : static_cast<uint32_t>(x);
       }
       const bool frozen = mFreeze.load(std::memory_order_relaxed);
-      for (int i = 0; i < n; ++i, ++mCaptureCounter) {
-        if (mCaptureCounter % step != 0 || frozen) continue;
+      // Samples since the last capture, kept below the step: a wrapping
+      // sample counter taken modulo the step would shorten one period at
+      // each wrap.
+      if (mCapturePhase >= step) mCapturePhase = 0;
+      for (int i = 0; i < n; ++i) {
+        const bool capture = mCapturePhase == 0;
+        if (++mCapturePhase >= step) mCapturePhase = 0;
+        if (!capture || frozen) continue;
         const auto at = [i, n](const double* v) {
           return i + 1 < n ? (v[i] + v[i + 1]) * 0.5 : v[i];
         };

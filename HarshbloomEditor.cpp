@@ -4,59 +4,18 @@
 
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 #include <string>
-#include <system_error>
 
 #include "DistoFxControls.h"
 #include "Harshbloom.h"
 #include "IGraphicsDesktop.h"
 #include "UiControls.h"
-#include "pix.h"
 
 namespace {
 
 constexpr int kEditorWidth = 650;
 constexpr int kEditorHeight = 830;
 const char kRnDefaultFont[] = "Helvetica";
-
-// The file of that name (the folders of `name` dropped) anywhere below the
-// program's resource folder; "" when there is none. The first in path order
-// wins, so the choice does not depend on the directory's listing order.
-std::string findResource(const char* name) {
-  if (!name) return std::string();
-  const char* dir = PIX_GetResourceDir();
-  if (!dir || dir[0] != '/') return std::string();
-  const std::string file = std::filesystem::path(name).filename().string();
-  if (file.empty()) return std::string();
-  std::error_code ec;
-  std::filesystem::recursive_directory_iterator it(
-      dir, std::filesystem::directory_options::skip_permission_denied, ec);
-  std::string best;
-  for (; !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
-    if (it.depth() > 4) {
-      it.disable_recursion_pending();
-      continue;
-    }
-    if (it->path().filename() != file || !it->is_regular_file(ec)) continue;
-    const std::string path = it->path().string();
-    if (best.empty() || path < best) best = path;
-  }
-  return best;
-}
-
-// The editor surface of the effect: images are looked up by their file name
-// in the resource folder and, failing that, in its subfolders, where the
-// artwork keeps them sorted by kind.
-class HarshbloomGraphics : public IGraphicsDesktop {
-public:
-  using IGraphicsDesktop::IGraphicsDesktop;
-  PIX_IBitmap* OSLoadBitmap(int id, const char* name) override {
-    if (PIX_IBitmap* b = IGraphicsDesktop::OSLoadBitmap(id, name)) return b;
-    const std::string path = findResource(name);
-    return path.empty() ? nullptr : PIX_LoadPNG(path.c_str(), nullptr);
-  }
-};
 
 // Anti-aliased: this desktop's fonts drawn without smoothing lose whole
 // strokes at these sizes.
@@ -73,7 +32,7 @@ bool isToolTipText(Harshbloom::eValueText t) {
 }  // namespace
 
 IGraphics* MakeGraphics(IFxStandalone* plug, int width, int height, int fps) {
-  HarshbloomGraphics* g = new HarshbloomGraphics(plug, width, height, fps);
+  IGraphicsDesktop* g = new IGraphicsDesktop(plug, width, height, fps);
   g->SetBundleID(Harshbloom::kBundleID);
   return g;
 }
@@ -121,6 +80,12 @@ void Harshbloom::createEditor() {
   initDistoUnit(g);
   initFilterUnit(g);
   initEqUnit(g);
+  initSubBandProcUnit(g);
+  initPresetUnit(g);
+  initDisplayUnit(g);
+  initOutputUnit(g);
+  initAboutTab(g);
+  initScopeTab(g);
 
   g->AttachControl(new IRnDisplayWatcher(this));
   AttachGraphics(g);
@@ -210,10 +175,15 @@ void Harshbloom::applyConfigViews() {
     case 0: onPlugTab(); break;
     default: break;
   }
-  if (mLinks.zoomText) {
-    char text[32];
-    snprintf(text, sizeof text, "%3.0f %%", zoom);
-    mLinks.zoomText->SetTextFromPlug(text);
+  showZoom(zoom);
+  if (mLinks.drawModeButton) {
+    mLinks.drawModeButton->UpdateData();
+    mLinks.drawModeButton->SetDirty(false);
+  }
+  for (Rawnfield::IRnScopeWaveSwitch* s : {mLinks.inputWaveSwitch, mLinks.outputWaveSwitch}) {
+    if (!s) continue;
+    s->UpdateData();
+    s->SetDirty(false);
   }
 }
 
@@ -251,11 +221,14 @@ void Harshbloom::zoomScope(bool zoomIn, double steps) {
     mConfig.setScopeZoom(mConfig.scopeZoom + (zoomIn ? 10.0 : -10.0) * steps);
     zoom = mConfig.scopeZoom;
   }
-  if (mLinks.zoomText) {
-    char text[32];
-    snprintf(text, sizeof text, "%3.0f %%", zoom);
-    mLinks.zoomText->SetTextFromPlug(text);
-  }
+  showZoom(zoom);
+}
+
+void Harshbloom::showZoom(double zoom) {
+  if (!mLinks.zoomText) return;
+  char text[32];
+  snprintf(text, sizeof text, "%3.0f %%", zoom);
+  mLinks.zoomText->SetTextFromPlug(text);
 }
 
 Rawnfield::eRnScopeDrawMode Harshbloom::getDrawMode() const {

@@ -240,6 +240,24 @@ def arrow_button(w, h, left, accent):
     return stack(frames)
 
 
+def toggle_switch(w, h):
+    """Two frames, off and on: a pill whose knob slides to the right and
+    lights up."""
+    frames = []
+    for on in (False, True):
+        img = canvas(w, h)
+        d = ImageDraw.Draw(img)
+        rounded(d, (0, 0, w, h), h // 2, fill=((48, 110, 56) if on else (44, 47, 55)) + (255,),
+                outline=(16, 18, 22, 255))
+        cx = (w - h / 2 if on else h / 2) * SS
+        cy = h / 2 * SS
+        r = (h / 2 - 2) * SS
+        d.ellipse((cx - r, cy - r, cx + r, cy + r),
+                  fill=((150, 240, 150) if on else (120, 124, 134)) + (255,))
+        frames.append(finish(img))
+    return stack(frames)
+
+
 def tab_strip(w, h, label, accent, switch_room=0):
     """Two frames: inactive, active. switch_room leaves space on the left for
     a switch drawn on top of the tab."""
@@ -290,7 +308,10 @@ PANELS = [
     ((22, 76, 628, 290), "DISTORTION", (82, 81)),
     ((22, 292, 322, 442), "FILTER", (82, 297)),
     ((326, 292, 628, 442), None, None),
-    ((22, 604, 254, 732), "INPUT", (30, 716)),
+    ((22, 444, 628, 572), "SUB-BAND PROCESSOR", (82, 449)),
+    ((22, 574, 628, 606), None, None),
+    ((22, 608, 254, 712), "INPUT", (212, 612)),
+    ((258, 608, 628, 712), "OUTPUT", (266, 612)),
 ]
 
 
@@ -362,12 +383,12 @@ def volume_knob():
 
 @image("knobs/io_sat.png")
 def io_sat_knob():
-    return knob_strip(40, ACCENT["red"])
+    return knob_strip(32, ACCENT["red"])
 
 
 @image("knobs/offset_knob.png")
 def offset_knob():
-    return knob_strip(40, ACCENT["cyan"])
+    return knob_strip(32, ACCENT["cyan"])
 
 
 @image("buttons/channel_mode_button.png")
@@ -388,18 +409,7 @@ def sat_mode_button():
 
 @image("switches/on_off.png")
 def on_off_switch():
-    frames = []
-    for on in (False, True):
-        img = canvas(30, 16)
-        d = ImageDraw.Draw(img)
-        rounded(d, (0, 0, 30, 16), 8, fill=((48, 110, 56) if on else (44, 47, 55)) + (255,),
-                outline=(16, 18, 22, 255))
-        cx = (22 if on else 8) * SS
-        r = 6 * SS
-        d.ellipse((cx - r, 8 * SS - r, cx + r, 8 * SS + r),
-                  fill=((150, 240, 150) if on else (120, 124, 134)) + (255,))
-        frames.append(finish(img))
-    return stack(frames)
+    return toggle_switch(30, 16)
 
 
 @image("knobs/distortion_knob.png")
@@ -551,12 +561,12 @@ def slider_background():
 
 @image("knobs/filter_knob.png")
 def filter_knob():
-    return knob_strip(44, ACCENT["green"])
+    return knob_strip(48, ACCENT["green"])
 
 
 @image("knobs/resonance_knob.png")
 def resonance_knob():
-    return knob_strip(44, ACCENT["green"])
+    return knob_strip(48, ACCENT["green"])
 
 
 @image("knobs/drive_knob.png")
@@ -586,6 +596,333 @@ def sub_band_tab():
 @image("buttons/disto_band_tab.png")
 def disto_band_tab():
     return tab_strip(136, 22, "DISTO-BAND EQ", ACCENT["amber"], switch_room=38)
+
+
+# =====================================================================
+# Equaliser pages
+
+EQ_KNOB = 48
+BAND_COLOURS = {
+    "bass": (255, 0, 0),
+    "low_mid": (255, 127, 0),
+    "high_mid": (255, 255, 0),
+    "high": (127, 255, 127),
+}
+
+
+def _eq_knob(band):
+    @image("knobs/eq_%s_knob.png" % band)
+    def painter():
+        return knob_strip(EQ_KNOB, BAND_COLOURS[band])
+    return painter
+
+
+for _band in ("bass", "low_mid", "high_mid", "high"):
+    _eq_knob(_band)
+
+
+@image("displays/eq_freq_display.png")
+def eq_freq_display():
+    return display_panel(250, 24)
+
+
+# =====================================================================
+# Sub-band processor
+
+@image("knobs/gain_knob.png")
+def gain_knob():
+    return knob_strip(48, ACCENT["cyan"])
+
+
+@image("knobs/saturation_knob.png")
+def saturation_knob():
+    return knob_strip(48, ACCENT["red"])
+
+
+@image("displays/band_display.png")
+def band_display():
+    return display_panel(188, 67, grid=True)
+
+
+@image("buttons/band_filter_slope.png")
+def band_filter_slope():
+    return button_strip(48, 16, ["6 dB", "12 dB", "24 dB", "48 dB"], ACCENT["green"],
+                        lit=[True] * 4, size=8)
+
+
+@image("buttons/link_on_off.png")
+def link_button():
+    return button_strip(48, 16, ["LINK", "LINK"], ACCENT["green"], size=8)
+
+
+# =====================================================================
+# Preset row and information display
+
+
+@image("displays/preset_display.png")
+def preset_display():
+    return display_panel(200, 20)
+
+
+@image("buttons/load_on_off_48x40.png")
+def load_button():
+    return button_strip(48, 20, ["LOAD", "LOAD"], ACCENT["cyan"], lit=[False, True])
+
+
+@image("buttons/save_on_off_48x40.png")
+def save_button():
+    return button_strip(48, 20, ["SAVE", "SAVE"], ACCENT["cyan"], lit=[False, True])
+
+
+@image("buttons/bypass_fx_button_84x60.png")
+def bypass_button():
+    return button_strip(84, 26, ["BYPASS", "BYPASS"], ACCENT["red"], size=10)
+
+
+@image("displays/info_display.png")
+def info_display():
+    # The panel leaves its top rows clear: the sections above reach the
+    # display's top edge.
+    w, h, top = 540, 60, 6
+    img = canvas(w, h)
+    d = ImageDraw.Draw(img)
+    rounded(d, (0, top, w, h - 2), 4, fill=INSET + (255,), outline=INSET_EDGE + (255,))
+    return finish(img)
+
+
+@image("buttons/reset_on_off_48x40.png")
+def reset_button():
+    return button_strip(48, 20, ["RESET", "RESET"], ACCENT["cyan"], lit=[False, True], size=8)
+
+
+# =====================================================================
+# Output section
+
+
+@image("knobs/pan_knob.png")
+def pan_knob():
+    return knob_strip(32, ACCENT["white"])
+
+
+@image("knobs/dry_wet_knob.png")
+def dry_wet_knob():
+    return knob_strip(32, ACCENT["violet"])
+
+
+@image("knobs/limiter_knob.png")
+def limiter_knob():
+    return knob_strip(32, ACCENT["amber"])
+
+
+@image("knobs/lp_hq_knob.png")
+def lp_hp_knob():
+    return knob_strip(32, ACCENT["green"])
+
+
+@image("buttons/clipper_mode_button.png")
+def clipper_mode_button():
+    return button_strip(44, 16, ["OFF", "SOFT", "HARD", "FOLD"], ACCENT["amber"], size=8)
+
+
+@image("buttons/limiter_mode_button.png")
+def limiter_mode_button():
+    return button_strip(44, 16, ["CLIP", "CLIP"], ACCENT["amber"], size=8)
+
+
+@image("buttons/filter_slope.png")
+def sweep_slope_button():
+    return stack([button_frame(44, 16, "SLOPE", True, ACCENT["green"], size=7, dots=(2, k + 1))
+                  for k in range(2)])
+
+
+@image("buttons/hq_filter_3_states.png")
+def hq_filter_button():
+    return stack([button_frame(44, 16, "HQ", k > 0, ACCENT["violet"], size=8, dots=(2, k))
+                  for k in range(3)])
+
+
+@image("buttons/oversampling_button.png")
+def oversampling_button():
+    return button_strip(48, 16, ["8x OS", "8x OS"], ACCENT["green"], size=8)
+
+
+@image("switches/make_up_on_off.png")
+def make_up_switch():
+    return toggle_switch(24, 14)
+
+
+# =====================================================================
+# Scope page
+
+WAVE_W, WAVE_H = 620, 560
+
+
+@image("displays/wave_display.png")
+def wave_display():
+    img = canvas(WAVE_W, WAVE_H)
+    d = ImageDraw.Draw(img)
+    rounded(d, (0, 0, WAVE_W, WAVE_H), 4, fill=INSET + (255,), outline=INSET_EDGE + (255,))
+    inner_t, inner_b = 5, WAVE_H - 5
+    q = (inner_b - inner_t) // 4
+    grid = (26, 30, 36, 255)
+    # Time divisions, and half scale above and below each channel's centre.
+    for k in range(1, 10):
+        x = (5 + k * (WAVE_W - 10) / 10) * SS
+        d.line((x, inner_t * SS, x, inner_b * SS), fill=grid, width=SS)
+    for c in (1, 3):
+        for off in (-q / 2, q / 2):
+            y = (inner_t + c * q + off) * SS
+            d.line((5 * SS, y, (WAVE_W - 5) * SS, y), fill=grid, width=SS)
+    # The channels apart.
+    y = (inner_t + 2 * q) * SS
+    d.line((5 * SS, y, (WAVE_W - 5) * SS, y), fill=INSET_EDGE + (255,), width=SS)
+    f = font(10 * SS)
+    d.text((12 * SS, (inner_t + 6) * SS), "L", font=f, fill=TEXT_DIM + (255,))
+    d.text((12 * SS, (inner_t + 2 * q + 6) * SS), "R", font=f, fill=TEXT_DIM + (255,))
+    return finish(img)
+
+
+@image("buttons/freeze_scope_button.png")
+def freeze_button():
+    return button_strip(70, 30, ["FREEZE", "FREEZE"], ACCENT["cyan"], size=10)
+
+
+@image("buttons/hollow_half_filled_scope_button.png")
+def draw_mode_button():
+    return button_strip(70, 20, ["LINE", "FILLED", "MIRROR"], ACCENT["amber"], lit=[True] * 3,
+                        size=8)
+
+
+@image("buttons/input_on_off.png")
+def input_trace_button():
+    return button_strip(60, 20, ["INPUT", "INPUT"], (150, 150, 150), size=8)
+
+
+@image("buttons/output_on_off.png")
+def output_trace_button():
+    return button_strip(60, 20, ["OUTPUT", "OUTPUT"], ACCENT["white"], size=8)
+
+
+def _sign_button(plus):
+    frames = []
+    for pressed in (False, True):
+        img = canvas(20, 20)
+        d = ImageDraw.Draw(img)
+        rounded(d, (0, 0, 20, 20), 3, fill=(ON_FACE if pressed else OFF_FACE) + (255,),
+                outline=(16, 18, 22, 255))
+        col = (ACCENT["amber"] if pressed else TEXT) + (255,)
+        d.rectangle((5 * SS, 9 * SS, 15 * SS, 11 * SS), fill=col)
+        if plus:
+            d.rectangle((9 * SS, 5 * SS, 11 * SS, 15 * SS), fill=col)
+        frames.append(finish(img))
+    return stack(frames)
+
+
+@image("switches/minus_25px.png")
+def zoom_minus():
+    return _sign_button(False)
+
+
+@image("switches/plus_25px.png")
+def zoom_plus():
+    return _sign_button(True)
+
+
+@image("displays/zoom_display.png")
+def zoom_display():
+    return display_panel(105, 26)
+
+
+# =====================================================================
+# About page
+
+LOGO_W, LOGO_H = 570, 380
+LOGO_LEFT, LOGO_TOP = 325 - LOGO_W // 2, 50
+# The version display covers the logo's lowest rows (from editor y 410).
+# The level eyes, in editor coordinates: they glow through holes in the logo.
+EYE_LEFT = ((223, 186), (223, 220), (295, 220))
+EYE_RIGHT = ((355, 220), (427, 220), (427, 186))
+
+
+@image("Rawnfield_logo_txt_570x380.png")
+def logo():
+    img = canvas(LOGO_W, LOGO_H)
+    d = ImageDraw.Draw(img)
+    cx, cy = 285, 178
+    # Jagged petals of two rings, the outer one darker.
+    for ring, (r0, r1, n, col, turn) in enumerate(
+            [(110, 168, 14, (120, 52, 30), 0.0), (100, 145, 14, (205, 96, 40), 0.5)]):
+        for k in range(n):
+            a = 2 * math.pi * (k + turn) / n
+            da = math.pi / n * 0.78
+            pts = [
+                (cx + r0 * math.sin(a - da), cy - r0 * math.cos(a - da)),
+                (cx + r1 * math.sin(a), cy - r1 * math.cos(a)),
+                (cx + r0 * math.sin(a + da), cy - r0 * math.cos(a + da)),
+            ]
+            d.polygon([(x * SS, y * SS) for x, y in pts], fill=col + (255,),
+                      outline=(30, 14, 8, 255))
+    # The face.
+    r = 118
+    for i in range(r, 0, -1):
+        t = i / r
+        col = mix((96, 100, 112), (44, 47, 55), t)
+        d.ellipse(((cx - i) * SS, (cy - i - (1 - t) * 6) * SS, (cx + i) * SS,
+                   (cy + i - (1 - t) * 6) * SS), fill=col + (255,))
+    d.ellipse(((cx - r) * SS, (cy - r) * SS, (cx + r) * SS, (cy + r) * SS),
+              outline=(20, 22, 26, 255), width=2 * SS)
+    # A jagged mouth.
+    mouth = []
+    for k in range(9):
+        x = cx - 64 + k * 16
+        y = cy + 62 + (10 if k % 2 else 0)
+        mouth.append((x * SS, y * SS))
+    d.line(mouth, fill=(24, 26, 30, 255), width=4 * SS, joint="curve")
+    # Eye holes: clear, with a dark rim.
+    for eye in (EYE_LEFT, EYE_RIGHT):
+        pts = [((x - LOGO_LEFT) * SS, (y - LOGO_TOP) * SS) for x, y in eye]
+        d.polygon(pts, fill=(0, 0, 0, 0), outline=(16, 18, 22, 255), width=3 * SS)
+        d.polygon(pts, fill=(0, 0, 0, 0))
+    return finish(img)
+
+
+@image("RN_Team_Text.png")
+def team_text():
+    img = canvas(420, 40)
+    d = ImageDraw.Draw(img)
+    centered_text(d, (0, 0, 420, 20), "SOUND, CODE AND PICTURES", 10, TEXT_DIM + (255,))
+    centered_text(d, (0, 20, 420, 40), "THE RAWNFIELD TEAM", 12, ACCENT["amber"] + (255,))
+    return finish(img)
+
+
+@image("displays/version_info_display_pro.png")
+def version_display():
+    w, h = 440, 150
+    img = canvas(w, h)
+    d = ImageDraw.Draw(img)
+    rounded(d, (0, 0, w, h), 6, fill=INSET + (255,), outline=INSET_EDGE + (255,))
+    d.line((40 * SS, 96 * SS, (w - 40) * SS, 96 * SS), fill=(44, 50, 60, 255), width=SS)
+    return finish(img)
+
+
+@image("app_logo.png")
+def app_logo():
+    n = 100
+    img = canvas(n, n)
+    d = ImageDraw.Draw(img)
+    rounded(d, (0, 0, n, n), 20, fill=(40, 44, 52, 255), outline=(90, 96, 110, 255), width=2)
+    c = n / 2
+    for k in range(8):
+        a = 2 * math.pi * k / 8
+        pts = [
+            (c + 12 * math.sin(a - 0.35), c - 12 * math.cos(a - 0.35)),
+            (c + 40 * math.sin(a), c - 40 * math.cos(a)),
+            (c + 12 * math.sin(a + 0.35), c - 12 * math.cos(a + 0.35)),
+        ]
+        d.polygon([(x * SS, y * SS) for x, y in pts], fill=ACCENT["amber"] + (255,))
+    d.ellipse(((c - 14) * SS, (c - 14) * SS, (c + 14) * SS, (c + 14) * SS),
+              fill=(24, 26, 30, 255), outline=ACCENT["red"] + (255,), width=3 * SS)
+    return finish(img)
 
 
 # =====================================================================

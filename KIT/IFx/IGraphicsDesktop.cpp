@@ -8,6 +8,9 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <filesystem>
+#include <string>
+#include <system_error>
 
 #include "IControl.h"
 #include "IFxBase.h"
@@ -44,6 +47,38 @@ plat::View* ParentView(void* parent) {
 
 // ---- Images
 
+namespace {
+
+// Folders below the resource folder that are searched; deeper ones are not.
+constexpr int kMaxResourceDepth = 8;
+
+// The regular file called `file` in `dir` or any folder below it; "" when
+// there is none. The shallowest wins, and among equally deep ones the first
+// in path order, so the choice never depends on the listing order.
+std::string FindBelow(const std::string& dir, const std::string& file) {
+  std::error_code ec;
+  const std::filesystem::path direct = std::filesystem::path(dir) / file;
+  if (std::filesystem::is_regular_file(direct, ec)) return direct.string();
+  std::filesystem::recursive_directory_iterator it(
+      dir, std::filesystem::directory_options::skip_permission_denied, ec);
+  std::string best;
+  int bestDepth = kMaxResourceDepth + 1;
+  for (; !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+    if (it.depth() >= kMaxResourceDepth) it.disable_recursion_pending();
+    if (it.depth() > bestDepth || it->path().filename() != file) continue;
+    std::error_code fileEc;
+    if (!it->is_regular_file(fileEc)) continue;
+    const std::string path = it->path().string();
+    if (it.depth() < bestDepth || path < best) {
+      best = path;
+      bestDepth = it.depth();
+    }
+  }
+  return best;
+}
+
+}  // namespace
+
 PIX_IBitmap* IFxLoadResourcePNG(const char* name) {
   if (!name) return nullptr;
   const char* slash = strrchr(name, '/');
@@ -54,11 +89,10 @@ PIX_IBitmap* IFxLoadResourcePNG(const char* name) {
   // Resources live beside the program; a relative folder would read the
   // current directory.
   if (!dir || dir[0] != '/') return nullptr;
-  std::string path(dir);
-  if (path.back() != '/') path += '/';
-  path.append(file, size_t(dot - file));
-  path += ".png";
-  return PIX_LoadPNG(path.c_str(), nullptr);
+  std::string wanted(file, size_t(dot - file));
+  wanted += ".png";
+  const std::string path = FindBelow(dir, wanted);
+  return path.empty() ? nullptr : PIX_LoadPNG(path.c_str(), nullptr);
 }
 
 // ---- The surface

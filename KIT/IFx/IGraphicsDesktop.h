@@ -83,8 +83,9 @@ private:
 };
 
 // The PNG named by the file name of `name` (folders dropped; the extension
-// must be "png" in any case) from the program's resource folder; null when
-// there is no such file or the resource folder is not an absolute path.
+// must be "png" in any case) from the program's resource folder or any folder
+// below it (the shallowest, then the first in path order); null when there is
+// no such file or the resource folder is not an absolute path.
 PIX_IBitmap* IFxLoadResourcePNG(const char* name);
 
 // Limits what may be typed into the text entry field.

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 
 #include "editor_fixture.h"
@@ -65,6 +66,43 @@ TEST(ResourceImages, FoundByFileNameAmongTheProgramsResources) {
   for (const Case& k : cases) {
     PIX_IBitmap* b = IFxLoadResourcePNG(k.name);
     EXPECT_EQ(b != nullptr, k.found) << (k.name ? k.name : "(null)");
+    delete b;
+  }
+  PIX_SetResourceDir(nullptr);
+}
+
+// Artwork kept in folders by kind is still found by its file name alone.
+TEST(ResourceImages, FoundInFoldersBelowTheResourceFolder) {
+  TempDir dir;
+  const std::string knob = readText(HB_TEST_DATA_DIR "/img/knob.png");      // 16 x 64
+  const std::string sw = readText(HB_TEST_DATA_DIR "/img/switch.png");      // 12 x 24
+  const std::string radio = readText(HB_TEST_DATA_DIR "/img/radio.png");    // 10 x 20
+  std::filesystem::create_directories(dir.path("img/knobs/big"));
+  std::filesystem::create_directories(dir.path("img/buttons"));
+  std::filesystem::create_directories(dir.path("img/a/twice.png"));  // a folder, not an image
+  writeText(dir.path("img/knobs/big/deep.png"), knob);
+  // The same name twice as deep: the first in path order; deeper: never.
+  writeText(dir.path("img/buttons/twice.png"), sw);
+  writeText(dir.path("img/knobs/twice.png"), radio);
+  writeText(dir.path("img/knobs/big/twice.png"), knob);
+  // Beside the folder itself wins over any subfolder.
+  writeText(dir.path("img/top.png"), radio);
+  writeText(dir.path("img/knobs/top.png"), knob);
+  PIX_SetResourceDir(dir.path("img").c_str());
+  struct Case {
+    const char* name;
+    int width;  // 0: not found
+  } cases[] = {
+      {"resources/img/knobs/deep.png", 16},
+      {"deep.png", 16},
+      {"elsewhere/twice.PNG", 12},
+      {"top.png", 10},
+      {"big", 0},
+      {"absent.png", 0},
+  };
+  for (const Case& k : cases) {
+    PIX_IBitmap* b = IFxLoadResourcePNG(k.name);
+    EXPECT_EQ(b ? b->getWidth() : 0, k.width) << k.name;
     delete b;
   }
   PIX_SetResourceDir(nullptr);

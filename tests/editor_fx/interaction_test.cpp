@@ -2,6 +2,7 @@
 // the curve editor and its menu, the drop-down menus, the step buttons, the
 // page and equaliser tabs, and the texts the effect writes.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -258,15 +259,21 @@ TEST_F(Interaction, RestoreButtonRestoresTheTypesCurve) {
 }
 
 TEST_F(Interaction, PageTabsShowOnePageAtATime) {
-  const std::vector<int>& plugPage = plug->getPageControls(Harshbloom::kPlugPage);
-  auto allHidden = [&](bool hidden) {
-    for (int idx : plugPage)
-      if (g->GetControl(idx)->IsHidden() != hidden) return false;
-    return true;
+  // Shown: the page's own controls, with the open equaliser page on the
+  // plug-in page; the background, the page tabs and the watcher always.
+  auto expectOnly = [&](Harshbloom::ePage shown) {
+    std::vector<int> visible = plug->getPageControls(shown);
+    if (shown == Harshbloom::kPlugPage)
+      for (int idx : ControlAt<IEqTabButton>(kEq)->GetTabItems()) visible.push_back(idx);
+    for (int idx : {0, 2, 3, 4, g->NControls() - 1}) visible.push_back(idx);
+    for (int idx = 0; idx < g->NControls(); ++idx) {
+      const bool listed = std::find(visible.begin(), visible.end(), idx) != visible.end();
+      ASSERT_EQ(g->GetControl(idx)->IsHidden(), !listed) << "control " << idx << ", page " << shown;
+    }
   };
-  ASSERT_TRUE(allHidden(false));
+  expectOnly(Harshbloom::kPlugPage);
   Press(285 + 5, 782 + 5);  // scope
-  EXPECT_TRUE(allHidden(true));
+  expectOnly(Harshbloom::kScopePage);
   EXPECT_EQ(plug->getConfig().visibleTab, 1.0);
   EXPECT_EQ(g->GetControl(2)->GetValue(), 0.0);
   EXPECT_EQ(g->GetControl(3)->GetValue(), 1.0);
@@ -274,13 +281,20 @@ TEST_F(Interaction, PageTabsShowOnePageAtATime) {
   const auto& ring = plug->getScopeRing();
   for (int i = 0; i < ring.capacity(); ++i) ASSERT_TRUE(ring.read(i).gap) << i;
   Press(365 + 5, 782 + 5);  // about
-  EXPECT_TRUE(allHidden(true));
+  expectOnly(Harshbloom::kAboutPage);
   EXPECT_EQ(plug->getConfig().visibleTab, 2.0);
-  Press(205 + 5, 782 + 5);  // plug-in, on its sub-band equaliser page
-  EXPECT_TRUE(allHidden(false));
+  // Back on the plug-in page from the disto-band equaliser page: the
+  // sub-band page opens.
+  Press(205 + 5, 782 + 5);
+  PressControl(kEq + 1);
+  Press(285 + 5, 782 + 5);
+  expectOnly(Harshbloom::kScopePage);
+  Press(205 + 5, 782 + 5);
+  expectOnly(Harshbloom::kPlugPage);
   EXPECT_EQ(plug->getConfig().visibleTab, 0.0);
   EXPECT_EQ(g->GetControl(kEq)->GetValue(), 1.0);
-  for (int tab = 0; tab < 3; ++tab) EXPECT_EQ(g->GetControl(2 + tab)->GetValue(), tab == 0 ? 1.0 : 0.0);
+  for (int tab = 0; tab < 3; ++tab)
+    EXPECT_EQ(g->GetControl(2 + tab)->GetValue(), tab == 0 ? 1.0 : 0.0);
 }
 
 TEST_F(Interaction, EqualiserTabsSwapTheirPages) {

@@ -286,6 +286,52 @@ TEST(Scope, FreezeKeepsTheTraceAndUnfreezingLeavesAGap) {
   EXPECT_EQ(ring.writeCounter(), 31);
 }
 
+// The ring's walk from its write counter goes from the oldest entry to the
+// newest, also once more entries than a 16-bit counter holds have passed.
+TEST(Scope, RingStaysInOrderPastSixtyFiveThousandWrites) {
+  Rawnfield::CircularBuffer<Rawnfield::Types::VisSample> ring;
+  ring.resize(601);
+  Rawnfield::Types::VisSample s;
+  for (int k = 0; k < 65536 + 300; ++k) {
+    s.dryLeft = k;
+    ring.write(s);
+    if (k < 65536 - 2 || (k % 97 != 0 && k < 65536 + 299)) continue;
+    const int first = ring.writeCounter() % 601;
+    for (int i = 0; i < 601; ++i)
+      ASSERT_EQ(ring.read((first + i) % 601).dryLeft, k - 600 + i) << "after write " << k;
+  }
+}
+
+// One entry every `step` samples, without a jump at block ends or where a
+// counter wraps: captured from a ramp, neighbouring entries of the walk lie
+// one period apart all the way.
+TEST(Scope, CapturePeriodStaysSteady) {
+  auto plug = makeEffect();
+  showPage(*plug, 1.0, 500.0);
+  plug->SetSampleRate(10517.5);  // 3.5 samples per entry at 500 %: every 3rd
+  plug->Reset();
+  constexpr int kStep = 3, kBlock = 512;
+  constexpr double kScale = 1e-6;
+  const auto& ring = plug->getScopeRing();
+  Block in(kBlock);
+  long sample = 0;
+  for (int b = 0; sample < (65536L + 700) * kStep; ++b) {
+    for (int i = 0; i < kBlock; ++i) in.l[i] = (sample + i) * kScale;
+    sample += kBlock;
+    runBlock(*plug, in);
+    if (sample < 601 * kStep + kBlock) continue;
+    const int first = ring.writeCounter() % 601;
+    double previous = ring.read(first).dryLeft;
+    for (int i = 1; i < 601; ++i) {
+      const double v = ring.read((first + i) % 601).dryLeft;
+      // An entry at a block's last sample has no neighbour to average with.
+      ASSERT_NEAR(v - previous, kStep * kScale, 0.5 * kScale + 1e-12)
+          << "block " << b << ", column " << i;
+      previous = v;
+    }
+  }
+}
+
 TEST(Scope, AboutPageFollowsTheOutputLevel) {
   auto plug = makeEffect();
   showPage(*plug, 2.0, 100.0);

@@ -686,4 +686,114 @@ void IRnFileSelector::Draw(IGraphics* graphics) {
   graphics->DrawBitmap(&mBitmap, &mRECT, mState == kFSSelecting ? 2 : 1, nullptr);
 }
 
+// ---- Scope
+
+IRnWaveDrawer::IRnWaveDrawer(IFxBase* plug, IScopeController* scope,
+                             const CircularBuffer<Types::VisSample>& ring, int x, int y,
+                             const IBitmap* bitmap, IChannelBlend::EBlendMethod blend)
+    : IBitmapControl(plug, x, y, -1, bitmap, blend),
+      mScopeRECT(mRECT.L + 5, mRECT.T + 5, mRECT.R - 5, mRECT.B - 5),
+      mQ(mScopeRECT.H() > 0 ? mScopeRECT.H() / 4 : 0),
+      mScope(scope),
+      mRing(ring) {}
+
+void zoomByWheel(IScopeController* scope, int d) {
+  if (!scope) return;
+  if (d > 0)
+    scope->zoomScope(true, d);
+  else
+    scope->zoomScope(false, -static_cast<double>(d));
+}
+
+void IRnWaveDrawer::OnMouseWheel(int, int, IMouseMod*, int d) { zoomByWheel(mScope, d); }
+
+void IRnWaveDrawer::Draw(IGraphics* graphics) {
+  IBitmapControl::Draw(graphics);
+  const IChannelBlend half(IChannelBlend::kBlendAlpha, 0.5f);
+  const float left = static_cast<float>(mScopeRECT.L), right = static_cast<float>(mScopeRECT.R);
+  for (const double y : {mScopeRECT.T + mQ, mScopeRECT.T + 3.0 * mQ})
+    graphics->DrawLine(&COLOR_RN_OVERLAY_WHITE, left, static_cast<float>(y), right,
+                       static_cast<float>(y), &half, false);
+  if (!mScope) return;
+  const int mode = mScope->getDrawMode();
+  if (mScope->doDrawInputSignal()) DrawTrace(graphics, false, mode);
+  if (mScope->doDrawOutputSignal()) DrawTrace(graphics, true, mode);
+}
+
+void IRnWaveDrawer::DrawTrace(IGraphics* graphics, bool output, int mode) {
+  const int n = mRing.capacity();
+  if (n < 1) return;
+  const int first = mRing.writeCounter() % n;  // the oldest entry
+  const double centre[2] = {mScopeRECT.T + mQ, mScopeRECT.T + 3.0 * mQ};
+  double previous[2] = {centre[0], centre[1]};
+  // A display too narrow for the whole ring shows the oldest entries that fit.
+  const int columns = n < mScopeRECT.W() ? n : mScopeRECT.W();
+  for (int i = 1; i < columns; ++i) {
+    const Types::VisSample s = mRing.read((first + i) % n);
+    const IColor& color = mode == kScopeDrawFilled
+                              ? (output ? COLOR_RN_GRAY : COLOR_RN_DARK_GRAY)
+                              : (s.gap ? COLOR_RN_OVERLAY_DARK_GRAY
+                                       : (output ? COLOR_RN_WHITE : COLOR_RN_GRAY));
+    const double values[2] = {output ? s.outLeft : s.dryLeft, output ? s.outRight : s.dryRight};
+    const float x = static_cast<float>(mScopeRECT.L + i);
+    for (int c = 0; c < 2; ++c) {
+      // Whole pixels; a NaN counts as silence.
+      const double v = std::isnan(values[c]) ? 0.0 : clampUnit(values[c], -1.0, 1.0);
+      const double a = std::trunc(v * mQ);
+      const double y = centre[c], top = y - a;
+      double from = previous[c];
+      if (mode == kScopeDrawFilled)
+        from = y;
+      else if (mode == kScopeDrawMirrored)
+        from = y + a;
+      graphics->DrawLine(&color, x, static_cast<float>(from), x, static_cast<float>(top), nullptr,
+                         false);
+      previous[c] = top;
+    }
+  }
+}
+
+IRnDrawModeButton::IRnDrawModeButton(IFxBase* plug, IScopeController* scope, int x, int y,
+                                     int paramIdx, const IBitmap* bitmap)
+    : ISwitchControl(plug, x, y, paramIdx, bitmap), mScope(scope) {
+  UpdateData();
+}
+
+void IRnDrawModeButton::UpdateData() {
+  if (mScope) mValue = mScope->getDrawMode() * 0.5;
+}
+
+void IRnDrawModeButton::OnMouseDown(int, int, IMouseMod*) {
+  if (!mScope) return;
+  const int m = mScope->getDrawMode();
+  const eRnScopeDrawMode next = m == kScopeDrawLine     ? kScopeDrawFilled
+                                : m == kScopeDrawFilled ? kScopeDrawMirrored
+                                                        : kScopeDrawLine;
+  mValue = next * 0.5;
+  mScope->setDrawMode(next);
+  SetDirty(true);
+}
+
+IRnScopeWaveSwitch::IRnScopeWaveSwitch(IFxBase* plug, IScopeController* scope, int x, int y,
+                                       int paramIdx, const IBitmap* bitmap,
+                                       eRnScopeWaveformType type)
+    : ISwitchControl(plug, x, y, paramIdx, bitmap), mScope(scope), mType(type) {
+  UpdateData();
+}
+
+void IRnScopeWaveSwitch::UpdateData() {
+  if (!mScope) return;
+  if (mType == kScopeInputWave) mValue = mScope->doDrawInputSignal() ? 1.0 : 0.0;
+  if (mType == kScopeOutputWave) mValue = mScope->doDrawOutputSignal() ? 1.0 : 0.0;
+}
+
+void IRnScopeWaveSwitch::OnMouseDown(int x, int y, IMouseMod* mod) {
+  ISwitchControl::OnMouseDown(x, y, mod);
+  if (mScope) {
+    if (mType == kScopeOutputWave) mScope->setDrawOutputSignal(mValue);
+    if (mType == kScopeInputWave) mScope->setDrawInputSignal(mValue);
+  }
+  SetDirty(true);
+}
+
 }  // namespace Rawnfield

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "CircularBuffer.h"
 #include "DistoDataPresenter.h"
 #include "DrawnCurve.h"
 #include "IControls.h"
@@ -319,6 +320,68 @@ protected:
 
 private:
   IFxPresetProvider* mProvider;
+};
+
+// The mouse wheel over the scope or its zoom text: turned up by d zooms in
+// d steps, turned down zooms out.
+void zoomByWheel(IScopeController* scope, int d);
+
+// Which trace a scope wave switch turns on and off.
+enum eRnScopeWaveformType : int { kScopeInputWave = 1, kScopeOutputWave = 2 };
+
+// The scope: the ring of display entries the audio block fills, drawn as two
+// stacked traces (left channel above, right below), the input under the
+// output, from the oldest entry at the left to the newest at the right. The
+// ring is read without a lock while blocks write it: each entry is read once
+// and its values are clamped, so a half-written entry costs one column for
+// one frame. The mouse wheel zooms.
+class IRnWaveDrawer : public IBitmapControl {
+public:
+  IRnWaveDrawer(IFxBase* plug, IScopeController* scope,
+                const CircularBuffer<Types::VisSample>& ring, int x, int y, const IBitmap* bitmap,
+                IChannelBlend::EBlendMethod blend = IChannelBlend::kBlendAlpha);
+  void OnMouseWheel(int x, int y, IMouseMod* mod, int d) override;
+  void Draw(IGraphics* graphics) override;
+  // The traces' area: the control inset by 5 pixels on every side.
+  const IRECT& GetScopeRECT() const { return mScopeRECT; }
+  // Pixels of full scale: a quarter of the traces' area's height.
+  double GetAmplitude() const { return mQ; }
+
+private:
+  void DrawTrace(IGraphics* graphics, bool output, int mode);
+
+  IRECT mScopeRECT;
+  double mQ;
+  IScopeController* mScope;
+  const CircularBuffer<Types::VisSample>& mRing;
+};
+
+// Cycles the scope's draw mode: connected, filled, mirrored.
+class IRnDrawModeButton : public ISwitchControl {
+public:
+  IRnDrawModeButton(IFxBase* plug, IScopeController* scope, int x, int y, int paramIdx,
+                    const IBitmap* bitmap);
+  void OnMouseDown(int x, int y, IMouseMod* mod) override;
+  // Shows the mode the effect holds.
+  void UpdateData();
+
+private:
+  IScopeController* mScope;
+};
+
+// Turns the input or the output trace on and off.
+class IRnScopeWaveSwitch : public ISwitchControl {
+public:
+  IRnScopeWaveSwitch(IFxBase* plug, IScopeController* scope, int x, int y, int paramIdx,
+                     const IBitmap* bitmap, eRnScopeWaveformType type);
+  void OnMouseDown(int x, int y, IMouseMod* mod) override;
+  // Shows whether the effect draws this trace.
+  void UpdateData();
+  eRnScopeWaveformType GetType() const { return mType; }
+
+private:
+  IScopeController* mScope;
+  eRnScopeWaveformType mType;
 };
 
 // The program load or save button: a file panel, then the effect reads or
