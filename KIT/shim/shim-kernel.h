@@ -54,9 +54,9 @@ struct SHIM_FileHandle {
   FILE* fp;
 };
 
-// A process handle, made by the run-loop services together with their task.
-// Those services define the two functions below; waiting on and closing a
-// process handle call them.
+// A process handle, made by the run-loop services together with their task
+// (SHIM_CreateProcess); waiting on and closing a process handle call the two
+// functions below.
 struct SHIM_ProcessHandle {
   SHIM_HandleHeader hdr;  // type SHIM_HANDLE_PROCESS, count starting at 1
   void* task;

@@ -2,11 +2,16 @@
 
 #include "shim-misc.h"
 
+#include <stdlib.h>
+
+#include <chrono>
+#include <string>
 #include <thread>
 #include <vector>
 
 #include "mutex.h"
 #include "platform/app.h"
+#include "platform/task.h"
 #include "shim-dlg.h"
 #include "shim-kernel.h"
 #include "shim-wnd.h"
@@ -345,4 +350,95 @@ void SHIM_QuitAutoRelease(void* pool) { delete static_cast<int*>(pool); }
 
 void CreateThreadNS(void (*fn)(void*), void* arg) {
   if (fn) std::thread(fn, arg).detach();
+}
+
+// Processes. A process handle owns one reference to its task.
+
+namespace {
+
+plat::Task* TaskOf(HANDLE h) {
+  if (!h) return nullptr;
+  SHIM_ProcessHandle* p = static_cast<SHIM_ProcessHandle*>(h);
+  if (p->hdr.type != SHIM_HANDLE_PROCESS) return nullptr;
+  return static_cast<plat::Task*>(p->task);
+}
+
+}  // namespace
+
+HANDLE SHIM_CreateProcessIO(const char* exe, int nparams, const char** params, bool redirectIO) {
+  if (!exe) return nullptr;
+  std::vector<std::string> args;
+  for (int i = 0; i < nparams; ++i) args.push_back(params && params[i] ? params[i] : "");
+  plat::Task* task = plat::Task::launch(exe, args, redirectIO);
+  if (!task) return nullptr;
+  SHIM_ProcessHandle* p = static_cast<SHIM_ProcessHandle*>(malloc(sizeof(SHIM_ProcessHandle)));
+  if (!p) {
+    task->terminate();
+    task->release();
+    return nullptr;
+  }
+  p->hdr.type = SHIM_HANDLE_PROCESS;
+  p->hdr.refcount = 1;
+  p->task = task;
+  return p;
+}
+
+HANDLE SHIM_CreateProcess(const char* exe, int nparams, const char** params) {
+  return SHIM_CreateProcessIO(exe, nparams, params, false);
+}
+
+int SHIM_GetProcessExitCode(HANDLE h) {
+  plat::Task* task = TaskOf(h);
+  if (!task) return -1;
+  if (task->isRunning()) return -3;
+  const int status = task->terminationStatus();
+  return status < 0 ? -2 : status;
+}
+
+int SHIM_TerminateProcess(HANDLE h) {
+  plat::Task* task = TaskOf(h);
+  if (!task) return -1;
+  // A child that has already ended needs nothing more.
+  if (!task->isRunning()) return 0;
+  return task->terminate() || !task->isRunning() ? 0 : -2;
+}
+
+int SHIM_ReadWriteProcessIO(HANDLE h, int pipe, char* buf, int len) {
+  plat::Task* task = TaskOf(h);
+  if (!task || !task->hasPipes()) return 0;
+  if (pipe == 0) {
+    if (len < 1 || !buf) return 0;
+    return task->writeInput(buf, static_cast<size_t>(len)) ? len : 0;
+  }
+  if (pipe != 1 && pipe != 2) return 0;
+  // A size below 1 asks how much is waiting; the bytes stay for the next read.
+  if (len < 1) {
+    const long n = task->availableOutput(pipe);
+    return n < 0 ? 0 : static_cast<int>(n);
+  }
+  if (!buf) return 0;
+  const long n = task->readOutput(pipe, buf, static_cast<size_t>(len));
+  return n < 0 ? 0 : static_cast<int>(n);
+}
+
+DWORD SHIM_WaitForNSTask(void* t, DWORD ms) {
+  plat::Task* task = static_cast<plat::Task*>(t);
+  if (!task) return WAIT_FAILED;
+  if (!task->isRunning()) return WAIT_OBJECT_0;
+  const auto start = std::chrono::steady_clock::now();
+  for (;;) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (!task->isRunning()) return WAIT_OBJECT_0;
+    if (ms != INFINITE && std::chrono::steady_clock::now() - start >= std::chrono::milliseconds(ms))
+      return task->isRunning() ? WAIT_TIMEOUT : WAIT_OBJECT_0;
+  }
+}
+
+void SHIM_ReleaseNSTask(void* t) {
+  if (t) static_cast<plat::Task*>(t)->release();
+}
+
+void SHIM_MakeProcessFront(HANDLE h) {
+  plat::Task* task = TaskOf(h);
+  if (task) task->bringToFront(20, 50);
 }

@@ -46,5 +46,24 @@ void SHIM_QuitAutoRelease(void* pool);
 // Runs fn(arg) on a new detached thread.
 void CreateThreadNS(void (*fn)(void*), void* arg);
 
+// Child processes. exe is a program file's path; null entries of params
+// become empty arguments. With redirectIO the child's standard input, output
+// and error are pipes. Null when it cannot be started.
+HANDLE SHIM_CreateProcessIO(const char* exe, int nparams, const char** params, bool redirectIO);
+HANDLE SHIM_CreateProcess(const char* exe, int nparams, const char** params);
+// -1 bad handle, -3 while running, -2 when the status is lost, else the exit
+// code (or the number of the signal that ended it).
+int SHIM_GetProcessExitCode(HANDLE h);
+// Asks the child to end: -1 bad handle, 0 done, -2 failed.
+int SHIM_TerminateProcess(HANDLE h);
+// pipe 0 writes len bytes to standard input and returns len (0 on failure or
+// len < 1); pipe 1 (standard output) and 2 (standard error) read until len
+// bytes have come or the stream ends and return the count; with len < 1 they
+// return the bytes waiting without taking them. 0 for other pipes and for
+// handles without pipes.
+int SHIM_ReadWriteProcessIO(HANDLE h, int pipe, char* buf, int len);
+// Raises a window of the child, waiting up to a second for one to appear.
+void SHIM_MakeProcessFront(HANDLE h);
+
 // Drops every timer record and queued request (tests).
 void SHIM_Internal_ResetTimersAndQueue();

@@ -26,11 +26,6 @@
 #include "mutex.h"
 #include "shim-kernel.h"
 
-// Defined by the run-loop services, which make every process handle; a
-// program without them has no process handles to wait on or release.
-extern DWORD SHIM_WaitForNSTask(void* task, DWORD ms) __attribute__((weak));
-extern void SHIM_ReleaseNSTask(void* task) __attribute__((weak));
-
 namespace {
 
 struct ThreadRec {
@@ -166,7 +161,7 @@ BOOL Release(HANDLE h) {
     }
     case SHIM_HANDLE_PROCESS: {
       SHIM_ProcessHandle* p = static_cast<SHIM_ProcessHandle*>(h);
-      if (p->task && SHIM_ReleaseNSTask) SHIM_ReleaseNSTask(p->task);
+      SHIM_ReleaseNSTask(p->task);
       break;
     }
   }
@@ -502,8 +497,7 @@ DWORD WaitForSingleObject(HANDLE h, DWORD ms) {
       return WaitSocket(static_cast<SocketRec*>(h), ms);
     case SHIM_HANDLE_PROCESS: {
       SHIM_ProcessHandle* p = static_cast<SHIM_ProcessHandle*>(h);
-      if (!p->task || !SHIM_WaitForNSTask) return WAIT_FAILED;
-      return SHIM_WaitForNSTask(p->task, ms);
+            return SHIM_WaitForNSTask(p->task, ms);
     }
     default:
       return WAIT_FAILED;
