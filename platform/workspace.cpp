@@ -1,17 +1,13 @@
 #include "workspace.h"
 
-#include <errno.h>
 #include <limits.h>
-#include <spawn.h>
 #include <stdlib.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <mutex>
-#include <thread>
 
-extern char** environ;
+#include "task.h"
 
 namespace plat {
 
@@ -31,22 +27,14 @@ bool isExecutableFile(const std::string& p) {
   return stat(p.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(p.c_str(), X_OK) == 0;
 }
 
-// Starts argv[0] (a full path) detached; a helper thread reaps it so no
-// zombie is left.
+// Starts argv[0] (looked up in PATH when it has no '/') and lets it go; the
+// task collects it when it ends, so no zombie is left.
 bool spawnDetached(const std::vector<std::string>& argv) {
   if (argv.empty()) return false;
   std::string prog = argv[0].find('/') == std::string::npos ? findProgram(argv[0]) : argv[0];
-  if (prog.empty() || !isExecutableFile(prog)) return false;
-  std::vector<char*> args;
-  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-  args.push_back(nullptr);
-  pid_t pid;
-  if (posix_spawn(&pid, prog.c_str(), nullptr, nullptr, args.data(), environ) != 0) return false;
-  std::thread([pid] {
-    int status;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-  }).detach();
+  Task* t = Task::launch(prog, std::vector<std::string>(argv.begin() + 1, argv.end()), false);
+  if (!t) return false;
+  t->release();
   return true;
 }
 
