@@ -10,6 +10,8 @@
 #include "platform/app.h"
 #include "platform/keys.h"
 #include "platform/menu.h"
+#include "shim-gdi-draw.h"
+#include "shim-gdi.h"
 #include "shim-paint.h"
 #include "shim-wnd.h"
 
@@ -290,6 +292,35 @@ bool SHIM_LineEditor::key(const plat::Event& e, bool* changed) {
 Shim_vHarshbloom_button::Shim_vHarshbloom_button(const Rect& frame, Kind kind)
     : plat::Button(frame, kind) {}
 
+Shim_vHarshbloom_button::~Shim_vHarshbloom_button() {
+  if (m_imageRef) DeleteObject(m_imageRef);
+}
+
+void Shim_vHarshbloom_button::setShimGDIImage(HGDIOBJ h) {
+  BITMAP bm;
+  const bool isBitmap = h && GetObject(h, sizeof bm, &bm) == 1;
+  if (m_imageRef) DeleteObject(m_imageRef);
+  m_imageRef = isBitmap ? SHIM_CloneGDIObject(h) : nullptr;
+  m_shimGDIimage = isBitmap ? h : nullptr;
+  setNeedsDisplay(true);
+}
+
+void Shim_vHarshbloom_button::drawImage(plat::DrawContext& ctx, const Rect& r, bool left) {
+  BITMAP bm;
+  if (!m_imageRef || GetObject(m_imageRef, sizeof bm, &bm) != 1 || bm.bmWidth < 1 ||
+      bm.bmHeight < 1 || r.w < 1 || r.h < 1)
+    return;
+  const double scale = std::min(1.0, std::min(r.w / bm.bmWidth, r.h / bm.bmHeight));
+  const int w = std::max(1, int(bm.bmWidth * scale));
+  const int h = std::max(1, int(bm.bmHeight * scale));
+  const int x = int(floor(left ? r.x : r.x + (r.w - w) / 2));
+  const int y = int(floor(r.y + (r.h - h) / 2));
+  const RECT rc = {x, y, x + w, y + h};
+  HDC hdc = SHIM_Internal_CreatePaintContext(&ctx);
+  DrawImageInRect(hdc, m_imageRef, &rc);
+  SHIM_Internal_ReleaseContext(hdc);
+}
+
 void Shim_vHarshbloom_button::setNeedsDisplayInRect(const Rect& r) {
   plat::Button::setNeedsDisplayInRect(r);
   SHIM_Internal_MarkEnclosingDirty(this);
@@ -319,9 +350,16 @@ void Shim_vHarshbloom_button::draw(plat::DrawContext& ctx, const Rect&) {
       ctx.fillRect(face, m_pressed ? kPressed : isDefault ? kAccent : kFace);
       ctx.strokeRect(face, isDefault ? 0xFF2458A8 : kFrame);
     }
-    if (m_cell == Cell::Image) return;  // only the image shows
+    if (m_cell == Cell::Image) {  // only the image shows
+      drawImage(ctx, b, false);
+      return;
+    }
     style.align = m_alignLeft ? plat::TextAlign::Left : plat::TextAlign::Center;
     Rect tr{face.x + 6, face.y, face.w - 12, face.h};
+    if (m_imageRef) {
+      drawImage(ctx, {face.x + 2, face.y + 2, face.w - 4, face.h - 4}, m_alignLeft);
+      return;
+    }
     plat::drawTextInRect(ctx, m_font, title(), tr, isDefault && !m_pressed ? 0xFFFFFFFF : ink, style);
     return;
   }
@@ -349,6 +387,10 @@ void Shim_vHarshbloom_button::draw(plat::DrawContext& ctx, const Rect&) {
   }
   Rect tr = m_boxRight ? Rect{b.x, b.y, b.w - box - 6, b.h} : Rect{b.x + box + 6, b.y, b.w - box - 6, b.h};
   if (m_boxRight) style.align = plat::TextAlign::Right;
+  if (m_imageRef) {
+    drawImage(ctx, tr, !m_boxRight);
+    return;
+  }
   plat::drawTextInRect(ctx, m_font, title(), tr, ink, style);
 }
 

@@ -132,8 +132,12 @@ public:
 
   INT_PTR getShimUserData() const { return m_userdata; }
   void setShimUserData(INT_PTR v) { m_userdata = v; }
+  // The bitmap handle last given to the button, or null. The button shows a
+  // bitmap's image in place of its title and keeps its own reference to it,
+  // so the caller may delete the handle meanwhile; any other handle clears
+  // the image.
   HGDIOBJ getShimGDIImage() const { return m_shimGDIimage; }
-  void setShimGDIImage(HGDIOBJ h) { m_shimGDIimage = h; }
+  void setShimGDIImage(HGDIOBJ h);
   // 1: radio button; 2: starts a group.
   int shimGetRadioFlags() const { return m_radioflags; }
   void shimSetRadioFlags(int f) { m_radioflags = f; }
@@ -162,10 +166,17 @@ public:
   void keyDown(const plat::Event& e) override;
   void setNeedsDisplayInRect(const plat::Rect& r) override;
 
+protected:
+  ~Shim_vHarshbloom_button() override;
+
 private:
   void clearRadioGroup();
+  // Draws the image scaled down to fit r (never up), centred, or at r's left
+  // edge when left is set.
+  void drawImage(plat::DrawContext& ctx, const plat::Rect& r, bool left);
   INT_PTR m_userdata = 0;
   HGDIOBJ m_shimGDIimage = nullptr;
+  HGDIOBJ m_imageRef = nullptr;  // our reference to the shown image
   int m_radioflags = 0;
   Cell m_cell = Cell::Normal;
   bool m_alignLeft = false, m_boxRight = false;

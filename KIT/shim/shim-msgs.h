@@ -135,6 +135,9 @@
 #define BM_SETCHECK 0x00F1
 #define BM_GETIMAGE 0x00F6
 #define BM_SETIMAGE 0x00F7
+// wParam of BM_GETIMAGE and BM_SETIMAGE: the kind of image (above 1: none).
+#define IMAGE_BITMAP 0
+#define IMAGE_ICON 1
 #define BST_UNCHECKED 0
 #define BST_CHECKED 1
 #define BST_INDETERMINATE 2

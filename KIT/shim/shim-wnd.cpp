@@ -296,6 +296,13 @@ LRESULT SendMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     }
     if (msg == BM_GETCHECK) return button->state() < 0 ? 2 : button->state() ? 1 : 0;
+    if (msg == BM_GETIMAGE || msg == BM_SETIMAGE) {
+      auto* shimButton = dynamic_cast<Shim_vHarshbloom_button*>(o);
+      if (!shimButton || wp > 1) return 0;
+      const LRESULT old = (LRESULT)shimButton->getShimGDIImage();
+      if (msg == BM_SETIMAGE) shimButton->setShimGDIImage((HGDIOBJ)lp);
+      return old;
+    }
   }
   if (msg >= CB_ADDSTRING && msg <= 0x161 && (pop || dynamic_cast<plat::ComboBox*>(o)))
     return comboMessage(o, msg, wp, lp);

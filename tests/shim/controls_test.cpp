@@ -3,6 +3,8 @@
 
 #include <string.h>
 
+#include "shim-gdi-draw.h"
+#include "shim-gdi.h"
 #include "shim_fixture.h"
 
 namespace {
@@ -172,6 +174,52 @@ TEST_F(Controls, ControlActionsBecomeCommands) {
   EXPECT_EQ(g_seen[0].lp, (LPARAM)bh);
   EXPECT_EQ(g_seen[1].wp, (WPARAM)(21 | (1 << 16)));
   EXPECT_EQ(g_seen[1].lp, (LPARAM)ph);
+}
+
+}  // namespace
+
+namespace {
+
+// A button given a bitmap shows it in place of its title, keeps it after the
+// caller deletes the handle, and drops it for a handle that is not a bitmap.
+TEST_F(Controls, ButtonShowsTheBitmapItIsGiven) {
+  Shim_vHarshbloom_button* b = new Shim_vHarshbloom_button({20, 20, 80, 40});
+  b->setTitle("Title");
+  HWND h = add(b, 6);
+  SetWindowPos(dlg, nullptr, 100, 100, 200, 100, SWP_NOZORDER);
+  ShowWindow(dlg, SW_SHOW);
+  std::vector<unsigned char> red(16 * 16 * 4);
+  for (size_t i = 0; i < red.size(); i += 4) {
+    red[i + 2] = 0xFF;  // R
+    red[i + 3] = 0xFF;  // A
+  }
+  HBITMAP bmp = CreateBitmap(16, 16, 1, 32, red.data());
+  auto centre = [&] {
+    SHIM_WindowOf(dlg)->display();
+    plat::Rect px = b->pixelRectInWindow();
+    return SHIM_WindowOf(dlg)->backing().pixel(int(px.x + px.w / 2), int(px.y + px.h / 2)) &
+           0xFFFFFF;
+  };
+  const uint32_t face = centre();
+  EXPECT_NE(face, 0xFF0000u);
+
+  EXPECT_EQ(SendMessage(h, BM_SETIMAGE, IMAGE_BITMAP, (LPARAM)bmp), 0);
+  EXPECT_EQ(SendMessage(h, BM_GETIMAGE, IMAGE_BITMAP, 0), (LRESULT)bmp);
+  EXPECT_EQ(SendMessage(h, BM_GETIMAGE, 2, 0), 0);  // no such image type
+  EXPECT_EQ(SendMessage(h, BM_SETIMAGE, 2, 0), 0);
+  EXPECT_EQ(SendMessage(h, BM_GETIMAGE, IMAGE_BITMAP, 0), (LRESULT)bmp);
+  DeleteObject(bmp);
+  EXPECT_EQ(centre(), 0xFF0000u);
+
+  HBRUSH brush = CreateSolidBrush(0x00FF00);
+  EXPECT_EQ(SendMessage(h, BM_SETIMAGE, IMAGE_BITMAP, (LPARAM)brush), (LRESULT)bmp);
+  EXPECT_EQ(SendMessage(h, BM_GETIMAGE, IMAGE_BITMAP, 0), 0);
+  EXPECT_EQ(centre(), face);
+  DeleteObject(brush);
+
+  // A button of the platform's own has no image to give.
+  HWND plain = add(new plat::Button(), 7);
+  EXPECT_EQ(SendMessage(plain, BM_SETIMAGE, IMAGE_BITMAP, (LPARAM)bmp), 0);
 }
 
 }  // namespace
