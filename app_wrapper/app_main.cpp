@@ -174,17 +174,6 @@ void RegisterHostResources() {
   SHIM_curmodule_menuresource_head = &gMainMenuRes;
 }
 
-void CenterWindow(HWND window) {
-  if (!window) return;
-  RECT r, area;
-  if (!GetWindowRect(window, &r)) return;
-  SHIM_GetViewPort(&area, &r, true);
-  const int w = r.right - r.left, h = r.bottom - r.top;
-  const int x = area.left + (area.right - area.left - w) / 2;
-  const int y = area.top + (area.bottom - area.top - h) / 2;
-  SetWindowPos(window, nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOSIZE);
-}
-
 bool AttachGUI() {
   if (!gPluginInstance) return false;
   IGraphics* gui = gPluginInstance->GetGUI();

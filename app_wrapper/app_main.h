@@ -184,8 +184,6 @@ void Cleanup();
 INT_PTR MainDlgProc(HWND window, UINT msg, WPARAM wp, LPARAM lp);
 // Opens the plug-in's editor in the main window.
 bool AttachGUI();
-// Centres a window on the screen's work area.
-void CenterWindow(HWND window);
 
 // Preferences (dialog 40002).
 void RegisterPreferencesResource();

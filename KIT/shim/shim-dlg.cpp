@@ -6,6 +6,8 @@
 #include <math.h>
 #include <string.h>
 
+#include <algorithm>
+
 #include "platform/app.h"
 #include "platform/keys.h"
 #include "shim-kb.h"
@@ -417,6 +419,62 @@ void Shim_vHarshbloom_hwnd::scrollWheel(const plat::Event& e) {
   plat::Ref<Shim_vHarshbloom_hwnd> hold(this);
   if (e.deltaY != 0) SHIM_SendMouseMessage(handle(), WM_MOUSEWHEEL, e);
   if (e.deltaX != 0) SHIM_SendMouseMessage(handle(), WM_MOUSEHWHEEL, e);
+}
+
+namespace {
+// Integer part of a gesture amount; amounts far past what the arguments can
+// hold are held at a bound they saturate at anyway, NaN counts as 0.
+int wholePart(double d) {
+  if (!(d == d)) return 0;
+  return int(std::max(-100000.0, std::min(100000.0, d)));
+}
+}  // namespace
+
+void Shim_vHarshbloom_hwnd::gesture(const plat::Event& e) {
+  if (shimHasBeenDestroyed() || !m_wndproc) return;
+  plat::Ref<Shim_vHarshbloom_hwnd> hold(this);
+  GESTUREINFO gi;
+  memset(&gi, 0, sizeof gi);
+  gi.cbSize = sizeof gi;
+  gi.hwndTarget = handle();
+  plat::Point at = e.screenLocation();
+  WPARAM endParam = 0;
+  uint64_t beginArg = 0, endArg = 0;
+  plat::Point endAt = at;
+  if (e.type == plat::EventType::Magnify) {
+    gi.dwID = GID_ZOOM;
+    int v = wholePart(1024.0 * e.deltaZ + 0.5);
+    if (v == 0) v = e.deltaZ >= 0 ? 1 : -1;
+    beginArg = 1024;
+    endArg = uint64_t(std::min(2048, std::max(512, 1024 + v)));
+    endParam = WPARAM(endArg);
+  } else if (e.type == plat::EventType::Swipe) {
+    // Screen y grows upwards: a swipe down the screen lowers it.
+    gi.dwID = GID_PAN;
+    const plat::Rect b = bounds();
+    if (e.deltaX != 0)
+      endAt.x += e.deltaX < 0 ? -b.w : b.w;
+    else if (e.deltaY != 0)
+      endAt.y += e.deltaY < 0 ? -b.h : b.h;
+  } else if (e.type == plat::EventType::Rotate) {
+    gi.dwID = GID_ROTATE;
+    int r = wholePart(32767.0 * e.rotation / 60.0);
+    if (r == 0) r = e.rotation >= 0 ? 1 : -1;
+    endArg = r < -32767 ? 0 : uint64_t(std::min(r + 32767, 65535));
+    endParam = WPARAM(endArg);
+  } else {
+    return;
+  }
+  auto send = [&](DWORD flags, plat::Point p, uint64_t arg, WPARAM wp) {
+    gi.dwFlags = flags;
+    gi.ptsLocation.x = short(int(floor(p.x)));
+    gi.ptsLocation.y = short(int(ceil(p.y)));
+    gi.ullArguments = arg;
+    m_wndproc(handle(), WM_GESTURE, wp, (LPARAM)&gi);
+  };
+  send(GF_BEGIN, at, beginArg, 0);
+  if (shimHasBeenDestroyed() || !m_wndproc) return;
+  send(GF_END, endAt, endArg, endParam);
 }
 
 bool Shim_vHarshbloom_hwnd::sendKey(UINT msg, const plat::Event& e) {

@@ -165,6 +165,8 @@ public:
   void otherMouseDragged(const plat::Event& e) override;
   void mouseMoved(const plat::Event& e) override;
   void scrollWheel(const plat::Event& e) override;
+  // Magnify, swipe and rotate: WM_GESTURE twice, begin then end.
+  void gesture(const plat::Event& e) override;
   void keyDown(const plat::Event& e) override;
   void keyUp(const plat::Event& e) override;
   void didAddSubview(plat::View* v) override;

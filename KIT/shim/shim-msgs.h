@@ -190,6 +190,28 @@ typedef struct tagMINMAXINFO {
   POINT ptReserved, ptMaxSize, ptMaxPosition, ptMinTrackSize, ptMaxTrackSize;
 } MINMAXINFO;
 
+// The record WM_GESTURE's lParam points to (56 bytes; read it with
+// SHIM_GetGestureInfo). ptsLocation is in screen coordinates.
+typedef struct POINTS {
+  short x, y;
+} POINTS;
+typedef struct tagGESTUREINFO {
+  UINT cbSize;
+  DWORD dwFlags;  // GF_BEGIN, GF_END
+  DWORD dwID;     // GID_ZOOM (magnify), GID_PAN (swipe), GID_ROTATE
+  HWND hwndTarget;
+  POINTS ptsLocation;
+  DWORD dwInstanceID;
+  DWORD dwSequenceID;
+  uint64_t ullArguments;
+  UINT cbExtraArgs;
+} GESTUREINFO;
+#define GF_BEGIN 1
+#define GF_END 4
+#define GID_ZOOM 3
+#define GID_PAN 4
+#define GID_ROTATE 5
+
 typedef struct tagMSG {
   HWND hwnd;
   UINT message;

@@ -1146,6 +1146,25 @@ void SHIM_FlushWindow(HWND hwnd) {
 
 void SHIM_HideApp() { plat::app().hide(); }
 
+BOOL SHIM_GetGestureInfo(LPARAM lp, GESTUREINFO* out) {
+  if (!lp || !out) return FALSE;
+  memcpy(out, reinterpret_cast<const void*>(lp), sizeof(GESTUREINFO));
+  return TRUE;
+}
+
+void CenterWindow(HWND hwnd) {
+  Window* w = SHIM_WindowOf(hwnd);
+  if (!w) return;
+  HWND target = SHIM_H(w);
+  RECT r, area;
+  if (!GetWindowRect(target, &r)) return;
+  SHIM_GetViewPort(&area, &r, true);
+  const int width = r.right - r.left, height = r.bottom - r.top;
+  const int x = area.left + (area.right - area.left - width) / 2;
+  const int y = area.top + (area.bottom - area.top - height) / 2;
+  SetWindowPos(target, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOSIZE);
+}
+
 // --- modal sessions and window attributes
 
 void* SHIM_ModalWindowStart(HWND hwnd) {

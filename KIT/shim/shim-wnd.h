@@ -83,6 +83,11 @@ BOOL InvalidateRect(HWND hwnd, const RECT* r, BOOL erase);
 BOOL UpdateWindow(HWND hwnd);
 void SHIM_FlushWindow(HWND hwnd);
 void SHIM_HideApp();
+// Copies the gesture record a WM_GESTURE's lParam points to; 0 when either
+// pointer is null.
+BOOL SHIM_GetGestureInfo(LPARAM lp, GESTUREINFO* out);
+// Centres the window (a view's window) on the work area of its screen.
+void CenterWindow(HWND hwnd);
 
 // Modal sessions, window attributes.
 void* SHIM_ModalWindowStart(HWND hwnd);

@@ -86,6 +86,27 @@ TEST_F(Windows, DestroyingTheContentViewClosesItsWindowAndFreesItsChildren) {
   EXPECT_FALSE(IsWindow(reinterpret_cast<HWND>(&g_host)));
 }
 
+// Centring moves the window a view lies in, keeping its size.
+TEST_F(Windows, CenteringAViewCentresItsWindowOnTheWorkArea) {
+  HWND top = topLevel();
+  HWND c = child(top);
+  SetWindowPos(top, nullptr, 5, 7, 400, 300, SWP_NOZORDER);
+  RECT before;
+  ASSERT_TRUE(GetWindowRect(c, &before));
+  CenterWindow(c);
+  RECT r, area;
+  ASSERT_TRUE(GetWindowRect(top, &r));
+  SHIM_GetViewPort(&area, &r, true);
+  EXPECT_EQ(r.right - r.left, 400);
+  EXPECT_EQ(r.bottom - r.top, 300);
+  EXPECT_EQ(r.left, area.left + (area.right - area.left - 400) / 2);
+  EXPECT_EQ(r.top, area.top + (area.bottom - area.top - 300) / 2);
+  RECT after;
+  ASSERT_TRUE(GetWindowRect(c, &after));
+  EXPECT_EQ(after.left - before.left, r.left - 5);  // the child moved with it
+  CenterWindow(nullptr);
+}
+
 TEST_F(Windows, PropertiesKeyAtomsAndStringsApart) {
   HWND h = child(topLevel());
   const char* atom5 = reinterpret_cast<const char*>(5);
@@ -409,6 +430,82 @@ TEST_F(Mouse, WheelCarriesSixtyPerLineInTheHighWord) {
   EXPECT_TRUE(SawMessage(top, WM_MOUSEWHEEL));
   EXPECT_EQ(wheels[0], (WPARAM)(60 << 16));
   EXPECT_EQ((short)HIWORD(wheels[1]), -120);
+}
+
+// Each gesture arrives as WM_GESTURE twice: begin (wParam 0) then end, its
+// record read through SHIM_GetGestureInfo while the message is delivered.
+std::vector<std::pair<WPARAM, GESTUREINFO>> g_gestures;
+
+LRESULT GestureProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+  GESTUREINFO gi;
+  if (m == WM_GESTURE && SHIM_GetGestureInfo(l, &gi)) g_gestures.push_back({w, gi});
+  return RecordingProc(h, m, w, l);
+}
+
+TEST_F(Mouse, GesturesArriveAsBeginAndEndWithTheirArguments) {
+  HWND top = topLevel();
+  HWND c = child(top);
+  ShowWindow(top, SW_SHOW);
+  ShowWindow(c, SW_SHOW);
+  SHIM_View(top)->window()->setFrame({0, 0, 400, 300}, false);
+  SHIM_View(c)->setFrame({20, 30, 100, 60});
+  SetWindowLong(c, GWL_WNDPROC, (LONG_PTR)GestureProc);
+  struct Case {
+    plat::EventType type;
+    double amount;  // deltaZ, rotation, or the swipe's deltaX (deltaY when 'y')
+    char axis;
+    DWORD id;
+    uint64_t beginArg, endArg;
+    int dx, dy;  // where the end lies from the begin
+  };
+  const plat::EventType mag = plat::EventType::Magnify, rot = plat::EventType::Rotate,
+                        swipe = plat::EventType::Swipe;
+  const Case cases[] = {
+      {mag, 0.25, 0, GID_ZOOM, 1024, 1280, 0, 0},
+      {mag, 0.0001, 0, GID_ZOOM, 1024, 1025, 0, 0},   // rounds to 0: one step out
+      {mag, -0.0001, 0, GID_ZOOM, 1024, 1023, 0, 0},  // and one step in
+      {mag, 5.0, 0, GID_ZOOM, 1024, 2048, 0, 0},
+      {mag, -1.0, 0, GID_ZOOM, 1024, 512, 0, 0},
+      {rot, 30.0, 0, GID_ROTATE, 0, 49150, 0, 0},
+      {rot, 0.0001, 0, GID_ROTATE, 0, 32768, 0, 0},
+      {rot, -0.0001, 0, GID_ROTATE, 0, 32766, 0, 0},
+      {rot, -90.0, 0, GID_ROTATE, 0, 0, 0, 0},
+      {rot, 200.0, 0, GID_ROTATE, 0, 65535, 0, 0},
+      {swipe, -1.0, 'x', GID_PAN, 0, 0, -100, 0},
+      {swipe, 1.0, 'x', GID_PAN, 0, 0, 100, 0},
+      {swipe, -1.0, 'y', GID_PAN, 0, 0, 0, -60},
+      {swipe, 1.0, 'y', GID_PAN, 0, 0, 0, 60},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(testing::Message() << k.id << " " << k.amount << " " << k.axis);
+    g_gestures.clear();
+    plat::Event e = click(c, 10, 10, k.type);
+    if (k.type == mag) e.deltaZ = k.amount;
+    if (k.type == rot) e.rotation = k.amount;
+    if (k.axis == 'x') e.deltaX = k.amount;
+    if (k.axis == 'y') e.deltaY = k.amount;
+    plat::app().sendEvent(e);
+    ASSERT_EQ(g_gestures.size(), 2u);
+    const GESTUREINFO& b = g_gestures[0].second;
+    const GESTUREINFO& end = g_gestures[1].second;
+    EXPECT_EQ(b.cbSize, 56u);
+    EXPECT_EQ(b.hwndTarget, c);
+    EXPECT_EQ(b.dwID, k.id);
+    EXPECT_EQ(end.dwID, k.id);
+    EXPECT_EQ(b.dwFlags, (DWORD)GF_BEGIN);
+    EXPECT_EQ(end.dwFlags, (DWORD)GF_END);
+    EXPECT_EQ(g_gestures[0].first, 0u);
+    EXPECT_EQ(b.ullArguments, k.beginArg);
+    EXPECT_EQ(end.ullArguments, k.endArg);
+    EXPECT_EQ(g_gestures[1].first, k.type == swipe ? 0u : (WPARAM)k.endArg);
+    EXPECT_EQ(end.ptsLocation.x - b.ptsLocation.x, k.dx);
+    EXPECT_EQ(end.ptsLocation.y - b.ptsLocation.y, k.dy);
+  }
+  // Left to the default procedure, a gesture goes on to the enclosing view.
+  EXPECT_TRUE(SawMessage(top, WM_GESTURE));
+  GESTUREINFO gi;
+  EXPECT_FALSE(SHIM_GetGestureInfo(0, &gi));
+  EXPECT_FALSE(SHIM_GetGestureInfo((LPARAM)&gi, nullptr));
 }
 
 TEST_F(Mouse, DisabledViewIgnoresLeftClicksButNotRightOnes) {
