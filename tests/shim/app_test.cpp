@@ -2,6 +2,7 @@
 // function table.
 
 #include "platform/keys.h"
+#include "shim-gdi-draw.h"
 #include "shim_fixture.h"
 
 namespace {
@@ -15,6 +16,10 @@ TEST_F(ShimTest, StartUpSendsAwakeThenLaunchedThenActive) {
   EXPECT_EQ(SHIMAPI_GetFunc("getdlgitem"), nullptr);
   EXPECT_EQ(SHIMAPI_GetFunc(nullptr), (void*)0x100);
   EXPECT_EQ(SHIMAPI_GetFunc("SetTimer"), (void*)&SetTimer);
+  // Drawing functions named apart from their Win32 names keep those names here.
+  EXPECT_EQ(SHIMAPI_GetFunc("LineTo"), (void*)&SHIM_LineTo);
+  EXPECT_EQ(SHIMAPI_GetFunc("SetPixel"), (void*)&SHIM_SetPixel);
+  EXPECT_EQ(SHIMAPI_GetFunc("CenterWindow"), (void*)&CenterWindow);
   EXPECT_EQ(SHIM_GetAppController()->shimGetAPPAPIFunc(), (void*)&SHIMAPI_GetFunc);
 }
 
