@@ -497,7 +497,7 @@ DWORD WaitForSingleObject(HANDLE h, DWORD ms) {
       return WaitSocket(static_cast<SocketRec*>(h), ms);
     case SHIM_HANDLE_PROCESS: {
       SHIM_ProcessHandle* p = static_cast<SHIM_ProcessHandle*>(h);
-            return SHIM_WaitForNSTask(p->task, ms);
+      return SHIM_WaitForNSTask(p->task, ms);
     }
     default:
       return WAIT_FAILED;
