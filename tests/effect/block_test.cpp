@@ -344,3 +344,24 @@ TEST(Scope, AboutPageFollowsTheOutputLevel) {
   EXPECT_TRUE(plug->takeDirty(Harshbloom::kLevelDisplays));
   EXPECT_FALSE(plug->takeDirty(Harshbloom::kScopeDisplay));
 }
+
+// The program the effect starts with is clean: a mid-range tone comes out at
+// its own level, with both channels alike.
+TEST(Block, TheStartingProgramPassesAToneAtItsOwnLevel) {
+  auto plug = makeEffect();
+  double inPeak = 0, outPeak = 0, sideDiff = 0;
+  for (int b = 0; b < 40; ++b) {
+    Block t(512);
+    for (int i = 0; i < 512; ++i)
+      t.l[i] = t.r[i] = 0.2 * std::sin(2 * M_PI * 220 * (b * 512 + i) / 44100.0);
+    const Block o = runBlock(*plug, t);
+    if (b < 30) continue;  // past the smoothers' start
+    for (int i = 0; i < 512; ++i) {
+      inPeak = std::max(inPeak, std::fabs(t.l[i]));
+      outPeak = std::max(outPeak, std::fabs(o.l[i]));
+      sideDiff = std::max(sideDiff, std::fabs(o.l[i] - o.r[i]));
+    }
+  }
+  EXPECT_NEAR(20 * std::log10(outPeak / inPeak), 0.0, 0.1);
+  EXPECT_LT(sideDiff, 1e-12);
+}
