@@ -42,21 +42,54 @@ template <>
 struct Clamped<_PIX_CombinePixelsMulNoClamp> {
   typedef _PIX_CombinePixelsMulClamp type;
 };
+// The source-alpha copy and multiply: the same mixes, every byte held in
+// 0..255 where the plain operators keep the low bits.
 struct SourceAlphaFullClamp {
-  static void doPix(unsigned char* d, int r, int g, int b, int a, int w) {
-    if (a == 255) {
+  static void doPix(unsigned char* d, int r, int g, int b, int a, int) {
+    if (a == 0) return;
+    if (a > 254) {
       d[0] = clampByte(b);
       d[1] = clampByte(g);
       d[2] = clampByte(r);
       d[3] = 255;
-    } else {
-      _PIX_CombinePixelsCopySourceAlphaIgnoreAlphaParmNoClamp::doPix(d, r, g, b, a, w);
+      return;
     }
+    const pix_i64 inv = 255 - (pix_i64)a;
+    const unsigned char da = d[3];
+    PIX_EachChannel(d, r, g, b, 0, [inv](int dc, int sc) {
+      return clampByte(sc + (dc - (pix_i64)sc) * inv / 256);
+    });
+    d[3] = clampByte(da + (pix_i64)a);
   }
 };
 template <>
 struct Clamped<_PIX_CombinePixelsCopySourceAlphaIgnoreAlphaParmNoClamp> {
   typedef SourceAlphaFullClamp type;
+};
+struct SourceAlphaCopyClamp {
+  static void doPix(unsigned char* d, int r, int g, int b, int a, int w) {
+    if (a == 0) return;
+    const pix_i64 ws = PIX_SourceAlphaWeight(a, w);
+    const unsigned char da = d[3];
+    PIX_EachChannel(d, r, g, b, 0,
+                    [ws](int dc, int sc) { return clampByte(PIX_CopyChannel(dc, sc, ws)); });
+    d[3] = clampByte(da + ws);
+  }
+};
+template <>
+struct Clamped<_PIX_CombinePixelsCopySourceAlphaNoClamp> {
+  typedef SourceAlphaCopyClamp type;
+};
+struct SourceAlphaMulClamp {
+  static void doPix(unsigned char* d, int r, int g, int b, int a, int w) {
+    if (a == 0) return;
+    const pix_i64 ws = PIX_SourceAlphaWeight(a, w);
+    PIX_EachChannel(d, r, g, b, a, [ws](int dc, int sc) { return PIX_MulChannelClamp(dc, sc, ws); });
+  }
+};
+template <>
+struct Clamped<_PIX_CombinePixelsMulSourceAlphaNoClamp> {
+  typedef SourceAlphaMulClamp type;
 };
 
 }  // namespace

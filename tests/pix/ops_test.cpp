@@ -123,6 +123,27 @@ TEST(CombineOps, ClampingVariantsHoldOutOfRangeOperands) {
   EXPECT_EQ(combine2(0, 300, 2, 3, 255, 256, 0), argb(255, 300 & 255, 2, 3));
 }
 
+TEST(CombineOps, ClampingVariantHoldsTheSourceAlphaCopyAndMultiply) {
+  struct Case {
+    unsigned int dest;
+    int r, g, b, a, w, mode;
+    unsigned int want;
+  };
+  const Case cases[] = {
+      // Full weight, partial source alpha: -100 mixes to -51 and must not wrap.
+      {0x00000000, -100, 300, 50, 128, 256, 0x10000, argb(128, 0, 152, 26)},
+      // Full weight, source alpha beyond opaque: the colour is stored, clamped.
+      {0x00000000, 400, -20, 10, 300, 256, 0x10000, argb(255, 255, 0, 10)},
+      // Partial weight: ws = 129 x 200 / 256 = 100.
+      {argb(0, 16, 32, 48), -100, 300, 50, 128, 200, 0x10000, argb(100, 0, 137, 49)},
+      // Source-alpha multiply: 255 x 400 / 256 and 255 x -10 / 256 leave 0..255.
+      {0xFFFFFFFF, 400, -10, 128, 255, 256, 0x10003, argb(254, 255, 0, 127)},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(combineClamp(c.dest, c.r, c.g, c.b, c.a, c.w, c.mode), c.want)
+        << std::hex << c.mode << " " << c.r << " " << c.a << " " << c.w;
+}
+
 TEST(CombineOps, WeightConversionTruncatesAndHoldsItsRange) {
   EXPECT_EQ(PIX_WeightD(1.0f), 256);
   EXPECT_EQ(PIX_WeightD(0.3f), 76);
