@@ -174,7 +174,9 @@ void PIX_HSVAdjustPixel(unsigned char* d, int r, int g, int b, int a, pix_i64 w)
     case 4: outR = mid(320 - h); outG = lo; outB = (int)v; break;
     default: outR = (int)v; outG = lo; outB = mid(h - 320); break;
   }
-  const unsigned int word = ((unsigned int)(a & 255) << 24) | ((unsigned int)outR << 16) |
+  // The source alpha held in the byte's range: a full weight of 256 given
+  // as alpha (the rectangle fills do so) must stay opaque.
+  const unsigned int word = ((unsigned int)PIX_Clamp255(a) << 24) | ((unsigned int)outR << 16) |
                             ((unsigned int)outG << 8) | (unsigned int)outB;
   d[0] = (unsigned char)word;
   d[1] = (unsigned char)(word >> 8);

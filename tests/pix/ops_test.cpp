@@ -144,6 +144,21 @@ TEST(CombineOps, ClampingVariantHoldsTheSourceAlphaCopyAndMultiply) {
         << std::hex << c.mode << " " << c.r << " " << c.a << " " << c.w;
 }
 
+TEST(CombineOps, HsvAdjustStoresTheSourceAlphaHeldInRange) {
+  // The source alpha becomes the pixel's alpha; values past the byte range
+  // are held at its ends instead of keeping their low bits (256 would give
+  // a fully transparent pixel).
+  const struct {
+    int a;
+    unsigned int alpha;
+  } cases[] = {{0, 0}, {77, 77}, {255, 255}, {256, 255}, {300, 255}, {-5, 0}};
+  for (const auto& c : cases) {
+    const unsigned int grey = argb(9, 77, 77, 77);
+    EXPECT_EQ(combine2(grey, 128, 128, 128, c.a, 256, PIX_OP_HSVADJ), (c.alpha << 24) | 0x4D4D4D)
+        << c.a;
+  }
+}
+
 TEST(CombineOps, WeightConversionTruncatesAndHoldsItsRange) {
   EXPECT_EQ(PIX_WeightD(1.0f), 256);
   EXPECT_EQ(PIX_WeightD(0.3f), 76);

@@ -75,6 +75,21 @@ TEST(FillRect, SourceAlphaAndFixedCases) {
   PIX_FillRect(nullptr, 0, 0, 2, 1, 0, 1.0f, 0);
 }
 
+TEST(FillRect, HsvAdjustFillsKeepAnOpaqueAlphaAtFullWeight) {
+  // The fill's weight is the adjustment's source alpha: full weight (256)
+  // gives alpha 255, like weight 255 does, for the solid and the gradient
+  // fill.
+  PIX_MemBitmap b(3, 1, 4);
+  PIX_Clear(&b, 0x40336699);
+  PIX_FillRect(&b, 0, 0, 1, 1, 0xFF808080, 1.0f, PIX_OP_HSVADJ);
+  PIX_FillRect(&b, 1, 0, 1, 1, 0xFF808080, 255.0f / 256.0f, PIX_OP_HSVADJ);
+  PIX_GradRect(&b, 2, 0, 1, 1, 0.5f, 0.5f, 0.5f, 1.0f, 0, 0, 0, 0, 0, 0, 0, 0, PIX_OP_HSVADJ);
+  for (int x = 0; x < 3; ++x) EXPECT_EQ(PIX_GetPixel(&b, x, 0) >> 24, 255u) << x;
+  // Half weight: alpha 128 as before.
+  PIX_FillRect(&b, 0, 0, 1, 1, 0xFF808080, 0.5f, PIX_OP_HSVADJ);
+  EXPECT_EQ(PIX_GetPixel(&b, 0, 0) >> 24, 128u);
+}
+
 TEST(PutPixel, WeightsShortcutsAndBounds) {
   FlippedBitmap b(3, 2);
   PIX_Clear(&b, 0x80808080);
