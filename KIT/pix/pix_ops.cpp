@@ -44,6 +44,14 @@ struct Clamped<_PIX_CombinePixelsMulNoClamp> {
 };
 // The source-alpha copy and multiply: the same mixes, every byte held in
 // 0..255 where the plain operators keep the low bits.
+
+// B, G, R copied toward the source at weight w, alpha raised by `more`.
+void sourceAlphaMixClamped(unsigned char* d, int r, int g, int b, pix_i64 w, pix_i64 more) {
+  const unsigned char da = d[3];
+  PIX_EachChannel(d, r, g, b, 0,
+                  [w](int dc, int sc) { return clampByte(PIX_CopyChannel(dc, sc, w)); });
+  d[3] = clampByte(da + more);
+}
 struct SourceAlphaFullClamp {
   static void doPix(unsigned char* d, int r, int g, int b, int a, int) {
     if (a == 0) return;
@@ -54,12 +62,8 @@ struct SourceAlphaFullClamp {
       d[3] = 255;
       return;
     }
-    const pix_i64 inv = 255 - (pix_i64)a;
-    const unsigned char da = d[3];
-    PIX_EachChannel(d, r, g, b, 0, [inv](int dc, int sc) {
-      return clampByte(sc + (dc - (pix_i64)sc) * inv / 256);
-    });
-    d[3] = clampByte(da + (pix_i64)a);
+    // s + (d - s) x (255 - a) / 256 is the copy at weight a + 1.
+    sourceAlphaMixClamped(d, r, g, b, (pix_i64)a + 1, a);
   }
 };
 template <>
@@ -70,10 +74,7 @@ struct SourceAlphaCopyClamp {
   static void doPix(unsigned char* d, int r, int g, int b, int a, int w) {
     if (a == 0) return;
     const pix_i64 ws = PIX_SourceAlphaWeight(a, w);
-    const unsigned char da = d[3];
-    PIX_EachChannel(d, r, g, b, 0,
-                    [ws](int dc, int sc) { return clampByte(PIX_CopyChannel(dc, sc, ws)); });
-    d[3] = clampByte(da + ws);
+    sourceAlphaMixClamped(d, r, g, b, ws, ws);
   }
 };
 template <>
