@@ -10,6 +10,7 @@
 
 #include "platform/app.h"
 #include "platform/keys.h"
+#include "shim-controls.h"
 #include "shim-kb.h"
 #include "shim-misc.h"
 #include "shim-paint.h"
@@ -256,6 +257,8 @@ int Shim_vHarshbloom_hwnd::shimEnumProps(PROPENUMPROCEX proc, LPARAM lp) {
 
 void Shim_vHarshbloom_hwnd::onShimCommand(plat::Control* sender) {
   if (!sender || shimHasBeenDestroyed() || !m_wndproc) return;
+  // Combo boxes report through their own notifications only.
+  if (dynamic_cast<plat::ComboBox*>(sender)) return;
   plat::Ref<Shim_vHarshbloom_hwnd> hold(this);
   if (dynamic_cast<plat::Slider*>(sender)) {
     m_wndproc(handle(), WM_HSCROLL, 0, (LPARAM)SHIM_H(sender));
@@ -379,6 +382,10 @@ void Shim_vHarshbloom_hwnd::mouseUp(const plat::Event& e) {
 void Shim_vHarshbloom_hwnd::mouseDragged(const plat::Event& e) {
   if (m_enabled == 0) return;
   SHIM_SendMouseMessage(handle(), WM_MOUSEMOVE, e);
+  // A drag keeps the cursor the program last chose, whatever changed it
+  // meanwhile.
+  HCURSOR last = SHIM_GetLastSetCursor();
+  if (last && SHIM_GetCursor() != last) SHIM_SetCursor(last);
 }
 
 void Shim_vHarshbloom_hwnd::rightMouseDown(const plat::Event& e) {
@@ -600,7 +607,8 @@ void SHIM_DoDialogColorUpdates(HWND hwnd, DLGPROC dlgproc, bool isUpdate) {
     auto* b = dynamic_cast<plat::Button*>(c);
     auto* tf = dynamic_cast<plat::TextField*>(c);
     auto* box = dynamic_cast<plat::Box*>(c);
-    if (b && b->image()) {
+    auto* sb = dynamic_cast<Shim_vHarshbloom_button*>(c);
+    if (b && (b->image() || (sb && sb->getShimGDIImage()))) {
       ask(btn, WM_CTLCOLORBTN, c);
       p = &btn;
     } else if ((tf && !tf->isEditable()) || box) {

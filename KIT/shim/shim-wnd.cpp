@@ -538,7 +538,10 @@ LONG_PTR GetWindowLong(HWND hwnd, int index) {
       if (auto* s = dynamic_cast<SHIM_StyleHolder*>(o)) return s->getShimStyle();
       LONG_PTR style = 0;
       if (auto* b = dynamic_cast<plat::Button*>(o)) {
+        auto* sb = dynamic_cast<Shim_vHarshbloom_button*>(o);
+        int radio = sb ? sb->shimGetRadioFlags() : 0;
         if (b->allowsMixedState()) style = BS_AUTO3STATE;
+        else if (radio) style = BS_AUTORADIOBUTTON | ((radio & 2) ? WS_GROUP : 0);
         else if (b->kind() == plat::Button::Kind::Radio) style = BS_AUTORADIOBUTTON;
         else style = BS_AUTOCHECKBOX;
       }
@@ -604,18 +607,23 @@ LONG_PTR SetWindowLong(HWND hwnd, int index, LONG_PTR value) {
       }
       if (auto* b = dynamic_cast<plat::Button*>(o)) {
         old = GetWindowLong(hwnd, GWL_STYLE);
+        // The radio flags decide which buttons a click clears.
+        auto* sb = dynamic_cast<Shim_vHarshbloom_button*>(o);
         switch (value & 15) {
           case BS_AUTOCHECKBOX:
             b->setKind(plat::Button::Kind::CheckBox);
             b->setAllowsMixedState(false);
+            if (sb) sb->shimSetRadioFlags(0);
             break;
           case BS_AUTO3STATE:
             b->setKind(plat::Button::Kind::CheckBox);
             b->setAllowsMixedState(true);
+            if (sb) sb->shimSetRadioFlags(0);
             break;
           case BS_AUTORADIOBUTTON:
             b->setKind(plat::Button::Kind::Radio);
             b->setAllowsMixedState(false);
+            if (sb) sb->shimSetRadioFlags(1 | ((value & WS_GROUP) ? 2 : 0));
             break;
           default: break;
         }
@@ -829,6 +837,17 @@ BOOL ScreenToClient(HWND hwnd, POINT* p) {
   return TRUE;
 }
 
+namespace {
+// A view's bounds with both corners mapped to the screen.
+RECT boundsOnScreen(View* v) {
+  RECT b = rectOf(v->bounds());
+  POINT a{b.left, b.top}, c{b.right, b.bottom};
+  ClientToScreen(SHIM_H(v), &a);
+  ClientToScreen(SHIM_H(v), &c);
+  return RECT{a.x, a.y, c.x, c.y};
+}
+}  // namespace
+
 BOOL GetWindowRect(HWND hwnd, RECT* r) {
   if (!r) return FALSE;
   *r = RECT{0, 0, 0, 0};
@@ -841,19 +860,17 @@ BOOL GetWindowRect(HWND hwnd, RECT* r) {
   }
   View* v = dynamic_cast<View*>(o);
   if (!v) return FALSE;
-  View* outer = outerView(v);
-  RECT b = rectOf(outer->bounds());
-  POINT a{b.left, b.top}, c{b.right, b.bottom};
-  ClientToScreen(SHIM_H(outer), &a);
-  ClientToScreen(SHIM_H(outer), &c);
-  *r = RECT{a.x, a.y, c.x, c.y};
+  *r = boundsOnScreen(outerView(v));
   return TRUE;
 }
 
 BOOL GetWindowContentViewRect(HWND hwnd, RECT* r) {
   Window* w = SHIM_Window(hwnd);
   if (!w || !w->contentView()) return GetWindowRect(hwnd, r);
-  return GetWindowRect(SHIM_H(w->contentView()), r) ? TRUE : FALSE;
+  if (!r) return FALSE;
+  // The content view's own corners, not its window's frame.
+  *r = boundsOnScreen(w->contentView());
+  return TRUE;
 }
 
 BOOL GetClientRect(HWND hwnd, RECT* r) {

@@ -166,8 +166,13 @@ TEST_F(Controls, ControlActionsBecomeCommands) {
   Shim_vHarshbloom_hwnd* view = SHIM_Hwnd(dlg);
   p->action = [view](plat::Control* c) { view->onShimCommand(c); };
   b->action = p->action;
+  // A combo box reports through its own notifications, never as a command.
+  plat::ComboBox* cb = new plat::ComboBox();
+  add(cb, 23);
+  cb->action = p->action;
   g_seen.clear();
   b->sendAction();
+  cb->sendAction();
   p->sendAction();
   ASSERT_EQ(g_seen.size(), 2u);
   EXPECT_EQ(g_seen[0].wp, 22u);
@@ -220,6 +225,78 @@ TEST_F(Controls, ButtonShowsTheBitmapItIsGiven) {
   // A button of the platform's own has no image to give.
   HWND plain = add(new plat::Button(), 7);
   EXPECT_EQ(SendMessage(plain, BM_SETIMAGE, IMAGE_BITMAP, (LPARAM)bmp), 0);
+}
+
+// The button style and the radio flags are one thing: reading the style
+// shows the flags, and writing it sets them.
+TEST_F(Controls, ButtonStyleCarriesTheRadioFlags) {
+  Shim_vHarshbloom_button* b = new Shim_vHarshbloom_button({}, plat::Button::Kind::Radio);
+  b->shimSetRadioFlags(1);
+  HWND h = add(b, 40);
+  struct Case {
+    LONG_PTR style;
+    int flags;
+  } cases[] = {
+      {BS_AUTORADIOBUTTON | WS_GROUP, 3},
+      {BS_AUTORADIOBUTTON, 1},
+      {BS_AUTO3STATE, 0},
+      {BS_AUTORADIOBUTTON | WS_GROUP, 3},
+      {BS_AUTOCHECKBOX, 0},
+  };
+  LONG_PTR before = BS_AUTORADIOBUTTON;
+  EXPECT_EQ(GetWindowLong(h, GWL_STYLE), before);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.style);
+    EXPECT_EQ(SetWindowLong(h, GWL_STYLE, c.style), before);
+    EXPECT_EQ(b->shimGetRadioFlags(), c.flags);
+    EXPECT_EQ(GetWindowLong(h, GWL_STYLE), c.style);
+    before = c.style;
+  }
+}
+
+// Radio groups follow style changes: a button given WS_GROUP starts a group
+// of its own, and a radio button turned into a check box leaves its group.
+TEST_F(Controls, StyleChangesMoveRadioGroupBounds) {
+  Shim_vHarshbloom_button* r[3];
+  HWND h[3];
+  for (int i = 0; i < 3; ++i) {
+    r[i] = new Shim_vHarshbloom_button({}, plat::Button::Kind::Radio);
+    r[i]->shimSetRadioFlags(i == 0 ? 3 : 1);
+    h[i] = add(r[i], 50 + i);
+  }
+  SetWindowLong(h[2], GWL_STYLE, BS_AUTORADIOBUTTON | WS_GROUP);
+  r[0]->performClick();
+  r[2]->performClick();
+  EXPECT_EQ(r[0]->state(), 1);
+  EXPECT_EQ(r[2]->state(), 1);
+
+  SetWindowLong(h[0], GWL_STYLE, BS_AUTOCHECKBOX);
+  r[1]->performClick();
+  EXPECT_EQ(r[0]->state(), 1);  // a check box now: no radio click clears it
+  EXPECT_EQ(r[1]->state(), 1);
+}
+
+// A button that got a bitmap carries an image, so the dialog's colour pass
+// asks for its text colour and applies it.
+TEST_F(Controls, ButtonWithABitmapTakesTheDialogTextColour) {
+  Shim_vHarshbloom_button* b = new Shim_vHarshbloom_button({0, 0, 60, 20});
+  HWND bh = add(b, 8);
+  std::vector<unsigned char> px(4 * 4 * 4, 0xFF);
+  HBITMAP bmp = CreateBitmap(4, 4, 1, 32, px.data());
+  SendMessage(bh, BM_SETIMAGE, IMAGE_BITMAP, (LPARAM)bmp);
+  SetWindowLong(dlg, DWL_DLGPROC, (LONG_PTR) + [](HWND h, UINT m, WPARAM w, LPARAM l) -> INT_PTR {
+    g_seen.push_back({h, m, w, l});
+    if (m == WM_CTLCOLORBTN) SetTextColor((HDC)w, 0x123456);
+    return 0;
+  });
+  g_seen.clear();
+  SendMessage(dlg, WM_DISPLAYCHANGE, 0, 0);
+  bool asked = false;
+  for (const Seen& s : g_seen)
+    if (s.msg == WM_CTLCOLORBTN) asked = s.lp == (LPARAM)bh;
+  EXPECT_TRUE(asked);
+  EXPECT_EQ(b->textColor(), 0xFF123456u);
+  DeleteObject(bmp);
 }
 
 }  // namespace

@@ -525,4 +525,41 @@ TEST_F(Mouse, DisabledViewIgnoresLeftClicksButNotRightOnes) {
   EXPECT_FALSE(SHIM_View(c)->acceptsFirstResponder());
 }
 
+// A drag re-applies the cursor the program last set when something else
+// changed it meanwhile.
+TEST_F(Mouse, DragRestoresTheCursorLastSet) {
+  HWND top = topLevel();
+  HWND c = child(top);
+  ShowWindow(top, SW_SHOW);
+  ShowWindow(c, SW_SHOW);
+  plat::app().sendEvent(click(c, 5, 5, plat::EventType::LeftMouseDown));
+  SHIM_SetCursor(SHIM_LoadCursor(IDC_HAND));
+  plat::app().setCursor(plat::Cursor::Arrow);
+  g_seen.clear();
+  plat::app().sendEvent(click(c, 6, 6, plat::EventType::LeftMouseDragged));
+  EXPECT_TRUE(SawMessage(c, WM_MOUSEMOVE));
+  EXPECT_EQ(SHIM_GetCursor(), SHIM_LoadCursor(IDC_HAND));
+  plat::app().sendEvent(click(c, 6, 6, plat::EventType::LeftMouseUp));
+}
+
+// The content view's rectangle maps its own corners: for a top-down view
+// the top is the window's upper screen edge.
+TEST_F(Windows, ContentViewRectMapsTheContentViewCorners) {
+  HWND top = topLevel();
+  plat::Window* w = SHIM_WindowOf(top);
+  w->setFrame({100, 200, 300, 150}, false);
+  RECT wr, cr;
+  ASSERT_TRUE(GetWindowRect(SHIM_H(w), &wr));
+  EXPECT_EQ(std::vector<LONG>({wr.left, wr.top, wr.right, wr.bottom}),
+            std::vector<LONG>({100, 200, 400, 350}));
+  ASSERT_TRUE(GetWindowContentViewRect(SHIM_H(w), &cr));
+  EXPECT_EQ(std::vector<LONG>({cr.left, cr.top, cr.right, cr.bottom}),
+            std::vector<LONG>({100, 350, 400, 200}));
+  // Given the view itself, it is the window's rectangle.
+  ASSERT_TRUE(GetWindowContentViewRect(top, &cr));
+  EXPECT_EQ(std::vector<LONG>({cr.left, cr.top, cr.right, cr.bottom}),
+            std::vector<LONG>({100, 200, 400, 350}));
+  EXPECT_FALSE(GetWindowContentViewRect(SHIM_H(w), nullptr));
+}
+
 }  // namespace
