@@ -1,9 +1,12 @@
 #include "temp_dir.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <fstream>
+#include <future>
 #include <iterator>
 #include <stdexcept>
 
@@ -31,4 +34,15 @@ void writeText(const std::string& path, const std::string& text) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(text.data(), static_cast<std::streamsize>(text.size()));
   if (!out) throw std::runtime_error("cannot write " + path);
+}
+
+bool endsWithoutAPipeWriter(const std::string& fifo, const std::function<void()>& work) {
+  std::future<void> done = std::async(std::launch::async, work);
+  if (done.wait_for(std::chrono::seconds(5)) == std::future_status::ready) return true;
+  // Opening without blocking succeeds only while a reader waits.
+  while (done.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready) {
+    const int fd = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+    if (fd >= 0) close(fd);
+  }
+  return false;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 
 // A fresh folder for one test's files, removed with everything in it.
@@ -20,3 +21,8 @@ private:
 // string written as a whole file.
 std::string readText(const std::string& path);
 void writeText(const std::string& path, const std::string& text);
+
+// Runs work on a thread of its own and waits up to five seconds for it.
+// True when it ended in time; otherwise every reader that waits on the named
+// pipe fifo is given a writer until work ends, and the result is false.
+bool endsWithoutAPipeWriter(const std::string& fifo, const std::function<void()>& work);

@@ -1,6 +1,8 @@
 // Program files with their configuration section, and curve files: the
 // bytes written, save-load-save, what a load stores, and what a failed or
 // refused action leaves alone.
+#include <sys/stat.h>
+
 #include <cmath>
 #include <cstdio>
 
@@ -154,6 +156,31 @@ TEST(ProgramFile, MissingFileChangesNothingButIsRemembered) {
   EXPECT_TRUE(sameBytes(after, before));
   EXPECT_FALSE(plug->SaveProgAsFXP(KIT_String(path.c_str())));
   EXPECT_FALSE(plug->LoadProgFromFXP(KIT_String(path.c_str())));
+}
+
+// A path that names no regular file (a folder, a named pipe) is no program
+// file: loading from it must neither wait for a writer nor replace the
+// running program and the current preset with the defaults.
+TEST(ProgramFile, PathsThatNameNoFileChangeNothingButAreRemembered) {
+  TempDir dir;
+  const std::string folder = dir.path("folder");
+  ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+  const std::string pipe = dir.path("pipe.txt");
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  for (const std::string& path : {folder, pipe}) {
+    SCOPED_TRACE(path);
+    auto plug = makeEffect();
+    const std::string before = stateOf(*plug);
+    const std::string presetName = plug->GetPresetName(plug->GetCurrentPresetIdx());
+    EXPECT_TRUE(endsWithoutAPipeWriter(pipe, [&] {
+      plug->LoadProgFromRN(KIT_String(path.c_str()));
+    })) << "loading waited on the named pipe";
+    std::string after = stateOf(*plug);
+    EXPECT_EQ(plug->GetLastSelectedProgramFile(), path);
+    after.replace(kTextsOffset + 1024, 1024, before, kTextsOffset + 1024, 1024);
+    EXPECT_TRUE(sameBytes(after, before));
+    EXPECT_EQ(plug->GetPresetName(plug->GetCurrentPresetIdx()), presetName);
+  }
 }
 
 // The configuration section comes back with the program: the visible page,

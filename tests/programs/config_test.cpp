@@ -235,6 +235,22 @@ TEST(PlugConfig, NamedPipeDoesNotBlockLoading) {
   EXPECT_EQ(p.scopeZoom, 200.0);
 }
 
+// Loading from a named pipe or a folder reads nothing and reports it; the
+// pipe is not waited on.
+TEST(PlugConfig, LoadingFromNoRegularFileFails) {
+  TempDir dir;
+  const std::string fifo = dir.path("pipe.txt");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::string& path : {fifo, dir.path("")}) {
+    PlugConfig p;
+    p.setScopeZoom(250.0);
+    bool loaded = true;
+    EXPECT_TRUE(endsWithoutAPipeWriter(fifo, [&] { loaded = p.loadConfig(path); })) << path;
+    EXPECT_FALSE(loaded) << path;
+    EXPECT_EQ(p.scopeZoom, 250.0) << path;
+  }
+}
+
 TEST(PlugConfig, ProgramFileWithoutConfigurationChangesNothing) {
   const PlugConfig p = loaded("[Harshbloom_Program]\nName = x;\nGate = 0.5;\n");
   const PlugConfig fresh;

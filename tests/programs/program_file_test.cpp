@@ -354,10 +354,17 @@ TEST(ProgramFile, FilesThatCannotBeOpenedLeaveTheProgramAlone) {
   EXPECT_EQ(p.getParameterValue(H::kGate), 0.75);
   EXPECT_EQ(p.getProgramName(), "Mine");
   EXPECT_EQ(curve, "kept");
-  // A folder opens but has no lines to read.
-  p.loadProgram(dir.path(""), curve);
-  EXPECT_EQ(p.getParameterValue(H::kGate), 0.75);
-  EXPECT_EQ(p.getProgramName(), "Mine");
+  // A folder and a named pipe are no program files; the pipe is not waited on.
+  const std::string pipe = dir.path("pipe.txt");
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  for (const std::string& path : {dir.path(""), pipe}) {
+    bool loaded = true;
+    EXPECT_TRUE(endsWithoutAPipeWriter(pipe, [&] { loaded = p.loadProgram(path, curve); })) << path;
+    EXPECT_FALSE(loaded) << path;
+    EXPECT_EQ(p.getParameterValue(H::kGate), 0.75);
+    EXPECT_EQ(p.getProgramName(), "Mine");
+    EXPECT_EQ(curve, "kept");
+  }
 
   // Saving to where nothing can be written creates nothing and reports
   // nothing.

@@ -70,8 +70,8 @@ public:
   // Reads the seven keys from any line of path, section head or not. A file
   // key is taken only when its value names an existing readable file; the
   // numbers are kept within the record's bounds (tab and draw mode 0..2,
-  // zoom 10..500) and a NaN leaves a number as it was. True when the file
-  // could be opened.
+  // zoom 10..500) and a NaN leaves a number as it was. True when path names
+  // a regular file that could be opened (a named pipe is never waited on).
   bool loadConfig(const std::string& path);
 
   // Fields, in the order the state chunk and the record keep them.

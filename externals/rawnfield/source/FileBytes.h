@@ -1,5 +1,8 @@
 #pragma once
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <new>
 #include <string>
@@ -8,6 +11,15 @@
 // Whole-file reads and writes shared by the curve and WAVE file code.
 namespace Rawnfield {
 namespace FileBytes {
+
+// Whether path names a regular file we may read, asked without opening it:
+// opening a named pipe would wait for a writer, and a folder opens but
+// reads as an empty file.
+inline bool isReadableFile(const std::string& path) {
+  if (path.empty() || path.find('\0') != std::string::npos) return false;
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(path.c_str(), R_OK) == 0;
+}
 
 // Reads the whole file into out. False, with out untouched, when the file
 // cannot be opened or read, or holds more than maxBytes (checked before

@@ -1,8 +1,5 @@
 #include "PlugConfig.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -10,6 +7,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "FileBytes.h"
 #include "FileSections.h"
 
 namespace Rawnfield {
@@ -17,14 +15,6 @@ namespace Rawnfield {
 namespace {
 
 constexpr const char* kProductDefault = "Harshbloom";
-
-// Whether path names a regular file we may read, asked without opening it:
-// opening a named pipe would block until someone writes to it.
-bool isReadableFile(const std::string& path) {
-  if (path.find('\0') != std::string::npos) return false;
-  struct stat st;
-  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(path.c_str(), R_OK) == 0;
-}
 
 // The number within lo..hi; a NaN keeps the previous value.
 void storeClamped(double& field, double v, double lo, double hi) {
@@ -112,6 +102,7 @@ bool PlugConfig::saveConfig(const std::string& path) const {
 }
 
 bool PlugConfig::loadConfig(const std::string& path) {
+  if (!FileBytes::isReadableFile(path)) return false;
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
   std::string line;
@@ -122,7 +113,7 @@ bool PlugConfig::loadConfig(const std::string& path) {
       if (!has(file.first)) continue;
       // A stale path never enters the record.
       const std::string value = configLine2String(line);
-      if (!value.empty() && isReadableFile(value)) setText(file.second, value);
+      if (!value.empty() && FileBytes::isReadableFile(value)) setText(file.second, value);
     }
     if (has(kUiConfigVisibleTab)) storeClamped(visibleTab, configLine2Double(line), 0.0, kMaxTabOrMode);
     if (has(kUiConfigScopeDrawMode))

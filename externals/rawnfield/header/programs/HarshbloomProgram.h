@@ -80,8 +80,9 @@ public:
   // or a file that cannot be opened writes nothing.
   void saveProgram(const std::string& path, const std::string& curveText) const;
   // Reads a program section into this program and the curve line's text
-  // into curveText. False only for an empty path or a file that cannot be
-  // opened (the program is then untouched); malformed lines, unknown keys
+  // into curveText. False only for a path that names no regular file we may
+  // read (empty, missing, a folder, a named pipe), and the program is then
+  // untouched; malformed lines, unknown keys
   // and words are ignored, out-of-range values clamped.
   bool loadProgram(const std::string& path, std::string& curveText);
 

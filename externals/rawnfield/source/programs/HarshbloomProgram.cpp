@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "../FileBytes.h"
 #include "DistoTypes.h"
 #include "Distortion.h"
 #include "FileSections.h"
@@ -308,7 +309,9 @@ void HarshbloomProgram::applyFileValue(eParameterTags tag, const std::string& va
 }
 
 bool HarshbloomProgram::loadProgram(const std::string& path, std::string& curveText) {
-  if (path.empty()) return false;
+  // Only a regular file: a folder would load as an empty program file and a
+  // named pipe would wait for a writer.
+  if (!FileBytes::isReadableFile(path)) return false;
   FILE* f = fopen(path.c_str(), "r");
   if (!f) return false;
 
