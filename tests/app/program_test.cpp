@@ -4,6 +4,7 @@
 
 #include <string.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "IFxStandalone.h"
 #include "IGraphicsDesktop.h"
@@ -144,6 +145,14 @@ TEST_F(Program, WithoutAudioTheProgramRunsAndSaysSo) {
   Start();
   const std::string err = testing::internal::GetCapturedStderr();
   EXPECT_NE(err.find("Audio is unavailable"), std::string::npos) << err;
+  if (access("/dev/snd/seq", R_OK | W_OK) != 0) {
+    // Without the sequencer one line says so, and nothing else of MIDI.
+    EXPECT_NE(err.find("MIDI is unavailable (no ALSA sequencer: /dev/snd/seq: "), std::string::npos)
+        << err;
+    EXPECT_EQ(err.find("seq_hw"), std::string::npos) << err;
+    EXPECT_EQ(err.find("MidiInAlsa"), std::string::npos) << err;
+    EXPECT_EQ(err.find("MidiOutAlsa"), std::string::npos) << err;
+  }
   EXPECT_NE(gHWND, nullptr);
   RunPreferences([](HWND dlg) {
     for (int id : {IDC_COMBO_AUDIO_IN_DEV, IDC_COMBO_AUDIO_OUT_DEV, IDC_COMBO_AUDIO_IN_L,
