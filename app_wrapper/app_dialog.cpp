@@ -252,8 +252,11 @@ void OnMidiChannel(HWND window, int id) {
 // devices again, perhaps at another rate), shows what it found and restarts
 // the stream on it.
 void OnApply(HWND window) {
+  TakeSettingsSaveError();
   RestartAudio();
   PopulateAudioDialogs(window);
+  const std::string error = TakeSettingsSaveError();
+  if (!error.empty()) ShowSettingsSaveError(window, error);
 }
 
 void OnCancel(HWND window) {
@@ -268,6 +271,12 @@ void OnCancel(HWND window) {
 }
 
 }  // namespace
+
+void ShowSettingsSaveError(HWND window, const std::string& error) {
+  const std::string text = "The settings could not be saved.\n\n" + error +
+                           "\n\nThe changes apply until " APP_PRODUCT_NAME " quits.";
+  MessageBox(window, text.c_str(), APP_PRODUCT_NAME, MB_OK);
+}
 
 void RegisterPreferencesResource() {
   gPreferencesRes.next = SHIM_curmodule_dialogresource_head;

@@ -234,7 +234,10 @@ INT_PTR MainDlgProc(HWND window, UINT msg, WPARAM wp, LPARAM) {
                                                 APP_RESID(IDD_DIALOG_PREF), window,
                                                 PreferencesDlgProc, 0);
           gPreferencesOpen = false;
-          if (result == IDOK) UpdateINI();
+          if (result == IDOK) {
+            TakeSettingsSaveError();  // said already; this is about the user's OK
+            if (!UpdateINI()) ShowSettingsSaveError(window, TakeSettingsSaveError());
+          }
           ShowAudioStateInTitle();
           break;
         }
@@ -329,9 +332,7 @@ INT_PTR SHIMAppMain(int msg, INT_PTR parm1, INT_PTR) {
     case SHIMAPPMSG_AWAKE_FROM_NIB: {
       RegisterHostResources();
       gCleanedUp = false;
-      const int result = LoadSettings();
-      if (result) fprintf(stderr, "Settings will not be saved in this run.\n");
-      return result;
+      return LoadSettings();  // says itself when settings cannot be saved
     }
     case SHIMAPPMSG_DID_FINISH_LAUNCHING: {
       if (!gState) {

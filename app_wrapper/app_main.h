@@ -66,10 +66,16 @@ extern bool gFirstStart;
 // The loading step: allocates the three records with their defaults, makes
 // the settings folder when needed, reads settings.ini when it exists and
 // writes it back. Returns 0, or 1 when the folder cannot be made or its path
-// does not fit (nothing is written then).
+// does not fit (nothing is written then). A file that cannot be read whole
+// is never rewritten: it is moved aside as settings.ini.bad (or, when it
+// cannot be, kept as it is); a line on standard error says which.
 int LoadSettings();
-// Writes every setting of gState to settings.ini.
-void UpdateINI();
+// Writes every setting of gState to settings.ini. False, with a line on
+// standard error giving the path and the reason, when they could not be
+// saved; TakeSettingsSaveError then gives "<path>: <reason>".
+bool UpdateINI();
+// The last reason UpdateINI failed since the previous call, or "".
+std::string TakeSettingsSaveError();
 bool AudioSettingsInStateAreEqual(const AppState* a, const AppState* b);
 bool MIDISettingsInStateAreEqual(const AppState* a, const AppState* b);
 // Deletes the three records.
@@ -223,6 +229,8 @@ void PopulateAudioOutputList(HWND window, const RtAudio::DeviceInfo* info);
 void PopulateSampleRateList(HWND window, const RtAudio::DeviceInfo* in,
                             const RtAudio::DeviceInfo* out);
 void PopulateMidiDialogs(HWND window);
+// The message box that says settings could not be saved ("<path>: <reason>").
+void ShowSettingsSaveError(HWND window, const std::string& error);
 
 // Test control: with HB_TEST_CONTROL=1 the program reads commands from its
 // standard input and answers on standard output (app_testhook.cpp).

@@ -241,6 +241,38 @@ TEST_F(Program, PreferencesOkWritesTheFile) {
   EXPECT_NE(saved.find("sigvs=256\n"), std::string::npos) << saved;
 }
 
+// Settings that cannot be saved: a message box after OK, every time, none
+// after Cancel; the user's folder in place of the file is left alone.
+TEST_F(Program, PreferencesOkSaysWhenTheSettingsCannotBeSaved) {
+  ASSERT_EQ(mkdir(dir.path("cfg").c_str(), 0700), 0);
+  ASSERT_EQ(mkdir(dir.path("cfg/Harshbloom").c_str(), 0700), 0);
+  ASSERT_EQ(mkdir(SettingsFile().c_str(), 0700), 0);
+  testing::internal::CaptureStderr();
+  Start();
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("Settings could not be read from " + SettingsFile() + ": Is a directory"),
+            std::string::npos)
+      << err;
+  ASSERT_NE(gHWND, nullptr);
+  for (int i = 0; i < 2; ++i) {
+    RunPreferences([](HWND dlg) {
+      Choose(dlg, IDC_COMBO_AUDIO_IOVS, 2);  // "128"
+      SendMessage(dlg, WM_COMMAND, IDOK, 0);
+    });
+    ASSERT_EQ(panels.alerts.size(), size_t(i + 1));
+    const std::string text = panels.alerts.back().message;
+    EXPECT_NE(text.find("The settings could not be saved."), std::string::npos) << text;
+    EXPECT_NE(text.find(SettingsFile() + ": the file was not read whole (Is a directory)"),
+              std::string::npos)
+        << text;
+  }
+  EXPECT_STREQ(gState->mAudioIOVS, "128");  // in force for this run
+  RunPreferences([](HWND dlg) { SendMessage(dlg, WM_COMMAND, IDCANCEL, 0); });
+  EXPECT_EQ(panels.alerts.size(), 2u);
+  struct stat st;
+  EXPECT_TRUE(stat(SettingsFile().c_str(), &st) == 0 && S_ISDIR(st.st_mode));
+}
+
 // The dialog on its own, modeless, so that a test can look at it between
 // commands.
 class Preferences : public ProgramTest {
