@@ -5,6 +5,8 @@
 
 #include <array>
 #include <cmath>
+#include <mutex>
+#include <string>
 
 #include "Harshbloom.h"
 #include "IGraphics.h"
@@ -205,10 +207,26 @@ void Harshbloom::SaveProgAsRN(const KIT_String& path) {
 
 void Harshbloom::LoadProgFromRN(const KIT_String& path) {
   const std::string p = path.Get();
-  std::lock_guard<std::mutex> files(mFileMutex);
+  std::unique_lock<std::mutex> files(mFileMutex);
   Rawnfield::HarshbloomProgram program;
   std::string curve;
-  const bool loaded = program.loadProgram(p, curve);
+  int valueLines = 0;
+  const bool loaded = program.loadProgram(p, curve, &valueLines);
+  if (loaded && valueLines == 0) {
+    // Not a program (an image, an empty file): nothing of it is taken, not
+    // even a configuration section; only its path is remembered.
+    {
+      KIT_MutexLock lock(GetMutex());
+      mConfig.setText(PlugConfig::kLastProgramFile, p);
+    }
+    files.unlock();
+    IGraphics* gui = GetGUI();
+    if (gui && gui->WindowIsOpen()) {
+      const std::string text = "\"" + p + "\" is not a Harshbloom program. Nothing was loaded.";
+      gui->ShowMessageBox(text.c_str(), "Load Program", 0);
+    }
+    return;
+  }
   PlugConfig config;
   {
     KIT_MutexLock lock(GetMutex());
