@@ -515,7 +515,7 @@ bool WatchAudio(double now, bool mayRetry) {
   if (gWatch == StreamWatch::kPlaying && !StreamRunning()) {
     gWatch = StreamWatch::kLost;
     const std::string driver = gState ? GetAudioDriverName(gState->mAudioDriverType) : "audio";
-    gStoppedReason = !error.empty() ? error : "the " + driver + " server or device ended the stream";
+    gStoppedReason = !error.empty() ? error : driver + " server or device gone";
     fprintf(stderr, "Audio stopped: %s. Trying again every %g seconds.\n", gStoppedReason.c_str(),
             kRetrySeconds);
     // Whatever closes the stream (RtAudio's own thread, for JACK) may still

@@ -172,7 +172,7 @@ void ShowAudioStateInTitle() {
   gTitleReason = reason;
   const std::string title = reason.empty() ? std::string(APP_PRODUCT_NAME)
                                            : std::string(APP_PRODUCT_NAME " - audio stopped: ") +
-                                                 reason + " (trying again)";
+                                                 reason + " (retrying)";
   SetDlgItemText(gHWND, 0, title.c_str());  // item 0: the window itself
 }
 

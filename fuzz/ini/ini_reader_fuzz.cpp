@@ -11,6 +11,9 @@
 #include <stdlib.h>
 #include <string.h>
 #include <strings.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -33,12 +36,26 @@ void Check(bool ok, const char* what) {
 
 const std::string& FilePath() {
   static const std::string path = [] {
-    char templ[] = "/tmp/hb_ini_fuzz_XXXXXX";
+    // In memory where the system has it: every run writes the file anew.
+    char templ[] = "/dev/shm/hb_ini_fuzz_XXXXXX";
+    char fallback[] = "/tmp/hb_ini_fuzz_XXXXXX";
     const char* dir = mkdtemp(templ);
+    if (!dir) dir = mkdtemp(fallback);
     Check(dir != nullptr, "no temporary folder");
     return std::string(dir) + "/f.ini";
   }();
   return path;
+}
+
+// Dates the file back a minute. A file changed this very moment is parsed
+// again at every lookup (its time could still change unseen); an older one
+// is parsed once and then served from the cache, as a settings file is.
+void Backdate() {
+  timespec t[2];
+  clock_gettime(CLOCK_REALTIME, &t[0]);
+  t[0].tv_sec -= 60;
+  t[1] = t[0];
+  utimensat(AT_FDCWD, FilePath().c_str(), t, 0);
 }
 
 std::string ReadBytes(const std::string& path) {
@@ -46,9 +63,22 @@ std::string ReadBytes(const std::string& path) {
   return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
+// A buffer for whole lists and values, reused: no name or value read back
+// is longer than the file, so the file's size (and a margin) always holds
+// one whole.
+std::vector<char>& Scratch() {
+  static std::vector<char> buf;
+  return buf;
+}
+
+void FitScratch(size_t fileSize) {
+  const size_t need = fileSize + 4096;
+  if (Scratch().size() < need) Scratch().resize(need);
+}
+
 // The NUL-separated names of a list read.
 std::vector<std::string> Names(const char* section) {
-  std::vector<char> buf(1 << 20);
+  std::vector<char>& buf = Scratch();
   const int n = GetPrivateProfileString(section, nullptr, "", buf.data(), static_cast<int>(buf.size()),
                                         FilePath().c_str());
   std::vector<std::string> names;
@@ -60,7 +90,7 @@ std::vector<std::string> Names(const char* section) {
 }
 
 std::string Value(const std::string& section, const std::string& key) {
-  std::vector<char> buf(1 << 20);
+  std::vector<char>& buf = Scratch();
   GetPrivateProfileString(section.c_str(), key.c_str(), "\x01missing", buf.data(),
                           static_cast<int>(buf.size()), FilePath().c_str());
   return buf.data();
@@ -113,6 +143,7 @@ void WritesKeepEverythingElse(const std::string& section, const std::string& key
   const std::string bytesBefore = ReadBytes(FilePath());
   const int ok = WritePrivateProfileString(section.c_str(), key.c_str(), value.c_str(),
                                            FilePath().c_str());
+  Backdate();
   if (!ok) {
     Check(ReadBytes(FilePath()) == bytesBefore, "a refused write changed the file");
     return;
@@ -149,6 +180,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::ofstream out(FilePath(), std::ios::binary | std::ios::trunc);
     out.write(fields[0].data(), static_cast<std::streamsize>(fields[0].size()));
   }
+  Backdate();
+  // A write may make the file longer than the input by the value and a
+  // section and key of its own.
+  FitScratch(size + 64);
   // Names end at their first NUL, as C strings do.
   const std::string section = fields[1].c_str(), key = fields[2].c_str(), value = fields[3].c_str();
   ReadsStayInTheirBuffers(section.c_str(), key.c_str(), bufSize, structSize);
