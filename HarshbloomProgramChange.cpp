@@ -105,13 +105,15 @@ void Harshbloom::fadeProgramChange(double** out, int n, bool chainRan) {
       held = 1.0 - rise(mHoldFrame, frames);
       if (++mHoldFrame >= frames) mHoldFrame = -1;
     }
-    // The new program fades in from the first frame it is run for.
+    // The new program is run on the input unheard for one fade length, so
+    // that the attack of what it starts from silence (a filter's transient,
+    // an envelope catching up) is not heard, and then faded in.
     double wet = 0.0;
     if (chainRan) {
       wet = 1.0;
       if (mFadeInFrame >= 0) {
-        wet = rise(mFadeInFrame, frames);
-        if (++mFadeInFrame >= frames) mFadeInFrame = -1;
+        wet = mFadeInFrame < frames ? 0.0 : rise(mFadeInFrame - frames, frames);
+        if (++mFadeInFrame >= 2 * frames) mFadeInFrame = -1;
       }
     }
     for (int c = 0; c < 2; ++c) out[c][i] = held * mHeldOut[c] + (chainRan ? wet * out[c][i] : 0.0);
