@@ -11,7 +11,8 @@
 // block reads takes the same mutex. While the plug-in is active (OnActivate)
 // the editor's curve actions, drawn curve values and peak-meter resets are
 // left for the next block instead, so none of them ever lands inside a block
-// and the editor never makes the audio thread wait for them. What the editor
+// and the editor never makes the audio thread wait for them; a preset or
+// program restored meanwhile is settled by the next blocks. What the editor
 // reads while blocks run (scope ring, drawn curve, meters, dirty flags) is
 // atomic; the value texts and curve pictures are read under the mutex.
 
@@ -94,8 +95,8 @@ public:
   // through a high-pass, a ring) has died away before it is heard.
   static constexpr double kProgramSettleSeconds = 0.75;
   static constexpr int kProgramSettleSpeed = 8;
-  // Meanwhile they hold their last output, and then crossfade it into the
-  // new program's over this long.
+  // Meanwhile their last output is held and faded out over this long; the
+  // new program then runs unheard for as long and fades in over as long.
   static constexpr double kProgramFadeSeconds = 0.005;
 
   // Views the editor redraws when the plug-in raises their flag.

@@ -3,8 +3,8 @@
 // the sub-band crossover and the output sweep's high-pass then turn into a
 // thump and a ring of half a second, and the new settings cut into the
 // running sound. So the blocks after a change first run the chain on silence
-// until what the old settings left in it has died away, holding their last
-// output meanwhile, and then crossfade the held output into the new program.
+// until what the old settings left in it has died away, fading their held
+// last output out meanwhile, and then fade the new program in.
 
 #include <cmath>
 
