@@ -649,8 +649,9 @@ void IRnPresetMenu::checkCurrentPreset() {
 }
 
 int IRnPresetMenu::chosenPreset() {
-  const int r = mMenu.GetChosenItemIdx();
-  if (r >= 0 && r < static_cast<int>(mMainPresets.size())) return mMainPresets[size_t(r)];
+  // Rows past the plain ones carry the sections: they restore nothing.
+  const int main = presetOf(mMainPresets, mMenu.GetChosenItemIdx());
+  if (main >= 0) return main;
   for (size_t k = 0; k < mSubSections.size() && k < mSectionPresets.size(); ++k) {
     const int row = mSubSections[k].submenu->GetChosenItemIdx();
     if (row >= 0) return presetOf(mSectionPresets[k], row);
