@@ -30,7 +30,9 @@ void DrawnCurve::setCurveValue(int column, double v) {
   values[column].store(v, std::memory_order_relaxed);
 }
 
-double DrawnCurve::getCurveValue(double x) const { return clampValue(interpolate(x)); }
+double DrawnCurve::getCurveValue(double x) const {
+  return clampValue(interpolate(x));
+}
 
 double DrawnCurve::interpolate(double x) const {
   if (n < 1) return 0.0;

@@ -307,7 +307,8 @@ TEST_F(Controls, PresetMenuRowsFollowThePresets) {
   struct Mark {
     int preset;
     std::vector<int> main, first, second;
-  } marks[] = {{3, {}, {0}, {}}, {7, {}, {}, {1}}, {1, {1}, {}, {}}, {2, {}, {}, {}}, {6, {}, {}, {}}};
+  } marks[] = {
+      {3, {}, {0}, {}}, {7, {}, {}, {1}}, {1, {1}, {}, {}}, {2, {}, {}, {}}, {6, {}, {}, {}}};
   for (const Mark& k : marks) {
     presets.RestorePreset(k.preset);
     menu.checkCurrentPreset();
@@ -626,11 +627,16 @@ TEST_F(Controls, WaveformAndNoteModeMenus) {
   EXPECT_EQ(waves->GetMenu().GetNItems(), 0);
   EXPECT_EQ(provider.asked, std::vector<int>{Rawnfield::kOsc2Waveform});
 
-  const std::vector<std::string> modes = {
-      "Standard MIDI (Keytracking)", "Octave Down (Keytracking)", "Octave Up (Keytracking)",
-      "F1 Kick 43.6Hz",              "F#1 Kick 46.2Hz",           "G1 Kick 49.0Hz",
-      "G#1 Kick 51.9Hz",             "C2 Drum Body 65.4Hz",       "Arp. Dur Up 1/16 (Keytracking)",
-      "Arp. Moll Up 1/16 (Keytracking)"};
+  const std::vector<std::string> modes = {"Standard MIDI (Keytracking)",
+                                          "Octave Down (Keytracking)",
+                                          "Octave Up (Keytracking)",
+                                          "F1 Kick 43.6Hz",
+                                          "F#1 Kick 46.2Hz",
+                                          "G1 Kick 49.0Hz",
+                                          "G#1 Kick 51.9Hz",
+                                          "C2 Drum Body 65.4Hz",
+                                          "Arp. Dur Up 1/16 (Keytracking)",
+                                          "Arp. Moll Up 1/16 (Keytracking)"};
   EXPECT_EQ(IRnNoteModePresetMenu::getNoteModeNames(), modes);
   menus.path = {9};
   notes->OnMouseDown(20, 45, &left);
@@ -662,8 +668,14 @@ TEST_F(Controls, UrlButtonFallsBackToTheSecondAddress) {
     std::set<std::string> reachable;
     std::vector<std::string> opened;
   } cases[] = {
-      {"https://a.example", "https://b.example", {"https://a.example"}, {"https://a.example | Help"}},
-      {"https://a.example", "https://b.example", {}, {"https://a.example | Help", "https://b.example | Help"}},
+      {"https://a.example",
+       "https://b.example",
+       {"https://a.example"},
+       {"https://a.example | Help"}},
+      {"https://a.example",
+       "https://b.example",
+       {},
+       {"https://a.example | Help", "https://b.example | Help"}},
       {"", "/usr/share/doc/b.html", {}, {"/usr/share/doc/b.html | Help"}},
       {nullptr, nullptr, {}, {}},
       {"https://a.example", "", {}, {"https://a.example | Help"}},
@@ -687,8 +699,7 @@ TEST_F(Controls, UrlButtonFallsBackToTheSecondAddress) {
   // The message is kept up to 1023 characters; none is the empty text.
   const std::string longMessage(1500, 'm');
   IBitmap b = Sized(20, 40);
-  IRnUrlButton longOne(plug.get(), 0, 0, -1, &b, "https://a.example", nullptr,
-                       longMessage.c_str());
+  IRnUrlButton longOne(plug.get(), 0, 0, -1, &b, "https://a.example", nullptr, longMessage.c_str());
   EXPECT_EQ(longOne.GetMessage(), longMessage.substr(0, 1023));
   EXPECT_EQ(longOne.GetBackupURL(), "");
   IRnUrlButton silent(plug.get(), 0, 0, -1, &b, "https://a.example");

@@ -228,7 +228,8 @@ void IRnDistortionCurveEditor::OnMouseDown(int x, int y, IMouseMod* mod) {
   }
   mFocus = 0;
   const int c = x - mCurveRECT.L;
-  if (c >= 0 && c < mCurve.size() && mod && mod->L) mCurve.setCurveValue(c, curveValueAt(mCurveRECT, y));
+  if (c >= 0 && c < mCurve.size() && mod && mod->L)
+    mCurve.setCurveValue(c, curveValueAt(mCurveRECT, y));
   Touched();
   IBitmapControl::OnMouseDown(x, y, mod);
 }
@@ -586,8 +587,7 @@ void IRnPresetMenu::Draw(IGraphics* graphics) {
     DrawWithText(graphics, mDisplayText.Get(), 42);
 }
 
-void IRnPresetMenu::addPresetRows(IPopupMenu& menu, std::vector<int>& presets, int from,
-                                  int to) {
+void IRnPresetMenu::addPresetRows(IPopupMenu& menu, std::vector<int>& presets, int from, int to) {
   for (int i = from; i < to; ++i) {
     const char* name = mPlug->GetPresetName(i);
     if (!name || !name[0]) continue;
@@ -702,16 +702,12 @@ std::vector<std::string> IRnNoteModePresetMenu::getNoteModeNames() {
     double hz;  // 0: the first part is the whole text
     const char* second;
   };
-  static const Mode kModes[] = {{"Standard MIDI", 0.0, "Keytracking"},
-                                {"Octave Down", 0.0, "Keytracking"},
-                                {"Octave Up", 0.0, "Keytracking"},
-                                {"F1 Kick %3.1fHz", 43.65, ""},
-                                {"F#1 Kick %3.1fHz", 46.25, ""},
-                                {"G1 Kick %3.1fHz", 49.0, ""},
-                                {"G#1 Kick %3.1fHz", 51.91, ""},
-                                {"C2 Drum Body %3.1fHz", 65.4, ""},
-                                {"Arp. Dur Up 1/16", 0.0, "Keytracking"},
-                                {"Arp. Moll Up 1/16", 0.0, "Keytracking"}};
+  static const Mode kModes[] = {
+      {"Standard MIDI", 0.0, "Keytracking"},    {"Octave Down", 0.0, "Keytracking"},
+      {"Octave Up", 0.0, "Keytracking"},        {"F1 Kick %3.1fHz", 43.65, ""},
+      {"F#1 Kick %3.1fHz", 46.25, ""},          {"G1 Kick %3.1fHz", 49.0, ""},
+      {"G#1 Kick %3.1fHz", 51.91, ""},          {"C2 Drum Body %3.1fHz", 65.4, ""},
+      {"Arp. Dur Up 1/16", 0.0, "Keytracking"}, {"Arp. Moll Up 1/16", 0.0, "Keytracking"}};
   std::vector<std::string> names;
   for (const Mode& m : kModes) {
     std::string name = m.first;
@@ -888,7 +884,9 @@ void IRnScopeWaveSwitch::OnMouseDown(int x, int y, IMouseMod* mod) {
 
 namespace {
 
-std::string textOrEmpty(const char* text) { return text ? text : ""; }
+std::string textOrEmpty(const char* text) {
+  return text ? text : "";
+}
 
 }  // namespace
 
@@ -934,7 +932,8 @@ void IRnDrawArea::Draw(IGraphics* graphics) {
   float px = static_cast<float>(mRECT.L), py = static_cast<float>(mRECT.T + h * 0.5);
   for (int k = 0; k < n; ++k) {
     const float x = static_cast<float>(mRECT.L + w * k / n);
-    const float y = static_cast<float>(mRECT.T + half * Rawnfield::clampUnit(mCurve.value(k), -1.0, 1.0) + h * 0.5);
+    const float y = static_cast<float>(
+        mRECT.T + half * Rawnfield::clampUnit(mCurve.value(k), -1.0, 1.0) + h * 0.5);
     graphics->DrawLine(&COLOR_WHITE, px, py, x, y, nullptr, false);
     px = x;
     py = y;
