@@ -15,6 +15,9 @@
 //   key return|escape    a key press in the key window
 //   click <id>           a click in the middle of control <id> of the key window
 //   combo <id>           combo <id> <entries> <selection> in the key window
+//   load-program <path>  loads a program file as the editor's Load button does
+//                        once its panel gave the path; "load-program done"
+//                        when it returns (after any message box it showed)
 
 #include <errno.h>
 #include <fcntl.h>
@@ -26,6 +29,7 @@
 #include <sstream>
 #include <string>
 
+#include "Harshbloom.h"
 #include "app_main.h"
 #include "platform/app.h"
 #include "platform/keys.h"
@@ -161,6 +165,15 @@ void Run(const std::string& line) {
     if (!item) return Reply("combo " + arg + " missing");
     Reply("combo " + arg + " " + std::to_string(SendMessage(item, CB_GETCOUNT, 0, 0)) + " " +
           std::to_string(SendMessage(item, CB_GETCURSEL, 0, 0)));
+  } else if (cmd == "load-program") {
+    // From the loop, as the button's click runs: a message box it shows is
+    // a modal session of its own.
+    plat::app().post([arg] {
+      Harshbloom* plug = dynamic_cast<Harshbloom*>(gPluginInstance);
+      if (!plug) return Reply("load-program no-plug-in");
+      plug->LoadProgFromRN(KIT_String(arg.c_str()));
+      Reply("load-program done");
+    });
   } else if (!cmd.empty()) {
     Reply("unknown " + cmd);
   }

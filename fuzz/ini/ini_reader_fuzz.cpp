@@ -16,8 +16,6 @@
 #include <time.h>
 #include <unistd.h>
 
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <memory>
 #include <string>
@@ -58,9 +56,26 @@ void Backdate() {
   utimensat(AT_FDCWD, FilePath().c_str(), t, 0);
 }
 
+// Whole-file reads and writes without stream buffers: every run does them.
 std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string bytes;
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return bytes;
+  char buf[4096];
+  for (ssize_t n; (n = read(fd, buf, sizeof buf)) > 0;) bytes.append(buf, static_cast<size_t>(n));
+  close(fd);
+  return bytes;
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  Check(fd >= 0, "cannot write the file");
+  for (size_t at = 0; at < bytes.size();) {
+    const ssize_t n = write(fd, bytes.data() + at, bytes.size() - at);
+    Check(n > 0, "cannot write the file");
+    at += static_cast<size_t>(n);
+  }
+  close(fd);
 }
 
 // A buffer for whole lists and values, reused: no name or value read back
@@ -98,10 +113,23 @@ std::string Value(const std::string& section, const std::string& key) {
 
 typedef std::map<std::string, std::map<std::string, std::string>> Snapshot;
 
+// Every section's entries, each section in one read of its whole text: the
+// key runs to the entry's first '=' (no key holds one).
 Snapshot Take() {
   Snapshot s;
-  for (const std::string& sec : Names(nullptr))
-    for (const std::string& key : Names(sec.c_str())) s[sec][key] = Value(sec, key);
+  std::vector<char>& buf = Scratch();
+  for (const std::string& sec : Names(nullptr)) {
+    const int n = GetPrivateProfileSection(sec.c_str(), buf.data(), static_cast<int>(buf.size()),
+                                           FilePath().c_str());
+    std::map<std::string, std::string>& keys = s[sec];
+    for (int i = 0; i < n;) {
+      const std::string entry(buf.data() + i);
+      i += static_cast<int>(entry.size()) + 1;
+      const size_t eq = entry.find('=');
+      Check(eq != std::string::npos && eq > 0, "a section entry without its key");
+      keys[entry.substr(0, eq)] = entry.substr(eq + 1);
+    }
+  }
   return s;
 }
 
@@ -176,10 +204,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       fields.back().push_back(static_cast<char>(data[i]));
   }
   fields.resize(4);
-  {
-    std::ofstream out(FilePath(), std::ios::binary | std::ios::trunc);
-    out.write(fields[0].data(), static_cast<std::streamsize>(fields[0].size()));
-  }
+  WriteBytes(FilePath(), fields[0]);
   Backdate();
   // A write may make the file longer than the input by the value and a
   // section and key of its own.
