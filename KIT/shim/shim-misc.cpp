@@ -3,6 +3,7 @@
 #include "shim-misc.h"
 
 #include <stdlib.h>
+#include <string.h>
 
 #include <chrono>
 #include <string>
@@ -11,7 +12,9 @@
 
 #include "mutex.h"
 #include "platform/app.h"
+#include "platform/string_object.h"
 #include "platform/task.h"
+#include "platform/text.h"
 #include "shim-dlg.h"
 #include "shim-kernel.h"
 #include "shim-wnd.h"
@@ -341,6 +344,24 @@ int SHIM_GetOSXVersion() { return 0x10B0; }
 void SHIM_DisableAppNap(int delta) {
   if (g_terminating) return;
   g_appNapCount += delta;
+}
+
+plat::StringObject* SHIM_CStringToCFString(const char* text) {
+  return plat::StringObject::create(text ? text : "");
+}
+
+void SHIM_CFStringToCString(const plat::StringObject* str, char* buf, int bufsize) {
+  if (!buf || bufsize < 1) return;
+  buf[0] = 0;
+  const plat::StringObject* s = nullptr;
+  plat::Object::withLive(str, [&](plat::Object* o) { s = dynamic_cast<plat::StringObject*>(o); });
+  if (!s || bufsize == 1) return;
+  const std::string& t = s->utf8();
+  // Text too long for the buffer ends at the last whole character that fits,
+  // so what the caller gets is still UTF-8.
+  const size_t n = plat::utf8Prefix(t, size_t(bufsize) - 1);
+  memcpy(buf, t.data(), n);
+  buf[n] = 0;
 }
 
 void SHIM_EnsureMultithreadedCocoa() {}
