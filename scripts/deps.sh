@@ -11,6 +11,7 @@ packages=(
   fonts-liberation2 fonts-dejavu-core
   jackd2 libjack-jackd2-dev
   xvfb xauth xdotool x11-apps
+  libdbus-1-dev dbus-daemon
 )
 
 missing=()

@@ -9,6 +9,7 @@
 #include "shim-types.h"
 
 namespace plat {
+class Activity;
 class StringObject;
 }
 
@@ -43,7 +44,11 @@ bool IsRightClickEmulateEnabled();
 
 // The desktop version the layer compares with (0x10B0 style).
 int SHIM_GetOSXVersion();
+// Adds delta to a count; while it is above zero the desktop is kept from
+// idling the program (screen saver, idle sleep). Nothing once quitting.
 void SHIM_DisableAppNap(int delta);
+// The activity held while the count is above zero, else null (tests).
+plat::Activity* SHIM_Internal_GetActivity();
 
 // String objects: reference-counted UTF-8 text (platform/string_object.h),
 // given back with release(). Null text makes an empty string; text that is
