@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/controls.h"
+#include "platform/gl_context.h"
 #include "platform/event.h"
 #include "platform/menu.h"
 #include "platform/view.h"
@@ -111,7 +112,9 @@ public:
   bool isOpaque() const override { return m_isopaque; }
   HMENU shimGetMenu() const { return m_menu; }
   void shimSetMenu(HMENU menu);
-  void* shimGetGLContext() const { return m_glctx; }
+  plat::GLContext* shimGetGLContext() const { return m_glctx; }
+  // Takes over the caller's reference (null: none); the old one is released.
+  void shimSetGLContext(plat::GLContext* ctx);
   int shimCreateWindowFlags() const { return m_create_windowflags; }
   void shimSetCreateWindowFlags(int f) { m_create_windowflags = f; }
   void shimSetExtendedStyle(int s) { m_supports_ddrop = (s & WS_EX_ACCEPTFILES) != 0; }
@@ -207,7 +210,7 @@ private:
   bool m_isopaque = true;
   char m_titlestr[1024] = {};
   int32_t m_create_windowflags = 0;
-  void* m_glctx = nullptr;
+  plat::GLContext* m_glctx = nullptr;
   uint8_t m_isdirty = 3;
   bool m_allow_nomiddleman = true;
   plat::Ref<plat::Object> m_lastTopLevelOwner;
