@@ -74,6 +74,7 @@ void SHIMAppController::onSysMenuCommand(plat::MenuItem* item) {
 }
 
 void SHIMAppController::applicationDidFinishLaunching() {
+  SHIM_Internal_StartAccessibility();
   callHost(SHIMAPPMSG_DID_FINISH_LAUNCHING, 0, 0);
 }
 
@@ -82,7 +83,10 @@ plat::TerminateReply SHIMAppController::applicationShouldTerminate() {
                                                           : plat::TerminateReply::Now;
 }
 
-void SHIMAppController::applicationWillTerminate() { callHost(SHIMAPPMSG_WILL_TERMINATE, 0, 0); }
+void SHIMAppController::applicationWillTerminate() {
+  callHost(SHIMAPPMSG_WILL_TERMINATE, 0, 0);
+  SHIM_Internal_StopAccessibility();
+}
 
 void SHIMAppController::activeChanged(bool active) {
   if (callHost(SHIMAPPMSG_ACTIVE_CHANGED, active ? 1 : 0, 0) == 0)
@@ -218,6 +222,7 @@ int SHIM_ApplicationMain(int, char**) {
 }
 
 void SHIM_ShutdownForTests() {
+  SHIM_Internal_StopAccessibility();
   plat::app().resetForTests();
   SHIM_Internal_ResetClipboard();
   SHIM_Internal_ResetCursors();
