@@ -22,7 +22,7 @@ bool Elapsed(std::chrono::steady_clock::time_point start, double seconds) {
 }  // namespace
 
 pid_t spawnProgram(const std::vector<std::string>& argv, const std::vector<std::string>& env,
-                   const std::string& logPath) {
+                   const std::string& logPath, int stdinFd) {
   std::map<std::string, std::string> vars;
   for (char** e = environ; *e; ++e) {
     std::string kv = *e;
@@ -31,7 +31,10 @@ pid_t spawnProgram(const std::vector<std::string>& argv, const std::vector<std::
   }
   for (const std::string& kv : env) {
     size_t eq = kv.find('=');
-    vars[kv.substr(0, eq)] = kv.substr(eq + 1);
+    if (eq + 1 == kv.size())
+      vars.erase(kv.substr(0, eq));
+    else
+      vars[kv.substr(0, eq)] = kv.substr(eq + 1);
   }
   std::vector<std::string> envText;
   for (auto& kv : vars) envText.push_back(kv.first + "=" + kv.second);
@@ -43,7 +46,10 @@ pid_t spawnProgram(const std::vector<std::string>& argv, const std::vector<std::
   args.push_back(nullptr);
   posix_spawn_file_actions_t fa;
   posix_spawn_file_actions_init(&fa);
-  posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
+  if (stdinFd >= 0)
+    posix_spawn_file_actions_adddup2(&fa, stdinFd, 0);
+  else
+    posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
   posix_spawn_file_actions_addopen(&fa, 1, logPath.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
   posix_spawn_file_actions_adddup2(&fa, 1, 2);
   pid_t pid = -1;

@@ -29,10 +29,11 @@ private:
   std::string m_address;
 };
 
-// Starts a program with extra environment entries ("NAME=value"); its
-// process id, or -1.
+// Starts a program with extra environment entries ("NAME=value"; "NAME="
+// removes NAME), its output and errors appended to logPath and its input
+// from stdinFd (or nothing); its process id, or -1.
 pid_t spawnProgram(const std::vector<std::string>& argv, const std::vector<std::string>& env,
-                   const std::string& logPath);
+                   const std::string& logPath, int stdinFd = -1);
 // Ends a program started above: SIGTERM, then SIGKILL after a while.
 void stopProgram(pid_t pid);
 
