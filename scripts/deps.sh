@@ -12,6 +12,8 @@ packages=(
   jackd2 libjack-jackd2-dev
   xvfb xauth xdotool x11-apps
   libdbus-1-dev dbus-daemon
+  libgl-dev libgl1-mesa-dri libglx-mesa0 libegl1 libegl-mesa0
+  libatk1.0-dev libatk-bridge2.0-dev libatspi2.0-dev at-spi2-core
 )
 
 missing=()
