@@ -68,10 +68,12 @@ bool installUserFont(const std::string& path, std::string* installed) {
   std::string bytes;
   if (path.empty() || !readFile(path, &bytes) || bytes.empty()) return false;
   // Only font files go into the user's folder.
-  if (FcInit() != FcTrue) return false;
-  if (FcFreeTypeQueryAll(reinterpret_cast<const FcChar8*>(path.c_str()), -1, nullptr, nullptr,
-                         nullptr) < 1)
-    return false;
+  FcFontSet* faces = FcFontSetCreate();
+  if (!faces) return false;
+  const unsigned found =
+      FcFreeTypeQueryAll(reinterpret_cast<const FcChar8*>(path.c_str()), -1, nullptr, nullptr, faces);
+  FcFontSetDestroy(faces);
+  if (found < 1) return false;
   const std::string folder = userFontFolder();
   if (folder.empty() || !makeFolders(folder)) return false;
   std::string leaf = path.substr(path.rfind('/') + 1);

@@ -2,13 +2,13 @@
 // WM_GETOBJECT first; its object joins the view's answers. The bridge to
 // the desktop's accessibility bus starts with the application.
 
-#include <string.h>
-#include <unistd.h>
+#include <errno.h>
+
+#include <string>
 
 #include "platform/app.h"
 #include "shim-dlg.h"
 #include "shim-kernel.h"
-#include "shim-wnd.h"
 #include "shimappmain.h"
 
 namespace pa = plat::accessible_default;

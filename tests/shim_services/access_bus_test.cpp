@@ -233,8 +233,10 @@ TEST_F(AccessBus, TheFocusFollowsTheFirstResponderAndTheObjectsAnswer) {
 
   // Quitting takes the program off the bus.
   Send("quit");
-  EXPECT_TRUE(WaitUntil([&] { return waitpid(demo, nullptr, WNOHANG) == demo; }, 30)) << Log();
+  int status = -1;
+  EXPECT_TRUE(WaitUntil([&] { return waitpid(demo, &status, WNOHANG) == demo; }, 30)) << Log();
   demo = -1;
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status << "\n" << Log();
 }
 
 }  // namespace

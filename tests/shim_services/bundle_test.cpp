@@ -16,8 +16,9 @@
 
 namespace {
 
+// The module records its entry-point calls here.
 std::string Log() {
-  const char* s = getenv("HB_BUNDLE_LOG");
+  const char* s = getenv("HB_MODULE_LOG");
   return s ? s : "";
 }
 
@@ -34,13 +35,13 @@ std::string Real(const std::string& p) {
 }
 
 TEST(Bundles, LoadingABundleLoadsItsCodeAndFindsItsResources) {
-  unsetenv("HB_BUNDLE_LOG");
+  unsetenv("HB_MODULE_LOG");
   HINSTANCE a = LoadLibrary(HB_TINY_BUNDLE);
   ASSERT_NE(a, nullptr);
   EXPECT_EQ(Log(), "S1 D1 ");
-  auto answer = reinterpret_cast<int (*)()>(GetProcAddress(a, "TinyAnswer"));
+  auto answer = reinterpret_cast<int (*)()>(GetProcAddress(a, "ModuleAnswer"));
   ASSERT_NE(answer, nullptr);
-  EXPECT_EQ(answer(), 7);
+  EXPECT_EQ(answer(), 42);
   EXPECT_EQ(GetProcAddress(a, "NoSuchSymbol"), nullptr);
 
   auto* bundle = static_cast<plat::Bundle*>(SHIM_GetBundle(a));

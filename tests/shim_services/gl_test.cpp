@@ -9,11 +9,18 @@
 #include <string.h>
 
 #include "platform/gl_context.h"
+#include "keep_gl_drivers.h"
 #include "platform/presenter.h"
 #include "shim-dragdrop.h"
 #include "shim_fixture.h"
 
 namespace {
+
+class KeepGLDriversLoaded : public ::testing::Environment {
+public:
+  void SetUp() override { keepGLDriversLoaded(); }
+};
+const auto* const kKeepDrivers = ::testing::AddGlobalTestEnvironment(new KeepGLDriversLoaded);
 
 // What the GL view's procedure saw while painting.
 struct GLPaint {

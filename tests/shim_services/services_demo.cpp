@@ -16,6 +16,7 @@
 
 #include <string>
 
+#include "keep_gl_drivers.h"
 #include "platform/accessibility.h"
 #include "platform/presenter.h"
 #include "shim-paint.h"
@@ -149,6 +150,7 @@ INT_PTR SHIMAppMain(int msg, INT_PTR, INT_PTR) {
 
 int main(int argc, char** argv) {
   double seconds = argc > 1 ? atof(argv[1]) : 0;
+  keepGLDriversLoaded();
   SHIM_ExtendedAPI("APPNAME", (void*)"Harshbloom services check");
   bool shown = plat::startPresenterFromEnvironment();
   SHIM_StartApplication();
