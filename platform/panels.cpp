@@ -357,7 +357,7 @@ int runFilePanelWindow(FilePanel& p) {
 
   Window* w = new Window(centredFrame(width, height), kStyleTitled | kStyleClosable);
   Ref<Window> hold(w);
-  w->release();
+  // The application holds the window until close(); hold keeps it past that.
   w->setTitle(p.title);
   w->setLevel(kLevelModalPanel);
   Rect listR{margin, listTop, width - 2 * margin, listH};
