@@ -2,7 +2,7 @@
 
 // Mesa's GL drivers keep some memory until the process ends, and are
 // unloaded before it does: kept loaded, the leak checker can still name
-// them (lsan.supp) instead of reporting an unknown module.
+// them (tests/lsan.supp) instead of reporting an unknown module.
 
 #include <dlfcn.h>
 #include <glob.h>
