@@ -19,10 +19,10 @@ void Harshbloom::Reset() {
   const double rate = GetSampleRate();
   const int frames = GetBlockSize() > 0 ? GetBlockSize() : 0;
 
-  for (Rawnfield::Oversampler* o : {&mSaturatorOversampler, &mClipperOversampler}) {
-    o->sampleRate = rate;
-    o->setBlockSize(frames);
-    o->reset();
+  for (Rawnfield::Oversampler& o : mOversamplers) {
+    o.sampleRate = rate;
+    o.setBlockSize(frames);
+    o.reset();
   }
   for (Rawnfield::WorkBuffer* b : {&mDry[0], &mDry[1], &mFx[0], &mFx[1], &mRaw[0], &mRaw[1],
                                    &mSilence, &mSpare[0], &mSpare[1]})
@@ -30,7 +30,7 @@ void Harshbloom::Reset() {
   mWorkFrames = frames;
 
   // The stages that may run oversampled get room for the oversampled block.
-  const int oversampled = frames * mSaturatorOversampler.factor;
+  const int oversampled = frames * mOversamplers[2].factor;
   mInput.setBlockSize(oversampled);
   mDistoFx.setSampleRate(rate);
   mDistoFx.setBlockSize(oversampled);
@@ -145,8 +145,8 @@ void Harshbloom::processPiece(const double* inL, const double* inR, double* outL
   mBypassGain = b;
 
   if (oversampling)
-    mSaturatorOversampler.run(out, n,
-                              [this](double** up, int m) { mOutputSaturator.process(up, m); });
+    mOversamplers[kSaturatorOversampler].run(
+        out, n, [this](double** up, int m) { mOutputSaturator.process(up, m); });
   else
     mOutputSaturator.process(out, n);
 
@@ -168,8 +168,8 @@ void Harshbloom::processPiece(const double* inL, const double* inR, double* outL
 
   if (rec.limiterMode.value > 0.0) {
     if (oversampling)
-      mClipperOversampler.run(out, n,
-                              [this](double** up, int m) { mSoftClipper.process(up, up, m); });
+      mOversamplers[kClipperOversampler].run(
+          out, n, [this](double** up, int m) { mSoftClipper.process(up, up, m); });
     else
       mSoftClipper.process(out, out, n);
   }

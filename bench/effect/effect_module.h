@@ -1,0 +1,21 @@
+#pragma once
+
+// A whole effect behind a plain C interface, built as a loadable module so
+// that one benchmark process can hold two builds of the effect (today's and
+// an older one) side by side. Every symbol but these stays inside the module.
+extern "C" {
+
+struct HbBenchEffect;
+
+// A prepared effect: sample rate, largest block, Reset and activation done.
+HbBenchEffect* hbBenchCreate(double sampleRate, int blockFrames);
+// Loads factory program `program`; with `everyStage` the stages it leaves
+// off are switched on too, and oversampling with them.
+void hbBenchProgram(HbBenchEffect* e, int program, int everyStage);
+// Sets one parameter as the editor would (normalised value).
+void hbBenchParameter(HbBenchEffect* e, int tag, double value);
+void hbBenchProcess(HbBenchEffect* e, double** in, double** out, int frames);
+void hbBenchDestroy(HbBenchEffect* e);
+int hbBenchProgramCount();
+
+}  // extern "C"
