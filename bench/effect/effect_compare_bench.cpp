@@ -15,6 +15,10 @@
 // With --check (and a reference) it runs no benchmark but both builds over
 // every program, the every-stage case, and settings that change mid-run,
 // and prints the largest difference between them (relative above 1).
+// With --blocks=N it runs N blocks of 64 frames of the every-stage case on
+// each build and nothing else, for counting instructions:
+//   valgrind --tool=callgrind --toggle-collect=hbBenchProcess
+//            build-release/bench/effect/effect_compare_bench --blocks=2000
 #include <benchmark/benchmark.h>
 #include <dlfcn.h>
 
@@ -157,6 +161,20 @@ double compare(const Build& a, const Build& b, int program, int everyStage, int 
   return d.worst;
 }
 
+void runBlocks(const Build& b, int blocks) {
+  HbBenchEffect* e = b.create(kRate, 64);
+  b.program(e, 37, 1);
+  const Signal& sig = signal();
+  std::vector<double> outL(64), outR(64);
+  double* out[2] = {outL.data(), outR.data()};
+  for (int k = 0, at = 0; k<blocks; ++k, at = at + 128> kSignalFrames ? 0 : at + 64) {
+    double* in[2] = {const_cast<double*>(sig.left.data()) + at,
+                     const_cast<double*>(sig.right.data()) + at};
+    b.process(e, in, out, 64);
+  }
+  b.destroy(e);
+}
+
 int check(const Build& a, const Build& b) {
   namespace Tags = Rawnfield::Harshbloom;
   const auto none = [](int, auto) {};
@@ -207,6 +225,10 @@ int main(int argc, char** argv) {
         return 1;
       }
       return check(builds[0], builds[1]);
+    }
+    if (std::strncmp(argv[i], "--blocks=", 9) == 0) {
+      for (const Build& build : builds) runBlocks(build, std::atoi(argv[i] + 9));
+      return 0;
     }
   }
 
