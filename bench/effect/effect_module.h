@@ -7,10 +7,11 @@ extern "C" {
 
 struct HbBenchEffect;
 
-// A prepared effect: sample rate, largest block, Reset and activation done.
+// A prepared effect: sample rate, largest block and Reset done.
 HbBenchEffect* hbBenchCreate(double sampleRate, int blockFrames);
-// Loads factory program `program`; with `everyStage` the stages it leaves
-// off are switched on too, and oversampling with them.
+// Loads factory program `program` and starts the stream; with `everyStage`
+// the stages it leaves off are switched on too, and oversampling with them.
+// Call once, before the first block.
 void hbBenchProgram(HbBenchEffect* e, int program, int everyStage);
 // Sets one parameter as the editor would (normalised value).
 void hbBenchParameter(HbBenchEffect* e, int tag, double value);
