@@ -10,11 +10,6 @@
 //                                  count as 0)
 //   wait_max_<action>              the longest wait that fell within each
 //                                  kind of editor action
-//   cpu_max_<action>, cpu_med_<action>
-//                                  the longest and the median processor
-//                                  time one such action took on this
-//                                  thread: a bound on how long it holds the
-//                                  lock
 //   wake_late_max                  how late the system woke the audio thread
 //                                  for its next block, for scale: no wait
 //                                  can be measured finer than this
@@ -24,7 +19,6 @@
 #include <benchmark/benchmark.h>
 #include <pthread.h>
 #include <sched.h>
-#include <time.h>
 
 #include <algorithm>
 #include <atomic>
@@ -54,12 +48,6 @@ const char* const kActionNames[kNumActions] = {"draw", "knob", "preset", "page"}
 using Clock = std::chrono::steady_clock;
 
 double Micros(Clock::duration d) { return std::chrono::duration<double, std::micro>(d).count(); }
-
-double ThreadCpuMicros() {
-  timespec t;
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) * 1e6 + static_cast<double>(t.tv_nsec) / 1e3;
-}
 
 class AudioThread {
 public:
@@ -157,12 +145,9 @@ void LockWait(benchmark::State& state) {
       if (c->ParamIdx() >= 0) knobs.push_back(c);
 
   AudioThread audio(plug.get());
-  std::vector<double> cpu[kNumActions];
   auto timed = [&](Action a, auto&& what) {
     audio.SetAction(a);
-    const double start = ThreadCpuMicros();
     what();
-    cpu[a].push_back(ThreadCpuMicros() - start);
   };
   IRECT all(0, 0, kW, kH), dirty;
   auto redraw = [&] {
@@ -203,13 +188,8 @@ void LockWait(benchmark::State& state) {
   state.counters["wait_p999"] = at(0.999);
   state.counters["wait_p99"] = at(0.99);
   state.counters["wake_late_max"] = audio.WakeLateMax();
-  for (int a = 0; a < kNumActions; ++a) {
+  for (int a = 0; a < kNumActions; ++a)
     state.counters[std::string("wait_max_") + kActionNames[a]] = audio.WaitMax(a);
-    std::sort(cpu[a].begin(), cpu[a].end());
-    state.counters[std::string("cpu_max_") + kActionNames[a]] = cpu[a].empty() ? 0.0 : cpu[a].back();
-    state.counters[std::string("cpu_med_") + kActionNames[a]] =
-        cpu[a].empty() ? 0.0 : cpu[a][cpu[a].size() / 2];
-  }
 
   g->CloseWindow();
   plug.reset();
