@@ -12,6 +12,7 @@
 #include "DistoFxControls.h"
 #include "UiControls.h"
 #include "editor_fx_fixture.h"
+#include "temp_dir.h"
 
 namespace {
 
@@ -78,8 +79,8 @@ TEST_F(EditorFx, ScopeRedrawsWhileBlocksRun) {
   }
 }
 
-// Presets chosen and knobs turned while blocks run: a preset's values go in
-// with the lock handed to the blocks between them.
+// Presets chosen, programs loaded and knobs turned while blocks run: their
+// values go in with the lock handed to the blocks between them.
 TEST_F(EditorFx, PresetsAndKnobsChangeWhileBlocksRun) {
   Open();
   plug->SetSampleRate(48000.0);
@@ -107,9 +108,13 @@ TEST_F(EditorFx, PresetsAndKnobsChangeWhileBlocksRun) {
   for (int i = 0; i < g->NControls(); ++i)
     if (IControl* c = g->GetControl(i))
       if (c->ParamIdx() >= 0) knobs.push_back(c);
+  TempDir dir;
+  const std::string program = dir.path("program.rn");
+  plug->SaveProgAsRN(KIT_String(program.c_str()));
   for (int p = 0; p < Harshbloom::kNumPresets; p += 3) {
     ASSERT_TRUE(plug->RestorePreset(p));
     for (size_t k = 0; k < knobs.size(); k += 5) knobs[k]->SetValueFromUserInput((p % 7) / 7.0);
+    if (p % 15 == 0) plug->LoadProgFromRN(KIT_String(program.c_str()));
     Tick();
   }
   stop.store(true);
