@@ -222,6 +222,9 @@ void IRnRestoreCurveButton::Act(Harshbloom& plug) {
   plug.distoCurveAction(Rawnfield::Types::kRestoreCurve);
 }
 
+IRnTestButton::IRnTestButton(Harshbloom* plug, int x, int y, int paramIdx, const IBitmap* bitmap)
+    : IContactControl(plug, x, y, paramIdx, bitmap) {}
+
 // ---- Scope
 
 IRnFreezeButton::IRnFreezeButton(Harshbloom* plug, int x, int y, int paramIdx,

@@ -152,6 +152,13 @@ protected:
   void Act(Harshbloom& plug) override;
 };
 
+// A momentary button whose press does nothing, for trying a button's images.
+class IRnTestButton : public IContactControl {
+public:
+  IRnTestButton(Harshbloom* plug, int x, int y, int paramIdx, const IBitmap* bitmap);
+  void OnMouseDown(int, int, IMouseMod*) override {}
+};
+
 // Freezes and unfreezes the scope. The button keeps its own state.
 class IRnFreezeButton : public ISwitchControl {
 public:

@@ -31,11 +31,15 @@ void DrawnCurve::setCurveValue(int column, double v) {
 }
 
 double DrawnCurve::getCurveValue(double x) const {
+  return clampValue(interpolate(x));
+}
+
+double DrawnCurve::interpolate(double x) const {
   if (n < 1) return 0.0;
   // NaN reads as the start of the curve.
   x = x > 0.0 ? x : 0.0;
   // The end is the last column itself, not a rounding of the step.
-  if (x >= 1.0) return clampValue(value(n - 1));
+  if (x >= 1.0) return value(n - 1);
   const double step = 1.0 / n;
   int i = static_cast<int>(std::floor(n * x));
   if (i > n - 1) i = n - 1;
@@ -54,7 +58,21 @@ double DrawnCurve::getCurveValue(double x) const {
     const double a = y3 - y2 - y0 + y1;
     y = a * t * t * t + (y0 - y1 - a) * t * t + (y2 - y0) * t + y1;
   }
-  return clampValue(y);
+  return y;
+}
+
+void DrawnCurve::drag(int column, double v, int dX) {
+  const int c = column;
+  if (c < 0 || c >= n) return;
+  setCurveValue(c, v);
+  if (c > 0) setCurveValue(c - 1, 0.7 * v + 0.3 * value(c - 1));
+  if (c + 1 < n) setCurveValue(c + 1, 0.7 * v + 0.3 * value(c + 1));
+  // Fast moves leave no column of their way unset.
+  if (dX >= 2) {
+    for (int k = c + 1; k <= c + dX && k < n; ++k) setCurveValue(k, v);
+  } else if (dX <= -2) {
+    for (int k = c - 1; k >= c + dX && k >= 1; --k) setCurveValue(k, v);
+  }
 }
 
 }  // namespace Rawnfield

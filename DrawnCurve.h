@@ -28,6 +28,13 @@ public:
   // The curve at x in 0..1 (outside taken as the nearer end) by cubic
   // interpolation between columns, clamped to -1..1.
   double getCurveValue(double x) const;
+  // The same without the clamp: values drawn beyond +-1 read as stored.
+  double interpolate(double x) const;
+  // A drag of the pointer that arrives at a column with value v, dX columns
+  // from where it was: the column takes v, both neighbours move 0.7 of the
+  // way to it, and a move of two columns or more fills the columns it
+  // skipped (never column 0). Nothing outside 0..size()-1.
+  void drag(int column, double v, int dX);
 
   // Set by the editor after every stroke; taken by whoever copies the curve.
   void markChanged() { changed.store(true, std::memory_order_release); }

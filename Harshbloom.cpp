@@ -97,20 +97,27 @@ void Harshbloom::init() {
   mOutputSaturator.setDryWetThreshold(Rawnfield::Saturator::kFastDryWetThreshold);
   mSubBand.init(provider);
 
-  mPanSmoother = Rawnfield::Smoother(0.9777, 0.5);
-  mVolumeSmoother = Rawnfield::Smoother(0.9777, 1.0);
-  mDryWetSmoother = Rawnfield::Smoother(0.9777, 0.0);
-  mBypassSmoother = Rawnfield::Smoother(0.988, 0.0);
+  mDryWetSmoother.state = 0.0;
+  mBypassSmoother.state = 0.0;
   mBypassGain = 0.0;
-
-  mLevelFollower.attackTime = 0.01;
-  mLevelFollower.releaseTime = 0.5;
-  mLevelFollower.setSampleRate(mLevelFollower.sampleRate);
+  initInternalParameters();
 
   mScope.resize(kScopeSize);
 
   for (int i = HarshbloomParams::kFirstReserved; i < kNumParams; ++i)
     HarshbloomParams::initParam(GetParam(i), i, 0.0);
+}
+
+void Harshbloom::initInternalParameters() {
+  KIT_MutexLock lock(GetMutex());
+  mPanSmoother = Rawnfield::Smoother(0.9777, 0.5);
+  mVolumeSmoother = Rawnfield::Smoother(0.9777, 1.0);
+  mDryWetSmoother.setCoefficient(0.9777);
+  mBypassSmoother.setCoefficient(0.988);
+
+  mLevelFollower.attackTime = 0.01;
+  mLevelFollower.releaseTime = 0.5;
+  mLevelFollower.setSampleRate(mLevelFollower.sampleRate);
 }
 
 void Harshbloom::createPresetChunks() {

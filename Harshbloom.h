@@ -146,6 +146,10 @@ public:
   // Prepares every unit and work buffer for the current sample rate and
   // block size; run before the first block and after either changes.
   void Reset() override;
+  // The output smoothers' speeds, the pan and volume smoothers back at the
+  // centre and unity, and the level follower's times and coefficients, as
+  // construction leaves them. Takes the mutex, so never inside a block.
+  void initInternalParameters();
   void OnParamChange(int paramIdx) override;
   void ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) override;
   // Re-applies the configuration record (page, scope settings) to the editor.
@@ -320,6 +324,11 @@ public:
   const Rawnfield::DumpExpand& getDumpExpand() const { return mDumpExpand; }
   const Rawnfield::SoftClipper& getSoftClipper() const { return mSoftClipper; }
   const Rawnfield::HqFilterUnit& getHqFilterUnit() const { return mHqFilter; }
+  const Rawnfield::Smoother& getPanSmoother() const { return mPanSmoother; }
+  const Rawnfield::Smoother& getVolumeSmoother() const { return mVolumeSmoother; }
+  const Rawnfield::Smoother& getDryWetSmoother() const { return mDryWetSmoother; }
+  const Rawnfield::Smoother& getBypassSmoother() const { return mBypassSmoother; }
+  const Rawnfield::EnvFollower& getLevelFollower() const { return mLevelFollower; }
   Rawnfield::Types::eDistoCurveAction getPendingCurveAction() const {
     return static_cast<Rawnfield::Types::eDistoCurveAction>(mPendingCurveAction.load());
   }

@@ -349,12 +349,14 @@ IURLControl::IURLControl(IFxBase* plug, IRECT rect, const char* url, const char*
   IFxCopyText(mErrMsg, errMsgWindowTitle, kURLLen);
 }
 
+bool IOpenURLOrBackup(IGraphics* gui, const char* url, const char* backupURL, const char* title) {
+  if (!gui) return false;
+  if (url && url[0] && gui->OpenURL(url, title, nullptr, nullptr)) return true;
+  return backupURL && backupURL[0] && gui->OpenURL(backupURL, title, nullptr, nullptr);
+}
+
 void IURLControl::OnMouseDown(int, int, IMouseMod*) {
-  IGraphics* gui = GetGUI();
-  if (!gui) return;
-  bool opened = false;
-  if (mURL[0]) opened = gui->OpenURL(mURL, mErrMsg, nullptr, nullptr);
-  if (!opened && mBackupURL[0]) gui->OpenURL(mBackupURL, mErrMsg, nullptr, nullptr);
+  IOpenURLOrBackup(GetGUI(), mURL, mBackupURL, mErrMsg);
 }
 
 IFileSelectorControl::IFileSelectorControl(IFxBase* plug, IRECT rect, int paramIdx,

@@ -257,6 +257,10 @@ protected:
   bool mShowParamLabel;
 };
 
+// Opens the address, or the backup address when that is missing or fails;
+// the title goes with either. True when one of them was opened.
+bool IOpenURLOrBackup(IGraphics* gui, const char* url, const char* backupURL, const char* title);
+
 // Opens a web address (or the backup one when that fails); draws nothing.
 class IURLControl : public IControl {
 public:

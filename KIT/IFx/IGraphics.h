@@ -89,6 +89,11 @@ public:
   virtual bool OpenURL(const char* url, const char* msgWindowTitle = nullptr,
                        const char* confirmMsg = nullptr, const char* errMsgOnFailure = nullptr) = 0;
   virtual void* OpenWindow(void* parent) = 0;
+  // Opening in a window beside one of its controls, at a left and top
+  // offset: no surface offers it, so it opens nothing.
+  virtual void* OpenWindow(void* /*window*/, void* /*control*/, short /*left*/, short /*top*/) {
+    return nullptr;
+  }
   virtual void AttachSubWindow(void*) {}
   virtual void RemoveSubWindow() {}
   virtual void CloseWindow() = 0;

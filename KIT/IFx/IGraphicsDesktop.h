@@ -46,6 +46,7 @@ public:
   // standing for one; null makes the view without a place. Closes any view
   // open before. Returns the view.
   void* OpenWindow(void* parent) override;
+  using IGraphics::OpenWindow;
   void CloseWindow() override;
   bool WindowIsOpen() override { return mView != nullptr; }
   void* GetWindow() override;

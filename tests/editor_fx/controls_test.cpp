@@ -1,10 +1,13 @@
 // The effect's controls on their own, with stand-ins for the effect where
 // they only need an interface: the curve editor's drawing and its small
 // image, captions, mode steps, the band display, the preset menu's rows and
-// renaming, and the controller's scope settings, meters and providers.
+// renaming, the controller's scope settings, meters and providers, and the
+// controls of the library that the editor does not place (signal, waveform
+// and note-mode menus, the address and test buttons, the drawing field).
 
 #include <cmath>
 #include <cstring>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -269,8 +272,16 @@ std::vector<std::string> Rows(IPopupMenu& m) {
   return rows;
 }
 
-// Markers '#' head the sections; a nameless preset keeps its row, so every
-// row still restores the preset it shows.
+// The rows of a menu that carry a check mark.
+std::vector<int> Checked(IPopupMenu& m) {
+  std::vector<int> rows;
+  for (int i = 0; i < m.GetNItems(); ++i)
+    if (m.IsItemChecked(i)) rows.push_back(i);
+  return rows;
+}
+
+// Markers '#' head the sections; a nameless preset has no row, and every row
+// still restores, and is marked for, the preset it shows.
 TEST_F(Controls, PresetMenuRowsFollowThePresets) {
   NamedPresets presets({"P", "Q", "#X", "R", "#Y", "S", "", "T"});
   PresetText text;
@@ -281,31 +292,56 @@ TEST_F(Controls, PresetMenuRowsFollowThePresets) {
   ASSERT_EQ(menu.GetSubSections().size(), 2u);
   EXPECT_EQ(menu.GetSubSections()[0].firstIndex, 3);
   EXPECT_EQ(Rows(*menu.GetSubSections()[0].submenu), std::vector<std::string>{"04: R"});
-  EXPECT_EQ(Rows(*menu.GetSubSections()[1].submenu),
-            (std::vector<std::string>{"06: S", "07: ", "08: T"}));
+  EXPECT_EQ(Rows(*menu.GetSubSections()[1].submenu), (std::vector<std::string>{"06: S", "08: T"}));
   EXPECT_EQ(menu.getSectionsIdxVector(), (std::vector<int>{2, 4}));
 
-  // The row after the nameless one restores T.
-  menu.GetSubSections()[1].submenu->SetChosenItemIdx(2);
+  // The row after the place of the nameless one restores T.
+  menu.GetSubSections()[1].submenu->SetChosenItemIdx(1);
   EXPECT_EQ(menu.chosenPreset(), 7);
   menu.resetChosenAndUncheckItems();
   menu.GetMenu().SetChosenItemIdx(1);
   EXPECT_EQ(menu.chosenPreset(), 1);
   menu.resetChosenAndUncheckItems();
 
-  // The mark: on the first row of the first section for preset 3, nowhere
-  // for a marker.
+  // The mark: on the first row of the first section for preset 3, on T's
+  // row for T, nowhere for a marker or the nameless preset.
+  struct Mark {
+    int preset;
+    std::vector<int> main, first, second;
+  } marks[] = {
+      {3, {}, {0}, {}}, {7, {}, {}, {1}}, {1, {1}, {}, {}}, {2, {}, {}, {}}, {6, {}, {}, {}}};
+  for (const Mark& k : marks) {
+    presets.RestorePreset(k.preset);
+    menu.checkCurrentPreset();
+    EXPECT_EQ(Checked(menu.GetMenu()), k.main) << k.preset;
+    EXPECT_EQ(Checked(*menu.GetSubSections()[0].submenu), k.first) << k.preset;
+    EXPECT_EQ(Checked(*menu.GetSubSections()[1].submenu), k.second) << k.preset;
+    menu.resetChosenAndUncheckItems();
+  }
+  EXPECT_EQ(IRnPresetMenu::getFormattedSectionString("X"), ">> X");
+}
+
+// Without markers: nameless presets among the main rows.
+TEST_F(Controls, PresetMenuLeavesNamelessPresetsOut) {
+  NamedPresets presets({"", "A", "", "B", ""});
+  PresetText text;
+  IBitmap b = Sized(100, 20);
+  IRnPresetMenu menu(&presets, &text, 0, 0, nullptr, &b, COLOR_TRANSPARENT);
+  menu.doPopupMenu();
+  EXPECT_EQ(Rows(menu.GetMenu()), (std::vector<std::string>{"02: A", "04: B"}));
+  EXPECT_TRUE(menu.GetSubSections().empty());
+  menu.GetMenu().SetChosenItemIdx(1);
+  EXPECT_EQ(menu.chosenPreset(), 3);
+  menu.GetMenu().SetChosenItemIdx(2);  // past the rows
+  EXPECT_EQ(menu.chosenPreset(), -1);
+  menu.resetChosenAndUncheckItems();
   presets.RestorePreset(3);
   menu.checkCurrentPreset();
-  EXPECT_TRUE(menu.GetSubSections()[0].submenu->IsItemChecked(0));
+  EXPECT_EQ(Checked(menu.GetMenu()), std::vector<int>{1});
   menu.resetChosenAndUncheckItems();
-  presets.RestorePreset(2);
+  presets.RestorePreset(4);
   menu.checkCurrentPreset();
-  for (const auto& s : menu.GetSubSections())
-    for (int i = 0; i < s.submenu->GetNItems(); ++i) EXPECT_FALSE(s.submenu->IsItemChecked(i));
-  for (int i = 0; i < menu.GetMenu().GetNItems(); ++i)
-    EXPECT_FALSE(menu.GetMenu().IsItemChecked(i));
-  EXPECT_EQ(IRnPresetMenu::getFormattedSectionString("X"), ">> X");
+  EXPECT_TRUE(Checked(menu.GetMenu()).empty());
 }
 
 // A new name of any length is cut to what a preset name holds, terminator
@@ -540,6 +576,275 @@ TEST_F(Controls, ProgramSavesThatCannotBeWrittenSaySo) {
   panels.answer = dir.path("missing/again.rn");
   save->OnMouseDown(5, 5, &left);
   EXPECT_TRUE(files.calls.empty());
+}
+
+}  // namespace
+
+namespace {
+
+using Rawnfield::IRnLfoSignalTypePresetMenu;
+using Rawnfield::IRnNoteModePresetMenu;
+using Rawnfield::IRnWaveformPresetMenu;
+
+// Answers for one kind of menu and records which kinds were asked.
+class SignalStandIn : public Rawnfield::ILfoSignalDataProvider,
+                      public Rawnfield::IOscWaveformDataProvider {
+public:
+  std::string getLfoSignalTypeText(Rawnfield::DropDownListLfoSignalTypes k) const override {
+    asked.push_back(k);
+    return "long";
+  }
+  std::string getLfoSignalShortText(Rawnfield::DropDownListLfoSignalTypes k) const override {
+    asked.push_back(k);
+    return text;
+  }
+  int getLfoSignalType(Rawnfield::DropDownListLfoSignalTypes k) const override {
+    asked.push_back(k);
+    return row;
+  }
+  std::string getWaveformTypeText(Rawnfield::DropDownListWaveformTypes k) const override {
+    asked.push_back(k);
+    return "long";
+  }
+  std::string getWaveformShortText(Rawnfield::DropDownListWaveformTypes k) const override {
+    asked.push_back(k);
+    return text;
+  }
+  int getWaveformType(Rawnfield::DropDownListWaveformTypes k) const override {
+    asked.push_back(k);
+    return row;
+  }
+  std::string text = "Sine";
+  int row = 0;
+  mutable std::vector<int> asked;
+};
+
+// Every parameter's value as bits (one default is a NaN), to show that a
+// choice changed none.
+std::vector<uint64_t> Values(IFxBase& plug) {
+  std::vector<uint64_t> bits;
+  for (int i = 0; i < plug.NParams(); ++i) {
+    const double v = plug.GetParam(i)->Value();
+    uint64_t b;
+    std::memcpy(&b, &v, sizeof b);
+    bits.push_back(b);
+  }
+  return bits;
+}
+
+// The signal menu lists the five forms of the sine, marks the provider's
+// row (only that one, click after click) and shows its short text; a choice
+// changes nothing.
+TEST_F(Controls, LfoSignalMenuRowsMarkAndText) {
+  Open();
+  SignalStandIn provider;
+  IBitmap b = Sized(100, 20);
+  IRnLfoSignalTypePresetMenu* menu = new IRnLfoSignalTypePresetMenu(
+      plug.get(), &provider, Rawnfield::kLfo2Signal, 10, 10, nullptr, &b, COLOR_WHITE);
+  g->AttachControl(menu);
+  const std::vector<uint64_t> before = Values(*plug);
+  IMouseMod left(true);
+  provider.row = 3;
+  menus.path = {2};
+  menu->OnMouseDown(20, 15, &left);
+  EXPECT_EQ(menus.titles,
+            (std::vector<std::string>{"Sine", "Sine (Positive Part)", "Sine (Negative Part)",
+                                      "Sine (Absolute Value)", "Sine (Inverted)"}));
+  EXPECT_EQ(menus.checked, std::vector<int>{3});
+  provider.row = 1;
+  menu->OnMouseDown(20, 15, &left);
+  EXPECT_EQ(menus.checked, std::vector<int>{1});
+  EXPECT_EQ(menus.shown, 2);
+  EXPECT_EQ(Values(*plug), before);
+
+  provider.text = std::string(40, 'x');
+  DrawAll();
+  EXPECT_EQ(std::string(menu->GetDisplayText()), std::string(32, 'x'));
+  for (int k : provider.asked) EXPECT_EQ(k, Rawnfield::kLfo2Signal);
+}
+
+// The waveform menu has no rows: it asks for the mark but shows no menu;
+// the note-mode menu has ten rows and no mark; both draw only their image.
+TEST_F(Controls, WaveformAndNoteModeMenus) {
+  Open();
+  SignalStandIn provider;
+  IBitmap b = Sized(100, 20);
+  IRnWaveformPresetMenu* waves = new IRnWaveformPresetMenu(
+      plug.get(), &provider, Rawnfield::kOsc2Waveform, 10, 10, nullptr, &b, COLOR_WHITE);
+  IRnNoteModePresetMenu* notes =
+      new IRnNoteModePresetMenu(plug.get(), 10, 40, nullptr, &b, COLOR_WHITE);
+  g->AttachControl(waves);
+  g->AttachControl(notes);
+  const std::vector<uint64_t> before = Values(*plug);
+  IMouseMod left(true);
+  menus.path = {0};
+  waves->OnMouseDown(20, 15, &left);
+  EXPECT_EQ(menus.shown, 0);
+  EXPECT_EQ(waves->GetMenu().GetNItems(), 0);
+  EXPECT_EQ(provider.asked, std::vector<int>{Rawnfield::kOsc2Waveform});
+
+  const std::vector<std::string> modes = {"Standard MIDI (Keytracking)",
+                                          "Octave Down (Keytracking)",
+                                          "Octave Up (Keytracking)",
+                                          "F1 Kick 43.6Hz",
+                                          "F#1 Kick 46.2Hz",
+                                          "G1 Kick 49.0Hz",
+                                          "G#1 Kick 51.9Hz",
+                                          "C2 Drum Body 65.4Hz",
+                                          "Arp. Dur Up 1/16 (Keytracking)",
+                                          "Arp. Moll Up 1/16 (Keytracking)"};
+  EXPECT_EQ(IRnNoteModePresetMenu::getNoteModeNames(), modes);
+  menus.path = {9};
+  notes->OnMouseDown(20, 45, &left);
+  EXPECT_EQ(menus.titles, modes);
+  EXPECT_TRUE(menus.checked.empty());
+  EXPECT_EQ(Values(*plug), before);
+
+  DrawAll();
+  EXPECT_STREQ(waves->GetDisplayText(), "");
+  EXPECT_STREQ(notes->GetDisplayText(), "");
+}
+
+// A surface that records the addresses it is asked to open, with the title
+// that goes with them, and opens only the reachable ones.
+class AddressSurface : public IGraphicsDesktop {
+public:
+  explicit AddressSurface(IFxBase* plug) : IGraphicsDesktop(plug, 100, 100) {}
+  bool OpenURL(const char* url, const char* title, const char*, const char*) override {
+    opened.push_back(std::string(url) + " | " + (title ? title : "(null)"));
+    return reachable.count(url) > 0;
+  }
+  std::set<std::string> reachable;
+  std::vector<std::string> opened;
+};
+
+TEST_F(Controls, UrlButtonFallsBackToTheSecondAddress) {
+  struct Case {
+    const char *url, *backup;
+    std::set<std::string> reachable;
+    std::vector<std::string> opened;
+  } cases[] = {
+      {"https://a.example",
+       "https://b.example",
+       {"https://a.example"},
+       {"https://a.example | Help"}},
+      {"https://a.example",
+       "https://b.example",
+       {},
+       {"https://a.example | Help", "https://b.example | Help"}},
+      {"", "/usr/share/doc/b.html", {}, {"/usr/share/doc/b.html | Help"}},
+      {nullptr, nullptr, {}, {}},
+      {"https://a.example", "", {}, {"https://a.example | Help"}},
+  };
+  for (const Case& k : cases) {
+    NamedPresets host({"only"});
+    AddressSurface* surface = new AddressSurface(&host);
+    host.AttachGraphics(surface);
+    surface->reachable = k.reachable;
+    IBitmap b = Sized(20, 40);
+    IRnUrlButton* button = new IRnUrlButton(&host, 0, 0, -1, &b, k.url, k.backup, "Help");
+    surface->AttachControl(button);
+    IMouseMod left(true);
+    button->OnMouseDown(5, 5, &left);
+    EXPECT_EQ(surface->opened, k.opened) << (k.url ? k.url : "(null)");
+    EXPECT_EQ(button->GetValue(), 1.0);
+    button->OnMouseUp(5, 5, &left);
+    EXPECT_EQ(button->GetValue(), 0.0);
+  }
+
+  // The message is kept up to 1023 characters; none is the empty text.
+  const std::string longMessage(1500, 'm');
+  IBitmap b = Sized(20, 40);
+  IRnUrlButton longOne(plug.get(), 0, 0, -1, &b, "https://a.example", nullptr, longMessage.c_str());
+  EXPECT_EQ(longOne.GetMessage(), longMessage.substr(0, 1023));
+  EXPECT_EQ(longOne.GetBackupURL(), "");
+  IRnUrlButton silent(plug.get(), 0, 0, -1, &b, "https://a.example");
+  EXPECT_EQ(silent.GetMessage(), "");
+}
+
+// The test button's press leaves its value; the release clears it.
+TEST_F(Controls, TestButtonOnlyReleases) {
+  IBitmap b = Sized(20, 40);
+  IRnTestButton* button = new IRnTestButton(plug.get(), 0, 0, -1, &b);
+  g->AttachControl(button);
+  button->SetValueFromPlug(0.5);
+  IMouseMod left(true);
+  button->OnMouseDown(5, 5, &left);
+  EXPECT_EQ(button->GetValue(), 0.5);
+  button->OnMouseUp(5, 5, &left);
+  EXPECT_EQ(button->GetValue(), 0.0);
+}
+
+// A drawing field of 40 x 40 at (10, 20): one column per pixel, drawn as
+// the curve editor draws but over the whole rectangle, read back unclamped.
+TEST_F(Controls, DrawAreaPressAndDrag) {
+  IRnDrawArea* area = new IRnDrawArea(plug.get(), IRECT(10, 20, 50, 60));
+  g->AttachControl(area);
+  Rawnfield::DrawnCurve& curve = area->GetDrawnCurve();
+  ASSERT_EQ(curve.size(), 40);
+  EXPECT_EQ(area->getCurveValue(0.0), 1.0);
+  EXPECT_EQ(area->getCurveValue(1.0), 1.0 - 78.0 / 40.0);
+
+  IMouseMod left(true), right(false, true);
+  struct Press {
+    int y;
+    double value;
+  } presses[] = {{20, -1.0}, {60, 1.0}, {40, 0.0}, {30, -0.5}};
+  for (const Press& p : presses) {
+    curve.takeChanged();
+    area->OnMouseDown(15, p.y, &left);
+    EXPECT_EQ(curve.value(5), p.value) << p.y;
+    EXPECT_TRUE(curve.isChanged()) << p.y;
+  }
+  curve.takeChanged();
+  area->OnMouseDown(16, 20, &right);
+  EXPECT_EQ(curve.value(6), 1.0 - 12.0 / 40.0);
+  EXPECT_FALSE(curve.isChanged());
+
+  auto reset = [&] {
+    for (int k = 0; k < curve.size(); ++k) curve.setCurveValue(k, 0.5);
+  };
+  // Arriving at column 15 with dX = 5: columns 15..20 take the value, 14
+  // moves 0.7 of the way.
+  reset();
+  area->OnMouseDrag(10 + 15, 30, 5, 0, &left);
+  for (int k = 15; k <= 20; ++k) EXPECT_EQ(curve.value(k), -0.5) << k;
+  EXPECT_EQ(curve.value(21), 0.5);
+  EXPECT_NEAR(curve.value(14), 0.7 * -0.5 + 0.3 * 0.5, 1e-12);
+  // Arriving at column 2 with dX = -3: columns 2 and 1, never column 0.
+  reset();
+  area->OnMouseDrag(10 + 2, 60, -3, 0, &left);
+  EXPECT_EQ(curve.value(2), 1.0);
+  EXPECT_EQ(curve.value(1), 1.0);
+  EXPECT_EQ(curve.value(0), 0.5);
+  EXPECT_NEAR(curve.value(3), 0.7 + 0.3 * 0.5, 1e-12);
+
+  // Unlike the curve editor's, the value is not clamped.
+  area->setCurveValue(39, 3.0);
+  EXPECT_EQ(area->getCurveValue(1.0), 3.0);
+  area->setCurveValue(40, 9.0);  // past the last column: ignored
+  EXPECT_EQ(area->getCurveValue(1.0), 3.0);
+}
+
+// The identity runs from the bottom-left corner up to the right in white,
+// inside a blue frame.
+TEST_F(Controls, DrawAreaDrawsItsCurveInAFrame) {
+  IRnDrawArea* area = new IRnDrawArea(plug.get(), IRECT(10, 20, 50, 60));
+  g->AttachControl(area);
+  DrawAll();
+  EXPECT_EQ(g->GetPoint(10, 20), COLOR_BLUE);
+  EXPECT_EQ(g->GetPoint(30, 20), COLOR_BLUE);
+  EXPECT_EQ(g->GetPoint(30, 40), COLOR_WHITE);  // point 20: 20 + 20 (1 - 1) + 20
+  EXPECT_EQ(g->GetPoint(20, 50), COLOR_WHITE);  // point 10
+  EXPECT_NE(g->GetPoint(30, 30), COLOR_WHITE);
+}
+
+// The surface's second window slot opens nothing.
+TEST_F(Controls, SecondWindowSlotOpensNothing) {
+  IGraphics* surface = g;
+  plat::Window* window = new plat::Window({0, 0, 200, 200}, plat::kStyleTitled);
+  EXPECT_EQ(surface->OpenWindow(window, nullptr, 10, 20), nullptr);
+  EXPECT_FALSE(surface->WindowIsOpen());
 }
 
 }  // namespace

@@ -75,6 +75,54 @@ TEST(Construction, StartsWithTheFirstFactoryProgram) {
   EXPECT_STREQ(config.getText(Rawnfield::PlugConfig::kProductName), "Harshbloom");
 }
 
+// The output smoothers and the level follower as construction leaves them,
+// and again after blocks have moved them: the pan and volume smoothers back
+// at the centre and unity, the dry/wet and bypass smoothers only at their
+// speeds.
+TEST(Construction, InternalParametersReturnToTheirStart) {
+  auto plug = makeEffect();
+  auto expectStart = [&plug](double rate) {
+    const struct {
+      const Rawnfield::Smoother& smoother;
+      double a;
+    } speeds[] = {{plug->getPanSmoother(), 0.9777},
+                  {plug->getVolumeSmoother(), 0.9777},
+                  {plug->getDryWetSmoother(), 0.9777},
+                  {plug->getBypassSmoother(), 0.988}};
+    for (const auto& k : speeds) {
+      EXPECT_EQ(k.smoother.a, k.a);
+      EXPECT_EQ(k.smoother.b, 1.0 - k.a);
+    }
+    EXPECT_EQ(plug->getPanSmoother().state, 0.5);
+    EXPECT_EQ(plug->getVolumeSmoother().state, 1.0);
+    const Rawnfield::EnvFollower& follower = plug->getLevelFollower();
+    EXPECT_EQ(follower.attackTime, 0.01);
+    EXPECT_EQ(follower.releaseTime, 0.5);
+    EXPECT_EQ(follower.attackCoef, std::exp(-1.0 / (rate * 0.01)));
+    EXPECT_EQ(follower.releaseCoef, std::exp(-1.0 / (rate * 0.5)));
+  };
+  expectStart(44100.0);
+
+  plug->SetSampleRate(48000.0);
+  plug->SetBlockSize(64);
+  plug->Reset();
+  plug->SetParameterFromGUI(Tags::kPan, 0.0);
+  plug->SetParameterFromGUI(Tags::kVolume, 0.1);
+  plug->SetParameterFromGUI(Tags::kDryWet, 0.5);
+  Block in(64, 0.25, 0.25), out(64);
+  for (int i = 0; i < 4; ++i) plug->LockMutexAndProcessDoubleReplacing(in.io, out.io, 64);
+  ASSERT_LT(plug->getPanSmoother().state, 0.5);
+  ASSERT_LT(plug->getVolumeSmoother().state, 1.0);
+  const double dryWet = plug->getDryWetSmoother().state;
+  const double bypass = plug->getBypassSmoother().state;
+  ASSERT_NE(dryWet, 0.0);
+
+  plug->initInternalParameters();
+  expectStart(48000.0);
+  EXPECT_EQ(plug->getDryWetSmoother().state, dryWet);
+  EXPECT_EQ(plug->getBypassSmoother().state, bypass);
+}
+
 // Every factory preset is a full state chunk of the program, with the
 // built-in curve of its type, and restores to exactly that program.
 TEST(Construction, FactoryPresetsAreStateChunksThatRestore) {

@@ -10,3 +10,6 @@ constexpr const char* kConfigSection = "[Harshbloom_Config]";
 
 }  // namespace File
 }  // namespace Rawnfield
+
+// What the maker's text handling counts as white space.
+constexpr const char* kRnWhiteSpaces = " \n\r\t";

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "FilterTypes.h"
-#include "IFxBase.h"
+#include "IFxStandalone.h"
 #include "IGraphics.h"
 
 namespace Rawnfield {
@@ -235,10 +235,10 @@ void IRnDistortionCurveEditor::attachToEditor() {
   mAttached = true;
 }
 
-double IRnDistortionCurveEditor::ValueAt(int y) const {
-  const int h = mCurveRECT.B - mCurveRECT.T;
+double curveValueAt(const IRECT& r, int y) {
+  const int h = r.B - r.T;
   if (h <= 0) return 0.0;
-  return 2.0 * (static_cast<double>(y - mCurveRECT.T) / h - 0.5);
+  return 2.0 * (static_cast<double>(y - r.T) / h - 0.5);
 }
 
 void IRnDistortionCurveEditor::Touched() {
@@ -257,26 +257,14 @@ void IRnDistortionCurveEditor::OnMouseDown(int x, int y, IMouseMod* mod) {
   }
   mFocus = 0;
   const int c = x - mCurveRECT.L;
-  if (c >= 0 && c < mCurve.size() && mod && mod->L) mCurve.setCurveValue(c, ValueAt(y));
+  if (c >= 0 && c < mCurve.size() && mod && mod->L)
+    mCurve.setCurveValue(c, curveValueAt(mCurveRECT, y));
   Touched();
   IBitmapControl::OnMouseDown(x, y, mod);
 }
 
 void IRnDistortionCurveEditor::OnMouseDrag(int x, int y, int dX, int, IMouseMod* mod) {
-  const int w = mCurve.size();
-  const int c = x - mCurveRECT.L;
-  if (c >= 0 && c < w && mod && mod->L) {
-    const double v = ValueAt(y);
-    mCurve.setCurveValue(c, v);
-    if (c > 0) mCurve.setCurveValue(c - 1, 0.7 * v + 0.3 * mCurve.value(c - 1));
-    if (c + 1 < w) mCurve.setCurveValue(c + 1, 0.7 * v + 0.3 * mCurve.value(c + 1));
-    // Fast moves leave no column of their way unset.
-    if (dX >= 2) {
-      for (int k = c + 1; k <= c + dX && k < w; ++k) mCurve.setCurveValue(k, v);
-    } else if (dX <= -2) {
-      for (int k = c - 1; k >= c + dX && k >= 1; --k) mCurve.setCurveValue(k, v);
-    }
-  }
+  if (mod && mod->L) mCurve.drag(x - mCurveRECT.L, curveValueAt(mCurveRECT, y), dX);
   Touched();
 }
 
@@ -465,7 +453,8 @@ IPopupMenu* IRnDropDownMenu::AddSubSection(int firstIndex, int section) {
 
 IPopupMenu* IRnDropDownMenu::Popup() {
   IGraphics* gui = GetGUI();
-  if (!gui) return nullptr;
+  // A menu without rows has nothing to offer: it does not open.
+  if (!gui || mMenu.GetNItems() == 0) return nullptr;
   return gui->CreateIPopupMenu(&mMenu, &mRECT);
 }
 
@@ -633,50 +622,143 @@ void IRnPresetMenu::Draw(IGraphics* graphics) {
     DrawWithText(graphics, mDisplayText.Get(), 42);
 }
 
+void IRnPresetMenu::addPresetRows(IPopupMenu& menu, std::vector<int>& presets, int from, int to) {
+  for (int i = from; i < to; ++i) {
+    const char* name = mPlug->GetPresetName(i);
+    if (!name || !name[0]) continue;
+    menu.AddItem(getFormattedPresetString(name, i).c_str());
+    presets.push_back(i);
+  }
+}
+
 void IRnPresetMenu::buildRows() {
   if (!mPlug) return;
+  // Nameless presets take no row, so rows and presets are paired by lists
+  // rather than by position.
+  mMainPresets.clear();
+  mSectionPresets.clear();
   const int n = mPlug->NPresets();
   const std::vector<int> markers = getSectionsIdxVector();
-  const int firstMarker = markers.empty() ? n : markers.front();
-  // Every preset gets a row, a nameless one too: row r of a list always
-  // restores the preset it shows.
-  for (int i = 0; i < firstMarker; ++i)
-    mMenu.AddItem(getFormattedPresetString(mPlug->GetPresetName(i), i).c_str());
+  addPresetRows(mMenu, mMainPresets, 0, markers.empty() ? n : markers.front());
   for (size_t m = 0; m < markers.size(); ++m) {
     const int s = markers[m];
-    const int end = m + 1 < markers.size() ? markers[m + 1] : n;
     IPopupMenu* sub = AddSubSection(s + 1, 0);
-    for (int i = s + 1; i < end; ++i)
-      sub->AddItem(getFormattedPresetString(mPlug->GetPresetName(i), i).c_str());
+    mSectionPresets.emplace_back();
+    addPresetRows(*sub, mSectionPresets.back(), s + 1, m + 1 < markers.size() ? markers[m + 1] : n);
     mMenu.AddItem(mPlug->GetPresetName(s), sub);
   }
 }
 
+namespace {
+
+// The row of a list of presets that shows preset c, or -1.
+int rowOf(const std::vector<int>& presets, int c) {
+  for (size_t r = 0; r < presets.size(); ++r)
+    if (presets[r] == c) return static_cast<int>(r);
+  return -1;
+}
+
+// The preset of a chosen row, or -1 when the row is not in the list.
+int presetOf(const std::vector<int>& presets, int row) {
+  return row >= 0 && row < static_cast<int>(presets.size()) ? presets[static_cast<size_t>(row)]
+                                                            : -1;
+}
+
+}  // namespace
+
 void IRnPresetMenu::checkCurrentPreset() {
   if (!mPlug) return;
   const int c = mPlug->GetCurrentPresetIdx();
-  const int plain = mMenu.GetNItems() - static_cast<int>(mSubSections.size());
-  if (c < plain) {
-    mMenu.CheckItem(c, true);
+  const int main = rowOf(mMainPresets, c);
+  if (main >= 0) {
+    mMenu.CheckItem(main, true);
     return;
   }
-  for (RnSubSection& s : mSubSections) {
-    if (c >= s.firstIndex && c < s.firstIndex + s.submenu->GetNItems()) {
-      s.submenu->CheckItem(c - s.firstIndex, true);
+  for (size_t k = 0; k < mSubSections.size() && k < mSectionPresets.size(); ++k) {
+    const int row = rowOf(mSectionPresets[k], c);
+    if (row >= 0) {
+      mSubSections[k].submenu->CheckItem(row, true);
       return;
     }
   }
 }
 
 int IRnPresetMenu::chosenPreset() {
-  const int plain = mMenu.GetNItems() - static_cast<int>(mSubSections.size());
-  const int r = mMenu.GetChosenItemIdx();
-  if (r >= 0 && r < plain) return r;
-  for (const RnSubSection& s : mSubSections) {
-    const int row = s.submenu->GetChosenItemIdx();
-    if (row >= 0) return row < s.submenu->GetNItems() ? s.firstIndex + row : -1;
+  // Rows past the plain ones carry the sections: they restore nothing.
+  const int main = presetOf(mMainPresets, mMenu.GetChosenItemIdx());
+  if (main >= 0) return main;
+  for (size_t k = 0; k < mSubSections.size() && k < mSectionPresets.size(); ++k) {
+    const int row = mSubSections[k].submenu->GetChosenItemIdx();
+    if (row >= 0) return presetOf(mSectionPresets[k], row);
   }
   return -1;
+}
+
+// Waveforms, modulator signals and note modes.
+
+IRnWaveformPresetMenu::IRnWaveformPresetMenu(IFxBase* plug, IOscWaveformDataProvider* provider,
+                                             DropDownListWaveformTypes kind, int x, int y,
+                                             const IText* text, const IBitmap* bitmap,
+                                             IColor background)
+    : IRnDropDownMenu(plug, x, y, text, bitmap, background), mProvider(provider), mKind(kind) {}
+
+void IRnWaveformPresetMenu::checkCurrentPreset() {
+  if (mProvider) mMenu.CheckItem(mProvider->getWaveformType(mKind), true);
+}
+
+IRnLfoSignalTypePresetMenu::IRnLfoSignalTypePresetMenu(IFxBase* plug,
+                                                       ILfoSignalDataProvider* provider,
+                                                       DropDownListLfoSignalTypes kind, int x,
+                                                       int y, const IText* text,
+                                                       const IBitmap* bitmap, IColor background)
+    : IRnDropDownMenu(plug, x, y, text, bitmap, background), mProvider(provider), mKind(kind) {}
+
+void IRnLfoSignalTypePresetMenu::Draw(IGraphics* graphics) {
+  if (!mProvider) {
+    DrawBackground(graphics);
+    return;
+  }
+  DrawWithText(graphics, mProvider->getLfoSignalShortText(mKind), 32);
+}
+
+void IRnLfoSignalTypePresetMenu::buildRows() {
+  for (const char* row : {"Sine", "Sine (Positive Part)", "Sine (Negative Part)",
+                          "Sine (Absolute Value)", "Sine (Inverted)"})
+    mMenu.AddItem(row);
+}
+
+void IRnLfoSignalTypePresetMenu::checkCurrentPreset() {
+  if (mProvider) mMenu.CheckItem(mProvider->getLfoSignalType(mKind), true);
+}
+
+std::vector<std::string> IRnNoteModePresetMenu::getNoteModeNames() {
+  struct Mode {
+    const char* first;
+    double hz;  // 0: the first part is the whole text
+    const char* second;
+  };
+  static const Mode kModes[] = {
+      {"Standard MIDI", 0.0, "Keytracking"},    {"Octave Down", 0.0, "Keytracking"},
+      {"Octave Up", 0.0, "Keytracking"},        {"F1 Kick %3.1fHz", 43.65, ""},
+      {"F#1 Kick %3.1fHz", 46.25, ""},          {"G1 Kick %3.1fHz", 49.0, ""},
+      {"G#1 Kick %3.1fHz", 51.91, ""},          {"C2 Drum Body %3.1fHz", 65.4, ""},
+      {"Arp. Dur Up 1/16", 0.0, "Keytracking"}, {"Arp. Moll Up 1/16", 0.0, "Keytracking"}};
+  std::vector<std::string> names;
+  for (const Mode& m : kModes) {
+    std::string name = m.first;
+    if (m.hz > 0.0) {
+      char text[64];
+      snprintf(text, sizeof text, m.first, m.hz);
+      name = text;
+    }
+    if (m.second[0]) name += std::string(" (") + m.second + ")";
+    names.push_back(name);
+  }
+  return names;
+}
+
+void IRnNoteModePresetMenu::buildRows() {
+  for (const std::string& name : getNoteModeNames()) mMenu.AddItem(name.c_str());
 }
 
 void IRnPresetMenu::displayMenuAndWaitForUserAction() {
@@ -840,3 +922,64 @@ void IRnScopeWaveSwitch::OnMouseDown(int x, int y, IMouseMod* mod) {
 }
 
 }  // namespace Rawnfield
+
+// ---- Address button and drawing field
+
+namespace {
+
+std::string textOrEmpty(const char* text) {
+  return text ? text : "";
+}
+
+}  // namespace
+
+IRnUrlButton::IRnUrlButton(IFxStandalone* plug, int x, int y, int paramIdx, const IBitmap* bitmap,
+                           const char* url, const char* backupURL, const char* message)
+    : IContactControl(plug, x, y, paramIdx, bitmap),
+      mURL(textOrEmpty(url)),
+      mBackupURL(textOrEmpty(backupURL)),
+      mMessage(textOrEmpty(message).substr(0, kMaxMessageLen)) {}
+
+void IRnUrlButton::OnMouseDown(int, int, IMouseMod*) {
+  mValue = 1.0;
+  IOpenURLOrBackup(GetGUI(), mURL.c_str(), mBackupURL.c_str(), mMessage.c_str());
+  SetDirty(true);
+}
+
+IRnDrawArea::IRnDrawArea(IFxBase* plug, IRECT rect)
+    : IControl(plug, rect), mCurve(rect.W() > 0 ? rect.W() : 0) {}
+
+void IRnDrawArea::Touched() {
+  if (mCurve.size() > 0) mCurve.markChanged();
+  SetDirty(false);
+}
+
+// As on the curve editor, which has a context menu on the right button:
+// here the right button does nothing.
+void IRnDrawArea::OnMouseDown(int x, int y, IMouseMod* mod) {
+  if (mod && mod->R) return;
+  if (mod && mod->L) mCurve.setCurveValue(x - mRECT.L, Rawnfield::curveValueAt(mRECT, y));
+  Touched();
+}
+
+void IRnDrawArea::OnMouseDrag(int x, int y, int dX, int, IMouseMod* mod) {
+  if (mod && mod->L) mCurve.drag(x - mRECT.L, Rawnfield::curveValueAt(mRECT, y), dX);
+  Touched();
+}
+
+void IRnDrawArea::Draw(IGraphics* graphics) {
+  const int n = mCurve.size();
+  const double w = mRECT.W(), h = mRECT.H();
+  const double half = mRECT.H() / 2;
+  // From the left end of the centre line through every column's point.
+  float px = static_cast<float>(mRECT.L), py = static_cast<float>(mRECT.T + h * 0.5);
+  for (int k = 0; k < n; ++k) {
+    const float x = static_cast<float>(mRECT.L + w * k / n);
+    const float y = static_cast<float>(
+        mRECT.T + half * Rawnfield::clampUnit(mCurve.value(k), -1.0, 1.0) + h * 0.5);
+    graphics->DrawLine(&COLOR_WHITE, px, py, x, y, nullptr, false);
+    px = x;
+    py = y;
+  }
+  graphics->DrawRect(&COLOR_BLUE, &mRECT);
+}

@@ -104,6 +104,10 @@ private:
   IChannelBlend mFillBlend{IChannelBlend::kBlendAlpha, 0.25f};
 };
 
+// The value a pointer row y stands for in a drawing rectangle: -1 at the
+// top edge, +1 at the bottom, beyond them outside (0 for a flat rectangle).
+double curveValueAt(const IRECT& r, int y);
+
 // The drawing area of the distortion curve: the user draws one value per
 // pixel column with the mouse, and a right click opens the curve actions and
 // the curve file exchange. It draws two curves the effect computes (the
@@ -163,8 +167,6 @@ public:
   int NPoints() const { return mPoints; }
 
 private:
-  // The value a pointer row stands for: -1 at the top edge, +1 at the bottom.
-  double ValueAt(int y) const;
   void Touched();
   void DrawPreview(IGraphics* graphics, const std::vector<double>& curve, bool focus);
   void DrawHighlight(IGraphics* graphics);
@@ -294,8 +296,9 @@ private:
   std::unique_ptr<DistoDataPresenter> mPresenter;
 };
 
-// The preset menu: presets whose name holds '#' head the sections. A right
-// click renames the current preset.
+// The preset menu: presets whose name holds '#' head the sections, and a
+// preset without a name has no row. A right click renames the current
+// preset.
 class IRnPresetMenu : public IRnDropDownMenu {
 public:
   // Room for a preset name, the terminator included.
@@ -319,7 +322,70 @@ protected:
   void buildRows() override;
 
 private:
+  // Rows for the named presets from..to-1, each remembered with its preset.
+  void addPresetRows(IPopupMenu& menu, std::vector<int>& presets, int from, int to);
+
   IFxPresetProvider* mProvider;
+  // The preset of every row: the main menu's plain rows, then one list per
+  // sub-section.
+  std::vector<int> mMainPresets;
+  std::vector<std::vector<int>> mSectionPresets;
+};
+
+// A waveform menu of an oscillator: its image only, and no rows.
+class IRnWaveformPresetMenu : public IRnDropDownMenu {
+public:
+  IRnWaveformPresetMenu(IFxBase* plug, IOscWaveformDataProvider* provider,
+                        DropDownListWaveformTypes kind, int x, int y, const IText* text,
+                        const IBitmap* bitmap, IColor background);
+  void Draw(IGraphics* graphics) override { DrawBackground(graphics); }
+  void checkCurrentPreset() override;
+  void displayMenuAndWaitForUserAction() override { Popup(); }
+  DropDownListWaveformTypes GetKind() const { return mKind; }
+
+protected:
+  void buildRows() override {}
+
+private:
+  IOscWaveformDataProvider* mProvider;
+  DropDownListWaveformTypes mKind;
+};
+
+// The signal menu of a modulator: the five forms of its sine. It shows and
+// marks the provider's signal; a choice changes nothing.
+class IRnLfoSignalTypePresetMenu : public IRnDropDownMenu {
+public:
+  IRnLfoSignalTypePresetMenu(IFxBase* plug, ILfoSignalDataProvider* provider,
+                             DropDownListLfoSignalTypes kind, int x, int y, const IText* text,
+                             const IBitmap* bitmap, IColor background);
+  void Draw(IGraphics* graphics) override;
+  void checkCurrentPreset() override;
+  void displayMenuAndWaitForUserAction() override { Popup(); }
+  DropDownListLfoSignalTypes GetKind() const { return mKind; }
+
+protected:
+  void buildRows() override;
+
+private:
+  ILfoSignalDataProvider* mProvider;
+  DropDownListLfoSignalTypes mKind;
+};
+
+// The note modes of a voice: its image only, ten rows, no mark, and a
+// choice changes nothing.
+class IRnNoteModePresetMenu : public IRnDropDownMenu {
+public:
+  IRnNoteModePresetMenu(IFxBase* plug, int x, int y, const IText* text, const IBitmap* bitmap,
+                        IColor background)
+      : IRnDropDownMenu(plug, x, y, text, bitmap, background) {}
+  void Draw(IGraphics* graphics) override { DrawBackground(graphics); }
+  void checkCurrentPreset() override {}
+  void displayMenuAndWaitForUserAction() override { Popup(); }
+  // The rows' texts, in order.
+  static std::vector<std::string> getNoteModeNames();
+
+protected:
+  void buildRows() override;
 };
 
 // The mouse wheel over the scope or its zoom text: turned up by d zooms in
@@ -400,3 +466,46 @@ private:
 };
 
 }  // namespace Rawnfield
+
+class IFxStandalone;
+
+// A momentary button that opens an address: the first one, or the second
+// when the first is missing or cannot be opened; the message titles the
+// window that may report it.
+class IRnUrlButton : public IContactControl {
+public:
+  // Longest message kept, in characters.
+  static constexpr size_t kMaxMessageLen = 1023;
+
+  IRnUrlButton(IFxStandalone* plug, int x, int y, int paramIdx, const IBitmap* bitmap,
+               const char* url, const char* backupURL = nullptr, const char* message = nullptr);
+  void OnMouseDown(int x, int y, IMouseMod* mod) override;
+  const std::string& GetURL() const { return mURL; }
+  const std::string& GetBackupURL() const { return mBackupURL; }
+  const std::string& GetMessage() const { return mMessage; }
+
+private:
+  std::string mURL, mBackupURL, mMessage;
+};
+
+// A plain drawing field: one value per pixel column of its rectangle, drawn
+// with the left button as the curve editor draws (-1 at the top edge, +1 at
+// the bottom), shown as a white line in a blue frame. The changed flag of
+// its curve tells whoever reads it that the user drew.
+class IRnDrawArea : public IControl {
+public:
+  IRnDrawArea(IFxBase* plug, IRECT rect);
+  void OnMouseDown(int x, int y, IMouseMod* mod) override;
+  void OnMouseDrag(int x, int y, int dX, int dY, IMouseMod* mod) override;
+  void Draw(IGraphics* graphics) override;
+
+  // The drawn curve at x in 0..1, as stored (not clamped).
+  double getCurveValue(double x) const { return mCurve.interpolate(x); }
+  void setCurveValue(int index, double value) { mCurve.setCurveValue(index, value); }
+  Rawnfield::DrawnCurve& GetDrawnCurve() { return mCurve; }
+
+private:
+  void Touched();
+
+  Rawnfield::DrawnCurve mCurve;
+};

@@ -22,6 +22,10 @@ enum BandId : int { kSubBand = 0, kDistoBand = 1 };
 // Which filter a filter-type menu shows: 0 filter 1, 1 filter 2; 2..7 name
 // the spare oscillator filters, which this effect does not have.
 enum DropDownListFilterTypes : int { kFxFilter1 = 0, kFxFilter2 = 1, kNumFilterMenuKinds = 8 };
+// Which oscillator a waveform menu shows, and which modulator an LFO signal
+// menu shows; this effect has neither, the menus serve the generators.
+enum DropDownListWaveformTypes : int { kOsc1Waveform = 0, kOsc2Waveform = 1 };
+enum DropDownListLfoSignalTypes : int { kLfo1Signal = 0, kLfo2Signal = 1 };
 // How the scope draws a trace: connected, filled from the centre line, or
 // mirrored about it.
 enum eRnScopeDrawMode : int { kScopeDrawLine = 0, kScopeDrawFilled = 1, kScopeDrawMirrored = 2 };
@@ -60,6 +64,26 @@ public:
   virtual std::string getFilterShortText(DropDownListFilterTypes which) const = 0;
   virtual int getFxFilterType(DropDownListFilterTypes which) const = 0;
   virtual int getOscFilterType(DropDownListFilterTypes which) const = 0;
+};
+
+// What a waveform menu shows and marks: the waveform's full and short
+// names and its row.
+class IOscWaveformDataProvider {
+public:
+  virtual ~IOscWaveformDataProvider() {}
+  virtual std::string getWaveformTypeText(DropDownListWaveformTypes which) const = 0;
+  virtual std::string getWaveformShortText(DropDownListWaveformTypes which) const = 0;
+  virtual int getWaveformType(DropDownListWaveformTypes which) const = 0;
+};
+
+// What an LFO signal menu shows and marks: the signal's full and short
+// names and its row.
+class ILfoSignalDataProvider {
+public:
+  virtual ~ILfoSignalDataProvider() {}
+  virtual std::string getLfoSignalTypeText(DropDownListLfoSignalTypes which) const = 0;
+  virtual std::string getLfoSignalShortText(DropDownListLfoSignalTypes which) const = 0;
+  virtual int getLfoSignalType(DropDownListLfoSignalTypes which) const = 0;
 };
 
 // What the distortion-type menu asks of the effect.
