@@ -190,6 +190,10 @@ public:
     const int width = std::max(1, iw(w)), height = std::max(1, ih(w) + strip);
     SDL_Window* sw = takeSpare(kind);
     if (sw) {
+      // Its last owner may have changed what it was made with.
+      SDL_SetWindowBordered(sw, (kind & SDL_WINDOW_BORDERLESS) ? SDL_FALSE : SDL_TRUE);
+      SDL_SetWindowResizable(sw, (kind & SDL_WINDOW_RESIZABLE) ? SDL_TRUE : SDL_FALSE);
+      SDL_SetWindowAlwaysOnTop(sw, (kind & SDL_WINDOW_ALWAYS_ON_TOP) ? SDL_TRUE : SDL_FALSE);
       SDL_SetWindowTitle(sw, w->title().c_str());
       SDL_SetWindowSize(sw, width, height);
       SDL_SetWindowPosition(sw, x, y);
