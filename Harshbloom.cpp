@@ -215,6 +215,9 @@ int Harshbloom::UnserializeState(ByteChunk* chunk, int startPos) {
   for (int i = 0; i < kCurveSize; ++i)
     curve[i] = readDouble(chunk, startPos + kCurveOffset + 8 * i);
   mDistoFx.restoreUserCurve(curve, kCurveSize);
+  // A preset chosen while blocks run moves every unit at once: the next
+  // blocks settle the chain before it is heard again.
+  if (presetSlot && isPlaying()) beginProgramChange();
   updateDistoCurveDisplay();
   updateGUI();
   return static_cast<int>(end);

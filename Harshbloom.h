@@ -11,7 +11,8 @@
 // block reads takes the same mutex. While the plug-in is active (OnActivate)
 // the editor's curve actions, drawn curve values and peak-meter resets are
 // left for the next block instead, so none of them ever lands inside a block
-// and the editor never makes the audio thread wait for them. What the editor
+// and the editor never makes the audio thread wait for them; a preset or
+// program restored meanwhile is settled by the next blocks. What the editor
 // reads while blocks run (scope ring, drawn curve, meters, dirty flags) is
 // atomic; the value texts and curve pictures are read under the mutex.
 
@@ -88,6 +89,15 @@ public:
   static constexpr double kMaxOutputLevel = 3.1622776601683795;
   // The effect units stop once the smoothed bypass gain reaches this.
   static constexpr double kEffectUnitsOffGain = 0.9999999777;
+  // A preset restored while blocks run: the blocks first run the chain on
+  // silence, at most this long and this many frames for each frame they put
+  // out, so that what the old settings left in the filters (a DC step
+  // through a high-pass, a ring) has died away before it is heard.
+  static constexpr double kProgramSettleSeconds = 0.75;
+  static constexpr int kProgramSettleSpeed = 8;
+  // Meanwhile their last output is held and faded out over this long; the
+  // new program then runs unheard for as long and fades in over as long.
+  static constexpr double kProgramFadeSeconds = 0.005;
 
   // Views the editor redraws when the plug-in raises their flag.
   enum eDisplay : int {
@@ -370,9 +380,24 @@ private:
   // Shows one page, hides the others and marks the page tabs.
   void showPage(ePage page);
 
-  // The block, on at most mWorkFrames frames.
-  void processPiece(const double* inL, const double* inR, double* outL, double* outR, int n);
-  void runEffectUnits(double** fx, int n);
+  // The block, on at most mWorkFrames frames. A piece that is not live only
+  // moves the chain: no curve edits, meters, displays or program fades.
+  void processPiece(const double* inL, const double* inR, double* outL, double* outR, int n,
+                    bool live = true);
+  void runEffectUnits(double** fx, int n, bool live);
+  // The end of a live piece: clamp, meters, displays, the last output kept.
+  void finishPiece(double** dry, double** out, int n);
+
+  // Preset and program changes while blocks run (HarshbloomProgramChange.cpp),
+  // all under the mutex. Once the new values are in: the filters start from
+  // silence, and the blocks are to settle the chain and hold their output.
+  void beginProgramChange();
+  // The block's share of the settling: the chain on silence for up to
+  // `frames` frames; false once it has settled.
+  bool settleProgramChange(long frames);
+  // The held output crossfaded into the new program's, in place in out (its
+  // contents are ignored unless the chain ran).
+  void fadeProgramChange(double** out, int n, bool chainRan);
   void limitAndDetectMaxLevels(double** out, int n);
   void updateDisplays(double** dry, double** out, int n);
 
@@ -430,6 +455,25 @@ private:
   // processor's own copy of the input, which it changes in place.
   Rawnfield::WorkBuffer mDry[2], mFx[2], mRaw[2], mSilence, mSpare[2];
   int mWorkFrames = 0;
+
+  // Preset changes: each raises the generation; the block then settles the
+  // chain on silence into its own output pair, holds the output it last put
+  // out (mLastOut), and fades.
+  struct SettleRange {  // of the settling chain's output over a window
+    void add(double x);
+    double last = 0.0, lo = 0.0, hi = 0.0;
+    long count = 0;
+  };
+  bool mSettling = false;
+  long mSettledFrames = 0;
+  SettleRange mSettleRange[2];
+  Rawnfield::WorkBuffer mSettleOut[2];
+  uint32_t mProgramGeneration = 0;
+  uint32_t mSeenGeneration = 0;
+  double mLastOut[2] = {0.0, 0.0};
+  double mHeldOut[2] = {0.0, 0.0};
+  int mHoldFrame = -1;    // frames into the held output's fade; -1: none
+  int mFadeInFrame = -1;  // frames into the new program's fade-in; -1: none
 
   std::atomic<double> mMaxLevel[2];
   std::atomic<double> mLevel[2];

@@ -27,6 +27,7 @@ void Harshbloom::Reset() {
   for (Rawnfield::WorkBuffer* b : {&mDry[0], &mDry[1], &mFx[0], &mFx[1], &mRaw[0], &mRaw[1],
                                    &mSilence, &mSpare[0], &mSpare[1]})
     b->growCleared(frames);
+  for (Rawnfield::WorkBuffer& b : mSettleOut) b.growCleared(frames);
   mWorkFrames = frames;
 
   // The stages that may run oversampled get room for the oversampled block.
@@ -102,12 +103,15 @@ void Harshbloom::ProcessDoubleReplacing(double** inputs, double** outputs, int n
 }
 
 void Harshbloom::processPiece(const double* inL, const double* inR, double* outL, double* outR,
-                              int n) {
+                              int n, bool live) {
   const Rawnfield::RNFxProgram& rec = mLiveProgram.getProgram();
   double* raw[2] = {mRaw[0].data, mRaw[1].data};
   double* dry[2] = {mDry[0].data, mDry[1].data};
   double* fx[2] = {mFx[0].data, mFx[1].data};
   double* out[2] = {outL, outR};
+  // After a preset change the chain settles first, in the work buffers.
+  if (live && mSettling)
+    mSettling = settleProgramChange(static_cast<long>(n) * kProgramSettleSpeed);
 
   // The input is taken first, so outputs that share the input's memory and
   // a single input feeding both channels are read once. Non-finite and
@@ -121,7 +125,14 @@ void Harshbloom::processPiece(const double* inL, const double* inR, double* outL
     copyFrames(out[c], raw[c], n);
   }
 
-  const int action = mPendingCurveAction.exchange(Rawnfield::Types::kNoCurveAction);
+  if (live && mSettling) {
+    fadeProgramChange(out, n, false);
+    finishPiece(dry, out, n);
+    return;
+  }
+
+  const int action = live ? mPendingCurveAction.exchange(Rawnfield::Types::kNoCurveAction)
+                          : static_cast<int>(Rawnfield::Types::kNoCurveAction);
   if (action != Rawnfield::Types::kNoCurveAction)
     applyCurveAction(static_cast<Rawnfield::Types::eDistoCurveAction>(action));
 
@@ -130,7 +141,7 @@ void Harshbloom::processPiece(const double* inL, const double* inR, double* outL
 
   if (mBypassGain < kEffectUnitsOffGain) {
     for (int c = 0; c < 2; ++c) copyFrames(fx[c], out[c], n);
-    runEffectUnits(fx, n);
+    runEffectUnits(fx, n, live);
   } else {
     for (double* f : fx) std::memset(f, 0, sizeof(double) * static_cast<size_t>(n));
   }
@@ -181,13 +192,20 @@ void Harshbloom::processPiece(const double* inL, const double* inR, double* outL
     outR[i] *= v;
   }
 
-  limitAndDetectMaxLevels(out, n);
-  updateDisplays(dry, out, n);
+  if (!live) return;
+  fadeProgramChange(out, n, true);
+  finishPiece(dry, out, n);
 }
 
-void Harshbloom::runEffectUnits(double** fx, int n) {
+void Harshbloom::finishPiece(double** dry, double** out, int n) {
+  limitAndDetectMaxLevels(out, n);
+  updateDisplays(dry, out, n);
+  for (int c = 0; c < 2; ++c) mLastOut[c] = out[c][n - 1];
+}
+
+void Harshbloom::runEffectUnits(double** fx, int n, bool live) {
   // Drawn curve values reach the curves here, between the units' blocks.
-  if (mCurveEditor && mCurveEditor->takeChanged()) copyDrawnCurve();
+  if (live && mCurveEditor && mCurveEditor->takeChanged()) copyDrawnCurve();
   mFilter.process(fx, n);
   mDistoFx.process(fx, n);
   // The equaliser stops at once with the bypass switch; the crossfade runs on.

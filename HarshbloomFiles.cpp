@@ -242,6 +242,8 @@ void Harshbloom::applyProgram(const Rawnfield::HarshbloomProgram& program,
       chain.distortion.setLutDataString(curveText);
     updateDistoCurveDisplay();
   }
+  // Like a preset, a program loaded while blocks run is settled first.
+  if (isPlaying()) beginProgramChange();
   // Only now does the current preset slot take the loaded state and name.
   ModifyCurrentPreset(program.getProgramName().c_str());
   PresetsChangedByHost();

@@ -62,6 +62,7 @@ void Application::resetForTests() {
   setPresenter(nullptr);
   m_virtual = false;
   m_launched = m_running = m_stopRequested = m_terminated = m_active = m_hidden = false;
+  m_hiddenWindows.clear();
   m_key = m_main = nullptr;
   m_cursor = Cursor::Arrow;
   m_cursorImage.reset();
@@ -522,7 +523,7 @@ std::string Application::clipboardText() const {
 // --- activation, termination
 
 void Application::activate() {
-  m_hidden = false;
+  unhide();
   if (m_active) return;
   m_active = true;
   if (m_delegate) m_delegate->applicationDidBecomeActive();
@@ -535,8 +536,23 @@ void Application::deactivate() {
 }
 
 void Application::hide() {
+  if (m_hidden) return;
   m_hidden = true;
+  // Back to front, so that showing them again restores the order.
+  std::vector<Window*> shown(m_ordered.rbegin(), m_ordered.rend());
+  for (Window* w : shown) m_hiddenWindows.emplace_back(w);
+  for (Window* w : shown)
+    if (!w->isClosed()) w->orderOut();
   deactivate();
+}
+
+void Application::unhide() {
+  if (!m_hidden) return;
+  m_hidden = false;
+  std::vector<Ref<Window>> wins;
+  wins.swap(m_hiddenWindows);
+  for (Ref<Window>& w : wins)
+    if (!w->isClosed()) w->orderFront();
 }
 
 void Application::terminate() {

@@ -86,6 +86,9 @@ public:
   // Text of the desktop clipboard.
   virtual bool setClipboardText(const std::string&) { return false; }
   virtual bool clipboardText(std::string*) { return false; }
+  // A window covering the whole screen without decorations, or back to its
+  // frame; false when the desktop cannot.
+  virtual bool setWindowFullScreen(Window*, bool) { return false; }
 };
 
 // Answers of the delegate to a termination request.
@@ -228,7 +231,10 @@ public:
   bool isActive() const { return m_active; }
   void activate();
   void deactivate();
+  // Hides every window of the program; activating it (or unhide) brings
+  // them back.
   void hide();
+  void unhide();
   bool isHidden() const { return m_hidden; }
   // Asks the delegate; on Now, tells it and stops run(). Later waits for
   // replyToApplicationShouldTerminate.
@@ -286,6 +292,7 @@ private:
   unsigned m_buttons = 0;
 
   std::vector<Window*> m_windows, m_ordered;
+  std::vector<Ref<Window>> m_hiddenWindows;  // back to front, while hidden
   Window* m_key = nullptr;
   Window* m_main = nullptr;
   std::vector<ModalSession*> m_modal;

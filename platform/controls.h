@@ -223,6 +223,39 @@ public:
   View* documentView() const { return subviews().empty() ? nullptr : subviews().front(); }
   void setDocumentView(View* v);
   bool isFlipped() const override { return true; }
+  void setFrame(const Rect& f) override;
+  void subviewGeometryChanged(View* v) override;
+  void didAddSubview(View* v) override;
+};
+
+class ScrollView;
+
+// The bar beside a scroll view's content: a track and a thumb whose length is
+// the visible share of the content and whose place is the scroll position.
+// A click on the track pages towards it; dragging the thumb scrolls.
+class Scroller : public View {
+public:
+  explicit Scroller(bool vertical) : m_vertical(vertical) {}
+  bool isVertical() const { return m_vertical; }
+  bool isFlipped() const override { return true; }
+  // Visible share of the content (0..1] and position (0 start, 1 end).
+  double knobProportion() const;
+  double value() const;
+  // The thumb in own coordinates (empty when nothing can scroll).
+  Rect knobRect() const;
+  bool isTracking() const { return m_tracking; }
+  void draw(DrawContext& ctx, const Rect& dirty) override;
+  void mouseDown(const Event& e) override;
+  void mouseDragged(const Event& e) override;
+  void mouseUp(const Event& e) override;
+  static constexpr double kMinKnobLength = 18;
+
+private:
+  ScrollView* scrollView() const;
+  double along(const Point& p) const { return m_vertical ? p.y : p.x; }
+  bool m_vertical;
+  bool m_tracking = false;
+  double m_grab = 0;  // pointer offset into the thumb while dragging it
 };
 
 class ScrollView : public View {
@@ -235,15 +268,29 @@ public:
   bool hasHorizontalScroller() const { return m_hScroller; }
   void setHasVerticalScroller(bool s);
   void setHasHorizontalScroller(bool s);
-  // The clip view's size for the scroll view's frame and scrollers.
+  // Scrollers that show only while the content does not fit.
+  bool autohidesScrollers() const { return m_autohide; }
+  void setAutohidesScrollers(bool a);
+  Scroller* verticalScroller() const { return m_vBar; }
+  Scroller* horizontalScroller() const { return m_hBar; }
+  // The clip view's size: the frame less the scrollers shown.
   Size contentSize() const;
+  // The document's scroll range: the clip's bounds origin moves within it.
+  Rect scrollRange() const;
+  // Moves the clip's bounds origin, held inside the range.
+  void scrollToPoint(const Point& p);
   void setFrame(const Rect& f) override;
+  void subviewGeometryChanged(View* v) override;
+  // Places clip view and scrollers for the content's size.
+  void tile();
   static constexpr double kScrollerWidth = 15;
 
 private:
-  void tile();
-  ClipView* m_clip;
-  bool m_vScroller = false, m_hScroller = false;
+  ClipView* m_clip = nullptr;
+  Scroller* m_vBar = nullptr;
+  Scroller* m_hBar = nullptr;
+  bool m_vScroller = false, m_hScroller = false, m_autohide = false;
+  bool m_tiling = false, m_retile = false;
 };
 
 }  // namespace plat

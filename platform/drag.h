@@ -66,6 +66,7 @@ struct FileDrag {
   Rect from;  // in the view's coordinates
   std::vector<std::string> files;  // a list of existing files, or
   std::vector<std::string> promisedTypes;  // one promised file of this type
+  std::string promisedName;                // and this name
   std::function<std::vector<std::string>(const std::string& folder)> writePromised;
 };
 using FileDragStarter = std::function<bool(const FileDrag&)>;

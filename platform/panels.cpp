@@ -442,7 +442,10 @@ int runFilePanelWindow(FilePanel& p) {
   double dirTop = margin + 24;
   double listTop = dirTop + 24;
   double nameTop = listTop + listH + 10;
-  double accTop = nameTop + (named ? 30 : 0);
+  // Folders can be made in save panels and where the caller allows it; the
+  // new folder's name is typed in the row under the list.
+  bool canMakeFolders = save || p.canCreateDirectories;
+  double accTop = nameTop + (named || canMakeFolders ? 30 : 0);
   double buttonsTop = accTop + accH + (acc ? 10 : 0);
   double height = buttonsTop + bh + margin;
 
@@ -491,6 +494,30 @@ int runFilePanelWindow(FilePanel& p) {
   Rect okR{width - margin - 90, buttonsTop, 90, bh};
   Rect cancelR{okR.x - 100, buttonsTop, 90, bh};
   Rect nameR{margin + 60, nameTop, width - 2 * margin - 60, 22};
+  Rect newFolderR{margin, buttonsTop, 110, bh};
+  bool naming = false;  // typing the name of a new folder
+  std::string folderName;
+  auto makeFolder = [&]() {
+    if (folderName.empty()) return;
+    std::string path = joinPath(dir, folderName);
+    if (mkdir(path.c_str(), 0777) != 0) {
+      Alert a;
+      a.title = "New Folder";
+      a.message = "The folder \"" + folderName + "\" could not be created in " + dir + ": " + strerror(errno) + ".";
+      a.buttons = {"OK"};
+      a.cancelIndex = 0;
+      a.runModal();
+      return;
+    }
+    naming = false;
+    reload();
+    for (size_t i = 0; i < entries.size(); ++i)
+      if (entries[i].name == folderName) {
+        selected[i] = true;
+        anchor = int(i);
+        scroll = std::max(0, anchor - visibleRows + 1);
+      }
+  };
   std::string okTitle = save ? "Save" : folder ? "Choose" : "Open";
 
   auto enterFolder = [&](const std::string& to) {
@@ -567,7 +594,15 @@ int runFilePanelWindow(FilePanel& p) {
       drawTextInRect(ctx, font, label, {row.x + 6, row.y, row.w - 12, row.h}, sel ? 0xFFFFFFFF : kInk,
                      TextBoxStyle{TextAlign::Left, false, true, true});
     }
-    if (named) {
+    if (naming) {
+      Rect field{margin + 84, nameTop, width - 2 * margin - 84, 22};
+      drawTextInRect(ctx, font, "New folder:", {margin, nameTop, field.x - margin - 2, 22}, kInk,
+                     TextBoxStyle{TextAlign::Left, false, true, false});
+      ctx.fillRect(field, 0xFFFFFFFF);
+      ctx.strokeRect(field, kAccent);
+      drawTextInRect(ctx, font, folderName + "|", {field.x + 4, field.y, field.w - 8, field.h}, kInk,
+                     TextBoxStyle{TextAlign::Left, false, true, false});
+    } else if (named) {
       drawTextInRect(ctx, font, "Name:", {margin, nameTop, 58, 22}, kInk,
                      TextBoxStyle{TextAlign::Left, false, true, false});
       ctx.fillRect(nameR, 0xFFFFFFFF);
@@ -584,13 +619,19 @@ int runFilePanelWindow(FilePanel& p) {
       if (!name.hasSelection()) ctx.fillRect({tx + carets[name.caret], top, 1, font.lineHeight()}, kInk);
       ctx.restore();
     }
+    if (canMakeFolders) drawButton(ctx, font, newFolderR, naming ? "Create" : "New Folder", false);
     drawButton(ctx, font, cancelR, "Cancel", false);
     drawButton(ctx, font, okR, okTitle, true);
   };
   v->onMouseDown = [&](const Point& pt, const Event& e) {
+    if (canMakeFolders && newFolderR.contains(pt)) {
+      if (naming) makeFolder();
+      else naming = true, folderName.clear();
+      return w->contentView()->setNeedsDisplay(true);
+    }
     if (okR.contains(pt)) return confirm();
     if (cancelR.contains(pt)) return app().stopModalWithCode(0);
-    if (named && nameR.contains(pt)) {
+    if (named && !naming && nameR.contains(pt)) {
       if (e.clickCount >= 2)
         name.selectAll();
       else
@@ -617,6 +658,21 @@ int runFilePanelWindow(FilePanel& p) {
   };
   v->onKey = [&](const Event& e) {
     uint32_t c = firstChar(e);
+    // Shift+Command+N, as in the desktop's own panels: a new folder.
+    if (canMakeFolders && !naming && (c == 'n' || c == 'N') &&
+        (e.modifierFlags & (kModCommand | kModShift)) == (kModCommand | kModShift)) {
+      naming = true;
+      folderName.clear();
+      return w->contentView()->setNeedsDisplay(true);
+    }
+    if (naming) {
+      if (c == 0x1B) naming = false;
+      else if (c == '\r' || c == 3) makeFolder();
+      else if (c == 0x7F || c == 8) folderName.resize(folderName.empty() ? 0 : utf8Prefix(folderName, folderName.size() - 1));
+      else if (c >= 0x20 && c < 0xF700 && c != '/' && !(e.modifierFlags & (kModCommand | kModControl)))
+        folderName += e.characters;
+      return w->contentView()->setNeedsDisplay(true);
+    }
     const bool shift = (e.modifierFlags & kModShift) != 0;
     const bool command = (e.modifierFlags & (kModCommand | kModControl)) != 0;
     if (c == 0x1B) return app().stopModalWithCode(0);

@@ -9,11 +9,15 @@
 #include <vector>
 
 #include "drag.h"
+#include "gestures.h"
 #include "keys.h"
 #include "menu.h"
 #include "presenter.h"
 #include "text.h"
+#include "view.h"
 #include "window.h"
+#include "window_title.h"
+#include "x11_desktop.h"
 #include "x11_support.h"
 
 namespace plat {
@@ -160,8 +164,14 @@ void keyCharacters(const SDL_Keysym& ks, std::string* chars, std::string* plain)
 
 class SdlPresenter : public Presenter {
 public:
-  explicit SdlPresenter(Uint32 wakeEvent) : m_wakeEvent(wakeEvent) {}
+  explicit SdlPresenter(Uint32 wakeEvent) : m_wakeEvent(wakeEvent) {
+    m_x11 = createX11Desktop([this](SDL_Window* sw, int* strip) { return findSdl(sw, strip); });
+    if (m_x11) setFileDragStarter([this](const FileDrag& d) { return startDrag(d); });
+  }
   ~SdlPresenter() override {
+    if (m_x11) setFileDragStarter(nullptr);
+    delete m_x11;
+    m_x11 = nullptr;
     // Only now, with no wait of SDL's to come, are its windows destroyed.
     for (auto& it : m_wins) SDL_DestroyWindow(it.second.sdl);
     m_wins.clear();
@@ -182,7 +192,13 @@ public:
   // on the server before the wake-up arrived, and the X error ended the
   // program.
   void windowShown(Window* w) override {
-    if (m_wins.count(w)) return;
+    auto known = m_wins.find(w);
+    if (known != m_wins.end()) {
+      // Back from hiding with the application.
+      SDL_RestoreWindow(known->second.sdl);
+      present(w);
+      return;
+    }
     const Uint32 kind = kindOf(w);
     const int strip = stripFor(w);
     int x, y;
@@ -194,12 +210,14 @@ public:
       SDL_SetWindowBordered(sw, (kind & SDL_WINDOW_BORDERLESS) ? SDL_FALSE : SDL_TRUE);
       SDL_SetWindowResizable(sw, (kind & SDL_WINDOW_RESIZABLE) ? SDL_TRUE : SDL_FALSE);
       SDL_SetWindowAlwaysOnTop(sw, (kind & SDL_WINDOW_ALWAYS_ON_TOP) ? SDL_TRUE : SDL_FALSE);
-      SDL_SetWindowTitle(sw, w->title().c_str());
+      SDL_SetWindowTitle(sw, windowDisplayTitle(*w).c_str());
       SDL_SetWindowSize(sw, width, height);
       SDL_SetWindowPosition(sw, x, y);
     } else {
-      sw = SDL_CreateWindow(w->title().c_str(), x, y, width, height, kind | SDL_WINDOW_HIDDEN);
+      sw = SDL_CreateWindow(windowDisplayTitle(*w).c_str(), x, y, width, height,
+                            kind | SDL_WINDOW_HIDDEN);
       if (!sw) return;
+      if (m_x11) m_x11->windowCreated(sw);
     }
     SDL_SetWindowOpacity(sw, float(w->alphaValue()));
     // Input SDL still holds for the window's earlier owner is not this one's.
@@ -212,7 +230,16 @@ public:
     if (w->isKeyWindow()) focusKeyWindow(w, sw);
   }
 
-  void windowHidden(Window* w) override { release(w); }
+  void windowHidden(Window* w) override {
+    // Hidden with the whole application: minimised, so the desktop's window
+    // list can bring the program back.
+    auto it = m_wins.find(w);
+    if (app().isHidden() && it != m_wins.end()) {
+      SDL_MinimizeWindow(it->second.sdl);
+      return;
+    }
+    release(w);
+  }
   void windowClosed(Window* w) override { release(w); }
 
   void windowChanged(Window* w) override {
@@ -220,18 +247,18 @@ public:
     if (it == m_wins.end()) return;
     Win& sw = it->second;
     int strip = stripFor(w);
-    SDL_SetWindowTitle(sw.sdl, w->title().c_str());
+    SDL_SetWindowTitle(sw.sdl, windowDisplayTitle(*w).c_str());
     SDL_SetWindowOpacity(sw.sdl, float(w->alphaValue()));
     SDL_SetWindowBordered(sw.sdl, w->styleMask() == kStyleBorderless ? SDL_FALSE : SDL_TRUE);
     SDL_SetWindowResizable(sw.sdl, (w->styleMask() & kStyleResizable) ? SDL_TRUE : SDL_FALSE);
     int cw, ch;
     SDL_GetWindowSize(sw.sdl, &cw, &ch);
-    if (cw != iw(w) || ch != ih(w) + strip) SDL_SetWindowSize(sw.sdl, iw(w), ih(w) + strip);
+    if (!sw.fullScreen && (cw != iw(w) || ch != ih(w) + strip)) SDL_SetWindowSize(sw.sdl, iw(w), ih(w) + strip);
     sw.strip = strip;
     int x, y, cx, cy;
     sdlPosition(w, strip, &x, &y);
     SDL_GetWindowPosition(sw.sdl, &cx, &cy);
-    if (cx != x || cy != y) SDL_SetWindowPosition(sw.sdl, x, y);
+    if (!sw.fullScreen && (cx != x || cy != y)) SDL_SetWindowPosition(sw.sdl, x, y);
     if (w->isKeyWindow()) {
       if (!m_inFocusEvent) SDL_RaiseWindow(sw.sdl);
       focusKeyWindow(w, sw.sdl);
@@ -346,13 +373,33 @@ public:
     return true;
   }
 
+  bool setWindowFullScreen(Window* w, bool on) override {
+    auto it = m_wins.find(w);
+    if (it == m_wins.end()) return false;
+    if (SDL_SetWindowFullscreen(it->second.sdl, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) return false;
+    it->second.fullScreen = on;
+    if (!on) windowChanged(w);
+    present(w);
+    return true;
+  }
+
 private:
   struct Win {
     SDL_Window* sdl;
     int strip;
     Uint32 kind;   // the flags it was made with
     Uint32 since;  // SDL's clock when it began to show this window
+    bool fullScreen = false;  // the window's frame stays; the rest is dark
   };
+
+  Window* findSdl(SDL_Window* sw, int* strip) {
+    for (auto& it : m_wins)
+      if (it.second.sdl == sw) {
+        if (strip) *strip = it.second.strip;
+        return it.first;
+      }
+    return nullptr;
+  }
 
   // Tool tips and other windows that never become key show without taking
   // the keyboard focus.
@@ -389,6 +436,37 @@ private:
     if (m_focused == w) return;
     m_focused = w;
     if (!m_inFocusEvent && activates(w)) SDL_SetWindowInputFocus(sw);
+  }
+
+  bool startDrag(const FileDrag& d) {
+    Window* w = d.view ? d.view->window() : nullptr;
+    auto it = w ? m_wins.find(w) : m_wins.end();
+    if (it == m_wins.end()) return false;
+    Ref<Window> hold(w);
+    return m_x11->runFileDrag(d, it->second.sdl);
+  }
+
+  // The window under the pointer (else the keyboard's), and the pointer in
+  // its base coordinates: where a touch gesture happens.
+  Window* gestureTarget(Point* at) {
+    SDL_Window* sw = SDL_GetMouseFocus();
+    if (!sw) sw = SDL_GetKeyboardFocus();
+    int strip = 0;
+    Window* w = sw ? findSdl(sw, &strip) : nullptr;
+    if (!w && app().keyWindow() && m_wins.count(app().keyWindow())) {
+      w = app().keyWindow();
+      strip = m_wins[w].strip;
+      sw = nullptr;
+    }
+    if (!w) return nullptr;
+    int x = 0, y = 0;
+    SDL_GetMouseState(&x, &y);
+    if (!sw || SDL_GetMouseFocus() != sw) {
+      x = iw(w) / 2;
+      y = strip + ih(w) / 2;
+    }
+    *at = base(w, strip, x, y);
+    return w;
   }
 
   static int iw(Window* w) { return w->backing().width(); }
@@ -429,6 +507,7 @@ private:
     if (it == m_wins.end()) return;
     SDL_Window* sw = it->second.sdl;
     const Uint32 kind = it->second.kind;
+    if (it->second.fullScreen) SDL_SetWindowFullscreen(sw, 0);
     m_wins.erase(it);
     SDL_HideWindow(sw);
     m_spare.push_back({kind, sw});
@@ -456,6 +535,7 @@ private:
     int strip = it->second.strip;
     const Bitmap& b = w->backing();
     if (SDL_MUSTLOCK(s)) SDL_LockSurface(s);
+    if (it->second.fullScreen) SDL_FillRect(s, nullptr, SDL_MapRGB(s->format, 0, 0, 0));
     int rows = std::min(b.height(), s->h - strip), cols = std::min(b.width(), s->w);
     if (rows > 0 && cols > 0)
       SDL_ConvertPixels(cols, rows, SDL_PIXELFORMAT_ARGB8888, b.bits(), b.width() * 4,
@@ -576,7 +656,15 @@ private:
             app().queueEvent(e);
             break;
           }
+          case SDL_WINDOWEVENT_RESTORED:
+            if (app().isHidden()) app().activate();
+            break;
           case SDL_WINDOWEVENT_SIZE_CHANGED: {
+            auto fs = m_wins.find(w);
+            if (fs != m_wins.end() && fs->second.fullScreen) {
+              present(w);
+              break;
+            }
             Size mn = w->effectiveMinSize(), mx = w->effectiveMaxSize();
             double nw = std::min(std::max(double(ev.window.data1), mn.w), mx.w);
             double nh = std::min(std::max(double(ev.window.data2 - strip), mn.h), mx.h);
@@ -689,6 +777,31 @@ private:
       case SDL_QUIT:
         app().terminate();
         return;
+      case SDL_SYSWMEVENT:
+        if (m_x11) m_x11->runPending();
+        return;
+      case SDL_FINGERDOWN:
+        m_fingers.down(int64_t(ev.tfinger.fingerId), ev.tfinger.x, ev.tfinger.y);
+        return;
+      case SDL_FINGERMOTION:
+        m_fingers.moved(int64_t(ev.tfinger.fingerId), ev.tfinger.x, ev.tfinger.y);
+        return;
+      case SDL_FINGERUP:
+        m_fingers.up(int64_t(ev.tfinger.fingerId));
+        return;
+      case SDL_MULTIGESTURE: {
+        Point at;
+        Window* w = gestureTarget(&at);
+        if (!w) return;
+        uint32_t mods = modifiersFromSdl(SDL_GetModState(), false);
+        double mag = magnificationFor(ev.mgesture.dDist, m_fingers.spread());
+        if (mag != 0) queueMagnify(w, at, mag, mods);
+        // SDL's angle grows clockwise on the screen; rotation here is
+        // counter-clockwise, in degrees.
+        double deg = -double(ev.mgesture.dTheta) * 180.0 / M_PI;
+        if (fabs(deg) >= 0.05) queueRotate(w, at, deg, mods);
+        return;
+      }
       default: return;
     }
   }
@@ -704,6 +817,8 @@ private:
   std::vector<std::string> m_dropFiles;
   bool m_dropOpen = false;
   SDL_Cursor* m_custom = nullptr;
+  X11Desktop* m_x11 = nullptr;
+  FingerTracker m_fingers;
 };
 
 }  // namespace

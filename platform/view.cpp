@@ -87,11 +87,14 @@ void View::setFrame(const Rect& f) {
     m_super->setNeedsDisplayInRect(f);
   else
     setNeedsDisplay(true);
+  if (m_super) m_super->subviewGeometryChanged(this);
 }
 
 void View::setBoundsOrigin(const Point& p) {
+  if (p.x == m_boundsOrigin.x && p.y == m_boundsOrigin.y) return;
   m_boundsOrigin = p;
   setNeedsDisplay(true);
+  if (m_super) m_super->subviewGeometryChanged(this);
 }
 
 Point View::pixelOrigin() const {

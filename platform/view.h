@@ -122,6 +122,11 @@ public:
   virtual void viewDidMoveToSuperview() {}
   virtual void didAddSubview(View*) {}
   virtual void willRemoveSubview(View*) {}
+  // A subview's frame or bounds origin changed (scroll views follow their
+  // content this way).
+  virtual void subviewGeometryChanged(View*) {}
+  // The clip view showing this view changed size.
+  virtual void enclosingClipViewResized() {}
 
 protected:
   ~View() override;

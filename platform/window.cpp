@@ -89,6 +89,18 @@ void Window::setTitle(const std::string& t) {
   app().windowChanged(this);
 }
 
+void Window::setRepresentedFilename(const std::string& f) {
+  if (f == m_represented) return;
+  m_represented = f;
+  app().windowChanged(this);
+}
+
+void Window::setDocumentEdited(bool e) {
+  if (e == m_edited) return;
+  m_edited = e;
+  app().windowChanged(this);
+}
+
 void Window::setLevel(int level) {
   if (level == m_level) return;
   m_level = level;

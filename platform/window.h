@@ -83,9 +83,10 @@ public:
   uint32_t backgroundColor() const { return m_background; }
   void setBackgroundColor(uint32_t argb);
   const std::string& representedFilename() const { return m_represented; }
-  void setRepresentedFilename(const std::string& f) { m_represented = f; }
+  // Both show in the desktop's title bar (window_title.h).
+  void setRepresentedFilename(const std::string& f);
   bool isDocumentEdited() const { return m_edited; }
-  void setDocumentEdited(bool e) { m_edited = e; }
+  void setDocumentEdited(bool e);
   bool hidesOnDeactivate() const { return m_hidesOnDeactivate; }
   void setHidesOnDeactivate(bool h) { m_hidesOnDeactivate = h; }
   // How opaque the whole window shows (1 fully).

@@ -7,10 +7,10 @@ packages=(
   build-essential cmake pkg-config
   libgtest-dev libbenchmark-dev
   librtaudio-dev librtmidi-dev libpng-dev zlib1g-dev
-  libsdl2-dev libx11-dev libfreetype-dev libfontconfig-dev
+  libsdl2-dev libx11-dev libxi-dev libxtst-dev libfreetype-dev libfontconfig-dev
   fonts-liberation2 fonts-dejavu-core
   jackd2 libjack-jackd2-dev
-  xvfb xauth xdotool x11-apps libxtst-dev
+  xvfb xauth xdotool x11-apps zenity
 )
 
 missing=()

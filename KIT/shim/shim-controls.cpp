@@ -814,6 +814,17 @@ void Shim_vHarshbloom_textview::sizeToText() {
   if (f != frame()) setFrame(f);
 }
 
+void Shim_vHarshbloom_textview::enclosingClipViewResized() {
+  plat::ClipView* clip = clipOf(this);
+  if (!clip) return;
+  if (!m_hResizable && frame().w != clip->frame().w) {
+    Rect f = frame();
+    f.w = clip->frame().w;
+    setFrame(f);
+  }
+  sizeToText();
+}
+
 void Shim_vHarshbloom_textview::scrollRangeToVisible(int pos) {
   plat::ClipView* clip = clipOf(this);
   if (!clip) return;

@@ -279,6 +279,8 @@ public:
   void setVerticallyResizable(bool r) { m_vResizable = r; }
   // Fits the height (and, when horizontally resizable, the width) to the text.
   void sizeToText();
+  // Wrapped text follows the clip view's width.
+  void enclosingClipViewResized() override;
   void scrollRangeToVisible(int pos);
 
   void draw(plat::DrawContext& ctx, const plat::Rect& dirty) override;

@@ -200,6 +200,7 @@ HWND SHIM_MakeEditField(int id, int x, int y, int w, int h, int style) {
     sv->setHasHorizontalScroller(true);
     tv->setHorizontallyResizable(true);
   }
+  sv->setAutohidesScrollers(true);
   plat::Size cs = sv->contentSize();
   tv->setFrame({0, 0, cs.w, cs.h});
   sv->setDocumentView(tv);

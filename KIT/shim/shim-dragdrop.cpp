@@ -221,6 +221,7 @@ bool SHIM_InitiateDragDrop(HWND view, RECT* srcrect, const char* srcfn, void (*c
                  double(srcrect->bottom - srcrect->top)};
   const char* dot = strrchr(srcfn, '.');
   drag.promisedTypes = {dot ? dot + 1 : ""};
+  drag.promisedName = nameOf(srcfn);
   drag.writePromised = [](const std::string& folder) { return SHIM_DoDragDrop(folder.c_str()); };
   if (plat::startFileDrag(drag)) return true;
   // Not available here: nothing stays pending.

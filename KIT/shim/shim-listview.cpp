@@ -170,6 +170,8 @@ void SHIM_TableBase::setFrame(const Rect& f) {
   }
 }
 
+void SHIM_TableBase::enclosingClipViewResized() { setFrame({frame().x, frame().y, 0, 0}); }
+
 void SHIM_TableBase::setNeedsDisplayInRect(const Rect& r) {
   plat::View::setNeedsDisplayInRect(r);
   SHIM_Internal_MarkEnclosingDirty(this);
@@ -1332,6 +1334,7 @@ HWND SHIM_Internal_MakeListControl(View* owner, const char* classname, int idx, 
   auto* sv = new plat::ScrollView(placed);
   sv->setHasVerticalScroller(true);
   if (!tree && !lb) sv->setHasHorizontalScroller(true);
+  sv->setAutohidesScrollers(true);
   plat::Size cs = sv->contentSize();
   HWND ownerH = SHIM_H(owner);
   SHIM_TableBase* table;

@@ -232,6 +232,8 @@ public:
   bool isOpaque() const override { return true; }
   bool acceptsFirstResponder() const override { return true; }
   void setFrame(const plat::Rect& f) override;
+  // Follows the clip view: as wide as it or the columns, whichever is more.
+  void enclosingClipViewResized() override;
   void setNeedsDisplayInRect(const plat::Rect& r) override;
   void scrollWheel(const plat::Event& e) override;
   void keyDown(const plat::Event& e) override;

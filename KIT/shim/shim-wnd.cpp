@@ -1269,6 +1269,42 @@ void SHIM_SetWindowRepre(HWND hwnd, const char* filename, bool edited) {
   w->setRepresentedFilename(filename ? filename : "");
 }
 
-// The desktop's panels and dock are not this program's to hide: every mode
-// counts as applied.
-bool SHIM_SetAppAutoHideMenuAndDock(int) { return true; }
+namespace {
+// The full-screen state before the first call, and the window made full
+// screen since.
+bool g_presentationKnown = false;
+plat::Ref<Window> g_fullScreenWindow;
+}  // namespace
+
+// The desktop's panels are the desktop's: they cannot be set to hide
+// themselves from here (mode 1). Hiding them for good (modes 2 and up) is
+// what a borderless full-screen window does: the main window becomes one.
+bool SHIM_SetAppAutoHideMenuAndDock(int mode) {
+  plat::Presenter* p = plat::app().presenter();
+  if (!g_presentationKnown) {
+    // Nothing of ours is full screen before the first call: that is the
+    // default to come back to.
+    g_presentationKnown = true;
+    g_fullScreenWindow.reset();
+  }
+  if (mode <= 0) {
+    plat::Ref<Window> w = g_fullScreenWindow;
+    if (!w) return true;
+    if (!p || w->isClosed() || !p->setWindowFullScreen(w.get(), false)) return false;
+    g_fullScreenWindow.reset();
+    return true;
+  }
+  if (mode == 1 || !p) return false;
+  Window* w = plat::app().mainWindow() ? plat::app().mainWindow() : plat::app().keyWindow();
+  if (!w) return false;
+  if (g_fullScreenWindow && g_fullScreenWindow.get() != w && !g_fullScreenWindow->isClosed())
+    p->setWindowFullScreen(g_fullScreenWindow.get(), false);
+  if (!p->setWindowFullScreen(w, true)) return false;
+  g_fullScreenWindow = w;
+  return true;
+}
+
+void SHIM_Internal_ResetPresentation() {
+  g_presentationKnown = false;
+  g_fullScreenWindow.reset();
+}

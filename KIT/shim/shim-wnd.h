@@ -104,3 +104,5 @@ void SetAllowNoMiddleManRendering(HWND hwnd, bool allow);
 int SHIM_GetDefaultButtonID(HWND hwnd, bool onlyIfEnabled);
 void SHIM_SetWindowRepre(HWND hwnd, const char* filename, bool edited);
 bool SHIM_SetAppAutoHideMenuAndDock(int mode);
+// Forgets the remembered presentation state (tests).
+void SHIM_Internal_ResetPresentation();

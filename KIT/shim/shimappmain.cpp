@@ -2,7 +2,11 @@
 
 #include "shimappmain.h"
 
+#include <stdio.h>
 #include <string.h>
+#include <unistd.h>
+
+#include <vector>
 
 #include "platform/controls.h"
 #include "platform/presenter.h"
@@ -24,6 +28,7 @@ namespace {
 
 SHIMAppController* g_controller = nullptr;
 plat::Menu* g_stockSysMenu = nullptr;
+std::vector<std::string> g_launchFiles;
 
 INT_PTR callHost(int msg, INT_PTR p1, INT_PTR p2) {
   return SHIMAppMain ? SHIMAppMain(msg, p1, p2) : 0;
@@ -197,6 +202,36 @@ void SHIMAppController::shimPostMessageClearQ(HWND hwnd) { SHIM_Internal_PMQ_Cle
 
 void SHIMAppController::shimPostMessageTick() { SHIM_MessageQueue_Flush(); }
 
+void SHIM_SetLaunchFiles(int argc, char** argv) {
+  g_launchFiles.clear();
+  char cwd[4096];
+  bool haveCwd = getcwd(cwd, sizeof cwd) != nullptr;
+  for (int i = 1; i < argc; ++i) {
+    if (!argv[i] || !*argv[i]) continue;
+    std::string path = argv[i];
+    // The desktop hands over absolute paths: a name given relative to the
+    // working folder becomes one.
+    if (path[0] != '/' && haveCwd) path = std::string(cwd) + "/" + path;
+    g_launchFiles.push_back(path);
+  }
+}
+
+// The files named at launch go to the delegate one by one; without any, it
+// is asked whether to open an untitled document.
+static void openLaunchFiles() {
+  std::vector<std::string> files;
+  files.swap(g_launchFiles);
+  if (files.empty()) {
+    if (g_controller->applicationShouldOpenUntitledFile()) g_controller->applicationOpenUntitledFile();
+    return;
+  }
+  for (const std::string& f : files) {
+    if (plat::app().isTerminated()) return;
+    if (!g_controller->applicationOpenFile(f))
+      fprintf(stderr, "The document \"%s\" could not be opened.\n", f.c_str());
+  }
+}
+
 void SHIM_StartApplication() {
   if (g_controller) return;
   g_controller = new SHIMAppController();
@@ -208,10 +243,12 @@ void SHIM_StartApplication() {
   SHIM_Internal_InstallDropDestination();
   g_controller->awakeFromNib();
   plat::app().finishLaunching();
+  openLaunchFiles();
 }
 
-int SHIM_ApplicationMain(int, char**) {
+int SHIM_ApplicationMain(int argc, char** argv) {
   plat::startPresenterFromEnvironment();
+  SHIM_SetLaunchFiles(argc, argv);
   SHIM_StartApplication();
   plat::app().run();
   return 0;
@@ -230,4 +267,6 @@ void SHIM_ShutdownForTests() {
   g_stockSysMenu = nullptr;
   delete g_controller;
   g_controller = nullptr;
+  g_launchFiles.clear();
+  SHIM_Internal_ResetPresentation();
 }

@@ -60,8 +60,12 @@ SHIMAppController* SHIM_GetAppController();
 // when there was none).
 plat::Menu* SHIM_GetStockAppMenu();
 
+// The files named on the command line (argv[1..]), handed to the delegate
+// once launching has finished: each as an open-file request (message 80), or
+// without any the untitled-document questions (82, then 81 on a yes).
+void SHIM_SetLaunchFiles(int argc, char** argv);
 // Makes the delegate, runs its start-up and finishes launching (messages 1
-// and 2) without running the loop.
+// and 2) without running the loop, then hands over the launch files.
 void SHIM_StartApplication();
 // The program's main: a presenter when a display is there, start-up, then the
 // run loop until the application terminates.

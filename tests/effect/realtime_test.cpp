@@ -61,8 +61,8 @@ bool sameCurves(const Harshbloom& plug) {
 }  // namespace
 
 // Every parameter moves between blocks, oversampling and the limiter on,
-// both display pages, a pending curve action, drawn values and a meter
-// reset: the blocks themselves allocate nothing.
+// both display pages, a pending curve action, drawn values, a meter reset
+// and presets settling: the blocks themselves allocate nothing.
 TEST(RealTime, BlocksAllocateNothing) {
   auto plug = makeEffect();
   Rawnfield::DrawnCurve curve(133);
@@ -72,6 +72,9 @@ TEST(RealTime, BlocksAllocateNothing) {
   long allocations = 0;
   for (int b = 0; b < 2 * 85 + 6; ++b) {
     const int index = b % 85;
+    if (b % 13 == 0) {
+      ASSERT_TRUE(plug->RestorePreset(b % 90));
+    }
     setParam(*plug, index, std::fmod(0.37 + 0.29 * b, 1.0));
     setParam(*plug, Tags::kOversampling, 1.0);
     setParam(*plug, Tags::kLimiterMode, 1.0);

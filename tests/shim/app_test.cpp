@@ -1,6 +1,8 @@
 // The application delegate: messages to the host, keys, quitting, the
 // function table.
 
+#include <unistd.h>
+
 #include "platform/keys.h"
 #include "shim-gdi-draw.h"
 #include "shim_fixture.h"
@@ -10,8 +12,9 @@ namespace {
 using Msgs = std::vector<int>;
 
 TEST_F(ShimTest, StartUpSendsAwakeThenLaunchedThenActive) {
+  // No files named at launch: the host is asked about an untitled document.
   EXPECT_EQ(g_host.msgs, (Msgs{SHIMAPPMSG_AWAKE_FROM_NIB, SHIMAPPMSG_DID_FINISH_LAUNCHING,
-                               SHIMAPPMSG_ACTIVE_CHANGED}));
+                               SHIMAPPMSG_ACTIVE_CHANGED, SHIMAPPMSG_SHOULD_OPEN_UNTITLED_FILE}));
   EXPECT_EQ(SHIMAPI_GetFunc("GetDlgItem"), (void*)&GetDlgItem);
   EXPECT_EQ(SHIMAPI_GetFunc("getdlgitem"), nullptr);
   EXPECT_EQ(SHIMAPI_GetFunc(nullptr), (void*)0x100);
@@ -56,6 +59,52 @@ TEST_F(ShimTest, QuitIsImmediateOnAZeroAnswer) {
   HWND d = SHIM_CreateDialog(nullptr, SHIM_RESID_NORESOURCE(1), nullptr, (DLGPROC)RecordingProc, 0);
   ShowWindow(d, SW_SHOW);
   EXPECT_FALSE(SHIM_View(d)->window()->isKeyWindow());
+}
+
+// Restarts the layer as the program starts with the given command line.
+void Relaunch(std::vector<const char*> args) {
+  SHIM_ShutdownForTests();
+  g_host = HostLog();
+  plat::app().useVirtualClock(true);
+  args.insert(args.begin(), "harshbloom");
+  SHIM_SetLaunchFiles(int(args.size()), const_cast<char**>(args.data()));
+  SHIM_StartApplication();
+}
+
+TEST_F(ShimTest, FilesOnTheCommandLineGoToTheHostOneByOne) {
+  char cwd[4096];
+  ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+  testing::internal::CaptureStderr();
+  Relaunch({"/data/take one.fxp", "rel/b.fxp"});
+  std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(g_host.openedFiles, (std::vector<std::string>{"/data/take one.fxp", std::string(cwd) + "/rel/b.fxp"}));
+  // After launching, and no untitled question when files came.
+  EXPECT_EQ(g_host.msgs, (Msgs{SHIMAPPMSG_AWAKE_FROM_NIB, SHIMAPPMSG_DID_FINISH_LAUNCHING,
+                               SHIMAPPMSG_ACTIVE_CHANGED, SHIMAPPMSG_OPEN_FILE, SHIMAPPMSG_OPEN_FILE}));
+  EXPECT_EQ(err, "");
+}
+
+TEST_F(ShimTest, DeclinedFilesAreReportedAndUntitledFollowsAYes) {
+  // A host that declines: each file is named on standard error.
+  SHIM_ShutdownForTests();
+  g_host = HostLog();
+  g_host.answerOpen = 0;
+  plat::app().useVirtualClock(true);
+  const char* args[] = {"harshbloom", "/x/a.fxp", ""};
+  SHIM_SetLaunchFiles(3, const_cast<char**>(args));
+  testing::internal::CaptureStderr();
+  SHIM_StartApplication();
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "The document \"/x/a.fxp\" could not be opened.\n");
+  EXPECT_EQ(g_host.openedFiles, (std::vector<std::string>{"/x/a.fxp"}));
+  // No files and a host that wants an untitled document: 82, then 81.
+  SHIM_ShutdownForTests();
+  g_host = HostLog();
+  g_host.answerShouldUntitled = 1;
+  plat::app().useVirtualClock(true);
+  SHIM_StartApplication();
+  EXPECT_EQ(g_host.msgs, (Msgs{SHIMAPPMSG_AWAKE_FROM_NIB, SHIMAPPMSG_DID_FINISH_LAUNCHING,
+                               SHIMAPPMSG_ACTIVE_CHANGED, SHIMAPPMSG_SHOULD_OPEN_UNTITLED_FILE,
+                               SHIMAPPMSG_OPEN_UNTITLED_FILE}));
 }
 
 TEST_F(ShimTest, OpenFileAndMenuCommandsReachTheHost) {

@@ -131,7 +131,7 @@ TEST_F(Presenter, PopupsHideTheirSdlWindowsAndTheNextOneReusesThem) {
   for (int i = 0; i < 20; ++i) {
     const Uint32 earlier = SDL_GetTicks();
     SDL_Delay(3);
-    plat::Window* w = ShowPopup({100.0 + i, 100, 150, 60 + i});
+    plat::Window* w = ShowPopup({100.0 + i, 100, 150, 60.0 + i});
     Clicks* v = new Clicks();
     w->setContentView(v);
     v->release();

@@ -13,7 +13,11 @@ INT_PTR SHIMAppMain(int msg, INT_PTR p1, INT_PTR) {
       g_host.keys.push_back(*reinterpret_cast<MSG*>(p1));
       return g_host.answerKey;
     case SHIMAPPMSG_SYS_MENU_COMMAND: g_host.menuCommands.push_back(p1); return 0;
-    case SHIMAPPMSG_OPEN_FILE: g_host.openedFile = reinterpret_cast<const char*>(p1); return 1;
+    case SHIMAPPMSG_OPEN_FILE:
+      g_host.openedFile = reinterpret_cast<const char*>(p1);
+      g_host.openedFiles.push_back(g_host.openedFile);
+      return g_host.answerOpen;
+    case SHIMAPPMSG_SHOULD_OPEN_UNTITLED_FILE: return g_host.answerShouldUntitled;
     case SHIMAPPMSG_ACTIVE_CHANGED: return g_host.answerActive;
     default: return 0;
   }

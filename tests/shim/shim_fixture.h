@@ -20,6 +20,9 @@ struct HostLog {
   std::vector<MSG> keys;
   std::vector<INT_PTR> menuCommands;
   std::string openedFile;
+  std::vector<std::string> openedFiles;  // every open-file request, in order
+  INT_PTR answerOpen = 1;                // to SHIMAPPMSG_OPEN_FILE
+  INT_PTR answerShouldUntitled = 0;      // to SHIMAPPMSG_SHOULD_OPEN_UNTITLED_FILE
 };
 extern HostLog g_host;
 

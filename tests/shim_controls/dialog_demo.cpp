@@ -1,11 +1,16 @@
 // A host for looking at generated dialogs on a real desktop:
-//   dialog_demo [seconds]
+//   dialog_demo [seconds [folder]]
 // opens a dialog made from a list with every kind of control, with a menu
-// strip, and runs for the given time (default: until closed).
+// strip, and runs for the given time (default: until closed); with "folder"
+// it first shows the layer's own folder panel.
 
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 
+#include <string>
+
+#include "platform/panels.h"
 #include "platform/presenter.h"
 #include "shim.h"
 
@@ -27,6 +32,8 @@ const SHIM_DlgGenEntry kEntries[] = {
     {"__SHIM_EDIT", 0, nullptr, 32, 64, 224, 200, 20, 0},
     {"__SHIM_BUTTON", 0, "Cancel", IDCANCEL, 220, 262, 80, 24, 0},
     {"__SHIM_BUTTON", 1, "OK", IDOK, 310, 262, 80, 24, 0},
+    {"__SHIM_LISTBOX", 0, nullptr, 33, 410, 10, 180, 120, 0},
+    {"__SHIM_EDIT", 0, nullptr, 34, 410, 140, 180, 110, WS_VSCROLL},
 };
 
 void Build(HWND view, int) {
@@ -35,7 +42,7 @@ void Build(HWND view, int) {
 }
 
 SHIM_DialogResourceIndex g_res = {(const char*)(INT_PTR)1, "Preferences", SHIM_DLGFLAG_FLIPPED, Build,
-                                  400, 296, nullptr};
+                                  600, 296, nullptr};
 
 INT_PTR Proc(HWND h, UINT msg, WPARAM wp, LPARAM) {
   if (msg == WM_INITDIALOG) {
@@ -47,6 +54,14 @@ INT_PTR Proc(HWND h, UINT msg, WPARAM wp, LPARAM) {
     SHIM_TB_SetPos(h, 29, 700);
     SendMessage(GetDlgItem(h, 30), PBM_SETPOS, 60, 0);
     SetDlgItemText(h, 32, "Harshbloom");
+    for (int i = 1; i <= 30; ++i) {
+      char row[32];
+      snprintf(row, sizeof row, "Preset %02d", i);
+      SendMessage(GetDlgItem(h, 33), LB_ADDSTRING, 0, (LPARAM)row);
+    }
+    std::string notes;
+    for (int i = 1; i <= 20; ++i) notes += "Note line " + std::to_string(i) + "\n";
+    SetDlgItemText(h, 34, notes.c_str());
     HWND tabs = GetDlgItem(h, 20);
     for (const char* s : {"Audio", "MIDI", "Display"}) {
       TCITEM it{TCIF_TEXT, 0, 0, const_cast<char*>(s), 0, 0, 0};
@@ -76,6 +91,15 @@ int main(int argc, char** argv) {
                                      {"EN%%%^:", 0, 0},     {"/.BO^O:&Edit", 0, 0}, {"Copy", 102, 0},
                                      {"EN%%%^:", 0, 0}};
   SHIM_GenerateMenuFromList(bar, menu, 7);
+  if (argc > 2 && strcmp(argv[2], "folder") == 0) {
+    static struct OwnWindows : plat::PanelRunner {
+      int runFilePanel(plat::FilePanel& p) override { return plat::runFilePanelWindow(p); }
+      int runAlert(plat::Alert& a) override { return plat::runAlertWindow(a); }
+    } own;
+    plat::setPanelRunner(&own);
+    char fn[1024];
+    if (BrowseForDirectory("Choose a folder", "/tmp", fn, sizeof fn)) printf("chosen %s\n", fn);
+  }
   HWND d = SHIM_CreateDialog(&g_res, g_res.resid, nullptr, Proc, 0);
   SetMenu(d, bar);
   ShowWindow(d, SW_SHOW);

@@ -289,7 +289,7 @@ TEST_F(ListView, HitTestsAndRectanglesFollowTheRowsAndColumns) {
       {{200, 95}, LVHT_ONITEMLABEL, 3, 2}, {{5, 96}, LVHT_NOWHERE, -1, 0},
       {{5, -3}, LVHT_ABOVE, -1, 0},        {{-1, 25}, LVHT_TOLEFT, -1, -1},
       {{5, 5000}, LVHT_BELOW, -1, -1},     {{260, 25}, LVHT_ONITEMLABEL, 0, -1},
-      {{290, 25}, LVHT_TORIGHT, -1, -1},
+      {{300, 25}, LVHT_TORIGHT, -1, -1},  // no scroll bar: the rows fit
   };
   for (const Case& c : cases) {
     LVHITTESTINFO hi;
@@ -321,13 +321,14 @@ TEST_F(ListView, ScrollingBringsRowsIntoView) {
   AddColumn(lv, 0, "Name", 150);
   for (int i = 0; i < 30; ++i) Insert(lv, i, ("row " + std::to_string(i)).c_str());
   EXPECT_EQ(ListView_GetTopIndex(lv), 0);
-  // 85 high inside the horizontal scroller, 20 of it header: 3 whole rows.
-  EXPECT_EQ(ListView_GetCountPerPage(lv), 3);
+  // The column fits, so no horizontal scroll bar: 100 high, 20 of it
+  // header, 4 whole rows.
+  EXPECT_EQ(ListView_GetCountPerPage(lv), 4);
   ListView_EnsureVisible(lv, 29, FALSE);
   POINT p;
   EXPECT_TRUE(ListView_GetScroll(lv, &p));
-  EXPECT_EQ(p.y, 20 + 30 * 19 - 85);
-  EXPECT_EQ(ListView_GetTopIndex(lv), 26);
+  EXPECT_EQ(p.y, 20 + 30 * 19 - 100);
+  EXPECT_EQ(ListView_GetTopIndex(lv), 25);
   ListView_EnsureVisible(lv, -5, FALSE);  // clamped to the first row
   EXPECT_EQ(ListView_GetTopIndex(lv), 0);
   EXPECT_TRUE(ListView_Scroll(lv, 0, 19 * 10));
