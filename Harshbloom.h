@@ -334,6 +334,8 @@ public:
   const Rawnfield::DumpExpand& getDumpExpand() const { return mDumpExpand; }
   const Rawnfield::SoftClipper& getSoftClipper() const { return mSoftClipper; }
   const Rawnfield::HqFilterUnit& getHqFilterUnit() const { return mHqFilter; }
+  static constexpr int numOversamplers() { return kNumOversamplers; }
+  const Rawnfield::Oversampler& getOversampler(int i) const { return mOversamplers[i]; }
   const Rawnfield::Smoother& getPanSmoother() const { return mPanSmoother; }
   const Rawnfield::Smoother& getVolumeSmoother() const { return mVolumeSmoother; }
   const Rawnfield::Smoother& getDryWetSmoother() const { return mDryWetSmoother; }
@@ -436,8 +438,10 @@ private:
   Rawnfield::HqFilterUnit mHqFilter;  // never processes; describes itself
   Rawnfield::SubBandProcessor mSubBand;
   Rawnfield::SoftClipper mSoftClipper;
-  Rawnfield::Oversampler mSaturatorOversampler;
-  Rawnfield::Oversampler mClipperOversampler;
+  // Five oversamplers, all prepared by Reset; the block runs only the
+  // output saturator's and the limiter's, the other three stay idle.
+  enum { kSaturatorOversampler = 0, kClipperOversampler = 1, kNumOversamplers = 5 };
+  Rawnfield::Oversampler mOversamplers[kNumOversamplers];
   // Where curve files are read and written, so file access never holds the
   // plug-in mutex; guarded by mFileMutex, never touched by the block.
   Rawnfield::Distortion mCurveStage;

@@ -4,12 +4,28 @@
 #include <cstring>
 
 #include "Harshbloom.h"
+#include "Settling.h"
 #include "UnitFilters.h"
 
 namespace {
 
 void copyFrames(double* dest, const double* src, int n) {
   std::memcpy(dest, src, sizeof(double) * static_cast<size_t>(n));
+}
+
+// A smoothed value applied frame by frame while the smoother moves; once a
+// step leaves it unchanged, rest(from, value) takes the remaining frames
+// with the settled value, with the same arithmetic per sample.
+template <class Frame, class Rest>
+void smoothed(Rawnfield::Smoother& smoother, double target, int n, Frame&& frame, Rest&& rest) {
+  const int from = Rawnfield::Settling::stepWhileMoving(smoother, target, 0, n, frame);
+  if (from < n) rest(from, smoother.state);
+}
+
+// out = g * out + (1 - g) * other, for one channel from frame `from`.
+void blend(double* out, const double* other, double g, int from, int n) {
+  const double h = 1.0 - g;
+  for (int i = from; i < n; ++i) out[i] = g * out[i] + h * other[i];
 }
 
 }  // namespace
@@ -19,10 +35,10 @@ void Harshbloom::Reset() {
   const double rate = GetSampleRate();
   const int frames = GetBlockSize() > 0 ? GetBlockSize() : 0;
 
-  for (Rawnfield::Oversampler* o : {&mSaturatorOversampler, &mClipperOversampler}) {
-    o->sampleRate = rate;
-    o->setBlockSize(frames);
-    o->reset();
+  for (Rawnfield::Oversampler& o : mOversamplers) {
+    o.sampleRate = rate;
+    o.setBlockSize(frames);
+    o.reset();
   }
   for (Rawnfield::WorkBuffer* b : {&mDry[0], &mDry[1], &mFx[0], &mFx[1], &mRaw[0], &mRaw[1],
                                    &mSilence, &mSpare[0], &mSpare[1]})
@@ -31,7 +47,7 @@ void Harshbloom::Reset() {
   mWorkFrames = frames;
 
   // The stages that may run oversampled get room for the oversampled block.
-  const int oversampled = frames * mSaturatorOversampler.factor;
+  const int oversampled = frames * mOversamplers[2].factor;
   mInput.setBlockSize(oversampled);
   mDistoFx.setSampleRate(rate);
   mDistoFx.setBlockSize(oversampled);
@@ -117,13 +133,12 @@ void Harshbloom::processPiece(const double* inL, const double* inR, double* outL
   // a single input feeding both channels are read once. Non-finite and
   // vanishing samples enter as 0 and cannot poison the filters.
   for (int i = 0; i < n; ++i) {
-    raw[0][i] = Rawnfield::UnitMath::flushTiny(inL[i]);
-    raw[1][i] = Rawnfield::UnitMath::flushTiny(inR[i]);
+    const double l = Rawnfield::UnitMath::flushTiny(inL[i]);
+    const double r = Rawnfield::UnitMath::flushTiny(inR[i]);
+    raw[0][i] = dry[0][i] = l;
+    raw[1][i] = dry[1][i] = r;
   }
-  for (int c = 0; c < 2; ++c) {
-    copyFrames(dry[c], raw[c], n);
-    copyFrames(out[c], raw[c], n);
-  }
+  for (int c = 0; c < 2; ++c) copyFrames(out[c], raw[c], n);
 
   if (live && mSettling) {
     fadeProgramChange(out, n, false);
@@ -149,48 +164,55 @@ void Harshbloom::processPiece(const double* inL, const double* inR, double* outL
   // The sub-band processor works on its own copy of the input.
   mSubBand.process(raw, fx, n);
 
-  double b = mBypassGain;
-  for (int i = 0; i < n; ++i) {
-    b = mBypassSmoother.next(rec.bypassFX);
-    for (int c = 0; c < 2; ++c) out[c][i] = b * out[c][i] + (1.0 - b) * fx[c][i];
-  }
-  mBypassGain = b;
+  smoothed(
+      mBypassSmoother, rec.bypassFX, n,
+      [&](int i, double b) {
+        for (int c = 0; c < 2; ++c) out[c][i] = b * out[c][i] + (1.0 - b) * fx[c][i];
+      },
+      [&](int from, double b) {
+        for (int c = 0; c < 2; ++c) blend(out[c], fx[c], b, from, n);
+      });
+  mBypassGain = mBypassSmoother.state;
 
   if (oversampling)
-    mSaturatorOversampler.run(out, n,
-                              [this](double** up, int m) { mOutputSaturator.process(up, m); });
+    mOversamplers[kSaturatorOversampler].run(
+        out, n, [this](double** up, int m) { mOutputSaturator.process(up, m); });
   else
     mOutputSaturator.process(out, n);
 
   mDumpExpand.process(out, n);
 
   // Pan attenuates one side at a time; the centre leaves both at unity.
-  for (int i = 0; i < n; ++i) {
-    const double p = mPanSmoother.next(rec.pan);
+  const auto pan = [&](int i, double p) {
     if (p < 0.5)
       outR[i] *= 2.0 * p;
     else
       outL[i] *= 1.0 - 2.0 * (p - 0.5);
-  }
+  };
+  smoothed(mPanSmoother, rec.pan, n, pan, [&](int from, double p) {
+    double* side = p < 0.5 ? outR : outL;
+    const double g = p < 0.5 ? 2.0 * p : 1.0 - 2.0 * (p - 0.5);
+    for (int i = from; i < n; ++i) side[i] *= g;
+  });
 
-  for (int i = 0; i < n; ++i) {
-    const double w = mDryWetSmoother.next(rec.dryWet);
-    for (int c = 0; c < 2; ++c) out[c][i] = w * out[c][i] + (1.0 - w) * dry[c][i];
-  }
+  smoothed(
+      mDryWetSmoother, rec.dryWet, n,
+      [&](int i, double w) {
+        for (int c = 0; c < 2; ++c) out[c][i] = w * out[c][i] + (1.0 - w) * dry[c][i];
+      },
+      [&](int from, double w) {
+        for (int c = 0; c < 2; ++c) blend(out[c], dry[c], w, from, n);
+      });
 
   if (rec.limiterMode.value > 0.0) {
     if (oversampling)
-      mClipperOversampler.run(out, n,
-                              [this](double** up, int m) { mSoftClipper.process(up, up, m); });
+      mOversamplers[kClipperOversampler].run(
+          out, n, [this](double** up, int m) { mSoftClipper.process(up, up, m); });
     else
       mSoftClipper.process(out, out, n);
   }
 
-  for (int i = 0; i < n; ++i) {
-    const double v = mVolumeSmoother.next(rec.volume.value);
-    outL[i] *= v;
-    outR[i] *= v;
-  }
+  Rawnfield::Settling::scaleBoth(mVolumeSmoother, rec.volume.value, outL, outR, n);
 
   if (!live) return;
   fadeProgramChange(out, n, true);

@@ -54,8 +54,8 @@ void Harshbloom::beginProgramChange() {
   mDistoBandEq.reset();
   mSubBand.reset();
   mDumpExpand.reset();
-  mSaturatorOversampler.reset();
-  mClipperOversampler.reset();
+  mOversamplers[kSaturatorOversampler].reset();
+  mOversamplers[kClipperOversampler].reset();
   mSettling = mWorkFrames > 0;
   mSettledFrames = 0;
   for (SettleRange& r : mSettleRange) r = SettleRange();

@@ -829,6 +829,8 @@ Presenter* createSdlPresenter(const char* driver, std::string* error) {
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
   SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+  // The screen saver is held off only while something plays (activity.h).
+  SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
   // Window bitmaps are copied as they are: the plain framebuffer of the video
   // driver, no GL renderer behind it.
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");

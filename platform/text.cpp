@@ -75,15 +75,19 @@ struct Match {
   bool embolden = false;
 };
 
-bool matchFont(const std::string& family, int weight, bool italic, Match* out) {
-  // The desktop's font configuration, let go at exit so that nothing of it
-  // lingers.
+// The desktop's font configuration, let go at exit so that nothing of it
+// lingers.
+bool fontconfigUp() {
   static bool ok = [] {
     bool up = FcInit() == FcTrue;
     if (up) atexit(FcFini);
     return up;
   }();
-  if (!ok) return false;
+  return ok;
+}
+
+bool matchFont(const std::string& family, int weight, bool italic, Match* out) {
+  if (!fontconfigUp()) return false;
   FcPattern* pat = FcPatternCreate();
   FcPatternAddString(pat, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
   int fcWeight = weight >= 600 ? FC_WEIGHT_BOLD : weight <= 300 ? FC_WEIGHT_LIGHT : FC_WEIGHT_REGULAR;
@@ -305,7 +309,7 @@ unsigned Font::glyphIndex(uint32_t cp) const {
 
 bool registerFontFile(const std::string& path) {
   std::lock_guard<std::mutex> g(textMutex());
-  if (FcInit() != FcTrue) return false;
+  if (!fontconfigUp()) return false;
   return FcConfigAppFontAddFile(nullptr, reinterpret_cast<const FcChar8*>(path.c_str())) == FcTrue;
 }
 

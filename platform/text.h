@@ -139,5 +139,13 @@ Size measureText(const Font& font, const std::string& utf8, double maxWidth = 0)
 // Makes the fonts of a font file available to this process by their family
 // names; false when the file holds no font.
 bool registerFontFile(const std::string& path);
+// Installs a font file for the user: copies it into the user's font folder
+// (userFontFolder()), where every program's font configuration finds it, and
+// makes it available to this process. A file of the same name holding
+// another font is kept; the copy then takes a numbered name. False when the
+// file holds no font or cannot be copied; *installed gets the copy's path.
+bool installUserFont(const std::string& path, std::string* installed = nullptr);
+// $XDG_DATA_HOME/fonts, else $HOME/.local/share/fonts; empty without either.
+std::string userFontFolder();
 
 }  // namespace plat

@@ -7,10 +7,13 @@ packages=(
   build-essential cmake pkg-config
   libgtest-dev libbenchmark-dev
   librtaudio-dev librtmidi-dev libpng-dev zlib1g-dev
-  libsdl2-dev libx11-dev libxi-dev libxtst-dev libfreetype-dev libfontconfig-dev
+  libsdl2-dev libx11-dev libxi-dev libxtst-dev libfreetype-dev libfontconfig-dev fontconfig
   fonts-liberation2 fonts-dejavu-core
   jackd2 libjack-jackd2-dev
   xvfb xauth xdotool x11-apps zenity
+  libdbus-1-dev dbus-daemon
+  libgl-dev libgl1-mesa-dri libglx-mesa0 libegl1 libegl-mesa0
+  libatk1.0-dev libatk-bridge2.0-dev libatspi2.0-dev at-spi2-core
 )
 
 missing=()

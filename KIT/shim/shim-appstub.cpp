@@ -45,6 +45,8 @@ ApiEntry api_table[] = {
     SHIM_API(SHIM_EnableRightClickEmulate),
     SHIM_API(SHIM_GetOSXVersion),
     SHIM_API(SHIM_DisableAppNap),
+    SHIM_API(SHIM_CStringToCFString),
+    SHIM_API(SHIM_CFStringToCString),
     SHIM_API(SHIM_EnsureMultithreadedCocoa),
     SHIM_API(SHIM_InitAutoRelease),
     SHIM_API(SHIM_QuitAutoRelease),
@@ -126,7 +128,6 @@ ApiEntry api_table[] = {
     SHIM_API(SHIM_SetWindowRepre),
     // drawing contexts, objects, text, drawing, images
     SHIM_API(SHIM_CreateMemContext),
-    SHIM_API(SHIM_CreateGfxContext),
     SHIM_API(SHIM_DeleteGfxContext),
     SHIM_API(SHIM_GetCtxGC),
     SHIM_API(SHIM_GetCtxFrameBuffer),
@@ -398,6 +399,12 @@ int byName(const void* a, const void* b) {
 }
 
 }  // namespace
+
+int SHIM_Internal_GetFuncCount() { return int(sizeof(api_table) / sizeof(api_table[0])); }
+
+const char* SHIM_Internal_GetFuncName(int i) {
+  return i >= 0 && i < SHIM_Internal_GetFuncCount() ? api_table[i].name : nullptr;
+}
 
 void* SHIMAPI_GetFunc(const char* name) {
   if (!name) return reinterpret_cast<void*>(0x100);

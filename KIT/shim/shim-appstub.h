@@ -6,3 +6,6 @@
 
 // Null name: (void*)0x100. Unknown name (compared case-sensitively): null.
 void* SHIMAPI_GetFunc(const char* name);
+// The table's size and its names by position (tests).
+int SHIM_Internal_GetFuncCount();
+const char* SHIM_Internal_GetFuncName(int i);

@@ -75,7 +75,7 @@ void Shim_vHarshbloom_hwnd::willDealloc() {
   KillTimer(handle(), (UINT_PTR)-1);
   onShimMessage(WM_DESTROY, 0, 0);
   if (SHIM_Internal_GetCapture() == handle()) ReleaseCapture();
-  m_glctx = nullptr;
+  shimSetGLContext(nullptr);
   View::willDealloc();
 }
 
@@ -298,8 +298,13 @@ void Shim_vHarshbloom_hwnd::draw(plat::DrawContext& ctx, const plat::Rect& dirty
   if (shimHasBeenDestroyed() || !m_wndproc) return;
   plat::Ref<Shim_vHarshbloom_hwnd> hold(this);
   HWND self = handle();
-  HDC hdc = SHIM_Internal_CreatePaintContext(&ctx);
+  HDC hdc = SHIM_Internal_CreatePaintContext(&ctx, m_glctx);
   m_paintctx_hdc = hdc;
+  // A view with GL draws with its context current; what it drew then covers
+  // the view's place in the window.
+  plat::Ref<plat::GLContext> gl(m_glctx);
+  plat::Rect pixels = pixelRectInWindow();
+  if (gl) gl->makeCurrent(int(pixels.w + 0.5), int(pixels.h + 0.5));
   m_paintctx_used = false;
   m_paintctx_rect[0] = dirty.x;
   m_paintctx_rect[1] = dirty.y;
@@ -322,6 +327,10 @@ void Shim_vHarshbloom_hwnd::draw(plat::DrawContext& ctx, const plat::Rect& dirty
     if (clip) ctx.clipTo(client);
     m_wndproc(self, WM_PAINT, (WPARAM)hdc, 0);
     ctx.restore();
+  }
+  if (gl) {
+    gl->composite(ctx, int(floor(pixels.x + 0.5)), int(floor(pixels.y + 0.5)));
+    plat::GLContext::clearCurrent();
   }
   m_paintctx_hdc = nullptr;
   SHIM_Internal_ReleaseContext(hdc);

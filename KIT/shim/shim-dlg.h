@@ -14,7 +14,9 @@
 #include <atomic>
 #include <vector>
 
+#include "platform/accessibility.h"
 #include "platform/controls.h"
+#include "platform/gl_context.h"
 #include "platform/event.h"
 #include "platform/menu.h"
 #include "platform/view.h"
@@ -82,7 +84,8 @@ HWND SHIM_Internal_GetCapture();
 class Shim_vHarshbloom_hwnd : public plat::View,
                               public SHIM_MessageTarget,
                               public SHIM_TextHolder,
-                              public SHIM_NoFocusEnable {
+                              public SHIM_NoFocusEnable,
+                              public plat::Accessible {
 public:
   Shim_vHarshbloom_hwnd();
 
@@ -111,7 +114,9 @@ public:
   bool isOpaque() const override { return m_isopaque; }
   HMENU shimGetMenu() const { return m_menu; }
   void shimSetMenu(HMENU menu);
-  void* shimGetGLContext() const { return m_glctx; }
+  plat::GLContext* shimGetGLContext() const { return m_glctx; }
+  // Takes over the caller's reference (null: none); the old one is released.
+  void shimSetGLContext(plat::GLContext* ctx);
   int shimCreateWindowFlags() const { return m_create_windowflags; }
   void shimSetCreateWindowFlags(int f) { m_create_windowflags = f; }
   void shimSetExtendedStyle(int s) { m_supports_ddrop = (s & WS_EX_ACCEPTFILES) != 0; }
@@ -172,6 +177,29 @@ public:
   void didAddSubview(plat::View* v) override;
   void willRemoveSubview(plat::View* v) override;
 
+  // --- accessibility (shim-access.cpp). Each question first asks the
+  // window procedure for an object with WM_GETOBJECT (wParam
+  // SHIM_OBJID_ACCESSIBLE, lParam the address of a null plat::Object*
+  // slot); the procedure may put an object there (a plat::Accessible such
+  // as plat::AccessibleElement), keeping its own reference: the view
+  // retains what it caches. That object answers hit tests and focus, joins
+  // the view's children, and a view without subviews that has one is
+  // ignored in its favour.
+  plat::Object* shimAccessibilityObject();
+  // The six cache slots: children (result, platform list, object), then
+  // the same for the visible children (tests).
+  plat::Object* shimAccessCacheSlot(int i) const { return i >= 0 && i < 6 ? m_access_cacheptrs[i] : nullptr; }
+  bool accessibilityIsIgnored() override;
+  plat::AccessibleRole accessibilityRole() override;
+  std::string accessibilityName() override;
+  uint32_t accessibilityStates() override;
+  plat::Object* accessibilityParent() override;
+  plat::Rect accessibilityFrame() override;
+  std::vector<plat::Object*> accessibilityChildren() override;
+  std::vector<plat::Object*> accessibilityVisibleChildren() override;
+  plat::Object* accessibilityHitTest(const plat::Point& screenPoint) override;
+  plat::Object* accessibilityFocusedElement() override;
+
 protected:
   ~Shim_vHarshbloom_hwnd() override;
   void willDealloc() override;
@@ -187,6 +215,7 @@ private:
   LRESULT runDestroySequence();
   bool sendKey(UINT msg, const plat::Event& e);
   void markDirtyUp(uint8_t bits, bool needsDisplay);
+  std::vector<plat::Object*> cachedAccessChildren(int firstSlot, std::vector<plat::Object*> platformList);
 
   // Field order follows the record the layer's callers know.
   int32_t m_enabled = 1;
@@ -207,7 +236,7 @@ private:
   bool m_isopaque = true;
   char m_titlestr[1024] = {};
   int32_t m_create_windowflags = 0;
-  void* m_glctx = nullptr;
+  plat::GLContext* m_glctx = nullptr;
   uint8_t m_isdirty = 3;
   bool m_allow_nomiddleman = true;
   plat::Ref<plat::Object> m_lastTopLevelOwner;

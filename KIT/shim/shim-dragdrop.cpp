@@ -244,10 +244,6 @@ bool SHIM_InitiateDragDropOfFileList(HWND view, RECT* srcrect, const char** file
 
 // --- what this desktop does not have
 
-void SHIM_SetViewGL(HWND, bool) {}
-bool SHIM_GetViewGL(HWND) { return false; }
-bool SHIM_SetGLContextToView(HWND) { return false; }
-
 HWND SHIM_GetAudioUnitCocoaView(HWND, void*, void*, RECT*) { return nullptr; }
 
 HWND SHIM_CreateCarbonWindowView(HWND, void** windowRefOut, RECT*, bool) {

@@ -4,8 +4,8 @@
 // record (shim-defproc.h reads it); hooks see a drag enter, move and leave;
 // a view can start a drag of one promised file or of a list of files where
 // the desktop lets the program be a drag source. Hosted views of other
-// plug-in formats and OpenGL contexts do not exist on this desktop: those
-// calls answer "not available".
+// plug-in formats do not exist on this desktop: those calls answer "not
+// available". Views can carry OpenGL contexts (shim-gl.cpp).
 
 #include <string>
 #include <vector>
@@ -40,12 +40,20 @@ void SHIM_FinishDragDrop();
 // numbered name. The names written (none when nothing was).
 std::vector<std::string> SHIM_DoDragDrop(const char* destination);
 
-// --- what this desktop does not have
+// --- OpenGL contexts on views (platform/gl_context.h)
 
-// OpenGL contexts on views: none can be made here.
+// Gives a window view a context of its own (true), or takes it away (false;
+// it stops being current first). Painting makes it current around WM_PAINT
+// and then copies what GL drew over the view's place in the window's
+// picture; so does ReleaseDC after GetDC outside a paint. Nothing happens
+// where no GL context can be made (SHIM_GetViewGL stays false).
 void SHIM_SetViewGL(HWND view, bool on);
 bool SHIM_GetViewGL(HWND view);
+// Makes the view's context current (true); a null view leaves no context
+// current (false), as does a view without one (false, nothing changes).
 bool SHIM_SetGLContextToView(HWND view);
+
+// --- what this desktop does not have
 // Views of other plug-in formats and their hosted windows: none can be
 // hosted here; each answers null (windowRefOut null) or does nothing.
 HWND SHIM_GetAudioUnitCocoaView(HWND parent, void* unit, void* viewInfo, RECT* r);

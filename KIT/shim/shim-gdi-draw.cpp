@@ -565,9 +565,10 @@ HGDIOBJ SHIM_ImageList_GetImage(HIMAGELIST list, int idx) {
 
 int ImageList_GetImageCount(HIMAGELIST list) { return list ? list->images.GetSize() : 0; }
 
-int AddFontResourceEx(const char* path, int, void*) {
+int AddFontResourceEx(const char* path, int flags, void*) {
   if (!path || !*path) return 0;
-  return plat::registerFontFile(path) ? 1 : 0;
+  if (flags & SHIM_FONT_FOR_PROCESS) return plat::registerFontFile(path) ? 1 : 0;
+  return plat::installUserFont(path) ? 1 : 0;
 }
 
 // --- painting helpers of the window views

@@ -61,6 +61,10 @@ int ImageList_GetImageCount(HIMAGELIST list);
 bool SHIM_Internal_DrawImageListImage(HIMAGELIST list, int index, plat::DrawContext& ctx,
                                       const plat::Rect& r);
 
-// Registers the fonts of a file for this process (every scope is the
-// process here); 1 when the file held a font.
+// Registers the fonts of a file: for this process only when flags has
+// SHIM_FONT_FOR_PROCESS (bit 1), otherwise for the user, by copying the
+// file into the user's font folder ($XDG_DATA_HOME/fonts, by default
+// ~/.local/share/fonts) where other programs find it too. 1 when the file
+// held a font and was registered.
+#define SHIM_FONT_FOR_PROCESS 2
 int AddFontResourceEx(const char* path, int flags, void* reserved);

@@ -17,6 +17,7 @@
 #include "pix.h"
 #include "pix_font.h"
 #include "platform/app.h"
+#include "platform/gl_context.h"
 #include "platform/presenter.h"
 #include "shim-dlg.h"
 #include "shim-gdi-internal.h"
@@ -299,6 +300,9 @@ HDC GetDC(HWND hwnd) {
   c->ctx->save();
   v->retain();
   c->view = v;
+  // A GL view: its context goes with the record (the view keeps it alive),
+  // and what it draws shows when the context is released.
+  if (Shim_vHarshbloom_hwnd* h = dynamic_cast<Shim_vHarshbloom_hwnd*>(v)) c->glctx = h->shimGetGLContext();
   return (HDC)c;
 }
 
@@ -319,6 +323,13 @@ int ReleaseDC(HWND hwnd, HDC hdc) {
   if (c->ctx) c->ctx->restore();
   plat::View* v = viewOf(hwnd);
   if (v && paintContextOf(v) == hdc) return 1;
+  if (plat::GLContext* gl = static_cast<plat::GLContext*>(c->glctx)) {
+    if (c->ctx && c->view && plat::Object::isLive(gl)) {
+      plat::Rect px = c->view->pixelRectInWindow();
+      gl->composite(*c->ctx, int(floor(px.x + 0.5)), int(floor(px.y + 0.5)));
+    }
+    if (plat::GLContext::current() == gl) plat::GLContext::clearCurrent();
+  }
   // What was drawn outside a paint shows now.
   if (c->view && c->view->window())
     if (plat::Presenter* p = plat::app().presenter()) p->windowDisplayed(c->view->window());
@@ -692,7 +703,11 @@ struct RasterHookInstaller {
 
 // --- painting (window views hand their procedures these contexts)
 
-HDC SHIM_Internal_CreatePaintContext(plat::DrawContext* ctx) { return SHIM_CreateGfxContext(ctx); }
+HDC SHIM_Internal_CreatePaintContext(plat::DrawContext* ctx, plat::GLContext* gl) {
+  HDC dc = SHIM_CreateGfxContext(ctx);
+  if (SHIM_GdiContext* c = SHIM_GdiCtx(dc)) c->glctx = gl;
+  return dc;
+}
 
 HDC SHIM_Internal_CreateScratchContext() { return SHIM_CreateGfxContext(nullptr); }
 

@@ -106,7 +106,9 @@ DWORD GlobalSize(HGLOBAL p);
 HGLOBAL GlobalFree(HGLOBAL p);  // always null
 char* lstrcpyn(char* dst, const char* src, int n);
 
-// Code modules. A module may export "SHIM_dllMain" and "DllMain", both
+// Code modules: a shared library, or a bundle folder (platform/bundle.h:
+// NAME.bundle/Contents/<machine>-linux/NAME.so with Contents/Resources/).
+// A module may export "SHIM_dllMain" and "DllMain", both
 // called as (module, reason, null) with reason 1 on the first load and 0 on
 // the last free; a zero answer to reason 1 refuses the load.
 typedef int (*SHIM_ModuleEntry)(HINSTANCE module, DWORD reason, void* reserved);
@@ -114,7 +116,9 @@ HINSTANCE LoadLibrary(const char* path);
 HINSTANCE LoadLibraryGlobals(const char* path, bool symbolsAsGlobals);
 void* GetProcAddress(HINSTANCE module, const char* name);
 BOOL FreeLibrary(HINSTANCE module);
-void* SHIM_GetBundle(HINSTANCE module);  // always null: this desktop has no bundles
+// The plat::Bundle of a module loaded from a bundle folder, else null.
+void* SHIM_GetBundle(HINSTANCE module);
+// A module's file: a bundle's folder, a library's file, null: the program's.
 int GetModuleFileName(HINSTANCE module, char* buf, int size);
 BOOL SHIM_GenerateGUID(GUID* guid);
 DWORD GetTempPath(int size, char* buf);

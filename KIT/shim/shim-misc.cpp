@@ -2,7 +2,9 @@
 
 #include "shim-misc.h"
 
+#include <errno.h>
 #include <stdlib.h>
+#include <string.h>
 
 #include <chrono>
 #include <string>
@@ -10,8 +12,11 @@
 #include <vector>
 
 #include "mutex.h"
+#include "platform/activity.h"
 #include "platform/app.h"
+#include "platform/string_object.h"
 #include "platform/task.h"
+#include "platform/text.h"
 #include "shim-dlg.h"
 #include "shim-kernel.h"
 #include "shim-wnd.h"
@@ -55,6 +60,7 @@ HWND g_onlyTimersOf = nullptr;
 bool g_rightClickEmulate = false;
 bool g_terminating = false;
 int g_appNapCount = 0;
+plat::Activity* g_activity = nullptr;
 
 bool onMainThread() {
   return g_queueInit ? std::this_thread::get_id() == g_mainThread : plat::app().isMainThread();
@@ -308,6 +314,8 @@ void SHIM_Internal_ResetTimersAndQueue() {
   g_terminating = false;
   g_rightClickEmulate = false;
   g_appNapCount = 0;
+  if (g_activity) g_activity->release();
+  g_activity = nullptr;
 }
 
 void SHIM_RunRunLoop(int ms) { plat::app().runFor(ms * 0.001); }
@@ -336,11 +344,41 @@ bool IsRightClickEmulateEnabled() { return g_rightClickEmulate; }
 
 int SHIM_GetOSXVersion() { return 0x10B0; }
 
-// Nothing on this desktop throttles a background program; the count is kept
-// so that begin/end pairs balance.
+// While the count is above zero the desktop neither blanks the screen nor
+// puts the machine to sleep for idleness (platform/activity.h).
 void SHIM_DisableAppNap(int delta) {
   if (g_terminating) return;
   g_appNapCount += delta;
+  if (g_appNapCount > 0) {
+    if (!g_activity) {
+      const char* app = SHIM_GetAppName();
+      g_activity = plat::Activity::begin(app && *app ? app : program_invocation_short_name,
+                                         "SHIM_DisableAppNap");
+    }
+  } else if (g_activity) {
+    g_activity->release();
+    g_activity = nullptr;
+  }
+}
+
+plat::Activity* SHIM_Internal_GetActivity() { return g_activity; }
+
+plat::StringObject* SHIM_CStringToCFString(const char* text) {
+  return plat::StringObject::create(text ? text : "");
+}
+
+void SHIM_CFStringToCString(const plat::StringObject* str, char* buf, int bufsize) {
+  if (!buf || bufsize < 1) return;
+  buf[0] = 0;
+  const plat::StringObject* s = nullptr;
+  plat::Object::withLive(str, [&](plat::Object* o) { s = dynamic_cast<plat::StringObject*>(o); });
+  if (!s || bufsize == 1) return;
+  const std::string& t = s->utf8();
+  // Text too long for the buffer ends at the last whole character that fits,
+  // so what the caller gets is still UTF-8.
+  const size_t n = plat::utf8Prefix(t, size_t(bufsize) - 1);
+  memcpy(buf, t.data(), n);
+  buf[n] = 0;
 }
 
 void SHIM_EnsureMultithreadedCocoa() {}

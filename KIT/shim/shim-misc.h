@@ -8,6 +8,11 @@
 #include "shim-msgs.h"
 #include "shim-types.h"
 
+namespace plat {
+class Activity;
+class StringObject;
+}
+
 UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT ms, TIMERPROC cb);
 // id (UINT_PTR)-1 kills every timer of hwnd.
 BOOL KillTimer(HWND hwnd, UINT_PTR id);
@@ -39,7 +44,20 @@ bool IsRightClickEmulateEnabled();
 
 // The desktop version the layer compares with (0x10B0 style).
 int SHIM_GetOSXVersion();
+// Adds delta to a count; while it is above zero the desktop is kept from
+// idling the program (screen saver, idle sleep). Nothing once quitting.
 void SHIM_DisableAppNap(int delta);
+// The activity held while the count is above zero, else null (tests).
+plat::Activity* SHIM_Internal_GetActivity();
+
+// String objects: reference-counted UTF-8 text (platform/string_object.h),
+// given back with release(). Null text makes an empty string; text that is
+// not valid UTF-8 makes none (null). ASCII is a subset of UTF-8 here.
+plat::StringObject* SHIM_CStringToCFString(const char* text);
+// Copies the text into buf: all of it when it fits in bufsize - 1 bytes,
+// else as much as fits without cutting a character; always terminated when
+// bufsize >= 1. A null or foreign string gives "".
+void SHIM_CFStringToCString(const plat::StringObject* str, char* buf, int bufsize);
 void SHIM_EnsureMultithreadedCocoa();
 void* SHIM_InitAutoRelease();
 void SHIM_QuitAutoRelease(void* pool);

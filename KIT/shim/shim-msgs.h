@@ -18,6 +18,9 @@
 #define WM_ERASEBKGND 0x0014
 #define WM_SHOWWINDOW 0x0018
 #define WM_ACTIVATEAPP 0x001C
+// Asks a view's procedure for an accessibility object (shim-dlg.h).
+#define WM_GETOBJECT 0x003D
+#define SHIM_OBJID_ACCESSIBLE 0x1001
 #define WM_SETCURSOR 0x0020
 #define WM_MOUSEACTIVATE 0x0021
 #define WM_GETMINMAXINFO 0x0024

@@ -7,8 +7,13 @@
 #include "platform/draw_context.h"
 #include "shim-types.h"
 
-// An HDC that draws through ctx (not owned) for one paint.
-HDC SHIM_Internal_CreatePaintContext(plat::DrawContext* ctx);
+namespace plat {
+class GLContext;
+}
+
+// An HDC that draws through ctx (not owned) for one paint, made for a view
+// with the GL context gl (or none).
+HDC SHIM_Internal_CreatePaintContext(plat::DrawContext* ctx, plat::GLContext* gl = nullptr);
 // A context that draws nothing, for asking procedures for colours.
 HDC SHIM_Internal_CreateScratchContext();
 void SHIM_Internal_ReleaseContext(HDC hdc);

@@ -24,6 +24,7 @@
 
 #include "assocarray.h"
 #include "mutex.h"
+#include "platform/bundle.h"
 #include "shim-kernel.h"
 
 namespace {
@@ -632,28 +633,43 @@ HINSTANCE LoadLibrary(const char* path) { return LoadLibraryGlobals(path, false)
 HINSTANCE LoadLibraryGlobals(const char* path, bool symbolsAsGlobals) {
   if (!path || !*path) return nullptr;
   struct stat st;
-  // A folder would be a bundle, which this desktop does not have.
-  if (stat(path, &st) != 0 || S_ISDIR(st.st_mode)) return nullptr;
-  void* dl = dlopen(path, RTLD_NOW | (symbolsAsGlobals ? RTLD_GLOBAL : RTLD_LOCAL));
-  if (!dl) return nullptr;
+  void* dl = nullptr;
+  plat::Bundle* bundle = nullptr;
+  // A folder (or a path that names nothing) may be a bundle; anything else is
+  // a shared library.
+  if (stat(path, &st) != 0 || S_ISDIR(st.st_mode)) {
+    bundle = plat::Bundle::create(path);
+    if (!bundle) return nullptr;
+    if (!bundle->loadExecutable(symbolsAsGlobals)) {
+      bundle->release();
+      return nullptr;
+    }
+  } else {
+    dl = dlopen(path, RTLD_NOW | (symbolsAsGlobals ? RTLD_GLOBAL : RTLD_LOCAL));
+    if (!dl) return nullptr;
+  }
+  void* key = bundle ? static_cast<void*>(bundle) : dl;
+  auto lookup = [&](const char* name) { return bundle ? bundle->symbol(name) : dlsym(dl, name); };
 
   KIT_MutexLock lock(&LibraryMutex());
-  HINSTANCE rec = LoadedLibs().Get(dl, nullptr);
+  HINSTANCE rec = LoadedLibs().Get(key, nullptr);
   if (rec) {
     rec->refcount++;
     return rec;
   }
   rec = static_cast<HINSTANCE>(calloc(1, sizeof(HINSTANCE__)));
-  if (!rec || LoadedLibs().Insert(dl, rec) < 0) {
+  if (!rec || LoadedLibs().Insert(key, rec) < 0) {
     free(rec);
-    dlclose(dl);
+    if (bundle) bundle->release();
+    if (dl) dlclose(dl);
     return nullptr;
   }
   rec->dl = dl;
+  rec->bundle = bundle;
   rec->refcount = 1;
   // The entry points are kept only once the load is accepted, so a refused
   // load is not told to detach by FreeLibrary.
-  SHIM_ModuleEntry shimMain = reinterpret_cast<SHIM_ModuleEntry>(dlsym(dl, "SHIM_dllMain"));
+  SHIM_ModuleEntry shimMain = reinterpret_cast<SHIM_ModuleEntry>(lookup("SHIM_dllMain"));
   SHIM_ModuleEntry dllMain = nullptr;
   if (shimMain) {
     rec->lastSymbol = reinterpret_cast<void*>(shimMain);
@@ -661,7 +677,7 @@ HINSTANCE LoadLibraryGlobals(const char* path, bool symbolsAsGlobals) {
       FreeLibrary(rec);
       return nullptr;
     }
-    dllMain = reinterpret_cast<SHIM_ModuleEntry>(dlsym(dl, "DllMain"));
+    dllMain = reinterpret_cast<SHIM_ModuleEntry>(lookup("DllMain"));
     if (dllMain) {
       rec->lastSymbol = reinterpret_cast<void*>(dllMain);
       if (!dllMain(rec, 1, nullptr)) {
@@ -677,8 +693,9 @@ HINSTANCE LoadLibraryGlobals(const char* path, bool symbolsAsGlobals) {
 }
 
 void* GetProcAddress(HINSTANCE module, const char* name) {
-  if (!module || !name || !module->dl) return nullptr;
-  void* sym = dlsym(module->dl, name);
+  if (!module || !name) return nullptr;
+  plat::Bundle* bundle = static_cast<plat::Bundle*>(module->bundle);
+  void* sym = bundle ? bundle->symbol(name) : module->dl ? dlsym(module->dl, name) : nullptr;
   if (sym) {
     KIT_MutexLock lock(&LibraryMutex());
     module->lastSymbol = sym;
@@ -690,14 +707,17 @@ BOOL FreeLibrary(HINSTANCE module) {
   if (!module) return FALSE;
   KIT_MutexLock lock(&LibraryMutex());
   void* dl = module->dl;
+  plat::Bundle* bundle = static_cast<plat::Bundle*>(module->bundle);
   const bool last = --module->refcount <= 0;
   if (last) {
-    LoadedLibs().Delete(dl);
+    LoadedLibs().Delete(bundle ? static_cast<void*>(bundle) : dl);
     if (module->shimDllMain) {
       module->shimDllMain(module, 0, nullptr);
       if (module->dllMain) module->dllMain(module, 0, nullptr);
     }
   }
+  // Each load took one reference to its module.
+  if (bundle) bundle->release();
   if (dl) dlclose(dl);
   if (last) free(module);
   return TRUE;
@@ -714,6 +734,8 @@ int GetModuleFileName(HINSTANCE module, char* buf, int size) {
     const ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
     if (n <= 0) return 0;
     path.assign(exe, static_cast<size_t>(n));
+  } else if (module->bundle) {
+    path = static_cast<plat::Bundle*>(module->bundle)->path();
   } else {
     void* sym;
     {

@@ -79,6 +79,7 @@ void SHIMAppController::onSysMenuCommand(plat::MenuItem* item) {
 }
 
 void SHIMAppController::applicationDidFinishLaunching() {
+  SHIM_Internal_StartAccessibility();
   callHost(SHIMAPPMSG_DID_FINISH_LAUNCHING, 0, 0);
 }
 
@@ -87,7 +88,10 @@ plat::TerminateReply SHIMAppController::applicationShouldTerminate() {
                                                           : plat::TerminateReply::Now;
 }
 
-void SHIMAppController::applicationWillTerminate() { callHost(SHIMAPPMSG_WILL_TERMINATE, 0, 0); }
+void SHIMAppController::applicationWillTerminate() {
+  callHost(SHIMAPPMSG_WILL_TERMINATE, 0, 0);
+  SHIM_Internal_StopAccessibility();
+}
 
 void SHIMAppController::activeChanged(bool active) {
   if (callHost(SHIMAPPMSG_ACTIVE_CHANGED, active ? 1 : 0, 0) == 0)
@@ -255,6 +259,7 @@ int SHIM_ApplicationMain(int argc, char** argv) {
 }
 
 void SHIM_ShutdownForTests() {
+  SHIM_Internal_StopAccessibility();
   plat::app().resetForTests();
   SHIM_Internal_ResetClipboard();
   SHIM_Internal_ResetCursors();

@@ -67,6 +67,10 @@ void SHIM_SetLaunchFiles(int argc, char** argv);
 // Makes the delegate, runs its start-up and finishes launching (messages 1
 // and 2) without running the loop, then hands over the launch files.
 void SHIM_StartApplication();
+// The accessibility bridge (shim-access.cpp): started when launching ends,
+// with a presenter and a reachable accessibility bus; stopped on quitting.
+void SHIM_Internal_StartAccessibility();
+void SHIM_Internal_StopAccessibility();
 // The program's main: a presenter when a display is there, start-up, then the
 // run loop until the application terminates.
 int SHIM_ApplicationMain(int argc, char** argv);

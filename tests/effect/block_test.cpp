@@ -365,3 +365,41 @@ TEST(Block, TheStartingProgramPassesAToneAtItsOwnLevel) {
   EXPECT_NEAR(20 * std::log10(outPeak / inPeak), 0.0, 0.1);
   EXPECT_LT(sideDiff, 1e-12);
 }
+
+// Five oversamplers, all prepared by a reset: the output saturator's and the
+// limiter's run while oversampling is on, the other three stay as the reset
+// left them.
+TEST(Block, FiveOversamplersOnlyTwoRun) {
+  auto plug = makeEffect();
+  ASSERT_EQ(Harshbloom::numOversamplers(), 5);
+  plug->SetSampleRate(48000.0);
+  plug->SetBlockSize(96);
+  plug->Reset();
+  const KIT_BesselFilterCoeffs designed = KIT_BesselFilterCoeffs::Calc(1.0 / 16.0);
+  for (int i = 0; i < Harshbloom::numOversamplers(); ++i) {
+    const Rawnfield::Oversampler& o = plug->getOversampler(i);
+    SCOPED_TRACE(i);
+    EXPECT_EQ(o.sampleRate, 48000.0);
+    EXPECT_EQ(o.blockSize, 96);
+    EXPECT_EQ(o.factor, 8);
+    EXPECT_GE(o.upCapacity(), 96 * 8);
+    EXPECT_GE(o.downCapacity(), 96);
+    EXPECT_EQ(0, std::memcmp(o.coefficients.c, designed.c, sizeof designed.c));
+  }
+  setParam(*plug, Tags::kOversampling, 1.0);
+  setParam(*plug, Tags::kSaturation, 0.6);
+  setParam(*plug, Tags::kLimiterMode, 1.0);
+  Block t = tone(96);
+  runBlock(*plug, t);
+  const auto quiet = [&](int i) {
+    for (const auto& history : plug->getOversampler(i).states)
+      for (double v : history)
+        if (v != 0.0) return false;
+    return true;
+  };
+  int running = 0;
+  for (int i = 0; i < Harshbloom::numOversamplers(); ++i) running += quiet(i) ? 0 : 1;
+  EXPECT_EQ(running, 2);
+  EXPECT_FALSE(quiet(0));
+  EXPECT_FALSE(quiet(1));
+}

@@ -398,9 +398,10 @@ TEST(FontFiles, AFamilyFromAFileDraws) {
   const std::string path = std::string(HB_TEST_DATA_DIR) + "/squares.ttf";
   MemDC dc(60, 30);
   HFONT before = CreateFont(20, 0, 0, 0, 400, 0, 0, 0, 0, 0, 0, 0, 0, "Harshbloom Test Squares B");
-  EXPECT_EQ(AddFontResourceEx(path.c_str(), 0x10, nullptr), 1);
-  EXPECT_EQ(AddFontResourceEx((std::string(HB_TEST_DATA_DIR) + "/missing.ttf").c_str(), 0, nullptr), 0);
-  EXPECT_EQ(AddFontResourceEx(nullptr, 0, nullptr), 0);
+  EXPECT_EQ(AddFontResourceEx(path.c_str(), SHIM_FONT_FOR_PROCESS, nullptr), 1);
+  EXPECT_EQ(AddFontResourceEx((std::string(HB_TEST_DATA_DIR) + "/missing.ttf").c_str(),
+                              SHIM_FONT_FOR_PROCESS, nullptr), 0);
+  EXPECT_EQ(AddFontResourceEx(nullptr, SHIM_FONT_FOR_PROCESS, nullptr), 0);
   HFONT f = CreateFont(20, 0, 0, 0, 400, 0, 0, 0, 0, 0, 0, 0, 0, "Harshbloom Test Squares");
   SelectObject(dc, f);
   char name[64];

@@ -244,11 +244,7 @@ TEST_F(Drops, FileListDragsOfferExistingFiles) {
   EXPECT_FALSE(SHIM_InitiateDragDropOfFileList(dlg, nullptr, files, 0, nullptr));
 }
 
-TEST_F(ListsTest, OpenGLAndHostedViewsAreNotAvailableHere) {
-  SHIM_SetViewGL(dlg, true);
-  EXPECT_FALSE(SHIM_GetViewGL(dlg));
-  EXPECT_FALSE(SHIM_SetGLContextToView(dlg));
-  EXPECT_FALSE(SHIM_SetGLContextToView(nullptr));
+TEST_F(ListsTest, HostedViewsAreNotAvailableHere) {
   RECT r{0, 0, 100, 100};
   EXPECT_EQ(SHIM_GetAudioUnitCocoaView(dlg, nullptr, nullptr, &r), nullptr);
   void* ref = reinterpret_cast<void*>(1);

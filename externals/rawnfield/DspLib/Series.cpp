@@ -4,6 +4,7 @@
 
 #include "Biquad.h"
 #include "Lanes.h"
+#include "WideLanes.h"
 
 namespace Dsp {
 
@@ -14,6 +15,9 @@ constexpr int kMaxTotalSections = 8;
 // Sections run in one pass: enough for the recurrences to overlap, few
 // enough for their histories to stay in registers.
 constexpr int kGroupSections = 3;
+// With AVX-512 the same code has 32 vector registers: all eight sections
+// fit in one pass.
+constexpr int kWidestGroupSections = 8;
 
 struct Section {
   const Biquad* coefficients;
@@ -42,7 +46,8 @@ bool chained(const Section& before, const Section& after) {
 // first section subtracts the filter's guard, which changes sign after every sample; its
 // later sections subtract -0. Samples go in pairs, so that the guards are constants.
 template <int N>
-void runChain(const Section* sections, int numSamples, double* a, double* b) {
+inline __attribute__((always_inline)) void runChain(const Section* sections, int numSamples,
+                                                    double* a, double* b) {
   LaneSection s[N];
   Lanes y1[N], y2[N], even[N], odd[N];
   const DirectFormI::Pair first(*sections[0].left, *sections[0].right);
@@ -100,7 +105,42 @@ void runChain(const Section* sections, int numSamples, double* a, double* b) {
   }
 }
 
+#if defined(DSP_WIDE_LANES)
+// The same chains compiled for AVX-512 (the same operations, more registers).
+__attribute__((target("avx512f,avx512vl"))) void runGroupWidest(const Section* sections, int count,
+                                                                int numSamples, double* a,
+                                                                double* b) {
+  switch (count) {
+    case 1:
+      return runChain<1>(sections, numSamples, a, b);
+    case 2:
+      return runChain<2>(sections, numSamples, a, b);
+    case 3:
+      return runChain<3>(sections, numSamples, a, b);
+    case 4:
+      return runChain<4>(sections, numSamples, a, b);
+    case 5:
+      return runChain<5>(sections, numSamples, a, b);
+    case 6:
+      return runChain<6>(sections, numSamples, a, b);
+    case 7:
+      return runChain<7>(sections, numSamples, a, b);
+    case 8:
+      return runChain<8>(sections, numSamples, a, b);
+    default:
+      return;
+  }
+}
+#endif
+
 void runGroup(const Section* sections, int count, int numSamples, double* a, double* b) {
+#if defined(DSP_WIDE_LANES)
+  if (hasWidestLanes()) {
+    runGroupWidest(sections, count, numSamples, a, b);
+    leaveWideLanes();
+    return;
+  }
+#endif
   switch (count) {
     case 1:
       return runChain<1>(sections, numSamples, a, b);
@@ -116,13 +156,17 @@ void runGroup(const Section* sections, int count, int numSamples, double* a, dou
 // The sections in groups of chained sections, whole filters where they fit.
 void run(const Section* sections, const bool* filterStart, int numSections, int numSamples,
          double* a, double* b) {
+#if defined(DSP_WIDE_LANES)
+  const int groupSections = hasWidestLanes() ? kWidestGroupSections : kGroupSections;
+#else
+  const int groupSections = kGroupSections;
+#endif
   int from = 0;
   while (from < numSections) {
     // The longest chain from here within a group, then back to the last filter start in it
     // unless the group holds a single filter's sections only.
     int to = from + 1;
-    while (to < numSections && to - from < kGroupSections &&
-           chained(sections[to - 1], sections[to]))
+    while (to < numSections && to - from < groupSections && chained(sections[to - 1], sections[to]))
       ++to;
     if (to < numSections && !filterStart[to]) {
       int cut = to - 1;

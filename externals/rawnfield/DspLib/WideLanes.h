@@ -6,7 +6,22 @@
 // calls leaveWideLanes() before narrower code runs again. It must do the same operations in
 // the same order as its two-lane counterpart, so that results do not depend on the processor.
 
+#include <atomic>
+
 #include "Lanes.h"
+
+namespace Dsp {
+
+// The widest registers the lane code may use: two doubles (SSE2), four (AVX2) or eight
+// (AVX-512), as far as the processor has them. Tests and benchmarks lower the limit to
+// compare the paths; the results must not change.
+enum LaneWidth { kNarrowLanes = 2, kWideLanes = 4, kWidestLanes = 8 };
+inline std::atomic<int> laneWidthLimit{kWidestLanes};
+inline void limitLaneWidth(LaneWidth w) {
+  laneWidthLimit.store(w, std::memory_order_relaxed);
+}
+
+}  // namespace Dsp
 
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(DSP_PLAIN_LANES)
 #include <immintrin.h>
@@ -17,12 +32,29 @@ namespace Dsp {
 
 typedef __m256d Quad;
 
-inline bool hasWideLanes() {
-  static const bool have = [] {
+// The widest registers the processor (and the system) offers.
+inline LaneWidth processorLaneWidth() {
+  static const LaneWidth have = [] {
     __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2") != 0;
+    if (__builtin_cpu_supports("avx512f")) return kWidestLanes;
+    if (__builtin_cpu_supports("avx2")) return kWideLanes;
+    return kNarrowLanes;
   }();
   return have;
+}
+
+// What the lane code uses: the processor's widest within the limit.
+inline LaneWidth laneWidth() {
+  const int limit = laneWidthLimit.load(std::memory_order_relaxed);
+  const int have = processorLaneWidth();
+  return static_cast<LaneWidth>(have < limit ? have : limit);
+}
+
+inline bool hasWideLanes() {
+  return laneWidth() >= kWideLanes;
+}
+inline bool hasWidestLanes() {
+  return laneWidth() >= kWidestLanes;
 }
 
 // Registers left half-used by wide code slow down every narrow instruction after it on
@@ -66,6 +98,28 @@ DSP_WIDE inline bool anyQuad(Quad m) {
   return _mm256_movemask_pd(m) != 0;
 }
 
+// Eight doubles side by side (AVX-512), for the oversampler's kernels. Same rules as the
+// four-lane code: DSP_WIDEST functions run only when hasWidestLanes() holds, leave through
+// leaveWideLanes(), and do the same operations in the same order as the narrower forms.
+#define DSP_WIDEST __attribute__((target("avx512f")))
+
+typedef __m512d Oct;
+
+// Pair a of the narrow form in all four 128-bit parts.
+DSP_WIDEST inline Oct fourTimes(Lanes a) {
+  const __m512d v = _mm512_castpd128_pd512(a);
+  // The masked form: GCC 12's unmasked one warns inside its own header.
+  return _mm512_maskz_shuffle_f64x2(0xff, v, v, 0);
+}
+
+}  // namespace Dsp
+
+#else
+
+namespace Dsp {
+inline LaneWidth laneWidth() {
+  return kNarrowLanes;
+}
 }  // namespace Dsp
 
 #endif

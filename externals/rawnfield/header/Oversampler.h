@@ -25,7 +25,8 @@ namespace Rawnfield {
 // chain of the steps before it. Outputs and histories then agree with the
 // step-by-step recurrence to about 1e-13 of their size (the two forms
 // round differently; neither is the exact result), and are the same on
-// every processor. A block with a NaN, an infinity or a magnitude above
+// every processor, whichever registers it offers (two, four or eight
+// doubles wide). A block with a NaN, an infinity or a magnitude above
 // 1e100 on the way in, or a history holding one, runs step by step.
 class Oversampler {
 public:

@@ -340,6 +340,174 @@ HB_WIDE int downKernelWide(const Matrices& m, const Histories& histories, const 
   return frames * kSteps;
 }
 
+// And for 512-bit registers (four of the eight outputs at once, both
+// channels), used where the processor has AVX-512: the operations of
+// WideForm lane by lane, in the same order.
+#define HB_WIDEST DSP_WIDEST
+
+HB_WIDEST HB_INLINE Oct flushOct(Oct y) {
+  return _mm512_maskz_mov_pd(
+      _mm512_cmp_pd_mask(_mm512_abs_pd(y), _mm512_set1_pd(kTiny), _CMP_GE_OQ), y);
+}
+
+// GCC 12's unmasked forms of these (and its casts to narrower registers) warn inside its own
+// header; the masked forms with every lane chosen are the same instructions.
+HB_WIDEST HB_INLINE __m512i alignPairs(__m512i high, __m512i low, int shift) {
+  switch (shift) {
+    case 2:
+      return _mm512_maskz_alignr_epi64(0xff, high, low, 2);
+    case 4:
+      return _mm512_maskz_alignr_epi64(0xff, high, low, 4);
+    default:
+      return _mm512_maskz_alignr_epi64(0xff, high, low, 6);
+  }
+}
+HB_WIDEST HB_INLINE __m256d lowerHalf(Oct y) {
+  return _mm512_maskz_extractf64x4_pd(0xff, y, 0);
+}
+HB_WIDEST HB_INLINE __m256d upperHalf(Oct y) {
+  return _mm512_maskz_extractf64x4_pd(0xff, y, 1);
+}
+
+// Outputs 4q ... 4q + 3 side by side, each for left and right.
+struct WidestForm {
+  HB_WIDEST explicit WidestForm(const Matrices& m) {
+    for (int q = 0; q < kSteps / 4; ++q) {
+      for (int j = 0; j < kOrder; ++j)
+        h[q][j] = _mm512_setr_pd(m.history[4 * q][j][0], m.history[4 * q][j][1],
+                                 m.history[4 * q + 1][j][0], m.history[4 * q + 1][j][1],
+                                 m.history[4 * q + 2][j][0], m.history[4 * q + 2][j][1],
+                                 m.history[4 * q + 3][j][0], m.history[4 * q + 3][j][1]);
+      g[q] =
+          _mm512_setr_pd(m.impulse[4 * q][0], m.impulse[4 * q][1], m.impulse[4 * q + 1][0],
+                         m.impulse[4 * q + 1][1], m.impulse[4 * q + 2][0], m.impulse[4 * q + 2][1],
+                         m.impulse[4 * q + 3][0], m.impulse[4 * q + 3][1]);
+    }
+    for (int k = 0; k < kSteps; ++k) lag[k] = _mm512_set1_pd(m.impulse[k][0]);
+  }
+  HB_WIDEST HB_INLINE Oct fromHistory(int q, const Oct* z) const {
+    const Oct a = (h[q][0] * z[0] + h[q][1] * z[1]) + (h[q][2] * z[2] + h[q][3] * z[3]);
+    const Oct b = (h[q][4] * z[4] + h[q][5] * z[5]) + (h[q][6] * z[6] + h[q][7] * z[7]);
+    return a + b;
+  }
+  Oct h[kSteps / 4][kOrder];
+  Oct g[kSteps / 4];  // impulse response at outputs 4q ... 4q + 3
+  Oct lag[kSteps];    // impulse response at one lag, in every lane
+};
+
+HB_WIDEST HB_INLINE void widenAll(const Lanes* z, Oct* wide) {
+  HB_UNROLL
+  for (int j = 0; j < kOrder; ++j) wide[j] = fourTimes(z[j]);
+}
+
+HB_WIDEST HB_INLINE void advanceAll(const Oct* y, Lanes* s, Lanes& oldest, Lanes* z, Oct* zz) {
+  oldest = s[0];
+  HB_UNROLL
+  for (int q = 0; q < kSteps / 4; ++q) {
+    const __m256d lo = lowerHalf(y[q]);
+    const __m256d hi = upperHalf(y[q]);
+    s[kOrder - 1 - 4 * q] = _mm256_castpd256_pd128(lo);
+    s[kOrder - 2 - 4 * q] = _mm256_extractf128_pd(lo, 1);
+    s[kOrder - 3 - 4 * q] = _mm256_castpd256_pd128(hi);
+    s[kOrder - 4 - 4 * q] = _mm256_extractf128_pd(hi, 1);
+  }
+  toDifferences(s, z);
+  widenAll(z, zz);
+}
+
+HB_WIDEST bool upKernelWidest(const Matrices& m, const Histories& histories, const double* il,
+                              const double* ir, double* ul, double* ur, int n) {
+  const WidestForm form(m);
+  Lanes s[kOrder], z[kOrder], oldest;
+  histories.start(s, z, oldest);
+  Oct zz[kOrder];
+  widenAll(z, zz);
+  const Oct gain = _mm512_set1_pd(static_cast<double>(kSteps));
+  const __m512i leftRow = _mm512_setr_epi64(0, 2, 4, 6, 8, 10, 12, 14);
+  const __m512i rightRow = _mm512_setr_epi64(1, 3, 5, 7, 9, 11, 13, 15);
+  TameCheck tame;
+  for (int i = 0; i < n; ++i) {
+    const Lanes x = lanes(il[i], ir[i]);
+    tame.add(x);
+    const Oct xx = fourTimes(x);
+    Oct y[kSteps / 4];
+    HB_UNROLL
+    for (int q = 0; q < kSteps / 4; ++q) y[q] = flushOct(form.fromHistory(q, zz) + form.g[q] * xx);
+    const Oct a = y[0] * gain;
+    const Oct b = y[1] * gain;
+    _mm512_storeu_pd(ul + i * kSteps, _mm512_permutex2var_pd(a, leftRow, b));
+    _mm512_storeu_pd(ur + i * kSteps, _mm512_permutex2var_pd(a, rightRow, b));
+    advanceAll(y, s, oldest, z, zz);
+  }
+  if (!tame.passed()) return false;
+  histories.write(s, oldest);
+  return true;
+}
+
+HB_WIDEST int downKernelWidest(const Matrices& m, const Histories& histories, const double* il,
+                               const double* ir, double* dl, double* dr, int n, int kept,
+                               double outputGain) {
+  const WidestForm form(m);
+  Lanes s[kOrder], z[kOrder], oldest;
+  histories.start(s, z, oldest);
+  Oct zz[kOrder];
+  widenAll(z, zz);
+  const Lanes gain = splat(outputGain);
+  const __m512i firstFour = _mm512_setr_epi64(0, 8, 1, 9, 2, 10, 3, 11);
+  const __m512i lastFour = _mm512_setr_epi64(4, 12, 5, 13, 6, 14, 7, 15);
+  const __m512d limit = _mm512_set1_pd(kTameLimit);
+  __mmask8 tameSoFar = 0xff;
+  const int frames = n / kSteps;
+  for (int f = 0; f < frames; ++f) {
+    const Oct left = _mm512_loadu_pd(il + f * kSteps);
+    const Oct right = _mm512_loadu_pd(ir + f * kSteps);
+    tameSoFar &= _mm512_cmp_pd_mask(_mm512_abs_pd(left), limit, _CMP_LE_OQ) &
+                 _mm512_cmp_pd_mask(_mm512_abs_pd(right), limit, _CMP_LE_OQ);
+    // Input pairs 0-3 and 4-7, then every run of four pairs from pair
+    // m = -3 ... 4 (the pairs before 0 are masked off where used).
+    const Oct x0 = _mm512_permutex2var_pd(left, firstFour, right);
+    const Oct x1 = _mm512_permutex2var_pd(left, lastFour, right);
+    const __m512i i0 = _mm512_castpd_si512(x0);
+    const __m512i i1 = _mm512_castpd_si512(x1);
+    Oct runs[8];  // runs[m + 3]
+    runs[0] = _mm512_castsi512_pd(alignPairs(i0, i0, 2));
+    runs[1] = _mm512_castsi512_pd(alignPairs(i0, i0, 4));
+    runs[2] = _mm512_castsi512_pd(alignPairs(i0, i0, 6));
+    runs[3] = x0;
+    runs[4] = _mm512_castsi512_pd(alignPairs(i1, i0, 2));
+    runs[5] = _mm512_castsi512_pd(alignPairs(i1, i0, 4));
+    runs[6] = _mm512_castsi512_pd(alignPairs(i1, i0, 6));
+    runs[7] = x1;
+    Oct y[kSteps / 4];
+    HB_UNROLL
+    for (int q = 0; q < kSteps / 4; ++q) {
+      // Outputs 4q ... 4q + 3 from their inputs, lag 0 first; a lag beyond
+      // an output's own input leaves that output as it is.
+      Oct fromInput = form.lag[0] * runs[4 * q + 3];
+      HB_UNROLL
+      for (int lag = 1; lag <= 4 * q; ++lag)
+        fromInput = fromInput + form.lag[lag] * runs[4 * q + 3 - lag];
+      HB_UNROLL
+      for (int extra = 1; extra <= 3; ++extra) {
+        const int lag = 4 * q + extra;
+        const __mmask8 valid = static_cast<__mmask8>(0xff << (2 * extra));
+        fromInput =
+            _mm512_mask_add_pd(fromInput, valid, fromInput, form.lag[lag] * runs[4 * q + 3 - lag]);
+      }
+      y[q] = flushOct(form.fromHistory(q, zz) + fromInput);
+    }
+    if (f < kept) {
+      const Lanes d = _mm256_castpd256_pd128(lowerHalf(y[0])) * gain;
+      dl[f] = lane0(d);
+      dr[f] = lane1(d);
+    }
+    advanceAll(y, s, oldest, z, zz);
+  }
+  if (tameSoFar != 0xff) return 0;
+  histories.write(s, oldest);
+  return frames * kSteps;
+}
+
 #endif
 
 }  // namespace
@@ -407,6 +575,11 @@ bool Oversampler::upsampleBlocks(double** in, int n) {
   const Matrices m{blockHistory, blockImpulse};
   const Histories h{states[kUpLeft], states[kUpRight]};
 #if defined(DSP_WIDE_LANES)
+  if (hasWidestLanes()) {
+    const bool done = upKernelWidest(m, h, in[0], in[1], up[0], up[1], n);
+    leaveWideLanes();
+    return done;
+  }
   if (hasWideLanes()) {
     const bool done = upKernelWide(m, h, in[0], in[1], up[0], up[1], n);
     leaveWideLanes();
@@ -420,6 +593,11 @@ int Oversampler::downsampleBlocks(double** in, int n, int kept) {
   const Matrices m{blockHistory, blockImpulse};
   const Histories h{states[kDownLeft], states[kDownRight]};
 #if defined(DSP_WIDE_LANES)
+  if (hasWidestLanes()) {
+    const int done = downKernelWidest(m, h, in[0], in[1], down[0], down[1], n, kept, outputGain);
+    leaveWideLanes();
+    return done;
+  }
   if (hasWideLanes()) {
     const int done = downKernelWide(m, h, in[0], in[1], down[0], down[1], n, kept, outputGain);
     leaveWideLanes();
