@@ -181,6 +181,11 @@ public:
   // under the mutex they already hold.
   void InternalParamChange(int paramIdx);
   void NotifyGUIChange(int paramIdx);
+  // The value texts and displays a parameter drives, without the editor's
+  // control (any thread holding the mutex).
+  void updateValueTexts(int paramIdx);
+  // The texts that depend on the sample rate, after Reset().
+  void updateSampleRateTexts();
   // Asks the editor to re-read the configuration record; the editor's timer
   // applies it (applyConfigViews).
   void updateGUI() { markDirty(kConfigViews); }

@@ -77,6 +77,7 @@ void Harshbloom::Reset() {
 
   mOutputSaturator.setBlockSize(oversampled);
   markDirty(kHostInfoText);
+  updateSampleRateTexts();
 }
 
 void Harshbloom::ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) {

@@ -113,6 +113,20 @@ void Harshbloom::InternalParamChange(int paramIdx) {
 void Harshbloom::NotifyGUIChange(int paramIdx) {
   IParam* param = GetParam(paramIdx);
   if (!param) return;
+  updateValueTexts(paramIdx);
+  if (IGraphics* gui = GetGUI()) gui->SetParameterFromPlug(paramIdx, param->Value(), false);
+}
+
+void Harshbloom::updateSampleRateTexts() {
+  // The converted rate, the filter and crossover frequencies and the output
+  // sweep's are shown as they are in force at the new rate.
+  for (int p : {Tags::kSampleRate, Tags::kFilterCutoff, Tags::kSubBandCutoff, Tags::kDumpExpand})
+    updateValueTexts(p);
+}
+
+void Harshbloom::updateValueTexts(int paramIdx) {
+  IParam* param = GetParam(paramIdx);
+  if (!param) return;
   const Rawnfield::DistortionFx& master = mDistoFx.chains[0];
   const Rawnfield::BandSplitFilter& crossover = mSubBand.crossover;
   char text[kValueTextSize];
@@ -232,7 +246,6 @@ void Harshbloom::NotifyGUIChange(int paramIdx) {
     default:
       break;
   }
-  if (IGraphics* gui = GetGUI()) gui->SetParameterFromPlug(paramIdx, param->Value(), false);
 }
 
 void Harshbloom::showDistortionPictures() {

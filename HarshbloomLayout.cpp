@@ -408,11 +408,13 @@ void Harshbloom::initPresetUnit(IGraphics* g) {
       this, this, IRECT(P + 93, 582, P + 93 + w(bload), 582 + h(bload)), -1, &bload, kFileOpen,
       "", kExtensions);
   load->SetTooltip("Program Load Button");
+  load->SetPanelTitle("Load Program");
   attachToPage(g, kPlugPage, load);
   IRnFileSelector* save = new IRnFileSelector(
       this, this, IRECT(P + 143, 582, P + 143 + w(bsave), 582 + h(bsave)), -1, &bsave, kFileSave,
       "", kExtensions);
   save->SetTooltip("Program Save Button");
+  save->SetPanelTitle("Save Program");
   attachToPage(g, kPlugPage, save);
   attachToPage(g, kPlugPage,
                new IRnPresetSwitch(this, 63 - w(bprev), 582, -1, 2, &bprev, false, kSwitchDown));

@@ -15,9 +15,16 @@
 //   key return|escape    a key press in the key window
 //   click <id>           a click in the middle of control <id> of the key window
 //   combo <id>           combo <id> <entries> <selection> in the key window
-//   load-program <path>  loads a program file as the editor's Load button does
-//                        once its panel gave the path; "load-program done"
-//                        when it returns (after any message box it showed)
+//   popups               popups <visible pop-up menus> <tool tip text or "-">
+//   find <tool tip>      find <x> <y> <w> <h>: the first editor control with
+//                        that tool tip, in the main window's pixels on the
+//                        desktop (the menu strip above counted)
+//   valuetext <n>        valuetext <n> <x> <y> <w> <h> <text>: the effect's
+//                        value text n, the same way
+//   redraw               redraws every editor control: "redraw ok"
+//   loadprog <path>      loads a program file as the Load button does:
+//                        "loadprog ok" or "loadprog failed"
+//   lastprog             lastprog <the program file last saved or loaded>
 
 #include <errno.h>
 #include <fcntl.h>
@@ -30,12 +37,17 @@
 #include <string>
 
 #include "Harshbloom.h"
+#include "IControl.h"
+#include "IControls.h"
+#include "IGraphics.h"
 #include "app_main.h"
 #include "platform/app.h"
 #include "platform/panels.h"
 #include "platform/keys.h"
 #include "platform/menu.h"
+#include "platform/presenter.h"
 #include "platform/window.h"
+#include "programs/HarshbloomProgram.h"
 #include "shim.h"
 
 namespace {
@@ -120,6 +132,56 @@ void Click(int id) {
   Reply("click ok");
 }
 
+Harshbloom* Effect() { return dynamic_cast<Harshbloom*>(gPluginInstance); }
+
+// An editor rectangle in the main window's desktop pixels (the strip above).
+std::string WindowRect(const IRECT& r) {
+  return std::to_string(r.L) + " " + std::to_string(r.T + plat::kMenuStripHeight) + " " +
+         std::to_string(r.W()) + " " + std::to_string(r.H());
+}
+
+void Popups() {
+  int menus = 0;
+  std::string tip = "-";
+  for (plat::Window* w : plat::app().orderedWindows()) {
+    if (!w->isVisible() || w->level() < plat::kLevelPopUpMenu) continue;
+    if (w->canBecomeKeyWindow())
+      ++menus;
+    else if (!w->title().empty())
+      tip = w->title();
+  }
+  Reply("popups " + std::to_string(menus) + " " + tip);
+}
+
+void Find(const std::string& tip) {
+  Harshbloom* fx = Effect();
+  IGraphics* g = fx ? fx->GetGUI() : nullptr;
+  for (int i = 0; g && i < g->NControls(); ++i) {
+    IControl* c = g->GetControl(i);
+    if (!c->IsHidden() && tip == c->GetTooltip()) return Reply("find " + WindowRect(*c->GetRECT()));
+  }
+  Reply("find missing");
+}
+
+void ValueText(int n) {
+  Harshbloom* fx = Effect();
+  if (!fx || n < 0 || n >= Harshbloom::kNumValueTexts) return Reply("valuetext missing");
+  auto* c = dynamic_cast<ITextControl*>(fx->getEditorLinks().valueTexts[n]);
+  if (!c) return Reply("valuetext missing");
+  Reply("valuetext " + std::to_string(n) + " " + WindowRect(*c->GetRECT()) + " " +
+        c->GetTextForPlug());
+}
+
+void Redraw() {
+  Harshbloom* fx = Effect();
+  IGraphics* g = fx ? fx->GetGUI() : nullptr;
+  plat::Window* w = MainWindow();
+  if (!g || !w) return Reply("redraw failed");
+  g->SetAllControlsDirty();
+  w->display();
+  Reply("redraw ok");
+}
+
 void Run(const std::string& line) {
   std::istringstream in(line);
   std::string cmd, arg;
@@ -166,15 +228,24 @@ void Run(const std::string& line) {
     if (!item) return Reply("combo " + arg + " missing");
     Reply("combo " + arg + " " + std::to_string(SendMessage(item, CB_GETCOUNT, 0, 0)) + " " +
           std::to_string(SendMessage(item, CB_GETCURSEL, 0, 0)));
-  } else if (cmd == "load-program") {
-    // From the loop, as the button's click runs: a message box it shows is
-    // a modal session of its own.
-    plat::app().post([arg] {
-      Harshbloom* plug = dynamic_cast<Harshbloom*>(gPluginInstance);
-      if (!plug) return Reply("load-program no-plug-in");
-      plug->LoadProgFromRN(KIT_String(arg.c_str()));
-      Reply("load-program done");
-    });
+  } else if (cmd == "popups") {
+    Popups();
+  } else if (cmd == "find") {
+    Find(arg);
+  } else if (cmd == "valuetext") {
+    ValueText(atoi(arg.c_str()));
+  } else if (cmd == "redraw") {
+    Redraw();
+  } else if (cmd == "loadprog") {
+    Harshbloom* fx = Effect();
+    Rawnfield::HarshbloomProgram program;
+    std::string curve;
+    if (!fx || !program.loadProgram(arg, curve)) return Reply("loadprog failed");
+    fx->LoadProgFromRN(KIT_String(arg.c_str()));
+    Reply("loadprog ok");
+  } else if (cmd == "lastprog") {
+    Harshbloom* fx = Effect();
+    Reply("lastprog " + (fx ? fx->GetLastSelectedProgramFile() : std::string()));
   } else if (!cmd.empty()) {
     Reply("unknown " + cmd);
   }
@@ -209,7 +280,7 @@ void StartTestControl() {
   if (!on || strcmp(on, "1") || gTimer) return;
   const int flags = fcntl(STDIN_FILENO, F_GETFL);
   if (flags < 0 || fcntl(STDIN_FILENO, F_SETFL, flags | O_NONBLOCK) < 0) return;
-  gTimer = plat::app().addTimer(0.02, true, Poll);
+  gTimer = plat::app().addTimer(0.005, true, Poll);
   // The control drives the program's own windows: panels and message boxes
   // are those, not the desktop's dialogs (zenity), which it cannot answer.
   static struct OwnWindows : plat::PanelRunner {

@@ -4,6 +4,7 @@
 #include <errno.h>
 #include <math.h>
 #include <spawn.h>
+#include <stdlib.h>
 #include <string.h>
 #include <strings.h>
 #include <sys/stat.h>
@@ -25,6 +26,8 @@ namespace plat {
 namespace {
 
 PanelRunner* g_runner = nullptr;
+
+std::string defaultPanelTitle(PanelKind kind);
 
 // --- zenity
 
@@ -74,15 +77,17 @@ std::string joinPath(const std::string& dir, const std::string& name) {
 }
 
 int zenityFilePanel(FilePanel& p) {
-  std::vector<std::string> argv{"zenity", "--file-selection", "--title=" + p.title};
+  std::string title = p.title.empty() ? defaultPanelTitle(p.kind()) : p.title;
+  std::vector<std::string> argv{"zenity", "--file-selection", "--title=" + title};
   if (p.kind() == PanelKind::Save) argv.push_back("--save");
   if (p.kind() == PanelKind::Folder) argv.push_back("--directory");
   if (p.allowsMultipleSelection && p.kind() == PanelKind::Open) {
     argv.push_back("--multiple");
     argv.push_back("--separator=\n");
   }
-  std::string start = p.directory.empty() ? std::string() : joinPath(p.directory, p.fileName);
-  if (p.directory.empty() && !p.fileName.empty()) start = p.fileName;
+  const std::string offered = offeredFileName(p);
+  std::string start = p.directory.empty() ? std::string() : joinPath(p.directory, offered);
+  if (p.directory.empty() && !offered.empty()) start = offered;
   if (!start.empty()) argv.push_back("--filename=" + start);
   if (!p.allowedTypes.empty() && p.kind() != PanelKind::Folder) {
     std::string f = "Files |";
@@ -127,7 +132,13 @@ int zenityAlert(Alert& a) {
 
 class DefaultRunner : public PanelRunner {
 public:
-  static bool useZenity() { return app().presenter() && !findProgram("zenity").empty(); }
+  // HB_OWN_PANELS=1 keeps the layer's own windows even where zenity is
+  // installed (the end-to-end tests drive those).
+  static bool useZenity() {
+    const char* own = getenv("HB_OWN_PANELS");
+    if (own && strcmp(own, "1") == 0) return false;
+    return app().presenter() && !findProgram("zenity").empty();
+  }
   int runFilePanel(FilePanel& p) override {
     // The desktop's chooser cannot hold an accessory view.
     if (useZenity() && !p.accessoryView()) return zenityFilePanel(p);
@@ -319,18 +330,122 @@ std::string parentOf(const std::string& dir) {
 
 }  // namespace
 
+// The name a panel offers: the last file's name, for a save with an
+// extension of the allowed types (the first one replaces any other).
+std::string offeredFileName(const FilePanel& p) {
+  std::string name = p.fileName;
+  const size_t slash = name.rfind('/');
+  if (slash != std::string::npos) name = name.substr(slash + 1);
+  if (name.empty() || p.kind() != PanelKind::Save || p.allowedTypes.empty()) return name;
+  if (hasAllowedType(name, p.allowedTypes)) return name;
+  const size_t dot = name.rfind('.');
+  const std::string stem = dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
+  return stem + "." + p.allowedTypes[0];
+}
+
+namespace {
+std::string defaultPanelTitle(PanelKind kind) {
+  switch (kind) {
+    case PanelKind::Save: return "Save";
+    case PanelKind::Folder: return "Choose Folder";
+    default: return "Open";
+  }
+}
+}  // namespace
+
+namespace {
+
+// One line of editable text: a caret and an anchor, byte offsets on
+// character boundaries; the selection lies between them.
+struct LineEdit {
+  std::string text;
+  size_t caret = 0, anchor = 0;
+
+  size_t selStart() const { return std::min(caret, anchor); }
+  size_t selEnd() const { return std::max(caret, anchor); }
+  bool hasSelection() const { return caret != anchor; }
+  void set(const std::string& t) {
+    text = t;
+    caret = anchor = t.size();
+  }
+  // The part before the last dot selected, or everything without one.
+  void selectStem() {
+    const size_t dot = text.rfind('.');
+    anchor = 0;
+    caret = dot == std::string::npos || dot == 0 ? text.size() : dot;
+  }
+  void selectAll() {
+    anchor = 0;
+    caret = text.size();
+  }
+  void insert(const std::string& s) {
+    const size_t a = selStart();
+    text.replace(a, selEnd() - a, s);
+    caret = anchor = a + s.size();
+  }
+  size_t previous(size_t at) const {
+    if (at == 0) return 0;
+    size_t i = at - 1;
+    while (i > 0 && (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) --i;
+    return i;
+  }
+  size_t next(size_t at) const {
+    if (at >= text.size()) return text.size();
+    size_t i = at + 1;
+    while (i < text.size() && (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) ++i;
+    return i;
+  }
+  void moveTo(size_t at, bool extend) {
+    caret = at;
+    if (!extend) anchor = at;
+  }
+  void backspace() {
+    if (!hasSelection()) anchor = previous(caret);
+    insert("");
+  }
+  void forwardDelete() {
+    if (!hasSelection()) anchor = next(caret);
+    insert("");
+  }
+  // Arrow keys: without Shift a selection collapses to its side first.
+  void left(bool extend) {
+    if (!extend && hasSelection()) return moveTo(selStart(), false);
+    moveTo(previous(caret), extend);
+  }
+  void right(bool extend) {
+    if (!extend && hasSelection()) return moveTo(selEnd(), false);
+    moveTo(next(caret), extend);
+  }
+};
+
+bool isFolder(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool isFile(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+}  // namespace
+
 int runFilePanelWindow(FilePanel& p) {
-  Font font = Font::system(13);
+  Font font = Font::system(13), bold = Font::system(13, kWeightBold);
   const double width = 560, margin = 14, rowH = 20, listH = 260, bh = 24;
-  bool save = p.kind() == PanelKind::Save;
+  const bool save = p.kind() == PanelKind::Save;
+  const bool folder = p.kind() == PanelKind::Folder;
+  const bool named = !folder;  // a name field: the file to save, or to open
   View* acc = p.accessoryView();
   double accH = acc ? acc->frame().h : 0;
-  double listTop = margin + 24;
+  const std::string title = p.title.empty() ? defaultPanelTitle(p.kind()) : p.title;
+  double dirTop = margin + 24;
+  double listTop = dirTop + 24;
   double nameTop = listTop + listH + 10;
   // Folders can be made in save panels and where the caller allows it; the
   // new folder's name is typed in the row under the list.
   bool canMakeFolders = save || p.canCreateDirectories;
-  double accTop = nameTop + (save || canMakeFolders ? 30 : 0);
+  double accTop = nameTop + (named || canMakeFolders ? 30 : 0);
   double buttonsTop = accTop + accH + (acc ? 10 : 0);
   double height = buttonsTop + bh + margin;
 
@@ -340,7 +455,9 @@ int runFilePanelWindow(FilePanel& p) {
     dir = getcwd(cwd, sizeof cwd) ? cwd : "/";
   }
   while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
-  std::string name = p.fileName;
+  LineEdit name;
+  name.set(offeredFileName(p));
+  name.selectStem();
   std::vector<Entry> entries;
   std::vector<std::string> listedTypes;
   std::vector<bool> selected;
@@ -353,12 +470,25 @@ int runFilePanelWindow(FilePanel& p) {
     scroll = 0;
     anchor = -1;
   };
+  auto select = [&](int i) {
+    std::fill(selected.begin(), selected.end(), false);
+    if (i < 0 || size_t(i) >= entries.size()) return;
+    selected[size_t(i)] = true;
+    anchor = i;
+    if (anchor < scroll) scroll = anchor;
+    if (anchor >= scroll + visibleRows) scroll = anchor - visibleRows + 1;
+  };
   reload();
+  // An open panel shows the offered file chosen in the list.
+  if (!save && !name.text.empty())
+    for (size_t i = 0; i < entries.size(); ++i)
+      if (!entries[i].dir && entries[i].name == name.text) select(int(i));
 
+  // The application holds the window until it closes; this function's own
+  // reference is the only other one and goes at its end.
   Window* w = new Window(centredFrame(width, height), kStyleTitled | kStyleClosable);
   Ref<Window> hold(w);
-  // The application holds the window until close(); hold keeps it past that.
-  w->setTitle(p.title);
+  w->setTitle(title);
   w->setLevel(kLevelModalPanel);
   Rect listR{margin, listTop, width - 2 * margin, listH};
   Rect okR{width - margin - 90, buttonsTop, 90, bh};
@@ -388,31 +518,38 @@ int runFilePanelWindow(FilePanel& p) {
         scroll = std::max(0, anchor - visibleRows + 1);
       }
   };
-  std::string okTitle = save ? "Save" : p.kind() == PanelKind::Folder ? "Choose" : "Open";
+  std::string okTitle = save ? "Save" : folder ? "Choose" : "Open";
 
+  auto enterFolder = [&](const std::string& to) {
+    dir = to;
+    while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+    reload();
+  };
   auto confirm = [&]() {
     std::vector<std::string> chosen;
     for (size_t i = 0; i < entries.size(); ++i)
       if (selected[i] && entries[i].name != "..") chosen.push_back(joinPath(dir, entries[i].name));
     if (save) {
-      if (name.empty()) return;
-      std::string n = name;
-      if (!p.allowedTypes.empty() && n.find('.') == std::string::npos) n += "." + p.allowedTypes[0];
+      if (name.text.empty()) return;
+      std::string n = name.text;
+      if (!p.allowedTypes.empty() && !hasAllowedType(n, p.allowedTypes)) n += "." + p.allowedTypes[0];
       chosen = {joinPath(dir, n)};
-    } else if (p.kind() == PanelKind::Folder) {
+    } else if (folder) {
       if (chosen.empty()) chosen = {dir};
     } else {
-      // A selected folder is entered rather than chosen.
-      if (chosen.size() == 1) {
-        struct stat st;
-        if (stat(chosen[0].c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
-          dir = chosen[0];
-          reload();
-          w->contentView()->setNeedsDisplay(true);
-          return;
-        }
+      // The name field stands for a single choice (choosing a row fills it).
+      if (chosen.size() <= 1 && !name.text.empty())
+        chosen = {name.text[0] == '/' ? name.text : joinPath(dir, name.text)};
+      // A folder is entered rather than chosen.
+      if (chosen.size() == 1 && isFolder(chosen[0])) {
+        enterFolder(chosen[0]);
+        name.set("");
+        w->contentView()->setNeedsDisplay(true);
+        return;
       }
       if (chosen.empty()) return;
+      for (const std::string& c : chosen)
+        if (!isFile(c)) return;
     }
     p.paths = chosen;
     app().stopModalWithCode(1);
@@ -421,22 +558,30 @@ int runFilePanelWindow(FilePanel& p) {
     if (i < 0 || size_t(i) >= entries.size()) return;
     const Entry& e = entries[size_t(i)];
     if (e.dir) {
-      dir = e.name == ".." ? parentOf(dir) : joinPath(dir, e.name);
-      reload();
+      enterFolder(e.name == ".." ? parentOf(dir) : joinPath(dir, e.name));
     } else {
-      std::fill(selected.begin(), selected.end(), false);
-      selected[size_t(i)] = true;
-      if (save) name = e.name;
+      select(i);
+      name.set(e.name);
       confirm();
     }
   };
 
   PanelView* v = new PanelView({0, 0, width, height});
   v->onDraw = [&](DrawContext& ctx) {
-    if (p.allowedTypes != listedTypes) reload();
+    if (p.allowedTypes != listedTypes) {
+      // The accessory chose another type: the name takes its extension.
+      if (save && !p.allowedTypes.empty() && hasAllowedType(name.text, listedTypes) &&
+          !hasAllowedType(name.text, p.allowedTypes)) {
+        const size_t dot = name.text.rfind('.');
+        name.set(name.text.substr(0, dot) + "." + p.allowedTypes[0]);
+        name.selectStem();
+      }
+      reload();
+    }
     TextBoxStyle one;
     one.ellipsis = true;
-    drawTextInRect(ctx, font, dir, {margin, margin, width - 2 * margin, 20}, kInk, one);
+    drawTextInRect(ctx, bold, title, {margin, margin, width - 2 * margin, 20}, kInk, one);
+    drawTextInRect(ctx, font, dir, {margin, dirTop, width - 2 * margin, 20}, 0xFF505050, one);
     ctx.fillRect(listR, 0xFFFFFFFF);
     ctx.strokeRect(listR, kFrame);
     for (int r = 0; r < visibleRows; ++r) {
@@ -449,14 +594,30 @@ int runFilePanelWindow(FilePanel& p) {
       drawTextInRect(ctx, font, label, {row.x + 6, row.y, row.w - 12, row.h}, sel ? 0xFFFFFFFF : kInk,
                      TextBoxStyle{TextAlign::Left, false, true, true});
     }
-    if (save || naming) {
-      Rect field = naming ? Rect{margin + 84, nameTop, width - 2 * margin - 84, 22} : nameR;
-      drawTextInRect(ctx, font, naming ? "New folder:" : "Name:", {margin, nameTop, field.x - margin - 2, 22}, kInk,
+    if (naming) {
+      Rect field{margin + 84, nameTop, width - 2 * margin - 84, 22};
+      drawTextInRect(ctx, font, "New folder:", {margin, nameTop, field.x - margin - 2, 22}, kInk,
                      TextBoxStyle{TextAlign::Left, false, true, false});
       ctx.fillRect(field, 0xFFFFFFFF);
       ctx.strokeRect(field, kAccent);
-      drawTextInRect(ctx, font, (naming ? folderName : name) + "|", {field.x + 4, field.y, field.w - 8, field.h},
-                     kInk, TextBoxStyle{TextAlign::Left, false, true, false});
+      drawTextInRect(ctx, font, folderName + "|", {field.x + 4, field.y, field.w - 8, field.h}, kInk,
+                     TextBoxStyle{TextAlign::Left, false, true, false});
+    } else if (named) {
+      drawTextInRect(ctx, font, "Name:", {margin, nameTop, 58, 22}, kInk,
+                     TextBoxStyle{TextAlign::Left, false, true, false});
+      ctx.fillRect(nameR, 0xFFFFFFFF);
+      ctx.strokeRect(nameR, kAccent);
+      const std::vector<double> carets = font.caretOffsets(name.text);
+      const double tx = nameR.x + 4, top = nameR.y + (nameR.h - font.lineHeight()) / 2;
+      ctx.save();
+      ctx.clipTo({nameR.x + 1, nameR.y + 1, nameR.w - 2, nameR.h - 2});
+      if (name.hasSelection())
+        ctx.fillRect({tx + carets[name.selStart()], top, carets[name.selEnd()] - carets[name.selStart()],
+                      font.lineHeight()},
+                     0xFFB4D5FE);
+      drawText(ctx, font, name.text, {tx, top + font.ascent()}, kInk);
+      if (!name.hasSelection()) ctx.fillRect({tx + carets[name.caret], top, 1, font.lineHeight()}, kInk);
+      ctx.restore();
     }
     if (canMakeFolders) drawButton(ctx, font, newFolderR, naming ? "Create" : "New Folder", false);
     drawButton(ctx, font, cancelR, "Cancel", false);
@@ -470,7 +631,12 @@ int runFilePanelWindow(FilePanel& p) {
     }
     if (okR.contains(pt)) return confirm();
     if (cancelR.contains(pt)) return app().stopModalWithCode(0);
-    if (listR.contains(pt)) {
+    if (named && !naming && nameR.contains(pt)) {
+      if (e.clickCount >= 2)
+        name.selectAll();
+      else
+        name.moveTo(font.indexAt(name.text, pt.x - nameR.x - 4), (e.modifierFlags & kModShift) != 0);
+    } else if (listR.contains(pt)) {
       int i = scroll + int((pt.y - listR.y - 1) / rowH);
       if (i < 0 || size_t(i) >= entries.size()) return;
       if (e.clickCount >= 2) return enter(i);
@@ -481,10 +647,11 @@ int runFilePanelWindow(FilePanel& p) {
         selected[size_t(i)] = !selected[size_t(i)];
         anchor = i;
       } else {
-        std::fill(selected.begin(), selected.end(), false);
-        selected[size_t(i)] = true;
-        anchor = i;
-        if (save && !entries[size_t(i)].dir) name = entries[size_t(i)].name;
+        select(i);
+        if (named && !entries[size_t(i)].dir) {
+          name.set(entries[size_t(i)].name);
+          name.selectStem();
+        }
       }
     }
     w->contentView()->setNeedsDisplay(true);
@@ -506,21 +673,39 @@ int runFilePanelWindow(FilePanel& p) {
         folderName += e.characters;
       return w->contentView()->setNeedsDisplay(true);
     }
+    const bool shift = (e.modifierFlags & kModShift) != 0;
+    const bool command = (e.modifierFlags & (kModCommand | kModControl)) != 0;
     if (c == 0x1B) return app().stopModalWithCode(0);
     if (c == '\r' || c == 3) return confirm();
     if (c == keychar::UpArrow || c == keychar::DownArrow) {
       int cur = anchor < 0 ? (c == keychar::DownArrow ? -1 : int(entries.size())) : anchor;
       int next = std::max(0, std::min(int(entries.size()) - 1, cur + (c == keychar::DownArrow ? 1 : -1)));
-      std::fill(selected.begin(), selected.end(), false);
-      if (next >= 0 && size_t(next) < entries.size()) selected[size_t(next)] = true;
-      anchor = next;
-      if (anchor < scroll) scroll = anchor;
-      if (anchor >= scroll + visibleRows) scroll = anchor - visibleRows + 1;
-    } else if (save && (c == 0x7F || c == 8)) {
-      if (!name.empty()) name.resize(utf8Prefix(name, name.size() - 1));
-    } else if (save && c >= 0x20 && c < 0xF700 && c != '/' &&
-               !(e.modifierFlags & (kModCommand | kModControl))) {
-      name += e.characters;
+      select(next);
+      if (named && next >= 0 && size_t(next) < entries.size() && !entries[size_t(next)].dir) {
+        name.set(entries[size_t(next)].name);
+        name.selectStem();
+      }
+    } else if (!named) {
+      return;
+    } else if (command && (c == 'a' || c == 'A')) {
+      name.selectAll();
+    } else if (c == 0x7F || c == 8) {
+      name.backspace();
+    } else if (c == keychar::ForwardDelete) {
+      name.forwardDelete();
+    } else if (c == keychar::LeftArrow) {
+      name.left(shift);
+    } else if (c == keychar::RightArrow) {
+      name.right(shift);
+    } else if (c == keychar::Home) {
+      name.moveTo(0, shift);
+    } else if (c == keychar::End) {
+      name.moveTo(name.text.size(), shift);
+    } else if (c >= 0x20 && c < 0xF700 && c != '/' && !command) {
+      // Typing replaces the selection.
+      name.insert(e.characters);
+    } else {
+      return;
     }
     w->contentView()->setNeedsDisplay(true);
   };

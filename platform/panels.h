@@ -70,7 +70,15 @@ public:
 void setPanelRunner(PanelRunner* runner);
 PanelRunner* panelRunner();
 
-// The modal windows of this layer (what runs without zenity).
+// The file name a panel offers: the last file's name without its folder; a
+// save panel's with an extension of its allowed types (the first replacing
+// any other).
+std::string offeredFileName(const FilePanel& panel);
+
+// The modal windows of this layer (what runs without zenity). The file
+// panel's title is the panel's, else what it does ("Save", "Open"); its name
+// field offers offeredFileName() with the part before the extension
+// selected, and typing replaces the selection.
 int runFilePanelWindow(FilePanel& panel);
 int runAlertWindow(Alert& alert);
 

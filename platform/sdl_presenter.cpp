@@ -18,6 +18,7 @@
 #include "window.h"
 #include "window_title.h"
 #include "x11_desktop.h"
+#include "x11_support.h"
 
 namespace plat {
 
@@ -171,8 +172,11 @@ public:
     if (m_x11) setFileDragStarter(nullptr);
     delete m_x11;
     m_x11 = nullptr;
+    // Only now, with no wait of SDL's to come, are its windows destroyed.
     for (auto& it : m_wins) SDL_DestroyWindow(it.second.sdl);
     m_wins.clear();
+    for (auto& spare : m_spare) SDL_DestroyWindow(spare.second);
+    m_spare.clear();
     for (auto& c : m_cursors) SDL_FreeCursor(c.second);
     if (m_custom) SDL_FreeCursor(m_custom);
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
@@ -180,6 +184,13 @@ public:
     if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) SDL_Quit();
   }
 
+  // SDL windows are never destroyed while the program runs: a window that
+  // hides or closes hides its SDL window and keeps it for the next window of
+  // the same kind. SDL wakes its event wait by sending an X event, through a
+  // connection of its own, to the newest of its windows, which is most often
+  // a popup menu or a tool tip; destroyed at once, that window could be gone
+  // on the server before the wake-up arrived, and the X error ended the
+  // program.
   void windowShown(Window* w) override {
     auto known = m_wins.find(w);
     if (known != m_wins.end()) {
@@ -188,21 +199,35 @@ public:
       present(w);
       return;
     }
-    Uint32 flags = SDL_WINDOW_SHOWN;
-    if (w->styleMask() == kStyleBorderless) flags |= SDL_WINDOW_BORDERLESS;
-    if (w->styleMask() & kStyleResizable) flags |= SDL_WINDOW_RESIZABLE;
-    if (w->level() >= kLevelPopUpMenu) flags |= SDL_WINDOW_SKIP_TASKBAR | SDL_WINDOW_ALWAYS_ON_TOP;
-    else if (w->level() > kLevelNormal) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
-    int strip = stripFor(w);
+    const Uint32 kind = kindOf(w);
+    const int strip = stripFor(w);
     int x, y;
     sdlPosition(w, strip, &x, &y);
-    SDL_Window* sw = SDL_CreateWindow(windowDisplayTitle(*w).c_str(), x, y, std::max(1, iw(w)),
-                                      std::max(1, ih(w) + strip), flags);
-    if (!sw) return;
-    m_wins[w] = Win{sw, strip};
-    if (m_x11) m_x11->windowCreated(sw);
-    if (w->alphaValue() < 1) SDL_SetWindowOpacity(sw, float(w->alphaValue()));
+    const int width = std::max(1, iw(w)), height = std::max(1, ih(w) + strip);
+    SDL_Window* sw = takeSpare(kind);
+    if (sw) {
+      // Its last owner may have changed what it was made with.
+      SDL_SetWindowBordered(sw, (kind & SDL_WINDOW_BORDERLESS) ? SDL_FALSE : SDL_TRUE);
+      SDL_SetWindowResizable(sw, (kind & SDL_WINDOW_RESIZABLE) ? SDL_TRUE : SDL_FALSE);
+      SDL_SetWindowAlwaysOnTop(sw, (kind & SDL_WINDOW_ALWAYS_ON_TOP) ? SDL_TRUE : SDL_FALSE);
+      SDL_SetWindowTitle(sw, windowDisplayTitle(*w).c_str());
+      SDL_SetWindowSize(sw, width, height);
+      SDL_SetWindowPosition(sw, x, y);
+    } else {
+      sw = SDL_CreateWindow(windowDisplayTitle(*w).c_str(), x, y, width, height,
+                            kind | SDL_WINDOW_HIDDEN);
+      if (!sw) return;
+      if (m_x11) m_x11->windowCreated(sw);
+    }
+    SDL_SetWindowOpacity(sw, float(w->alphaValue()));
+    // Input SDL still holds for the window's earlier owner is not this one's.
+    m_wins[w] = Win{sw, strip, kind, SDL_GetTicks()};
+    if (activates(w))
+      SDL_ShowWindow(sw);
+    else
+      x11::showWithoutFocus(sw);
     present(w);
+    if (w->isKeyWindow()) focusKeyWindow(w, sw);
   }
 
   void windowHidden(Window* w) override {
@@ -213,9 +238,9 @@ public:
       SDL_MinimizeWindow(it->second.sdl);
       return;
     }
-    destroy(w);
+    release(w);
   }
-  void windowClosed(Window* w) override { destroy(w); }
+  void windowClosed(Window* w) override { release(w); }
 
   void windowChanged(Window* w) override {
     auto it = m_wins.find(w);
@@ -234,7 +259,10 @@ public:
     sdlPosition(w, strip, &x, &y);
     SDL_GetWindowPosition(sw.sdl, &cx, &cy);
     if (!sw.fullScreen && (cx != x || cy != y)) SDL_SetWindowPosition(sw.sdl, x, y);
-    if (w->isKeyWindow() && !m_inFocusEvent) SDL_RaiseWindow(sw.sdl);
+    if (w->isKeyWindow()) {
+      if (!m_inFocusEvent) SDL_RaiseWindow(sw.sdl);
+      focusKeyWindow(w, sw.sdl);
+    }
     present(w);
   }
 
@@ -359,6 +387,8 @@ private:
   struct Win {
     SDL_Window* sdl;
     int strip;
+    Uint32 kind;   // the flags it was made with
+    Uint32 since;  // SDL's clock when it began to show this window
     bool fullScreen = false;  // the window's frame stays; the rest is dark
   };
 
@@ -369,6 +399,43 @@ private:
         return it.first;
       }
     return nullptr;
+  }
+
+  // Tool tips and other windows that never become key show without taking
+  // the keyboard focus.
+  static bool activates(Window* w) { return w->canBecomeKeyWindow() && !w->ignoresMouseEvents(); }
+
+  // The flags an SDL window is made with; only a spare of the same kind is
+  // reused.
+  static Uint32 kindOf(Window* w) {
+    Uint32 flags = 0;
+    if (w->styleMask() == kStyleBorderless) flags |= SDL_WINDOW_BORDERLESS;
+    if (w->styleMask() & kStyleResizable) flags |= SDL_WINDOW_RESIZABLE;
+    if (!activates(w))
+      flags |= SDL_WINDOW_TOOLTIP | SDL_WINDOW_SKIP_TASKBAR | SDL_WINDOW_ALWAYS_ON_TOP;
+    else if (w->level() >= kLevelPopUpMenu)
+      flags |= SDL_WINDOW_SKIP_TASKBAR | SDL_WINDOW_ALWAYS_ON_TOP;
+    else if (w->level() > kLevelNormal)
+      flags |= SDL_WINDOW_ALWAYS_ON_TOP;
+    return flags;
+  }
+
+  SDL_Window* takeSpare(Uint32 kind) {
+    for (auto it = m_spare.begin(); it != m_spare.end(); ++it)
+      if (it->first == kind) {
+        SDL_Window* sw = it->second;
+        m_spare.erase(it);
+        return sw;
+      }
+    return nullptr;
+  }
+
+  // The window that became key gets the keyboard: without a window manager
+  // nothing else hands it over when the window that had it hides.
+  void focusKeyWindow(Window* w, SDL_Window* sw) {
+    if (m_focused == w) return;
+    m_focused = w;
+    if (!m_inFocusEvent && activates(w)) SDL_SetWindowInputFocus(sw);
   }
 
   bool startDrag(const FileDrag& d) {
@@ -432,19 +499,28 @@ private:
     *y = int(floor(mainHeight() - (w->frame().y + w->frame().h) + 0.5)) - strip;
   }
 
-  void destroy(Window* w) {
+  // The window no longer shows: its SDL window hides and waits for reuse.
+  void release(Window* w) {
     if (w == m_stripWindow) m_stripWindow = nullptr;
+    if (w == m_focused) m_focused = nullptr;
     auto it = m_wins.find(w);
     if (it == m_wins.end()) return;
-    if (m_x11) m_x11->windowDestroyed(it->second.sdl);
-    SDL_DestroyWindow(it->second.sdl);
+    SDL_Window* sw = it->second.sdl;
+    const Uint32 kind = it->second.kind;
+    if (it->second.fullScreen) SDL_SetWindowFullscreen(sw, 0);
     m_wins.erase(it);
+    SDL_HideWindow(sw);
+    m_spare.push_back({kind, sw});
   }
 
-  Window* find(Uint32 sdlId, int* strip) {
+  // The window an SDL event of the given time belongs to; events older than
+  // the window's showing were meant for an earlier owner of its SDL window.
+  Window* find(Uint32 sdlId, int* strip, Uint32 timestamp = 0) {
     SDL_Window* sw = SDL_GetWindowFromID(sdlId);
+    if (!sw) return nullptr;
     for (auto& it : m_wins)
       if (it.second.sdl == sw) {
+        if (timestamp && Sint32(timestamp - it.second.since) < 0) return nullptr;
         if (strip) *strip = it.second.strip;
         return it.first;
       }
@@ -555,7 +631,7 @@ private:
     int strip = 0;
     switch (ev.type) {
       case SDL_WINDOWEVENT: {
-        Window* w = find(ev.window.windowID, &strip);
+        Window* w = find(ev.window.windowID, &strip, ev.window.timestamp);
         if (!w) return;
         Ref<Window> hold(w);
         switch (ev.window.event) {
@@ -567,6 +643,19 @@ private:
             m_inFocusEvent = false;
             break;
           case SDL_WINDOWEVENT_EXPOSED: present(w); break;
+          case SDL_WINDOWEVENT_LEAVE: {
+            // The pointer left the window: what tracks it there hears so
+            // (a tool tip waiting to show goes).
+            Event e;
+            e.type = EventType::MouseExited;
+            e.timestamp = app().now();
+            e.window = w;
+            e.location = app().mouseLocation();
+            e.location = w->convertFromScreen(e.location);
+            e.modifierFlags = modifiersFromSdl(SDL_GetModState(), false);
+            app().queueEvent(e);
+            break;
+          }
           case SDL_WINDOWEVENT_RESTORED:
             if (app().isHidden()) app().activate();
             break;
@@ -595,7 +684,7 @@ private:
         return;
       }
       case SDL_MOUSEMOTION: {
-        Window* w = find(ev.motion.windowID, &strip);
+        Window* w = find(ev.motion.windowID, &strip, ev.motion.timestamp);
         if (!w || ev.motion.y < strip) return;
         Uint32 st = ev.motion.state;
         EventType t = (st & SDL_BUTTON_LMASK) ? EventType::LeftMouseDragged
@@ -606,7 +695,7 @@ private:
       }
       case SDL_MOUSEBUTTONDOWN:
       case SDL_MOUSEBUTTONUP: {
-        Window* w = find(ev.button.windowID, &strip);
+        Window* w = find(ev.button.windowID, &strip, ev.button.timestamp);
         if (!w) return;
         bool down = ev.type == SDL_MOUSEBUTTONDOWN;
         if (ev.button.y < strip) {
@@ -622,7 +711,7 @@ private:
         return;
       }
       case SDL_MOUSEWHEEL: {
-        Window* w = find(ev.wheel.windowID, &strip);
+        Window* w = find(ev.wheel.windowID, &strip, ev.wheel.timestamp);
         if (!w) return;
         int mx, my;
         SDL_GetMouseState(&mx, &my);
@@ -645,7 +734,11 @@ private:
       }
       case SDL_KEYDOWN:
       case SDL_KEYUP: {
-        Window* w = find(ev.key.windowID, &strip);
+        Window* w = find(ev.key.windowID, &strip, ev.key.timestamp);
+        // Keys belong to the key window, whichever SDL window they came
+        // through: SDL's own keyboard focus follows the desktop's a moment
+        // later (and a tool tip that got the focus never becomes key).
+        if (Window* key = app().keyWindow()) w = key;
         uint16_t code = macKeyFromScancode(ev.key.keysym.scancode);
         if (code == 0xFFFF) return;
         SDL_Scancode sc = ev.key.keysym.scancode;
@@ -715,6 +808,8 @@ private:
 
   Uint32 m_wakeEvent;
   std::map<Window*, Win> m_wins;
+  std::vector<std::pair<Uint32, SDL_Window*>> m_spare;  // hidden SDL windows by kind
+  Window* m_focused = nullptr;  // the key window last given the keyboard
   Window* m_stripWindow = nullptr;  // the window that carries the menu strip
   std::map<int, SDL_Cursor*> m_cursors;
   std::vector<Rect> m_stripItems;
@@ -744,6 +839,8 @@ Presenter* createSdlPresenter(const char* driver, std::string* error) {
     if (error) *error = SDL_GetError();
     return nullptr;
   }
+  // After SDL's own: an X error is reported and the program goes on.
+  x11::installErrorHandler();
   Uint32 wake = SDL_RegisterEvents(1);
   if (wake == Uint32(-1)) {
     if (error) *error = "no user event type left";

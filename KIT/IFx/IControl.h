@@ -57,6 +57,8 @@ public:
   // Dirty stays set for one more pass when the redraw flag was set.
   virtual void SetClean();
   virtual bool IsDirty() { return mDirty; }
+  // The dirty flag alone, without what an override of IsDirty() does.
+  bool IsMarkedDirty() const { return mDirty; }
   virtual void OnGUIIdle() {}
   virtual void SetAuxParamValueFromPlug(int auxIndex, double value);
 

@@ -374,7 +374,8 @@ void IFileSelectorControl::OnMouseDown(int, int, IMouseMod*) {
   if (!gui) return;
   mState = kFSSelecting;
   SetDirty(false);
-  gui->PromptForFile(&mFile, mFileAction, &mDir, mExtensions.Get());
+  gui->PromptForFile(&mFile, mFileAction, &mDir, mExtensions.Get(),
+                     mTitle.GetLength() ? mTitle.Get() : nullptr);
   mValue = mValue < 0.5 ? 1.0 : 0.0;
   mState = kFSDone;
   SetDirty(true);

@@ -290,10 +290,13 @@ public:
   void GetLastSelectedFileForPlug(KIT_String* out) const { out->Set(mFile.Get()); }
   void SetLastSelectedFileFromPlug(const char* file) { mFile.Set(file); }
   EFileSelectorState GetState() const { return mState; }
+  // The title of the panel ("Save Program"); empty: the panel names its
+  // action.
+  void SetPanelTitle(const char* title) { mTitle.Set(title ? title : ""); }
 
 protected:
   IBitmap mBitmap;
-  KIT_String mFile, mDir, mExtensions;
+  KIT_String mFile, mDir, mExtensions, mTitle;
   EFileAction mFileAction;
   EFileSelectorState mState = kFSNone;
 };

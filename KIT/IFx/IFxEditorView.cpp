@@ -26,6 +26,13 @@ namespace {
 
 int Trunc(double v) { return int(v); }
 
+// While a modal panel, dialog or menu of another window runs, the windows
+// behind it show no tool tips.
+bool behindModalWindow(const plat::Window* own) {
+  const plat::Window* modal = plat::app().modalWindow();
+  return modal && modal != own;
+}
+
 }  // namespace
 
 // ---- Formatter
@@ -171,6 +178,7 @@ IMouseMod IFxEditorView::modifiersFor(const Event& e) const {
 
 void IFxEditorView::onTimer() {
   if (!mGraphics) return;
+  if (mToolTipWindow && behindModalWindow(window())) hideToolTip();
   IRECT r;
   if (mGraphics->IsDirty(&r)) setNeedsDisplayInRect(toViewRect(r));
 }
@@ -461,7 +469,7 @@ void IFxEditorView::trackToolTip(const Event& e) {
   bool inside = false;
   for (const Rect& r : mToolTips)
     if (r.contains(p)) inside = true;
-  if (!inside || !mGraphics || !mGraphics->TooltipsEnabled()) {
+  if (!inside || !mGraphics || !mGraphics->TooltipsEnabled() || behindModalWindow(window())) {
     hideToolTip();
     return;
   }
@@ -517,12 +525,13 @@ private:
 void IFxEditorView::showToolTip() {
   hideToolTip();
   const std::string text = stringForToolTip();
-  if (text.empty() || !window()) return;
+  if (text.empty() || !window() || behindModalWindow(window())) return;
   const plat::Font font = plat::Font::system(11);
   const double w = ceil(font.width(text)) + 8.0, h = ceil(font.lineHeight()) + 4.0;
   // Below and right of the pointer (screen y runs up).
   const Rect frame{mToolTipAt.x + 8.0, mToolTipAt.y - 20.0 - h, w, h};
   ToolTipWindow* tip = new ToolTipWindow(frame, text);
+  tip->setTitle(text);
   tip->setLevel(plat::kLevelPopUpMenu);
   tip->setHasShadow(false);
   ToolTipView* content = new ToolTipView({0, 0, w, h}, text, font);

@@ -3,6 +3,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <vector>
+
 #include "IControl.h"
 #include "IControls.h"
 #include "IFxBase.h"
@@ -218,9 +220,23 @@ void IGraphics::PromptUserInput(IControl* control, IParam* param, IRECT* rect) {
 
 bool IGraphics::IsDirty(IRECT* rect) {
   bool dirty = false;
-  for (int i = 0; i < mControls.GetSize(); ++i) {
+  const int n = mControls.GetSize();
+  std::vector<char> counted(static_cast<size_t>(n), 0);
+  for (int i = 0; i < n; ++i) {
     IControl* c = mControls.Get(i);
     if (c->IsDirty()) {
+      *rect = rect->Union(*c->GetRECT());
+      counted[static_cast<size_t>(i)] = 1;
+      dirty = true;
+    }
+  }
+  // A control's IsDirty() may mark others dirty (the effect's display
+  // watcher, attached last, hands value texts to controls before it): they
+  // belong to this frame as well, or they would be cleaned by the drawing
+  // without reaching the screen.
+  for (int i = 0; i < n; ++i) {
+    IControl* c = mControls.Get(i);
+    if (!counted[static_cast<size_t>(i)] && c->IsMarkedDirty()) {
       *rect = rect->Union(*c->GetRECT());
       dirty = true;
     }
@@ -235,7 +251,14 @@ void IGraphics::Draw(IRECT* rect) {
     mDrawRECT = *rect;
     for (int i = 0; i < n; ++i) {
       IControl* c = mControls.Get(i);
-      if (!c->IsHidden() && rect->Intersects(*c->GetRECT())) c->Draw(this);
+      const IRECT* r = c->GetRECT();
+      if (!c->IsHidden() && rect->Intersects(*r)) {
+        c->Draw(this);
+      } else if (!c->IsHidden() && !r->Empty() && c->IsMarkedDirty()) {
+        // Marked dirty after the dirty area was collected and not drawn
+        // now: it stays dirty for the next pass instead of being lost.
+        continue;
+      }
       c->SetClean();
     }
   } else {

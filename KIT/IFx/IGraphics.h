@@ -78,9 +78,11 @@ public:
   virtual void SandboxSafeAppSupportPath(KIT_String* path) = 0;
   // Runs an open or save panel. file is "" when cancelled; otherwise it
   // holds the chosen path and dir its folder with a trailing '/'. The
-  // extensions are separated by spaces.
+  // extensions are separated by spaces. The title says what the panel does
+  // ("Save Program"); without one the panel names its action.
   virtual void PromptForFile(KIT_String* file, EFileAction action = kFileOpen,
-                             KIT_String* dir = nullptr, const char* extensions = "") = 0;
+                             KIT_String* dir = nullptr, const char* extensions = "",
+                             const char* title = nullptr) = 0;
   virtual bool PromptForColor(IColor* color, const char* prompt = "") = 0;
   // An address containing "http" is opened as a web address, anything else
   // as a file; true when the desktop took it.

@@ -186,7 +186,7 @@ int IGraphicsDesktop::ShowMessageBox(const char* text, const char* caption, int 
 }
 
 void IGraphicsDesktop::PromptForFile(KIT_String* file, EFileAction action, KIT_String* dir,
-                                     const char* extensions) {
+                                     const char* extensions, const char* title) {
   if (!file) return;
   if (!mView) {
     file->Set("");
@@ -218,6 +218,7 @@ void IGraphicsDesktop::PromptForFile(KIT_String* file, EFileAction action, KIT_S
 
   plat::Ref<plat::FilePanel> panel = plat::Ref<plat::FilePanel>::adopt(new plat::FilePanel(
       action == kFileSave ? plat::PanelKind::Save : plat::PanelKind::Open));
+  if (title) panel->title = title;
   panel->directory = start;
   panel->fileName = name;
   panel->allowedTypes = types;

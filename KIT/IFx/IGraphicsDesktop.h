@@ -61,7 +61,7 @@ public:
   void ForceEndUserEdit() override;
   int ShowMessageBox(const char* text, const char* caption, int type) override;
   void PromptForFile(KIT_String* file, EFileAction action = kFileOpen, KIT_String* dir = nullptr,
-                     const char* extensions = "") override;
+                     const char* extensions = "", const char* title = nullptr) override;
   bool PromptForColor(IColor*, const char* = "") override { return false; }
   bool OpenURL(const char* url, const char* msgWindowTitle = nullptr,
                const char* confirmMsg = nullptr, const char* errMsgOnFailure = nullptr) override;

@@ -270,6 +270,57 @@ TEST_F(Redraw, HiddenControlsAreCleanedNotDrawnAndEmptyListsDrawNothing) {
   EXPECT_EQ(empty.screens, 0);
 }
 
+// A control attached last that, when asked, hands new texts to controls
+// before it (as the effect's display watcher does).
+class MarkingControl : public IControl {
+public:
+  MarkingControl(IFxBase* plug, IControl* target) : IControl(plug, IRECT()), mTarget(target) {}
+  void Draw(IGraphics*) override {}
+  bool IsDirty() override {
+    if (mark) mTarget->SetDirty(false);
+    mark = false;
+    mDirty = false;
+    return false;
+  }
+  bool mark = false;
+
+private:
+  IControl* mTarget;
+};
+
+TEST_F(Redraw, ControlsMarkedDirtyWhileTheAreaIsCollectedAreDrawnInThatFrame) {
+  MarkingControl* watcher = new MarkingControl(plug.get(), c[2]);
+  g->AttachControl(watcher);
+  IRECT first;
+  g->IsDirty(&first);
+  g->Draw(&first);
+  const int draws = c[2]->draws;
+  watcher->mark = true;
+  IRECT r;
+  ASSERT_TRUE(g->IsDirty(&r));
+  EXPECT_EQ(r, IRECT(50, 50, 60, 60));
+  g->Draw(&r);
+  EXPECT_EQ(c[2]->draws, draws + 1);
+  EXPECT_FALSE(c[2]->IsDirty());
+}
+
+TEST_F(Redraw, AControlMarkedAfterTheCollectionStaysDirtyUntilDrawn) {
+  c[1]->SetDirty(false);
+  IRECT r;
+  ASSERT_TRUE(g->IsDirty(&r));
+  EXPECT_EQ(r, IRECT(10, 10, 20, 20));
+  c[2]->SetDirty(false);  // between the collection and the drawing (an event)
+  g->Draw(&r);
+  EXPECT_EQ(c[2]->draws, 1);
+  EXPECT_TRUE(c[2]->IsDirty());  // not lost
+  IRECT next;
+  ASSERT_TRUE(g->IsDirty(&next));
+  EXPECT_EQ(next, IRECT(50, 50, 60, 60));
+  g->Draw(&next);
+  EXPECT_EQ(c[2]->draws, 2);
+  EXPECT_FALSE(c[2]->IsDirty());
+}
+
 TEST_F(Redraw, NonStrictDrawingRedrawsAroundEachDirtyControl) {
   g->SetStrictDrawing(false);  // marks everything dirty
   IRECT all;

@@ -440,6 +440,38 @@ TEST_F(View, ToolTipsShowTheControlsTextAfterARest) {
   EXPECT_EQ(view->toolTipWindow(), nullptr);
 }
 
+// While a modal panel of another window runs, the editor's window shows no
+// tool tip, whatever the pointer does over it; the tip window never becomes
+// key.
+TEST_F(View, NoToolTipsBehindAModalPanel) {
+  g->EnableTooltips(true);
+  g->AssignParamNameToolTips();
+  g->UpdateTooltips();
+  Send(Mouse(EventType::MouseMoved, 30, 30));
+  plat::app().runFor(1.0);
+  ASSERT_NE(view->toolTipWindow(), nullptr);
+  EXPECT_FALSE(view->toolTipWindow()->canBecomeKeyWindow());
+  plat::Window* key = plat::app().keyWindow();
+  view->toolTipWindow()->makeKeyWindow();
+  EXPECT_EQ(plat::app().keyWindow(), key);
+
+  // A tip that was about to show does not once the panel runs.
+  Send(Mouse(EventType::MouseMoved, 80, 50));
+  auto* panel = new plat::Window({0, 0, 300, 200}, plat::kStyleTitled);
+  plat::ModalSession* s = plat::app().beginModalSession(panel);
+  plat::app().runFor(1.0);
+  EXPECT_EQ(view->toolTipWindow(), nullptr);
+  Send(Mouse(EventType::MouseMoved, 30, 30));
+  plat::app().runFor(1.5);
+  EXPECT_EQ(view->toolTipWindow(), nullptr);
+  plat::app().endModalSession(s);
+  panel->close();
+  // After the panel, tool tips come back.
+  Send(Mouse(EventType::MouseMoved, 31, 30));
+  plat::app().runFor(1.0);
+  EXPECT_NE(view->toolTipWindow(), nullptr);
+}
+
 class ScriptedAlerts : public plat::PanelRunner {
 public:
   int runFilePanel(plat::FilePanel&) override { return 0; }

@@ -16,6 +16,7 @@
 #include "UiControls.h"
 #include "block.h"
 #include "editor_fx_fixture.h"
+#include "temp_dir.h"
 
 namespace {
 
@@ -520,6 +521,61 @@ TEST_F(Controls, ProgramFileSelectorsChooseTheFileKind) {
   load->OnMouseDown(35, 5, &left);
   EXPECT_EQ(files.calls, (std::vector<std::string>{"fxp save /tmp/x.fxp.txt", "rn load /tmp/song.rn"}));
   EXPECT_EQ(panels.types, (std::vector<std::string>{"rn", "bgp"}));
+  EXPECT_TRUE(panels.alerts.empty());
+}
+
+// A program save that cannot be written says so in a message box; the
+// panels say what they do.
+TEST_F(Controls, ProgramSavesThatCannotBeWrittenSaySo) {
+  Open();
+  TempDir dir;
+  struct Writer : FileStandIn {
+    void SaveProgAsRN(const KIT_String& p) override {
+      FileStandIn::SaveProgAsRN(p);
+      if (write) writeText(p.Get(), "[Program]\n");
+    }
+    bool write = true;
+  } files;
+  IBitmap b = Sized(20, 60);
+  auto* save = new Rawnfield::IRnFileSelector(plug.get(), &files, IRECT(0, 0, 20, 20), -1, &b,
+                                              kFileSave, "", "rn bgp");
+  save->SetPanelTitle("Save Program");
+  g->AttachControl(save);
+  IMouseMod left(true);
+  struct Case {
+    std::string path;
+    bool write;
+    std::string alert;  // the start of the message, "" for none
+  };
+  const std::vector<Case> cases = {
+      {dir.path("ok.rn"), true, ""},
+      {dir.path("missing/folder.rn"), true,
+       "Save Program: The file \"" + dir.path("missing/folder.rn") + "\" could not be written: No "
+       "such file or directory"},
+      {dir.path("empty.rn"), false,
+       "Save Program: The file \"" + dir.path("empty.rn") + "\" could not be written: nothing"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    panels.alerts.clear();
+    files.calls.clear();
+    files.write = c.write;
+    panels.answer = c.path;
+    save->OnMouseDown(5, 5, &left);
+    EXPECT_EQ(panels.titles.back(), "Save Program");
+    if (c.alert.empty()) {
+      EXPECT_TRUE(panels.alerts.empty());
+      EXPECT_EQ(readText(c.path), "[Program]\n");
+    } else {
+      ASSERT_EQ(panels.alerts.size(), 1u);
+      EXPECT_EQ(panels.alerts[0].compare(0, c.alert.size(), c.alert), 0) << panels.alerts[0];
+    }
+  }
+  // Nothing was saved into a folder that is not there.
+  files.calls.clear();
+  panels.answer = dir.path("missing/again.rn");
+  save->OnMouseDown(5, 5, &left);
+  EXPECT_TRUE(files.calls.empty());
 }
 
 }  // namespace

@@ -61,14 +61,18 @@ public:
   int runFilePanel(plat::FilePanel& panel) override {
     kinds.push_back(panel.kind());
     types = panel.allowedTypes;
+    titles.push_back(panel.title);
     if (answer.empty()) return 0;
     panel.paths = {answer};
     return 1;
   }
-  int runAlert(plat::Alert&) override { return 0; }
+  int runAlert(plat::Alert& a) override {
+    alerts.push_back(a.title + ": " + a.message);
+    return 0;
+  }
   std::string answer;
   std::vector<plat::PanelKind> kinds;
-  std::vector<std::string> types;
+  std::vector<std::string> types, titles, alerts;
 };
 
 class EditorFx : public ::testing::Test {

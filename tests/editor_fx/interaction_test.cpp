@@ -344,6 +344,44 @@ TEST_F(Interaction, EffectTextsReachTheirControls) {
   EXPECT_STREQ(g->GetControl(kInput + 10)->GetTooltip(), "Input Channel Mode: Inverse Stereo");
 }
 
+// The pixels of an editor rectangle in the window's picture.
+std::vector<uint32_t> Pixels(const plat::Bitmap& b, const IRECT& r) {
+  std::vector<uint32_t> out;
+  for (int y = r.T; y < r.B; ++y)
+    for (int x = r.L; x < r.R; ++x) out.push_back(b.pixel(x, y));
+  return out;
+}
+
+// Dragging a knob turns it and its value text in the window's picture in
+// the same frames, without a page switch; a full redraw changes nothing.
+TEST_F(Interaction, ValueTextsFollowAKnobDragOnTheScreen) {
+  Open();
+  plat::app().runFor(0.3);
+  ITextControl* bits = ControlAt<ITextControl>(kBitText);
+  const IRECT text = *bits->GetRECT();
+  const std::vector<uint32_t> before = Pixels(win->backing(), text);
+  IControl* knob = nullptr;
+  for (int i = 0; i < g->NControls() && !knob; ++i)
+    if (g->GetControl(i)->ParamIdx() == 5) knob = g->GetControl(i);
+  ASSERT_NE(knob, nullptr);
+  const IRECT* k = knob->GetRECT();
+  const int x = (k->L + k->R) / 2, y = (k->T + k->B) / 2;
+  IMouseMod mod(true, false);
+  g->OnMouseDown(x, y, &mod);
+  for (int step = 1; step <= 40; ++step) {
+    g->OnMouseDrag(x, y + 2 * step, &mod);
+    plat::app().runFor(0.01);
+  }
+  g->OnMouseUp(x, y + 80, &mod);
+  plat::app().runFor(0.3);
+  EXPECT_STRNE(bits->GetTextForPlug(), "64.0bit");
+  const std::vector<uint32_t> shown = Pixels(win->backing(), text);
+  EXPECT_TRUE(shown != before) << "the value text on screen did not change";
+  g->SetAllControlsDirty();
+  win->display();
+  EXPECT_TRUE(Pixels(win->backing(), text) == shown) << "a full redraw shows another text";
+}
+
 TEST_F(Interaction, LoadedConfigurationShowsItsPage) {
   ByteChunk state;
   ASSERT_TRUE(plug->SerializeState(&state));

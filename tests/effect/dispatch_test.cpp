@@ -241,6 +241,40 @@ TEST(Dispatch, BitDepthRateAndGateTexts) {
   EXPECT_EQ(plug->getValueText(Harshbloom::kGateText), "-oodB");
 }
 
+// A new sample rate shows in the texts that depend on it at once, as they
+// are in force, not only after the next preset load.
+TEST(Dispatch, RateDependentTextsFollowTheSampleRate) {
+  auto plug = makeEffect();
+  plug->SetBlockSize(512);
+  plug->SetSampleRate(44100);
+  plug->Reset();
+  EXPECT_EQ(plug->getValueText(Harshbloom::kSampleRateText), "44100Hz");
+  for (double rate : {48000.0, 96000.0, 22050.0}) {
+    SCOPED_TRACE(rate);
+    plug->SetSampleRate(rate);
+    plug->Reset();
+    const std::string converted = plug->getValueText(Harshbloom::kSampleRateText);
+    const std::string sweep = plug->getValueText(Harshbloom::kSweepText);
+    const std::string cutoff = plug->getValueText(Harshbloom::kFilterCutoffText);
+    const std::string sub = plug->getValueText(Harshbloom::kSubBandCutoffText);
+    const std::string disto = plug->getValueText(Harshbloom::kDistoBandCutoffText);
+    EXPECT_EQ(converted, std::to_string(static_cast<long long>(rate)) + "Hz");
+    // What a preset load (every parameter sent again) shows.
+    for (int p : {Tags::kSampleRate, Tags::kDumpExpand, Tags::kFilterCutoff, Tags::kSubBandCutoff})
+      plug->OnParamChange(p);
+    EXPECT_EQ(plug->getValueText(Harshbloom::kSampleRateText), converted);
+    EXPECT_EQ(plug->getValueText(Harshbloom::kSweepText), sweep);
+    EXPECT_EQ(plug->getValueText(Harshbloom::kFilterCutoffText), cutoff);
+    EXPECT_EQ(plug->getValueText(Harshbloom::kSubBandCutoffText), sub);
+    EXPECT_EQ(plug->getValueText(Harshbloom::kDistoBandCutoffText), disto);
+  }
+  // The effect marks them for the editor.
+  plug->SetSampleRate(48000);
+  plug->Reset();
+  EXPECT_TRUE(plug->takeTextChanged(Harshbloom::kSampleRateText));
+  EXPECT_TRUE(plug->takeTextChanged(Harshbloom::kSweepText));
+}
+
 // The limiter's mode rounds at 0.5; mode 0 greys its level control out.
 // Auto make-up follows the knee formula for a full-scale sample.
 TEST(Dispatch, LimiterModeAndAutoMakeUp) {

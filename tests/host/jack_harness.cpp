@@ -202,10 +202,16 @@ bool JackServer::Start(std::string* error, const std::string& name, int sampleRa
   setenv("JACK_NO_AUDIO_RESERVATION", "1", 1);
   static int counter = 0;
   // The machine allows only a few servers at once: one that is refused for
-  // that (or any reason at start) is tried again after a pause.
-  for (int attempt = 0; attempt < 3; ++attempt) {
-    if (attempt) SleepMs(2000);
-    mName = !name.empty() ? name : "hbtest_" + std::to_string(getpid()) + "_" + std::to_string(counter++);
+  // that (or any reason at start) is tried again after a pause. JACK keeps
+  // the entry of a server that was killed in its registry of eight until a
+  // server of the same name starts: the test servers' names come from a
+  // small set, so that such entries are taken back instead of filling the
+  // registry (a name in use by a live server is refused, and the next one
+  // is tried).
+  for (int attempt = 0; attempt < 6; ++attempt) {
+    if (attempt) SleepMs(attempt < 3 ? 500 : 2000);
+    mName = !name.empty() ? name
+                          : "hbtest_" + std::to_string((static_cast<int>(getpid()) + counter++) % 16);
     mLog = ::testing::TempDir() + mName + ".log";
     const std::string rate = std::to_string(sampleRate);
     const char* argv[] = {jackd.c_str(), "-n", mName.c_str(), "--no-realtime", "-d", "dummy",

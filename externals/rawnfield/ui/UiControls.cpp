@@ -1,8 +1,12 @@
 #include "UiControls.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "FilterTypes.h"
 #include "IFxStandalone.h"
@@ -23,6 +27,31 @@ IColor previewGrey(double t, bool focus) {
   const double s = std::sin(3.14159 * t);
   const int g = focus ? static_cast<int>(163.0 * s) + 92 : static_cast<int>(78.0 * s);
   return IColor(255, g, g, g);
+}
+
+// Whether the file can be written: it is opened for appending, which makes it
+// when it is missing and leaves an existing one as it is. *why says why not.
+bool canWrite(const std::string& path, std::string* why) {
+  FILE* f = std::fopen(path.c_str(), "a");
+  if (!f) {
+    *why = std::strerror(errno);
+    return false;
+  }
+  std::fclose(f);
+  return true;
+}
+
+// Whether a save left a file with something in it.
+bool written(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0;
+}
+
+void tellNotWritten(IGraphics* gui, const char* title, const std::string& path,
+                    const std::string& why) {
+  if (!gui) return;
+  const std::string text = "The file \"" + path + "\" could not be written: " + why + ".";
+  gui->ShowMessageBox(text.c_str(), title, 0);
 }
 
 }  // namespace
@@ -320,14 +349,20 @@ void IRnDistortionCurveEditor::contextMenuAction() {
   const bool open = row == kRowImportCsv || row == kRowImportWav;
   const bool csv = row == kRowImportCsv || row == kRowExportCsv;
   KIT_String folder;
-  gui->PromptForFile(&mCurveFile, open ? kFileOpen : kFileSave, &folder, csv ? "csv" : "wav");
+  const char* title = open ? "Import Curve" : "Export Curve";
+  gui->PromptForFile(&mCurveFile, open ? kFileOpen : kFileSave, &folder, csv ? "csv" : "wav",
+                     title);
   if (!mCurveFile.GetLength()) return;
+  const std::string path = mCurveFile.Get();
+  std::string why;
+  if (!open && !canWrite(path, &why)) return tellNotWritten(gui, title, path, why);
   switch (row) {
     case kRowImportCsv: mEditor->ImportDistoCurve(mCurveFile); break;
     case kRowImportWav: mEditor->ImportDistoCurveFromWAVE(mCurveFile); break;
     case kRowExportCsv: mEditor->ExportDistoCurve(mCurveFile); break;
     default: mEditor->ExportDistoCurveToWave(mCurveFile); break;
   }
+  if (!open && !written(path)) tellNotWritten(gui, title, path, "nothing was written");
 }
 
 // ---- Drop-down menus
@@ -752,10 +787,18 @@ void IRnFileSelector::OnMouseDown(int x, int y, IMouseMod* mod) {
   if (!mController || !mFile.GetLength()) return;
   const bool fxp = std::strstr(mFile.Get(), ".fxp") != nullptr;
   if (mFileAction == kFileSave) {
-    if (fxp)
-      mController->SaveProgAsFXP(mFile);
-    else
-      mController->SaveProgAsRN(mFile);
+    // A save that cannot be written says so.
+    const std::string path = mFile.Get();
+    const char* title = mTitle.GetLength() ? mTitle.Get() : "Save";
+    std::string why;
+    if (fxp) {
+      if (!mController->SaveProgAsFXP(mFile))
+        tellNotWritten(GetGUI(), title, path, "host program files are not offered here");
+      return;
+    }
+    if (!canWrite(path, &why)) return tellNotWritten(GetGUI(), title, path, why);
+    mController->SaveProgAsRN(mFile);
+    if (!written(path)) tellNotWritten(GetGUI(), title, path, "nothing was written");
   } else {
     if (fxp)
       mController->LoadProgFromFXP(mFile);
