@@ -207,8 +207,20 @@ int Harshbloom::UnserializeState(ByteChunk* chunk, int startPos) {
     mConfig.terminateTexts();
   }
 
+  // A preset chosen while blocks run is settled by them before it is heard
+  // (below): meanwhile its units may take their values one at a time, the
+  // lock handed to a waiting block between two, so that no block waits for
+  // the whole preset.
+  const bool settled = presetSlot && isPlaying();
+  if (settled) beginProgramChange();
   for (int i = 0; i < n; ++i) setParamValue(i, params[i]);
-  for (int i = 0; i < n; ++i) InternalParamChange(i);
+  for (int i = 0; i < n; ++i) {
+    if (settled && i) {
+      GetMutex()->Unlock();
+      GetMutex()->Lock();
+    }
+    InternalParamChange(i);
+  }
 
   // The curve goes into the table of the type just set.
   double curve[kCurveSize];
@@ -216,8 +228,8 @@ int Harshbloom::UnserializeState(ByteChunk* chunk, int startPos) {
     curve[i] = readDouble(chunk, startPos + kCurveOffset + 8 * i);
   mDistoFx.restoreUserCurve(curve, kCurveSize);
   // A preset chosen while blocks run moves every unit at once: the next
-  // blocks settle the chain before it is heard again.
-  if (presetSlot && isPlaying()) beginProgramChange();
+  // blocks settle the chain before it is heard again, from its final state.
+  if (settled) beginProgramChange();
   updateDistoCurveDisplay();
   updateGUI();
   return static_cast<int>(end);

@@ -284,13 +284,19 @@ void Harshbloom::updateVuMeters() {
 
 void Harshbloom::provideFreqCurve(Rawnfield::BandId band, double* out, int n) const {
   if (!out || n < 1) return;
-  KIT_MutexLock lock(const_cast<Harshbloom*>(this)->GetMutex());
   const Rawnfield::BandSplitFilter& crossover = mSubBand.crossover;
-  for (int i = 0; i < n; ++i) {
-    const double r = static_cast<double>(i) / n;
-    const double f = r * r * 0.5;
-    out[i] = band == Rawnfield::kSubBand ? crossover.getSubBandFilterFreqResponse(f)
-                                         : crossover.getDistoBandFilterFreqResponse(f);
+  // A few points under each hold of the lock: a block waiting for it gets it
+  // between them rather than after the whole curve.
+  constexpr int kPointsPerHold = 32;
+  for (int start = 0; start < n; start += kPointsPerHold) {
+    KIT_MutexLock lock(const_cast<Harshbloom*>(this)->GetMutex());
+    const int end = start + kPointsPerHold < n ? start + kPointsPerHold : n;
+    for (int i = start; i < end; ++i) {
+      const double r = static_cast<double>(i) / n;
+      const double f = r * r * 0.5;
+      out[i] = band == Rawnfield::kSubBand ? crossover.getSubBandFilterFreqResponse(f)
+                                           : crossover.getDistoBandFilterFreqResponse(f);
+    }
   }
 }
 

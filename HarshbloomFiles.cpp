@@ -5,6 +5,8 @@
 
 #include <array>
 #include <cmath>
+#include <mutex>
+#include <string>
 
 #include "Harshbloom.h"
 #include "IGraphics.h"
@@ -205,10 +207,26 @@ void Harshbloom::SaveProgAsRN(const KIT_String& path) {
 
 void Harshbloom::LoadProgFromRN(const KIT_String& path) {
   const std::string p = path.Get();
-  std::lock_guard<std::mutex> files(mFileMutex);
+  std::unique_lock<std::mutex> files(mFileMutex);
   Rawnfield::HarshbloomProgram program;
   std::string curve;
-  const bool loaded = program.loadProgram(p, curve);
+  int valueLines = 0;
+  const bool loaded = program.loadProgram(p, curve, &valueLines);
+  if (loaded && valueLines == 0) {
+    // Not a program (an image, an empty file): nothing of it is taken, not
+    // even a configuration section; only its path is remembered.
+    {
+      KIT_MutexLock lock(GetMutex());
+      mConfig.setText(PlugConfig::kLastProgramFile, p);
+    }
+    files.unlock();
+    IGraphics* gui = GetGUI();
+    if (gui && gui->WindowIsOpen()) {
+      const std::string text = "\"" + p + "\" is not a Harshbloom program. Nothing was loaded.";
+      gui->ShowMessageBox(text.c_str(), "Load Program", 0);
+    }
+    return;
+  }
   PlugConfig config;
   {
     KIT_MutexLock lock(GetMutex());
@@ -226,11 +244,21 @@ void Harshbloom::LoadProgFromRN(const KIT_String& path) {
   if (configLoaded) updateGUI();
 }
 
+// Called with the plug-in lock held once.
 void Harshbloom::applyProgram(const Rawnfield::HarshbloomProgram& program,
                               const std::string& curveText) {
+  // Like a preset, a program loaded while blocks run is settled by them
+  // before it is heard: its values go in one at a time, the lock handed to
+  // a waiting block between two.
+  const bool settled = isPlaying();
+  if (settled) beginProgramChange();
   mLiveProgram.setProgram(program.getProgram());
   IGraphics* gui = GetGUI();
   for (int i = 0; i < NParams(); ++i) {
+    if (settled && i) {
+      GetMutex()->Unlock();
+      GetMutex()->Lock();
+    }
     // Plain values: the limiter level's range is not 0..1, so a normalised
     // set would move it on every load.
     setParamValue(i, program.getParameterValue(static_cast<Tags::eParameterTags>(i)));
@@ -242,8 +270,8 @@ void Harshbloom::applyProgram(const Rawnfield::HarshbloomProgram& program,
       chain.distortion.setLutDataString(curveText);
     updateDistoCurveDisplay();
   }
-  // Like a preset, a program loaded while blocks run is settled first.
-  if (isPlaying()) beginProgramChange();
+  // The settling starts again from the program's final state.
+  if (settled) beginProgramChange();
   // Only now does the current preset slot take the loaded state and name.
   ModifyCurrentPreset(program.getProgramName().c_str());
   PresetsChangedByHost();

@@ -4,7 +4,6 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <unistd.h>
 
 #include <algorithm>
 
@@ -21,11 +20,13 @@ RtAudio* gDAC = nullptr;
 std::vector<unsigned int> gAudioInputDevs;
 std::vector<unsigned int> gAudioOutputDevs;
 std::vector<std::string> gAudioIDDevNames;
+std::vector<RtAudio::DeviceInfo> gAudioDevInfos;
 unsigned int gIOVS = 512;
 unsigned int gSigVS = 32;
 unsigned int gBufIndex = 0;
 std::atomic<unsigned int> gVecElapsed{0};
 double gFadeMult = 0.0;
+std::atomic<unsigned int> gUnderflows{0};
 
 namespace {
 
@@ -55,6 +56,12 @@ bool IsSigVSOption(unsigned int v) {
 }
 
 bool Info(RtAudio* dac, unsigned int id, RtAudio::DeviceInfo* info) {
+  // The audio object's devices as last listed: asking again costs a round
+  // trip to the server (a new JACK client) each time.
+  if (dac == gDAC && id < gAudioDevInfos.size()) {
+    *info = gAudioDevInfos[id];
+    return info->probed;
+  }
   try {
     if (id >= dac->getDeviceCount()) return false;
     *info = dac->getDeviceInfo(id);
@@ -102,14 +109,25 @@ void ChooseFirstStartDriver() {
   if (driver >= 0) gState->mAudioDriverType = static_cast<uint16_t>(driver);
 }
 
+// The audio object's default input or output device (0 when it cannot say).
+// Each question is a round trip to the server: asked only when needed.
+unsigned int DefaultDevice(bool input) {
+  try {
+    return input ? gDAC->getDefaultInputDevice() : gDAC->getDefaultOutputDevice();
+  } catch (const RtAudioError&) {
+    return 0;
+  }
+}
+
 bool Listed(const std::vector<unsigned int>& ids, unsigned int id) {
   return std::find(ids.begin(), ids.end(), id) != ids.end();
 }
 
 // The default device for a placeholder name, else the first listed one.
 bool ResolvePlaceholder(char (&field)[100], const char* placeholder,
-                        const std::vector<unsigned int>& listed, unsigned int defaultId) {
+                        const std::vector<unsigned int>& listed, bool input) {
   if (strcmp(field, placeholder) || listed.empty()) return false;
+  const unsigned int defaultId = DefaultDevice(input);
   const unsigned int id = Listed(listed, defaultId) ? defaultId : listed.front();
   SetAppStateText(field, GetAudioDeviceName(id).c_str());
   return true;
@@ -146,17 +164,52 @@ void FitSampleRate() {
 }
 
 void ResolvePlaceholderDevices() {
-  unsigned int defIn = 0, defOut = 0;
-  try {
-    defIn = gDAC->getDefaultInputDevice();
-    defOut = gDAC->getDefaultOutputDevice();
-  } catch (const RtAudioError&) {
-  }
-  bool changed = ResolvePlaceholder(gState->mAudioInDev, kDefaultAudioInDev, gAudioInputDevs, defIn);
-  changed |= ResolvePlaceholder(gState->mAudioOutDev, kDefaultAudioOutDev, gAudioOutputDevs, defOut);
+  bool changed = ResolvePlaceholder(gState->mAudioInDev, kDefaultAudioInDev, gAudioInputDevs, true);
+  changed |= ResolvePlaceholder(gState->mAudioOutDev, kDefaultAudioOutDev, gAudioOutputDevs, false);
   if (!changed) return;
   FitSampleRate();
   UpdateINI();
+}
+
+// The first error RtAudio reported for the stream, kept until the main
+// thread takes it. RtAudio calls StreamError on whichever thread met the
+// error, the audio thread included: it only copies the text into place.
+std::atomic<bool> gStreamErrorTaken{true};  // true: the slot is free
+std::atomic<bool> gStreamErrorReady{false};
+char gStreamError[256];
+
+void StreamError(RtAudioError::Type type, const std::string& text) {
+  if (type == RtAudioError::WARNING || type == RtAudioError::DEBUG_WARNING) return;
+  bool slotFree = true;
+  if (!gStreamErrorTaken.compare_exchange_strong(slotFree, false)) return;
+  snprintf(gStreamError, sizeof gStreamError, "%s", text.c_str());
+  gStreamErrorReady.store(true, std::memory_order_release);
+}
+
+// The error reported since the last call, or "".
+std::string TakeStreamError() {
+  if (!gStreamErrorReady.load(std::memory_order_acquire)) return std::string();
+  std::string text = gStreamError;
+  gStreamErrorReady.store(false, std::memory_order_relaxed);
+  gStreamErrorTaken.store(true, std::memory_order_release);
+  return text;
+}
+
+// What the main thread knows of the stream: never started (or stopped on
+// purpose), playing, or lost (it stopped by itself and is tried again).
+enum class StreamWatch { kIdle, kPlaying, kLost };
+StreamWatch gWatch = StreamWatch::kIdle;
+std::string gStoppedReason;
+double gNextRetry = 0.0;
+const double kRetrySeconds = 2.0;
+
+bool StreamRunning() {
+  if (!gDAC) return false;
+  try {
+    return gDAC->isStreamRunning();
+  } catch (const RtAudioError&) {
+    return false;
+  }
 }
 
 // Ends the stream, if any, and tells the plug-in that no block runs.
@@ -196,6 +249,7 @@ bool TryToChangeAudioDriverType() {
     delete gDAC;
     gDAC = nullptr;
   }
+  gAudioDevInfos.clear();
   if (!gState) return false;
   if (gFirstStart) {
     gFirstStart = false;
@@ -217,6 +271,7 @@ void ProbeAudioIO() {
   gAudioInputDevs.clear();
   gAudioOutputDevs.clear();
   gAudioIDDevNames.clear();
+  gAudioDevInfos.clear();
   if (!gDAC) return;
   unsigned int count = 0;
   try {
@@ -236,6 +291,7 @@ void ProbeAudioIO() {
     const size_t colon = name.rfind(": ");
     if (colon != std::string::npos && name.size() >= 2) name = name.substr(colon + 2);
     gAudioIDDevNames.push_back(name);
+    gAudioDevInfos.push_back(info);
     if (info.probed && name != "Generic Low Latency ASIO Driver") {
       if (info.inputChannels) gAudioInputDevs.push_back(i);
       if (info.outputChannels) gAudioOutputDevs.push_back(i);
@@ -274,25 +330,20 @@ bool FallBackToWorkingDriver() {
 
 void FitSavedDevicesToDriver() {
   if (!gDAC || !gState) return;
-  unsigned int defIn = 0, defOut = 0;
-  try {
-    defIn = gDAC->getDefaultInputDevice();
-    defOut = gDAC->getDefaultOutputDevice();
-  } catch (const RtAudioError&) {
-  }
   // Placeholder names are resolved, and written back, when the stream starts.
   auto fitDevice = [&](char (&field)[100], const char* placeholder,
-                       const std::vector<unsigned int>& listed, unsigned int defId, const char* side) {
+                       const std::vector<unsigned int>& listed, bool input, const char* side) {
     if (!strcmp(field, placeholder) || listed.empty()) return;
     const int id = GetAudioDeviceID(field);
     if (id >= 0 && Listed(listed, static_cast<unsigned>(id))) return;
+    const unsigned int defId = DefaultDevice(input);
     const std::string name = GetAudioDeviceName(Listed(listed, defId) ? defId : listed.front());
     fprintf(stderr, "The audio %s device \"%s\" is not available; using \"%s\".\n", side, field,
             name.c_str());
     SetAppStateText(field, name.c_str());
   };
-  fitDevice(gState->mAudioInDev, kDefaultAudioInDev, gAudioInputDevs, defIn, "input");
-  fitDevice(gState->mAudioOutDev, kDefaultAudioOutDev, gAudioOutputDevs, defOut, "output");
+  fitDevice(gState->mAudioInDev, kDefaultAudioInDev, gAudioInputDevs, true, "input");
+  fitDevice(gState->mAudioOutDev, kDefaultAudioOutDev, gAudioOutputDevs, false, "output");
 
   auto fitChannels = [&](const char* name, bool input, uint16_t* left, uint16_t* right) {
     const int id = GetAudioDeviceID(name);
@@ -365,6 +416,9 @@ bool InitialiseAudio(unsigned int inId, unsigned int outId, unsigned int sampleR
 
   RtAudio::StreamOptions options;
   options.flags = RTAUDIO_NONINTERLEAVED;
+  // The client name other programs (a JACK patchbay) show for the stream.
+  options.streamName = APP_PRODUCT_NAME;
+  TakeStreamError();  // an old stream's error is not this one's
   gBufIndex = 0;
   gVecElapsed = 0;
   gFadeMult = 0.0;
@@ -375,27 +429,37 @@ bool InitialiseAudio(unsigned int inId, unsigned int outId, unsigned int sampleR
     // From here on blocks may run.
     gPluginInstance->OnActivate(true);
   }
+  bool started = false;
   try {
     gDAC->openStream(&outParams, &inParams, RTAUDIO_FLOAT64, sampleRate, &gIOVS, AudioCallback,
-                     nullptr, &options);
-    gDAC->startStream();
+                     nullptr, &options, StreamError);
+    // With an error callback RtAudio may report a failure there instead of
+    // throwing: what counts is whether the stream runs.
+    if (gDAC->isStreamOpen()) gDAC->startStream();
+    started = gDAC->isStreamRunning();
   } catch (const RtAudioError& e) {
     e.printMessage();
+  }
+  if (!started) {
+    const std::string error = TakeStreamError();
+    if (!error.empty()) fprintf(stderr, "%s\n", error.c_str());
     EndStream(true);
+    // A stream that was playing was ended on purpose; a lost one is still
+    // tried again.
+    if (gWatch == StreamWatch::kPlaying) gWatch = StreamWatch::kIdle;
     return false;
   }
   if (gActiveState) *gActiveState = *gState;
+  gWatch = StreamWatch::kPlaying;
+  gStoppedReason.clear();
   return true;
 }
 
 int AudioCallback(void* output, void* input, unsigned int frames, double, RtAudioStreamStatus status,
                   void*) {
-  if (status) {
-    // No stdio on the audio thread: one plain write.
-    static const char kMsg[] = "Stream underflow detected!\n";
-    if (write(STDOUT_FILENO, kMsg, sizeof kMsg - 1) < 0) {
-    }
-  }
+  // Counted only: the main thread says so (ReportUnderflows). Any write here
+  // could block the audio thread on a full pipe.
+  if (status) gUnderflows.fetch_add(1, std::memory_order_relaxed);
   double* out = static_cast<double*>(output);
   if (!out) return 0;
   double* in = static_cast<double*>(input);
@@ -431,4 +495,62 @@ int AudioCallback(void* output, void* input, unsigned int frames, double, RtAudi
   return 0;
 }
 
-void StopAudio() { EndStream(false); }
+void StopAudio() {
+  EndStream(false);
+  if (gWatch == StreamWatch::kPlaying) gWatch = StreamWatch::kIdle;
+}
+
+bool AudioStreamRunning() { return StreamRunning(); }
+
+bool RestartAudio() {
+  TryToChangeAudioDriverType();
+  ProbeAudioIO();
+  if (gAudioInputDevs.empty() || gAudioOutputDevs.empty()) return false;
+  FitSavedDevicesToDriver();
+  return TryToChangeAudio();
+}
+
+bool WatchAudio(double now, bool mayRetry) {
+  const std::string error = TakeStreamError();
+  if (gWatch == StreamWatch::kPlaying && !StreamRunning()) {
+    gWatch = StreamWatch::kLost;
+    const std::string driver = gState ? GetAudioDriverName(gState->mAudioDriverType) : "audio";
+    gStoppedReason = !error.empty() ? error : driver + " server or device gone";
+    fprintf(stderr, "Audio stopped: %s. Trying again every %g seconds.\n", gStoppedReason.c_str(),
+            kRetrySeconds);
+    // Whatever closes the stream (RtAudio's own thread, for JACK) may still
+    // be at work: the audio object is left alone until the first retry.
+    if (gPluginInstance) gPluginInstance->OnActivate(false);
+    gNextRetry = now + kRetrySeconds;
+    return true;
+  }
+  if (gWatch != StreamWatch::kLost || !mayRetry || now < gNextRetry) return false;
+  gNextRetry = now + kRetrySeconds;
+  if (!RestartAudio()) return false;
+  fprintf(stderr, "Audio plays again (%s Hz).\n", gState ? gState->mAudioSR : "");
+  return true;
+}
+
+std::string AudioStoppedReason() {
+  return gWatch == StreamWatch::kLost ? gStoppedReason : std::string();
+}
+
+void ForgetAudioWatch() {
+  gWatch = StreamWatch::kIdle;
+  gStoppedReason.clear();
+  gNextRetry = 0.0;
+  TakeStreamError();
+}
+
+bool ReportUnderflows(double now) {
+  static double lastReport = -1e300;
+  if (now - lastReport < 1.0 || !gUnderflows.load(std::memory_order_relaxed)) return false;
+  const unsigned int count = gUnderflows.exchange(0, std::memory_order_relaxed);
+  lastReport = now;
+  if (count > 1)
+    printf("Stream underflow detected! (%u times)\n", count);
+  else
+    printf("Stream underflow detected!\n");
+  fflush(stdout);
+  return true;
+}

@@ -248,6 +248,17 @@ void OnMidiChannel(HWND window, int id) {
                    uint16_t(sel), __ATOMIC_RELAXED);
 }
 
+// Apply looks at the audio system afresh (a server that came back lists its
+// devices again, perhaps at another rate), shows what it found and restarts
+// the stream on it.
+void OnApply(HWND window) {
+  TakeSettingsSaveError();
+  RestartAudio();
+  PopulateAudioDialogs(window);
+  const std::string error = TakeSettingsSaveError();
+  if (!error.empty()) ShowSettingsSaveError(window, error);
+}
+
 void OnCancel(HWND window) {
   EndDialog(window, IDCANCEL);
   if (AudioSettingsInStateAreEqual(gState, gTempState) && MIDISettingsInStateAreEqual(gState, gTempState))
@@ -260,6 +271,12 @@ void OnCancel(HWND window) {
 }
 
 }  // namespace
+
+void ShowSettingsSaveError(HWND window, const std::string& error) {
+  const std::string text = "The settings could not be saved.\n\n" + error +
+                           "\n\nThe changes apply until " APP_PRODUCT_NAME " quits.";
+  MessageBox(window, text.c_str(), APP_PRODUCT_NAME, MB_OK);
+}
 
 void RegisterPreferencesResource() {
   gPreferencesRes.next = SHIM_curmodule_dialogresource_head;
@@ -375,10 +392,15 @@ INT_PTR PreferencesDlgProc(HWND window, UINT msg, WPARAM wp, LPARAM) {
                        __ATOMIC_RELAXED);
       break;
     case IDC_BUTTON_APPLY:
-      TryToChangeAudio();
+      OnApply(window);
       break;
     case IDOK:
-      if (memcmp(gActiveState, gState, sizeof *gState)) TryToChangeAudio();
+      // A stream that is not running (its server went away and came back)
+      // starts again on what the audio system offers now.
+      if (!AudioStreamRunning())
+        RestartAudio();
+      else if (memcmp(gActiveState, gState, sizeof *gState))
+        TryToChangeAudio();
       EndDialog(window, IDOK);
       break;
     case IDCANCEL:

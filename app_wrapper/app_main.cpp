@@ -7,6 +7,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <string>
+
 #include "Harshbloom.h"
 #include "IGraphics.h"
 #include "resource.h"
@@ -17,6 +19,11 @@ HWND gHWND = nullptr;
 namespace {
 
 bool gResourcesRegistered = false;
+// The host's own timer: underflow reports and the watch over the stream.
+plat::TimerId gHostTimer = 0;
+// The reason shown in the main window's title ("" for none).
+std::string gTitleReason;
+bool gPreferencesOpen = false;
 bool gCleanedUp = true;
 // The main window's menu, also the menu of modal windows; owned here.
 HMENU gWindowMenu = nullptr;
@@ -157,6 +164,26 @@ void FitDriverType() {
   gFirstStart = true;
 }
 
+// The main window's title says that audio stopped, and why, while it is
+// tried again; the product name alone otherwise.
+void ShowAudioStateInTitle() {
+  const std::string reason = AudioStoppedReason();
+  if (reason == gTitleReason || !gHWND) return;
+  gTitleReason = reason;
+  const std::string title = reason.empty() ? std::string(APP_PRODUCT_NAME)
+                                           : std::string(APP_PRODUCT_NAME " - audio stopped: ") +
+                                                 reason + " (retrying)";
+  SetDlgItemText(gHWND, 0, title.c_str());  // item 0: the window itself
+}
+
+void HostTick() {
+  const double now = plat::app().now();
+  ReportUnderflows(now);
+  // While Preferences is open the user edits the settings a retry would use.
+  WatchAudio(now, !gPreferencesOpen);
+  ShowAudioStateInTitle();
+}
+
 void AboutBox() {
   if (gPluginInstance && gPluginInstance->HostRequestingAboutBox()) return;
   MessageBox(gHWND, "Rawnfield\nBuilt on " __DATE__, APP_PRODUCT_NAME, MB_OK);
@@ -201,11 +228,19 @@ INT_PTR MainDlgProc(HWND window, UINT msg, WPARAM wp, LPARAM) {
         case ID_ABOUT:
           AboutBox();
           break;
-        case ID_PREFERENCES:
-          if (SHIM_DialogBox(SHIM_curmodule_dialogresource_head, APP_RESID(IDD_DIALOG_PREF), window,
-                             PreferencesDlgProc, 0) == IDOK)
-            UpdateINI();
+        case ID_PREFERENCES: {
+          gPreferencesOpen = true;
+          const INT_PTR result = SHIM_DialogBox(SHIM_curmodule_dialogresource_head,
+                                                APP_RESID(IDD_DIALOG_PREF), window,
+                                                PreferencesDlgProc, 0);
+          gPreferencesOpen = false;
+          if (result == IDOK) {
+            TakeSettingsSaveError();  // said already; this is about the user's OK
+            if (!UpdateINI()) ShowSettingsSaveError(window, TakeSettingsSaveError());
+          }
+          ShowAudioStateInTitle();
           break;
+        }
         case ID_QUIT:
           DestroyWindow(window);
           break;
@@ -243,7 +278,9 @@ bool Init() {
             GetAudioDriverName(gState->mAudioDriverType).c_str());
   ProbeAudioIO();
   FallBackToWorkingDriver();
-  if (!InitialiseMidi()) fprintf(stderr, "MIDI is unavailable; the program runs without it.\n");
+  std::string midiError;
+  if (!InitialiseMidi(&midiError))
+    fprintf(stderr, "MIDI is unavailable (%s); the program runs without it.\n", midiError.c_str());
   ProbeMidiIO();
   gPluginInstance = MakePlug(gMidiOut, gState ? &gState->mMidiOutChan : nullptr);
   gPluginInstance->SetHostWindow(&gMainWindowFrame);
@@ -261,6 +298,9 @@ bool Init() {
 void Cleanup() {
   if (gCleanedUp) return;
   gCleanedUp = true;
+  if (gHostTimer) plat::app().cancelTimer(gHostTimer);
+  gHostTimer = 0;
+  gTitleReason.clear();
   if (gDAC) {
     try {
       if (gDAC->isStreamRunning()) gDAC->stopStream();
@@ -270,6 +310,7 @@ void Cleanup() {
   }
   ShutDownMidi();
   StopAudio();  // closes the stream and tells the plug-in no block runs
+  ForgetAudioWatch();
   if (gPluginInstance) gPluginInstance->SetHostWindow(nullptr);
   delete gPluginInstance;
   gPluginInstance = nullptr;
@@ -291,9 +332,7 @@ INT_PTR SHIMAppMain(int msg, INT_PTR parm1, INT_PTR) {
     case SHIMAPPMSG_AWAKE_FROM_NIB: {
       RegisterHostResources();
       gCleanedUp = false;
-      const int result = LoadSettings();
-      if (result) fprintf(stderr, "Settings will not be saved in this run.\n");
-      return result;
+      return LoadSettings();  // says itself when settings cannot be saved
     }
     case SHIMAPPMSG_DID_FINISH_LAUNCHING: {
       if (!gState) {
@@ -309,6 +348,7 @@ INT_PTR SHIMAppMain(int msg, INT_PTR parm1, INT_PTR) {
       HWND main = SHIM_CreateDialog(SHIM_curmodule_dialogresource_head, APP_RESID(IDD_DIALOG_MAIN),
                                     nullptr, MainDlgProc, 0);
       if (main && gWindowMenu) SetMenu(main, gWindowMenu);
+      if (!gHostTimer) gHostTimer = plat::app().addTimer(0.25, true, HostTick);
       StartTestControl();
       return 0;
     }

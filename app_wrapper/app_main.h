@@ -66,10 +66,16 @@ extern bool gFirstStart;
 // The loading step: allocates the three records with their defaults, makes
 // the settings folder when needed, reads settings.ini when it exists and
 // writes it back. Returns 0, or 1 when the folder cannot be made or its path
-// does not fit (nothing is written then).
+// does not fit (nothing is written then). A file that cannot be read whole
+// is never rewritten: it is moved aside as settings.ini.bad (or, when it
+// cannot be, kept as it is); a line on standard error says which.
 int LoadSettings();
-// Writes every setting of gState to settings.ini.
-void UpdateINI();
+// Writes every setting of gState to settings.ini. False, with a line on
+// standard error giving the path and the reason, when they could not be
+// saved; TakeSettingsSaveError then gives "<path>: <reason>".
+bool UpdateINI();
+// The last reason UpdateINI failed since the previous call, or "".
+std::string TakeSettingsSaveError();
 bool AudioSettingsInStateAreEqual(const AppState* a, const AppState* b);
 bool MIDISettingsInStateAreEqual(const AppState* a, const AppState* b);
 // Deletes the three records.
@@ -89,11 +95,15 @@ extern RtAudio* gDAC;
 extern std::vector<unsigned int> gAudioInputDevs;   // device ids with inputs
 extern std::vector<unsigned int> gAudioOutputDevs;  // device ids with outputs
 extern std::vector<std::string> gAudioIDDevNames;   // display name by device id
+// What the audio object said of each device when they were listed, by id.
+extern std::vector<RtAudio::DeviceInfo> gAudioDevInfos;
 extern unsigned int gIOVS;                          // frames per callback
 extern unsigned int gSigVS;                         // frames per plug-in call
 extern unsigned int gBufIndex;                      // position in the sub-block
 extern std::atomic<unsigned int> gVecElapsed;       // callbacks since the start
 extern double gFadeMult;
+// Callbacks that reported an underflow (or overflow) since the last report.
+extern std::atomic<unsigned int> gUnderflows;
 
 // The driver list: the audio systems this build of RtAudio offers (JACK,
 // PulseAudio, ALSA), in that order; the settings' driver type indexes it.
@@ -109,8 +119,9 @@ bool TryToChangeAudioDriverType();
 void ProbeAudioIO();
 std::string GetAudioDeviceName(unsigned int id);
 int GetAudioDeviceID(const char* name);
-// The audio object's information on a listed device; false when there is no
-// audio object, no such device or it could not be probed.
+// The audio object's information on a listed device, as it was listed;
+// false when there is no audio object, no such device or it could not be
+// probed.
 bool GetAudioDeviceInfo(unsigned int id, RtAudio::DeviceInfo* info);
 // At start-up: when the saved driver offers no input or no output device
 // (its server is not running), the first driver whose default devices can
@@ -136,6 +147,24 @@ int AudioCallback(void* output, void* input, unsigned int frames, double streamT
 // Stops and closes the stream when one is open and tells the plug-in that
 // no block runs any more.
 void StopAudio();
+bool AudioStreamRunning();
+// Makes the audio object anew, lists its devices, fits the saved devices,
+// channels and sample rate to what it offers (the server's rate when the
+// saved one is refused) and starts the stream. True when it runs.
+bool RestartAudio();
+// Main thread, from a timer (now in seconds). A stream that stopped by
+// itself (its server or device went away) is said once on standard error,
+// and from then on, while mayRetry, RestartAudio runs every 2 seconds until
+// the stream plays again. True when the stream was found lost or came back.
+bool WatchAudio(double now, bool mayRetry);
+// Why the stream stopped while it is lost, else "".
+std::string AudioStoppedReason();
+// Back to a stream that was never started (tests, shut-down).
+void ForgetAudioWatch();
+// Main thread, from a timer: prints "Stream underflow detected!" on standard
+// output when callbacks reported underflows, with their number when there
+// were several, at most once a second (now in seconds). True when it printed.
+bool ReportUnderflows(double now);
 
 // ---- MIDI ----
 
@@ -145,8 +174,9 @@ extern std::vector<std::string> gMIDIInputDevNames;
 extern std::vector<std::string> gMIDIOutputDevNames;
 
 // Makes the MIDI objects on the ALSA sequencer; false, leaving a missing
-// object null, when that is not available.
-bool InitialiseMidi();
+// object null, when that is not available, with the reason in why. Prints
+// nothing.
+bool InitialiseMidi(std::string* why = nullptr);
 void ProbeMidiIO();
 int GetMIDIInPortNumber(const char* name);
 int GetMIDIOutPortNumber(const char* name);
@@ -199,6 +229,8 @@ void PopulateAudioOutputList(HWND window, const RtAudio::DeviceInfo* info);
 void PopulateSampleRateList(HWND window, const RtAudio::DeviceInfo* in,
                             const RtAudio::DeviceInfo* out);
 void PopulateMidiDialogs(HWND window);
+// The message box that says settings could not be saved ("<path>: <reason>").
+void ShowSettingsSaveError(HWND window, const std::string& error);
 
 // Test control: with HB_TEST_CONTROL=1 the program reads commands from its
 // standard input and answers on standard output (app_testhook.cpp).

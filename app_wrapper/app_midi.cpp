@@ -1,8 +1,11 @@
 // The host's MIDI input and output ports on the ALSA sequencer, virtual
 // ports of its own included.
 
+#include <errno.h>
+#include <fcntl.h>
 #include <stdio.h>
 #include <string.h>
+#include <unistd.h>
 
 #include "IFxStandalone.h"
 #include "app_main.h"
@@ -13,6 +16,8 @@ std::vector<std::string> gMIDIInputDevNames;
 std::vector<std::string> gMIDIOutputDevNames;
 
 namespace {
+
+const char kSequencerDevice[] = "/dev/snd/seq";
 
 int PortNumber(const std::vector<std::string>& names, const char* name) {
   if (!name) return -1;
@@ -48,23 +53,30 @@ bool Choose(Port* port, const std::vector<std::string>& names, const char* name,
 
 }  // namespace
 
-bool InitialiseMidi() {
-  bool ok = true;
+bool InitialiseMidi(std::string* why) {
+  // Without the sequencer device every attempt below would fail, each with
+  // lines of errors from the libraries: look first.
+  const int fd = open(kSequencerDevice, O_RDWR | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    if (why) *why = std::string("no ALSA sequencer: ") + kSequencerDevice + ": " + strerror(errno);
+    return false;
+  }
+  close(fd);
+  std::string error;
   try {
     gMidiIn = new RtMidiIn(RtMidi::LINUX_ALSA, "RtMidi Input Client");
     gMidiIn->setCallback(MIDICallback, nullptr);
     gMidiIn->ignoreTypes(true, true, true);
   } catch (const RtMidiError& e) {
-    e.printMessage();
-    ok = false;
+    error = e.getMessage();
   }
   try {
     gMidiOut = new RtMidiOut(RtMidi::LINUX_ALSA, "RtMidi Output Client");
   } catch (const RtMidiError& e) {
-    e.printMessage();
-    ok = false;
+    if (error.empty()) error = e.getMessage();
   }
-  return ok;
+  if (why) *why = error;
+  return error.empty();
 }
 
 void ProbeMidiIO() {

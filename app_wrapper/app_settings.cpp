@@ -68,8 +68,13 @@ bool MakeFolders(const std::string& folder) {
   return stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-unsigned ReadNumber(const char* section, const char* key, int def) {
-  return static_cast<uint16_t>(GetPrivateProfileInt(section, key, def, gINIPath));
+// A number of the file when it lies in lo..hi, else the fallback: what is
+// stored (and written back) is always a value the program uses, never one
+// cut to 16 bits.
+uint16_t ReadNumber(const char* section, const char* key, int def, int lo = 0, int hi = 0xFFFF,
+                    int fallback = -1) {
+  const int v = GetPrivateProfileInt(section, key, def, gINIPath);
+  return static_cast<uint16_t>(v >= lo && v <= hi ? v : (fallback >= 0 ? fallback : def));
 }
 
 void ReadText(const char* section, const char* key, const char* def, char (&field)[kTextSize]) {
@@ -82,18 +87,20 @@ void ReadSettings(AppState* s) {
   s->mAudioDriverType = ReadNumber("audio", "driver", 0);
   ReadText("audio", "indev", kDefaultAudioInDev, s->mAudioInDev);
   ReadText("audio", "outdev", kDefaultAudioOutDev, s->mAudioOutDev);
-  s->mAudioInChanL = ReadNumber("audio", "in1", 1);
-  s->mAudioInChanR = ReadNumber("audio", "in2", 2);
-  s->mAudioOutChanL = ReadNumber("audio", "out1", 1);
-  s->mAudioOutChanR = ReadNumber("audio", "out2", 2);
-  s->mAudioInIsMono = ReadNumber("audio", "monoinput", 0);
+  // Channel 0 does not exist: the first stands in for it. The right channel
+  // the stream takes is the one after the left.
+  s->mAudioInChanL = ReadNumber("audio", "in1", 1, 1, 0xFFFE, 1);
+  s->mAudioInChanR = ReadNumber("audio", "in2", 2, 1, 0xFFFF, s->mAudioInChanL + 1);
+  s->mAudioOutChanL = ReadNumber("audio", "out1", 1, 1, 0xFFFE, 1);
+  s->mAudioOutChanR = ReadNumber("audio", "out2", 2, 1, 0xFFFF, s->mAudioOutChanL + 1);
+  s->mAudioInIsMono = ReadNumber("audio", "monoinput", 0, 0, 1);
   ReadText("audio", "iovs", "512", s->mAudioIOVS);
   ReadText("audio", "sigvs", "32", s->mAudioSigVS);
   ReadText("audio", "sr", "44100", s->mAudioSR);
   ReadText("midi", "indev", "no input", s->mMidiInDev);
   ReadText("midi", "outdev", "no output", s->mMidiOutDev);
-  s->mMidiInChan = ReadNumber("midi", "inchan", 0);
-  s->mMidiOutChan = ReadNumber("midi", "outchan", 0);
+  s->mMidiInChan = ReadNumber("midi", "inchan", 0, 0, 16);
+  s->mMidiOutChan = ReadNumber("midi", "outchan", 0, 0, 16);
 
   // Values the stream and the Preferences lists cannot use go back to their
   // defaults: a signal vector size of 0 or text would divide by zero in the
@@ -101,16 +108,47 @@ void ReadSettings(AppState* s) {
   if (!IsOption(s->mAudioSigVS, kSIGVSOptions, kNumSIGVSOptions)) SetAppStateText(s->mAudioSigVS, "32");
   if (!IsOption(s->mAudioIOVS, kIOVSOptions, kNumIOVSOptions)) SetAppStateText(s->mAudioIOVS, "512");
   if (!IsPositiveDecimal(s->mAudioSR)) SetAppStateText(s->mAudioSR, "44100");
-  if (!s->mAudioInChanL) s->mAudioInChanL = 1;
-  if (!s->mAudioOutChanL) s->mAudioOutChanL = 1;
-  if (s->mMidiInChan > 16) s->mMidiInChan = 0;
-  if (s->mMidiOutChan > 16) s->mMidiOutChan = 0;
 }
 
-void WriteNumber(const char* section, const char* key, unsigned value) {
+bool WriteText(const char* section, const char* key, const char* value) {
+  return WritePrivateProfileString(section, key, value, gINIPath) != 0;
+}
+
+bool WriteNumber(const char* section, const char* key, unsigned value) {
   char buf[16];
   snprintf(buf, sizeof buf, "%u", value);
-  WritePrivateProfileString(section, key, buf, gINIPath);
+  return WriteText(section, key, buf);
+}
+
+// Why settings cannot be saved at all in this run ("" when they can), and
+// the last reason a save failed, kept for the Preferences message box.
+std::string gNoSettingsReason;
+std::string gSaveError;
+
+// The settings file exists but could not be read whole: it is moved aside so
+// that nothing of it is lost and the settings can be saved again, starting
+// as on a first start. A file that cannot be moved (or is not a plain file)
+// is kept and never written. True when it was moved.
+bool SetAsideUnreadableFile(const std::string& why) {
+  struct stat st;
+  if (lstat(gINIPath, &st) == 0 && S_ISREG(st.st_mode)) {
+    for (int n = 0; n < 100; ++n) {
+      std::string aside = std::string(gINIPath) + ".bad";
+      if (n) aside += "." + std::to_string(n);
+      if (lstat(aside.c_str(), &st) == 0) continue;
+      if (rename(gINIPath, aside.c_str()) == 0) {
+        fprintf(stderr,
+                "Settings could not be read from %s: %s. The file was moved to %s; the settings "
+                "start from their defaults and are saved anew.\n",
+                gINIPath, why.c_str(), aside.c_str());
+        return true;
+      }
+      break;
+    }
+  }
+  fprintf(stderr, "Settings could not be read from %s: %s. The file is kept as it is.\n",
+          gINIPath, why.c_str());
+  return false;
 }
 
 }  // namespace
@@ -146,43 +184,68 @@ int LoadSettings() {
     SetAppStateDefaults(*s);
   }
   gINIPath[0] = 0;
+  gNoSettingsReason.clear();
+  gSaveError.clear();
   std::string folder;
   if (!SettingsFolder(&folder)) {
-    fprintf(stderr, "no usable settings folder (HOME not set or path too long)\n");
+    gNoSettingsReason = "there is no settings folder (HOME is not set, or the path is too long)";
+    fprintf(stderr, "Settings cannot be saved: %s.\n", gNoSettingsReason.c_str());
     return 1;
   }
   struct stat st;
   if (stat(folder.c_str(), &st) != 0) {
     if (!MakeFolders(folder)) {
-      fprintf(stderr, "cannot create the settings folder %s\n", folder.c_str());
+      gNoSettingsReason = "the settings folder " + folder + " cannot be made: " + strerror(errno);
+      fprintf(stderr, "Settings cannot be saved: %s.\n", gNoSettingsReason.c_str());
       return 1;
     }
   }
   snprintf(gINIPath, sizeof gINIPath, "%ssettings.ini", folder.c_str());
-  gFirstStart = stat(gINIPath, &st) != 0;
-  if (!gFirstStart) ReadSettings(gState);
+  gFirstStart = lstat(gINIPath, &st) != 0;
+  if (!gFirstStart) {
+    ReadSettings(gState);
+    char why[512];
+    if (SHIM_GetIniFileError(gINIPath, why, sizeof why) && SetAsideUnreadableFile(why)) {
+      SetAppStateDefaults(gState);
+      gFirstStart = true;
+    }
+  }
   UpdateINI();
   return 0;
 }
 
-void UpdateINI() {
-  if (!gState || !gINIPath[0]) return;
+bool UpdateINI() {
+  if (!gState) return false;
+  if (!gINIPath[0]) {
+    gSaveError = gNoSettingsReason.empty() ? "there is no settings file" : gNoSettingsReason;
+    fprintf(stderr, "Settings could not be saved: %s.\n", gSaveError.c_str());
+    return false;
+  }
   const AppState* s = gState;
-  WriteNumber("audio", "driver", s->mAudioDriverType);
-  WritePrivateProfileString("audio", "indev", s->mAudioInDev, gINIPath);
-  WritePrivateProfileString("audio", "outdev", s->mAudioOutDev, gINIPath);
-  WriteNumber("audio", "in1", s->mAudioInChanL);
-  WriteNumber("audio", "in2", s->mAudioInChanR);
-  WriteNumber("audio", "out1", s->mAudioOutChanL);
-  WriteNumber("audio", "out2", s->mAudioOutChanR);
-  WriteNumber("audio", "monoinput", s->mAudioInIsMono);
-  WritePrivateProfileString("audio", "iovs", s->mAudioIOVS, gINIPath);
-  WritePrivateProfileString("audio", "sigvs", s->mAudioSigVS, gINIPath);
-  WritePrivateProfileString("audio", "sr", s->mAudioSR, gINIPath);
-  WritePrivateProfileString("midi", "indev", s->mMidiInDev, gINIPath);
-  WritePrivateProfileString("midi", "outdev", s->mMidiOutDev, gINIPath);
-  WriteNumber("midi", "inchan", s->mMidiInChan);
-  WriteNumber("midi", "outchan", s->mMidiOutChan);
+  // Each write stops the rest once one fails: the file says why.
+  const bool ok =
+      WriteNumber("audio", "driver", s->mAudioDriverType) &&
+      WriteText("audio", "indev", s->mAudioInDev) && WriteText("audio", "outdev", s->mAudioOutDev) &&
+      WriteNumber("audio", "in1", s->mAudioInChanL) && WriteNumber("audio", "in2", s->mAudioInChanR) &&
+      WriteNumber("audio", "out1", s->mAudioOutChanL) &&
+      WriteNumber("audio", "out2", s->mAudioOutChanR) &&
+      WriteNumber("audio", "monoinput", s->mAudioInIsMono) &&
+      WriteText("audio", "iovs", s->mAudioIOVS) && WriteText("audio", "sigvs", s->mAudioSigVS) &&
+      WriteText("audio", "sr", s->mAudioSR) && WriteText("midi", "indev", s->mMidiInDev) &&
+      WriteText("midi", "outdev", s->mMidiOutDev) && WriteNumber("midi", "inchan", s->mMidiInChan) &&
+      WriteNumber("midi", "outchan", s->mMidiOutChan);
+  if (ok) return true;
+  char why[512] = "";
+  if (!SHIM_GetIniFileError(gINIPath, why, sizeof why)) snprintf(why, sizeof why, "unknown reason");
+  gSaveError = std::string(gINIPath) + ": " + why;
+  fprintf(stderr, "Settings could not be saved to %s.\n", gSaveError.c_str());
+  return false;
+}
+
+std::string TakeSettingsSaveError() {
+  std::string error;
+  error.swap(gSaveError);
+  return error;
 }
 
 bool AudioSettingsInStateAreEqual(const AppState* a, const AppState* b) {

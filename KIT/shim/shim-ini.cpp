@@ -50,6 +50,9 @@ struct FileContext {
   // False when the file exists but was not read whole (unreadable, not an
   // ini file, a line cut): rewriting it from memory would lose its contents.
   bool writable = true;
+  // Why the file was not read whole, or why the last write failed; "" when
+  // neither.
+  std::string error;
   IniSections* sections = nullptr;
 
   IniSections* Sections() {
@@ -65,6 +68,7 @@ struct FileContext {
     mtime = size = 0;
     racy = stale = false;
     writable = true;
+    error.clear();
   }
 };
 
@@ -154,10 +158,16 @@ bool ReadLine(FILE* fp, std::string* line, uint64_t* rawLen, bool* cut) {
   return *rawLen > 0;
 }
 
+// Marks the file as not read whole, keeping the first reason.
+void NotReadWhole(FileContext* c, const std::string& why) {
+  if (c->writable) c->error = why;
+  c->writable = false;
+}
+
 void ReadFile(FileContext* c) {
   FILE* fp = fopen(c->path, "rb");
   if (!fp) {
-    if (errno != ENOENT && errno != ENOTDIR) c->writable = false;
+    if (errno != ENOENT && errno != ENOTDIR) NotReadWhole(c, strerror(errno));
     return;
   }
   flock(fileno(fp), LOCK_SH);
@@ -169,11 +179,11 @@ void ReadFile(FileContext* c) {
   uint64_t rawLen;
   bool cut;
   while (ReadLine(fp, &line, &rawLen, &cut)) {
-    if (cut) c->writable = false;
+    if (cut) NotReadWhole(c, "a line is longer than 32 MiB");
     if (!haveSection) {
       preamble += rawLen;
       if (preamble > kMaxPreambleBytes) {
-        c->writable = false;
+        NotReadWhole(c, "not an ini file (more than 256 KiB before its first section)");
         break;
       }
     }
@@ -213,7 +223,7 @@ void ReadFile(FileContext* c) {
       if (!value || cur->AddUnsorted(key.c_str(), value) < 0) free(value);
     }
   }
-  if (ferror(fp)) c->writable = false;
+  if (ferror(fp)) NotReadWhole(c, strerror(errno));
   funlockfile(fp);
   // The file just read, even if another writer has renamed a new one over it.
   struct stat st;
@@ -261,18 +271,25 @@ FileContext* GetFileContext(const char* file) {
 bool WriteBackFile(FileContext* c) {
   if (!c->writable) {
     c->stale = true;
+    if (c->error.find("kept as it is") == std::string::npos)
+      c->error = "the file was not read whole (" + c->error + "); it is kept as it is";
     return false;
   }
+  auto fail = [c](const std::string& why) {
+    c->stale = true;
+    c->error = why;
+    return false;
+  };
   const std::string path = c->path;
+  // A file its owner made read-only is not replaced behind their back.
+  if (access(path.c_str(), W_OK) != 0 && errno != ENOENT)
+    return fail(std::string("the file cannot be written: ") + strerror(errno));
   const size_t slash = path.rfind('/');
   const std::string tmp = slash == std::string::npos
                               ? "." + path + ".new"
                               : path.substr(0, slash + 1) + "." + path.substr(slash + 1) + ".new";
   FILE* fp = fopen(tmp.c_str(), "wb");
-  if (!fp) {
-    c->stale = true;
-    return false;
-  }
+  if (!fp) return fail("cannot create " + tmp + ": " + strerror(errno));
   flock(fileno(fp), LOCK_EX);
   if (c->sections) {
     const char* name;
@@ -290,16 +307,25 @@ bool WriteBackFile(FileContext* c) {
     }
   }
   bool ok = fflush(fp) == 0 && !ferror(fp);
+  int err = ok ? 0 : errno;
   flock(fileno(fp), LOCK_UN);
-  ok = fclose(fp) == 0 && ok;
-  if (!ok || rename(tmp.c_str(), path.c_str()) != 0) {
+  if (fclose(fp) != 0 && ok) {
+    ok = false;
+    err = errno;
+  }
+  if (!ok) {
     unlink(tmp.c_str());
-    c->stale = true;
-    return false;
+    return fail("cannot write " + tmp + ": " + strerror(err));
+  }
+  if (rename(tmp.c_str(), path.c_str()) != 0) {
+    err = errno;
+    unlink(tmp.c_str());
+    return fail(std::string("cannot replace the file: ") + strerror(err));
   }
   Examine(c->path, &c->mtime, &c->size);
   c->racy = Recent(c->mtime);
   c->stale = false;
+  c->error.clear();
   return true;
 }
 
@@ -535,6 +561,19 @@ int GetPrivateProfileStruct(const char* section, const char* key, void* buf, int
     out[i] = byte;
     sum += byte;
   }
+  return 0;
+}
+
+int SHIM_GetIniFileError(const char* file, char* buf, int size) {
+  std::string path;
+  if (!ResolvePath(file, &path)) return 0;
+  KIT_MutexLock lock(&m_mutex);
+  for (const FileContext& c : s_ctxs)
+    if (c.path && path == c.path) {
+      if (c.error.empty()) return 0;
+      CopyOut(buf, size, c.error.data(), c.error.size());
+      return 1;
+    }
   return 0;
 }
 

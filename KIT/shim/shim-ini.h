@@ -22,3 +22,9 @@ int GetPrivateProfileStruct(const char* section, const char* key, void* buf, int
                             const char* file);
 int WritePrivateProfileStruct(const char* section, const char* key, const void* data, int size,
                               const char* file);
+
+// Why the file fell short the last time these calls read or wrote it: it
+// exists but could not be read whole (then it is never rewritten), or the
+// last write failed. Copies the reason into buf (cut to size) and returns 1;
+// 0 when the file was read whole and the last write, if any, succeeded.
+int SHIM_GetIniFileError(const char* file, char* buf, int size);

@@ -11,10 +11,11 @@
 #include <stdlib.h>
 #include <string.h>
 #include <strings.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <memory>
 #include <string>
@@ -33,22 +34,66 @@ void Check(bool ok, const char* what) {
 
 const std::string& FilePath() {
   static const std::string path = [] {
-    char templ[] = "/tmp/hb_ini_fuzz_XXXXXX";
+    // In memory where the system has it: every run writes the file anew.
+    char templ[] = "/dev/shm/hb_ini_fuzz_XXXXXX";
+    char fallback[] = "/tmp/hb_ini_fuzz_XXXXXX";
     const char* dir = mkdtemp(templ);
+    if (!dir) dir = mkdtemp(fallback);
     Check(dir != nullptr, "no temporary folder");
     return std::string(dir) + "/f.ini";
   }();
   return path;
 }
 
+// Dates the file back a minute. A file changed this very moment is parsed
+// again at every lookup (its time could still change unseen); an older one
+// is parsed once and then served from the cache, as a settings file is.
+void Backdate() {
+  timespec t[2];
+  clock_gettime(CLOCK_REALTIME, &t[0]);
+  t[0].tv_sec -= 60;
+  t[1] = t[0];
+  utimensat(AT_FDCWD, FilePath().c_str(), t, 0);
+}
+
+// Whole-file reads and writes without stream buffers: every run does them.
 std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string bytes;
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return bytes;
+  char buf[4096];
+  for (ssize_t n; (n = read(fd, buf, sizeof buf)) > 0;) bytes.append(buf, static_cast<size_t>(n));
+  close(fd);
+  return bytes;
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  Check(fd >= 0, "cannot write the file");
+  for (size_t at = 0; at < bytes.size();) {
+    const ssize_t n = write(fd, bytes.data() + at, bytes.size() - at);
+    Check(n > 0, "cannot write the file");
+    at += static_cast<size_t>(n);
+  }
+  close(fd);
+}
+
+// A buffer for whole lists and values, reused: no name or value read back
+// is longer than the file, so the file's size (and a margin) always holds
+// one whole.
+std::vector<char>& Scratch() {
+  static std::vector<char> buf;
+  return buf;
+}
+
+void FitScratch(size_t fileSize) {
+  const size_t need = fileSize + 4096;
+  if (Scratch().size() < need) Scratch().resize(need);
 }
 
 // The NUL-separated names of a list read.
 std::vector<std::string> Names(const char* section) {
-  std::vector<char> buf(1 << 20);
+  std::vector<char>& buf = Scratch();
   const int n = GetPrivateProfileString(section, nullptr, "", buf.data(), static_cast<int>(buf.size()),
                                         FilePath().c_str());
   std::vector<std::string> names;
@@ -60,7 +105,7 @@ std::vector<std::string> Names(const char* section) {
 }
 
 std::string Value(const std::string& section, const std::string& key) {
-  std::vector<char> buf(1 << 20);
+  std::vector<char>& buf = Scratch();
   GetPrivateProfileString(section.c_str(), key.c_str(), "\x01missing", buf.data(),
                           static_cast<int>(buf.size()), FilePath().c_str());
   return buf.data();
@@ -68,10 +113,23 @@ std::string Value(const std::string& section, const std::string& key) {
 
 typedef std::map<std::string, std::map<std::string, std::string>> Snapshot;
 
+// Every section's entries, each section in one read of its whole text: the
+// key runs to the entry's first '=' (no key holds one).
 Snapshot Take() {
   Snapshot s;
-  for (const std::string& sec : Names(nullptr))
-    for (const std::string& key : Names(sec.c_str())) s[sec][key] = Value(sec, key);
+  std::vector<char>& buf = Scratch();
+  for (const std::string& sec : Names(nullptr)) {
+    const int n = GetPrivateProfileSection(sec.c_str(), buf.data(), static_cast<int>(buf.size()),
+                                           FilePath().c_str());
+    std::map<std::string, std::string>& keys = s[sec];
+    for (int i = 0; i < n;) {
+      const std::string entry(buf.data() + i);
+      i += static_cast<int>(entry.size()) + 1;
+      const size_t eq = entry.find('=');
+      Check(eq != std::string::npos && eq > 0, "a section entry without its key");
+      keys[entry.substr(0, eq)] = entry.substr(eq + 1);
+    }
+  }
   return s;
 }
 
@@ -113,6 +171,7 @@ void WritesKeepEverythingElse(const std::string& section, const std::string& key
   const std::string bytesBefore = ReadBytes(FilePath());
   const int ok = WritePrivateProfileString(section.c_str(), key.c_str(), value.c_str(),
                                            FilePath().c_str());
+  Backdate();
   if (!ok) {
     Check(ReadBytes(FilePath()) == bytesBefore, "a refused write changed the file");
     return;
@@ -145,10 +204,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       fields.back().push_back(static_cast<char>(data[i]));
   }
   fields.resize(4);
-  {
-    std::ofstream out(FilePath(), std::ios::binary | std::ios::trunc);
-    out.write(fields[0].data(), static_cast<std::streamsize>(fields[0].size()));
-  }
+  WriteBytes(FilePath(), fields[0]);
+  Backdate();
+  // A write may make the file longer than the input by the value and a
+  // section and key of its own.
+  FitScratch(size + 64);
   // Names end at their first NUL, as C strings do.
   const std::string section = fields[1].c_str(), key = fields[2].c_str(), value = fields[3].c_str();
   ReadsStayInTheirBuffers(section.c_str(), key.c_str(), bufSize, structSize);

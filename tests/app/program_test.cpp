@@ -4,6 +4,7 @@
 
 #include <string.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "IFxStandalone.h"
 #include "IGraphicsDesktop.h"
@@ -144,6 +145,14 @@ TEST_F(Program, WithoutAudioTheProgramRunsAndSaysSo) {
   Start();
   const std::string err = testing::internal::GetCapturedStderr();
   EXPECT_NE(err.find("Audio is unavailable"), std::string::npos) << err;
+  if (access("/dev/snd/seq", R_OK | W_OK) != 0) {
+    // Without the sequencer one line says so, and nothing else of MIDI.
+    EXPECT_NE(err.find("MIDI is unavailable (no ALSA sequencer: /dev/snd/seq: "), std::string::npos)
+        << err;
+    EXPECT_EQ(err.find("seq_hw"), std::string::npos) << err;
+    EXPECT_EQ(err.find("MidiInAlsa"), std::string::npos) << err;
+    EXPECT_EQ(err.find("MidiOutAlsa"), std::string::npos) << err;
+  }
   EXPECT_NE(gHWND, nullptr);
   RunPreferences([](HWND dlg) {
     for (int id : {IDC_COMBO_AUDIO_IN_DEV, IDC_COMBO_AUDIO_OUT_DEV, IDC_COMBO_AUDIO_IN_L,
@@ -230,6 +239,38 @@ TEST_F(Program, PreferencesOkWritesTheFile) {
   const std::string saved = readText(SettingsFile());
   EXPECT_NE(saved.find("iovs=2048\n"), std::string::npos) << saved;
   EXPECT_NE(saved.find("sigvs=256\n"), std::string::npos) << saved;
+}
+
+// Settings that cannot be saved: a message box after OK, every time, none
+// after Cancel; the user's folder in place of the file is left alone.
+TEST_F(Program, PreferencesOkSaysWhenTheSettingsCannotBeSaved) {
+  ASSERT_EQ(mkdir(dir.path("cfg").c_str(), 0700), 0);
+  ASSERT_EQ(mkdir(dir.path("cfg/Harshbloom").c_str(), 0700), 0);
+  ASSERT_EQ(mkdir(SettingsFile().c_str(), 0700), 0);
+  testing::internal::CaptureStderr();
+  Start();
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("Settings could not be read from " + SettingsFile() + ": Is a directory"),
+            std::string::npos)
+      << err;
+  ASSERT_NE(gHWND, nullptr);
+  for (int i = 0; i < 2; ++i) {
+    RunPreferences([](HWND dlg) {
+      Choose(dlg, IDC_COMBO_AUDIO_IOVS, 2);  // "128"
+      SendMessage(dlg, WM_COMMAND, IDOK, 0);
+    });
+    ASSERT_EQ(panels.alerts.size(), size_t(i + 1));
+    const std::string text = panels.alerts.back().message;
+    EXPECT_NE(text.find("The settings could not be saved."), std::string::npos) << text;
+    EXPECT_NE(text.find(SettingsFile() + ": the file was not read whole (Is a directory)"),
+              std::string::npos)
+        << text;
+  }
+  EXPECT_STREQ(gState->mAudioIOVS, "128");  // in force for this run
+  RunPreferences([](HWND dlg) { SendMessage(dlg, WM_COMMAND, IDCANCEL, 0); });
+  EXPECT_EQ(panels.alerts.size(), 2u);
+  struct stat st;
+  EXPECT_TRUE(stat(SettingsFile().c_str(), &st) == 0 && S_ISDIR(st.st_mode));
 }
 
 // The dialog on its own, modeless, so that a test can look at it between

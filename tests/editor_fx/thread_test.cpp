@@ -7,10 +7,12 @@
 #include <chrono>
 #include <cmath>
 #include <thread>
+#include <vector>
 
 #include "DistoFxControls.h"
 #include "UiControls.h"
 #include "editor_fx_fixture.h"
+#include "temp_dir.h"
 
 namespace {
 
@@ -75,6 +77,51 @@ TEST_F(EditorFx, ScopeRedrawsWhileBlocksRun) {
       ASSERT_EQ(s.outLeft, 0.0) << i;
     }
   }
+}
+
+// Presets chosen, programs loaded and knobs turned while blocks run: their
+// values go in with the lock handed to the blocks between them.
+TEST_F(EditorFx, PresetsAndKnobsChangeWhileBlocksRun) {
+  Open();
+  plug->SetSampleRate(48000.0);
+  plug->SetBlockSize(64);
+  plug->Reset();
+  plug->OnActivate(true);
+  std::atomic<bool> stop{false};
+  std::atomic<long> blocks{0};
+  std::atomic<bool> finite{true};
+  std::thread audio([&] {
+    constexpr int kN = 64;
+    double l[kN], r[kN], outL[kN], outR[kN];
+    double* in[2] = {l, r};
+    double* out[2] = {outL, outR};
+    for (long b = 0; !stop.load(); ++b) {
+      for (int i = 0; i < kN; ++i) l[i] = r[i] = 0.5 * std::sin(0.05 * double(b * kN + i));
+      plug->LockMutexAndProcessDoubleReplacing(in, out, kN);
+      for (int i = 0; i < kN; ++i)
+        if (!std::isfinite(outL[i]) || !std::isfinite(outR[i])) finite = false;
+      blocks.fetch_add(1);
+      std::this_thread::sleep_for(std::chrono::microseconds(50));
+    }
+  });
+  std::vector<IControl*> knobs;
+  for (int i = 0; i < g->NControls(); ++i)
+    if (IControl* c = g->GetControl(i))
+      if (c->ParamIdx() >= 0) knobs.push_back(c);
+  TempDir dir;
+  const std::string program = dir.path("program.rn");
+  plug->SaveProgAsRN(KIT_String(program.c_str()));
+  for (int p = 0; p < Harshbloom::kNumPresets; p += 3) {
+    ASSERT_TRUE(plug->RestorePreset(p));
+    for (size_t k = 0; k < knobs.size(); k += 5) knobs[k]->SetValueFromUserInput((p % 7) / 7.0);
+    if (p % 15 == 0) plug->LoadProgFromRN(KIT_String(program.c_str()));
+    Tick();
+  }
+  stop.store(true);
+  audio.join();
+  plug->OnActivate(false);
+  EXPECT_GT(blocks.load(), 0);
+  EXPECT_TRUE(finite.load());
 }
 
 }  // namespace

@@ -6,8 +6,12 @@
 #include <cmath>
 #include <cstdio>
 
+#include "IGraphics.h"
 #include "effect_fixture.h"
 #include "expected_params.h"
+#include "platform/app.h"
+#include "platform/panels.h"
+#include "platform/window.h"
 #include "temp_dir.h"
 
 namespace {
@@ -192,7 +196,7 @@ TEST(ProgramFile, ConfigurationSectionIsRead) {
   writeText(curveFile, csvCurve(0.5));
   const std::string path = dir.path("cfg.txt");
   writeText(path,
-            "[Harshbloom_Program]\nName = X;\n[Harshbloom_Config]\n"
+            "[Harshbloom_Program]\nName = X;\nVolume = 0.5;\n[Harshbloom_Config]\n"
             "Config.LastSelectedDistoCurveFile = " +
                 curveFile +
                 ";\n"
@@ -203,6 +207,99 @@ TEST(ProgramFile, ConfigurationSectionIsRead) {
   EXPECT_EQ(plug->GetLastSelectedDistoCurveFile(), curveFile);
   EXPECT_EQ(plug->GetLastSelectedProgramFile(), path);
   EXPECT_TRUE(plug->takeDirty(Harshbloom::kConfigViews));
+}
+
+// A file without a single line of a program's values is no program: the
+// values, curves, preset name and configuration stay as they were; only its
+// path is remembered.
+TEST(ProgramFile, FilesThatAreNoProgramChangeNothingButAreRemembered) {
+  TempDir dir;
+  std::string png = readText(std::string(HB_RESOURCE_DIR) + "img/GUI_background.png");
+  ASSERT_GT(png.size(), 100u);
+  const std::string program = readText("/proc/self/exe").substr(0, 300000);
+  struct Case {
+    const char* what;
+    std::string bytes;
+  } cases[] = {
+      {"empty", ""},
+      {"an image", png},
+      {"a program to run", program},
+      {"text of other keys", "[Harshbloom_Program]\nName = Mine;\nLoudness = 0.5;\nGain = 3;\n"},
+      {"a configuration section alone",
+       "[Harshbloom_Program]\nName = X;\n[Harshbloom_Config]\nUiConfig.VisibleTab = 2;\n"
+       "Config.LastSelectedDistoCurveFile = /somewhere.csv;\nVolume = 0.1;\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string path = dir.path(std::string("f") + std::to_string(&c - cases));
+    writeText(path, c.bytes);
+    auto plug = makeEffect();
+    ASSERT_TRUE(plug->RestorePreset(7));
+    setParam(*plug, Tags::kDistortion, 0.42);
+    const std::string before = stateOf(*plug);
+    const std::string name = plug->GetPresetName(7);
+    const std::string slot(reinterpret_cast<const char*>(plug->GetPreset(7)->mChunk.GetBytes()),
+                           static_cast<size_t>(plug->GetPreset(7)->mChunk.Size()));
+    plug->LoadProgFromRN(KIT_String(path.c_str()));
+    EXPECT_EQ(plug->GetLastSelectedProgramFile(), path);
+    std::string after = stateOf(*plug);
+    after.replace(kTextsOffset + 1024, 1024, before, kTextsOffset + 1024, 1024);
+    EXPECT_TRUE(sameBytes(after, before));
+    EXPECT_EQ(plug->GetPresetName(7), name);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(plug->GetPreset(7)->mChunk.GetBytes()),
+                          static_cast<size_t>(plug->GetPreset(7)->mChunk.Size())),
+              slot);
+    EXPECT_EQ(plug->getConfig().visibleTab, 0.0);
+  }
+}
+
+// With the editor on screen, the refusal is said in a message box.
+TEST(ProgramFile, TheEditorSaysAFileIsNoProgram) {
+  struct Alerts : plat::PanelRunner {
+    int runFilePanel(plat::FilePanel&) override { return 0; }
+    int runAlert(plat::Alert& a) override {
+      shown.push_back(a);
+      return 0;
+    }
+    std::vector<plat::Alert> shown;
+  } alerts;
+  plat::app().resetForTests();
+  plat::app().useVirtualClock(true);
+  plat::setPanelRunner(&alerts);
+  TempDir dir;
+  const std::string path = dir.path("picture.png");
+  writeText(path, "\x89PNG\r\n\x1a\n\0\0\0\rIHDR");
+  {
+    auto plug = makeEffect();
+    plat::Window* win = new plat::Window({100, 100, 650, 830}, plat::kStyleTitled);
+    ASSERT_TRUE(plug->GetGUI()->OpenWindow(win->contentView()));
+    plug->LoadProgFromRN(KIT_String(path.c_str()));
+    ASSERT_EQ(alerts.shown.size(), 1u);
+    EXPECT_EQ(alerts.shown[0].title, "Load Program");
+    EXPECT_EQ(alerts.shown[0].message, "\"" + path + "\" is not a Harshbloom program. Nothing was loaded.");
+    EXPECT_EQ(alerts.shown[0].buttons, std::vector<std::string>{"OK"});
+    // A program file says nothing.
+    const std::string good = dir.path("good.txt");
+    plug->SaveProgAsRN(KIT_String(good.c_str()));
+    plug->LoadProgFromRN(KIT_String(good.c_str()));
+    EXPECT_EQ(alerts.shown.size(), 1u);
+    plug->GetGUI()->CloseWindow();
+  }
+  plat::setPanelRunner(nullptr);
+  plat::app().resetForTests();
+}
+
+// A real program file with unknown keys and most lines missing still loads.
+TEST(ProgramFile, OneValueAmongUnknownKeysIsAProgram) {
+  TempDir dir;
+  const std::string path = dir.path("sparse.txt");
+  writeText(path, "[Harshbloom_Program]\nName = Sparse;\nFuture_Key = 3;\nDistortion = 0.75;\n"
+                  "[Harshbloom_Config]\nUiConfig.VisibleTab = 1;\n");
+  auto plug = makeEffect();
+  plug->LoadProgFromRN(KIT_String(path.c_str()));
+  EXPECT_EQ(plug->GetParam(Tags::kDistortion)->Value(), 0.75);
+  EXPECT_STREQ(plug->GetPresetName(plug->GetCurrentPresetIdx()), "Sparse");
+  EXPECT_EQ(plug->getConfig().visibleTab, 1.0);
 }
 
 TEST(CurveFiles, CsvImportReachesAllThreeChains) {

@@ -1,7 +1,11 @@
 // The audio callback driven by the test: the muted start, the fade-in, the
 // output gain, the sub-blocks and their bounds, mono input and underflows.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <memory>
 #include <vector>
@@ -154,14 +158,74 @@ TEST_F(Callback, WithoutAPlugInOrInputTheOutputIsSilent) {
   for (unsigned k = 0; k < 128; ++k) EXPECT_EQ(b.out[k], 0.0);
 }
 
-TEST_F(Callback, AnUnderflowIsReportedAndProcessingGoesOn) {
+TEST_F(Callback, UnderflowsAreCountedAndTheMainThreadReportsThemOnceASecond) {
   Start("32");
   gVecElapsed = 51;
+  gUnderflows = 0;
   Buffers b(64);
   ::testing::internal::CaptureStdout();
   AudioCallback(b.out.get(), b.in.get(), 64, 0.0, RTAUDIO_OUTPUT_UNDERFLOW, nullptr);
-  EXPECT_EQ(::testing::internal::GetCapturedStdout(), "Stream underflow detected!\n");
+  EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");  // not from the audio thread
   EXPECT_EQ(plug.mBlocks, 2);
+  EXPECT_EQ(gUnderflows.load(), 1u);
+
+  // The report's clock only moves on; far from any earlier test's.
+  static double t = 1e6;
+  t += 1e3;
+  struct Step {
+    double at;
+    int underflows;  // before the report
+    const char* printed;
+  } steps[] = {
+      {0.0, 0, "Stream underflow detected!\n"},
+      {0.5, 3, ""},  // within the second: kept for later
+      {0.9, 1, ""},
+      {1.0, 0, "Stream underflow detected! (4 times)\n"},
+      {5.0, 0, ""},  // nothing new
+      {6.0, 1, "Stream underflow detected!\n"},
+  };
+  for (const Step& step : steps) {
+    for (int i = 0; i < step.underflows; ++i)
+      AudioCallback(b.out.get(), b.in.get(), 64, 0.0, RTAUDIO_INPUT_OVERFLOW, nullptr);
+    ::testing::internal::CaptureStdout();
+    EXPECT_EQ(ReportUnderflows(t + step.at), *step.printed != 0) << step.at;
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), step.printed) << step.at;
+  }
+}
+
+// Standard output a pipe that nobody reads: the callback must still return.
+TEST_F(Callback, AFullStandardOutputNeverHoldsTheCallback) {
+  Start("32");
+  gVecElapsed = 51;
+  fflush(stdout);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    int fds[2];
+    if (pipe(fds) != 0) _exit(2);
+    fcntl(fds[1], F_SETFL, O_NONBLOCK);
+    char junk[4096] = {};
+    while (write(fds[1], junk, sizeof junk) > 0) {
+    }
+    fcntl(fds[1], F_SETFL, 0);  // from now on a write would wait for a reader
+    dup2(fds[1], STDOUT_FILENO);
+    Buffers b(64);
+    for (int i = 0; i < 100; ++i)
+      AudioCallback(b.out.get(), b.in.get(), 64, 0.0, RTAUDIO_OUTPUT_UNDERFLOW, nullptr);
+    _exit(0);
+  }
+  int status = -1;
+  bool ended = false;
+  for (int i = 0; i < 1000 && !ended; ++i) {
+    ended = waitpid(child, &status, WNOHANG) == child;
+    if (!ended) usleep(10000);
+  }
+  if (!ended) {
+    kill(child, SIGKILL);
+    waitpid(child, &status, 0);
+  }
+  EXPECT_TRUE(ended) << "the callback blocked on standard output";
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
 // Without a server the stream cannot open; what is refused before that.

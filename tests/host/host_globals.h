@@ -42,6 +42,7 @@ private:
     gAudioInputDevs.clear();
     gAudioOutputDevs.clear();
     gAudioIDDevNames.clear();
+    gAudioDevInfos.clear();
     gMIDIInputDevNames.clear();
     gMIDIOutputDevNames.clear();
     gIOVS = 512;
@@ -49,5 +50,7 @@ private:
     gBufIndex = 0;
     gVecElapsed = 0;
     gFadeMult = 0.0;
+    gUnderflows = 0;
+    ForgetAudioWatch();
   }
 };

@@ -179,8 +179,10 @@ void CloseStereoClient(jack_client_t** client) {
 }
 
 bool ConnectToHostStream(jack_client_t* client, jack_port_t* const ports[4]) {
-  const char** hostIn = jack_get_ports(client, "^RtApiJack[^:]*:inport ", nullptr, JackPortIsInput);
-  const char** hostOut = jack_get_ports(client, "^RtApiJack[^:]*:outport ", nullptr, JackPortIsOutput);
+  // The host's stream is the JACK client named after the program.
+  const char** hostIn = jack_get_ports(client, "^Harshbloom[^:]*:inport ", nullptr, JackPortIsInput);
+  const char** hostOut =
+      jack_get_ports(client, "^Harshbloom[^:]*:outport ", nullptr, JackPortIsOutput);
   bool ok = hostIn && hostOut && hostIn[0] && hostIn[1] && hostOut[0] && hostOut[1];
   for (int ch = 0; ok && ch < 2; ++ch) {
     ok = jack_connect(client, jack_port_name(ports[ch]), hostIn[ch]) == 0 &&
@@ -191,7 +193,7 @@ bool ConnectToHostStream(jack_client_t* client, jack_port_t* const ports[4]) {
   return ok;
 }
 
-bool JackServer::Start(std::string* error, const std::string& name) {
+bool JackServer::Start(std::string* error, const std::string& name, int sampleRate) {
   const std::string jackd = FindJackd();
   if (jackd.empty()) {
     *error = "jackd is not installed (Debian package jackd2)";
@@ -211,8 +213,9 @@ bool JackServer::Start(std::string* error, const std::string& name) {
     mName = !name.empty() ? name
                           : "hbtest_" + std::to_string((static_cast<int>(getpid()) + counter++) % 16);
     mLog = ::testing::TempDir() + mName + ".log";
+    const std::string rate = std::to_string(sampleRate);
     const char* argv[] = {jackd.c_str(), "-n", mName.c_str(), "--no-realtime", "-d", "dummy",
-                          "-r", "44100", "-p", "512", "-C", "2", "-P", "2", nullptr};
+                          "-r", rate.c_str(), "-p", "512", "-C", "2", "-P", "2", nullptr};
     const pid_t parent = getpid();
     mPid = fork();
     if (mPid == 0) {
@@ -268,6 +271,15 @@ bool JackServer::Start(std::string* error, const std::string& name) {
     }
   }
   return false;
+}
+
+void JackServer::Kill() {
+  if (mPid <= 0) return;
+  kill(mPid, SIGKILL);
+  int st;
+  waitpid(mPid, &st, 0);
+  mPid = -1;
+  unlink(mLog.c_str());
 }
 
 void JackServer::Stop() {

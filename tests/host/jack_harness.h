@@ -13,8 +13,9 @@
 
 #include "IFxStandalone.h"
 
-// jackd -d dummy at 44100 Hz with 512-frame periods and two channels each
-// way, under a server name of its own so that parallel tests do not meet.
+// jackd -d dummy at 44100 Hz (or another rate) with 512-frame periods and
+// two channels each way, under a server name of its own so that parallel
+// tests do not meet.
 // While it runs, the JACK clients of this process (RtAudio's included) use it.
 class JackServer {
 public:
@@ -29,8 +30,12 @@ public:
   // False with the reason when jackd is missing or does not answer in time.
   // A name given brings a server back under the name it had (clients that
   // know it find it again); otherwise the server gets a new name.
-  bool Start(std::string* error, const std::string& name = std::string());
+  bool Start(std::string* error, const std::string& name = std::string(),
+             int sampleRate = kSampleRate);
+  // Ends the server as a user stopping it does; Kill ends it at once, as a
+  // crash would.
   void Stop();
+  void Kill();
   bool Running() const { return mPid > 0; }
   const std::string& Name() const { return mName; }
 
@@ -46,7 +51,8 @@ jack_client_t* OpenStereoClient(const char* name, jack_port_t* ports[4]);
 // Deactivates and closes the client, and clears the pointer.
 void CloseStereoClient(jack_client_t** client);
 // Connects the client's outputs to the inputs of the host's stream (the
-// first RtAudio client) and the stream's outputs to the client's inputs.
+// first client named "Harshbloom") and the stream's outputs to the client's
+// inputs.
 bool ConnectToHostStream(jack_client_t* client, jack_port_t* const ports[4]);
 
 // The index of the JACK driver in the host's driver list, or -1.

@@ -103,14 +103,18 @@ TEST_F(Midi, StartingOnThisSystem) {
   const std::string before = readText(gINIPath);
   ::testing::internal::CaptureStdout();
   ::testing::internal::CaptureStderr();
-  const bool ok = InitialiseMidi();
-  ::testing::internal::GetCapturedStderr();
-  ::testing::internal::GetCapturedStdout();
+  std::string why;
+  const bool ok = InitialiseMidi(&why);
+  const std::string err = ::testing::internal::GetCapturedStderr();
+  const std::string out = ::testing::internal::GetCapturedStdout();
   ProbeMidiIO();
   if (!HaveSequencer()) {
     printf("no ALSA sequencer (/dev/snd/seq): MIDI is unavailable, checking that the host runs "
            "on without it and keeps the saved ports\n");
     EXPECT_FALSE(ok);
+    // The reason for the caller's one line, and nothing printed meanwhile.
+    EXPECT_NE(why.find("/dev/snd/seq"), std::string::npos) << why;
+    EXPECT_EQ(err + out, "");
     EXPECT_EQ(gMidiIn, nullptr);
     EXPECT_EQ(gMidiOut, nullptr);
     EXPECT_TRUE(gMIDIInputDevNames.empty());

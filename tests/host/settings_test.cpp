@@ -1,6 +1,7 @@
 // The host's settings record and settings.ini.
 
 #include <gtest/gtest.h>
+#include <string.h>
 #include <sys/stat.h>
 
 #include <string>
@@ -9,6 +10,7 @@
 #include "host_globals.h"
 #include "temp_dir.h"
 #include "test_env.h"
+#include "unprivileged.h"
 
 namespace {
 
@@ -75,7 +77,7 @@ TEST_F(Settings, ASavedFileIsReadAndWrittenBack) {
   EXPECT_STREQ(gState->mMidiInDev, "virtual input");
   EXPECT_STREQ(gState->mMidiOutDev, "Port B");
   EXPECT_EQ(gState->mMidiInChan, 3);
-  EXPECT_EQ(gState->mMidiOutChan, 0);  // 70000 is 4464 in 16 bits: no channel
+  EXPECT_EQ(gState->mMidiOutChan, 0);  // 70000 names no channel
   // Only the settings' copy is read; the other records keep their defaults.
   EXPECT_STREQ(gTempState->mAudioInDev, "Built-in Input");
   EXPECT_EQ(readText(File()),
@@ -84,14 +86,40 @@ TEST_F(Settings, ASavedFileIsReadAndWrittenBack) {
             "[midi]\ninchan=3\nindev=virtual input\noutchan=0\noutdev=Port B\n\n");
 }
 
-TEST_F(Settings, AFileWithoutMidiNamesNoPortAndNumbersWrapAt16Bits) {
-  WriteSettings("[audio]\nin1=65537\nout2=70000\n");
+TEST_F(Settings, AFileWithoutMidiNamesNoPort) {
+  WriteSettings("[audio]\nin1=3\n");
   ASSERT_EQ(LoadSettings(), 0);
   EXPECT_STREQ(gState->mMidiInDev, "no input");
   EXPECT_STREQ(gState->mMidiOutDev, "no output");
-  EXPECT_EQ(gState->mAudioInChanL, 1);
-  EXPECT_EQ(gState->mAudioOutChanR, 4464);
   EXPECT_NE(readText(File()).find("[midi]\ninchan=0\nindev=no input\n"), std::string::npos);
+}
+
+// Numbers the program cannot use are replaced by what it uses instead, and
+// that is what the file gets back: never a number cut to 16 bits.
+TEST_F(Settings, NumbersOutOfRangeAreWrittenBackAsTheValuesUsed) {
+  struct Case {
+    const char* key;
+    const char* value;
+    unsigned used;
+  } cases[] = {
+      {"in2", "70000", 4},  // in1=3 below: the channel after it
+      {"out1", "-5", 1},       {"out1", "65536", 1},   {"out1", "0", 1},
+      {"out2", "-1", 2},       {"in2", "0", 4},        {"driver", "-1", 0},
+      {"driver", "70000", 0},  {"monoinput", "70001", 0}, {"monoinput", "2", 0},
+      {"inchan", "-3", 0},     {"outchan", "65537", 0}, {"outchan", "16", 16},
+      {"in2", "9", 9},  // a number in range is kept as the file says
+  };
+  ASSERT_EQ(mkdir((dir.path("cfg")).c_str(), 0700), 0);
+  ASSERT_EQ(mkdir(Folder().c_str(), 0700), 0);
+  for (const Case& c : cases) {
+    const bool midi = !strcmp(c.key, "inchan") || !strcmp(c.key, "outchan");
+    writeText(File(), std::string("[audio]\nin1=3\n") + (midi ? "[midi]\n" : "") + c.key + "=" +
+                          c.value + "\n");
+    ASSERT_EQ(LoadSettings(), 0);
+    const std::string want = std::string(c.key) + "=" + std::to_string(c.used) + "\n";
+    const std::string file = readText(File());
+    EXPECT_NE(file.find(want), std::string::npos) << c.key << "=" << c.value << "\n" << file;
+  }
 }
 
 // Sizes the stream cannot use go back to their defaults before any callback
@@ -139,6 +167,94 @@ TEST_F(Settings, AnOverlongPathFailsCleanly) {
   EXPECT_EQ(LoadSettings(), 1);
   EXPECT_STREQ(gINIPath, "");
   UpdateINI();  // writes nowhere
+}
+
+// A file that is there but cannot be read whole is never rewritten: moved
+// aside when it can be, kept otherwise; standard error says which.
+TEST_F(Settings, AFileNotReadWholeIsMovedAsideFirst) {
+  const std::string junk = std::string(300 * 1024, 'x') + "\n[audio]\nsigvs=64\n";
+  WriteSettings(junk);
+  ::testing::internal::CaptureStderr();
+  ASSERT_EQ(LoadSettings(), 0);
+  const std::string err = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(readText(File() + ".bad"), junk);
+  EXPECT_EQ(readText(File()), kDefaultFile);  // saved anew, as on a first start
+  EXPECT_TRUE(gFirstStart);
+  EXPECT_NE(err.find("Settings could not be read from " + File() +
+                     ": not an ini file (more than 256 KiB before its first section). The file "
+                     "was moved to " + File() + ".bad"),
+            std::string::npos)
+      << err;
+  // An earlier one set aside is not replaced.
+  writeText(File(), junk + "2");
+  ::testing::internal::CaptureStderr();
+  ASSERT_EQ(LoadSettings(), 0);
+  ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(readText(File() + ".bad"), junk);
+  EXPECT_EQ(readText(File() + ".bad.1"), junk + "2");
+}
+
+TEST_F(Settings, ASettingsFileThatIsAFolderIsKeptAndEverySaveSaysWhy) {
+  ASSERT_EQ(mkdir((dir.path("cfg")).c_str(), 0700), 0);
+  ASSERT_EQ(mkdir(Folder().c_str(), 0700), 0);
+  ASSERT_EQ(mkdir(File().c_str(), 0700), 0);
+  writeText(File() + "/inside", "mine");
+  ::testing::internal::CaptureStderr();
+  ASSERT_EQ(LoadSettings(), 0);
+  std::string err = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("Settings could not be read from " + File() +
+                     ": Is a directory. The file is kept as it is."),
+            std::string::npos)
+      << err;
+  const std::string why =
+      File() + ": the file was not read whole (Is a directory); it is kept as it is";
+  EXPECT_NE(err.find("Settings could not be saved to " + why + ".\n"), std::string::npos) << err;
+  EXPECT_EQ(TakeSettingsSaveError(), why);
+  for (int i = 0; i < 2; ++i) {  // every time
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(UpdateINI());
+    err = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(err, "Settings could not be saved to " + why + ".\n");
+    EXPECT_EQ(TakeSettingsSaveError(), why);
+  }
+  EXPECT_EQ(readText(File() + "/inside"), "mine");
+}
+
+// A folder or a file its owner made read-only: the settings are read, and
+// saving them fails with the reason, every time, leaving the file alone.
+TEST_F(Settings, ReadOnlyFolderOrFile) {
+  const std::string saved = "[audio]\nsigvs=64\n";
+  struct Case {
+    const char* what;
+    mode_t folderMode, fileMode;
+    std::string reason;
+  } cases[] = {
+      {"read-only folder", 0555, 0644,
+       "cannot create " + Folder() + "/.settings.ini.new: Permission denied"},
+      {"read-only file", 0755, 0444, "the file cannot be written: Permission denied"},
+  };
+  WriteSettings(saved);
+  for (const Case& c : cases) {
+    chmod(File().c_str(), c.fileMode);
+    chmod(Folder().c_str(), c.folderMode);
+    const std::string result = RunUnprivileged(
+        [&]() -> std::string {
+          ::testing::internal::CaptureStderr();
+          const int loaded = LoadSettings();
+          const std::string err = ::testing::internal::GetCapturedStderr();
+          CHECK_TEXT(std::to_string(loaded), "0");
+          CHECK_TEXT(gState->mAudioSigVS, "64");
+          const std::string why = File() + ": " + c.reason;
+          CHECK_TEXT(err, "Settings could not be saved to " + why + ".\n");
+          CHECK_TEXT(std::to_string(UpdateINI()), "0");
+          CHECK_TEXT(TakeSettingsSaveError(), why);
+          CHECK_TEXT(readText(File()), saved);
+          return "";
+        },
+        {dir.path("cfg"), Folder(), File()});
+    EXPECT_EQ(result, "") << c.what;
+    chmod(Folder().c_str(), 0755);
+  }
 }
 
 TEST_F(Settings, TextFieldsAreCutAndPadded) {

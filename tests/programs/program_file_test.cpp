@@ -343,6 +343,37 @@ TEST(ProgramFile, TruncatedAndBinaryFilesLoadWhatTheyHold) {
   EXPECT_EQ(garbage.program.getParameterValue(H::kGate), 0.0);  // the NUL spoils the key
 }
 
+// The lines that make a file a program: a parameter's value or the curve,
+// read after the name's slot and before the configuration section.
+TEST(ProgramFile, ValueLinesAreCounted) {
+  TempDir dir;
+  const std::string saved = dir.path("saved.txt");
+  HarshbloomProgram().saveProgram(saved, curveText());
+  struct Case {
+    std::string text;
+    int lines;
+  } cases[] = {
+      {readText(saved), 86},  // 85 values and the curve
+      {header(), 0},
+      {"", 0},
+      {header() + "Unknown = 1;\nVolume=0.5;\nGate 0.5;\n", 0},
+      {header() + "DistortionCurveData = 0.1,0.2;\n", 1},
+      {header() + "Reserved_03 = 0;\nGate = 2;\n", 2},  // clamped, still a value line
+      {"Volume = 0.5;\n", 0},                              // the name's slot
+      {"Volume = 0.5;\nGate = 0.5;\n", 1},
+      {header() + "[Harshbloom_Config]\nVolume = 0.5;\n", 0},
+  };
+  for (const Case& c : cases) {
+    const std::string path = dir.path("p.txt");
+    writeText(path, c.text);
+    HarshbloomProgram p;
+    std::string curve;
+    int lines = -1;
+    EXPECT_TRUE(p.loadProgram(path, curve, &lines));
+    EXPECT_EQ(lines, c.lines) << c.text.substr(0, 200);
+  }
+}
+
 TEST(ProgramFile, FilesThatCannotBeOpenedLeaveTheProgramAlone) {
   TempDir dir;
   HarshbloomProgram p;

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "shim-kernel.h"
 #include "temp_dir.h"
 #include "test_env.h"
+#include "unprivileged.h"
 
 namespace {
 
@@ -25,6 +27,11 @@ std::string Get(const char* section, const char* key, const std::string& file,
   const int n = GetPrivateProfileString(section, key, def, buf, sizeof buf, file.c_str());
   EXPECT_EQ(n, static_cast<int>(strlen(buf)));
   return buf;
+}
+
+std::string IniError(const std::string& file) {
+  char buf[512] = "";
+  return SHIM_GetIniFileError(file.c_str(), buf, sizeof buf) ? buf : "";
 }
 
 // A buffer of exactly `size` bytes followed by guard bytes that must survive.
@@ -352,6 +359,7 @@ TEST_F(IniFile, AWriteThatCannotReachTheFileFailsAndIsForgotten) {
   // A folder in the way of the temporary name stops every user, root too.
   ASSERT_EQ(mkdir((dir.path(".t.ini.new")).c_str(), 0755), 0);
   EXPECT_EQ(WritePrivateProfileString("s", "k", "2", file.c_str()), 0);
+  EXPECT_EQ(IniError(file), "cannot create " + dir.path(".t.ini.new") + ": Is a directory");
   EXPECT_EQ(readText(file), "[s]\nk=1\n");
   EXPECT_EQ(Get("s", "k", file), "1");
   EXPECT_EQ(WritePrivateProfileString("s", nullptr, nullptr, file.c_str()), 0);
@@ -359,24 +367,45 @@ TEST_F(IniFile, AWriteThatCannotReachTheFileFailsAndIsForgotten) {
   rmdir((dir.path(".t.ini.new")).c_str());
   EXPECT_EQ(WritePrivateProfileString("s", "k", "2", file.c_str()), 1);
   EXPECT_EQ(readText(file), "[s]\nk=2\n\n");
+  EXPECT_EQ(IniError(file), "");  // a write that succeeds clears the reason
 }
 
 TEST_F(IniFile, AReadOnlyFolderKeepsItsFile) {
   writeText(file, "[s]\nk=1\n");
   chmod(FolderOf(dir).c_str(), 0555);
-  const std::string probe = dir.path("probe");
-  if (FILE* fp = fopen(probe.c_str(), "w")) {
-    fclose(fp);
-    unlink(probe.c_str());
-    chmod(FolderOf(dir).c_str(), 0755);
-    GTEST_SKIP() << "this user writes into read-only folders (root)";
-  }
-  EXPECT_EQ(WritePrivateProfileString("s", "k", "2", file.c_str()), 0);
-  EXPECT_EQ(Get("s", "k", file), "1");
-  EXPECT_EQ(readText(file), "[s]\nk=1\n");
-  // Missing files in a read-only folder read as empty.
-  EXPECT_EQ(Get("s", "k", dir.path("none.ini")), "DEF");
+  EXPECT_EQ(RunUnprivileged(
+                [&]() -> std::string {
+                  CHECK_TEXT(std::to_string(WritePrivateProfileString("s", "k", "2", file.c_str())),
+                             "0");
+                  CHECK_TEXT(IniError(file),
+                             "cannot create " + dir.path(".t.ini.new") + ": Permission denied");
+                  CHECK_TEXT(Get("s", "k", file), "1");
+                  CHECK_TEXT(readText(file), "[s]\nk=1\n");
+                  // Missing files in a read-only folder read as empty.
+                  CHECK_TEXT(Get("s", "k", dir.path("none.ini")), "DEF");
+                  return "";
+                },
+                {FolderOf(dir), file}),
+            "");
   chmod(FolderOf(dir).c_str(), 0755);
+}
+
+// Read-only files keep what they hold, also when their folder would let the
+// temporary file replace them.
+TEST_F(IniFile, AReadOnlyFileIsNotReplaced) {
+  writeText(file, "[s]\nk=1\n");
+  chmod(file.c_str(), 0444);
+  EXPECT_EQ(RunUnprivileged(
+                [&]() -> std::string {
+                  CHECK_TEXT(std::to_string(WritePrivateProfileString("s", "k", "2", file.c_str())),
+                             "0");
+                  CHECK_TEXT(IniError(file), "the file cannot be written: Permission denied");
+                  CHECK_TEXT(readText(file), "[s]\nk=1\n");
+                  CHECK_TEXT(Get("s", "k", file), "1");
+                  return "";
+                },
+                {FolderOf(dir), file}),
+            "");
 }
 
 TEST_F(IniFile, AFileThatIsNotAnIniFileIsNeverRewritten) {
@@ -392,6 +421,31 @@ TEST_F(IniFile, AFileThatIsNotAnIniFileIsNeverRewritten) {
   fine += "\n[s]\nk=1\n";
   writeText(file, fine);
   EXPECT_EQ(Get("s", "k", file), "1");
+}
+
+// Files that are there but cannot be read whole are never rewritten, and
+// the reason is there for the caller to say.
+TEST_F(IniFile, FilesNotReadWholeSayWhy) {
+  struct Case {
+    const char* what;
+    std::function<void(const std::string&)> make;
+    std::string readReason;
+  } cases[] = {
+      {"a folder", [](const std::string& p) { mkdir(p.c_str(), 0755); }, "Is a directory"},
+      {"junk before any section",
+       [](const std::string& p) { writeText(p, std::string(300000, 'x') + "\n[s]\nk=1\n"); },
+       "not an ini file (more than 256 KiB before its first section)"},
+  };
+  for (const Case& c : cases) {
+    const std::string path = dir.path(std::string("f") + std::to_string(&c - cases) + ".ini");
+    c.make(path);
+    EXPECT_EQ(Get("s", "k", path), "DEF") << c.what;
+    EXPECT_EQ(IniError(path), c.readReason) << c.what;
+    EXPECT_EQ(WritePrivateProfileString("s", "k", "2", path.c_str()), 0) << c.what;
+    EXPECT_EQ(IniError(path), "the file was not read whole (" + c.readReason + "); it is kept as it is")
+        << c.what;
+  }
+  EXPECT_EQ(IniError(dir.path("never-read.ini")), "");
 }
 
 TEST_F(IniFile, ConcurrentWritersLoseNothing) {

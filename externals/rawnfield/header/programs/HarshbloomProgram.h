@@ -83,8 +83,10 @@ public:
   // into curveText. False only for a path that names no regular file we may
   // read (empty, missing, a folder, a named pipe), and the program is then
   // untouched; malformed lines, unknown keys
-  // and words are ignored, out-of-range values clamped.
-  bool loadProgram(const std::string& path, std::string& curveText);
+  // and words are ignored, out-of-range values clamped. valueLines, when
+  // given, receives the number of lines read that carry a parameter's value
+  // or the curve: none means the file is no program at all.
+  bool loadProgram(const std::string& path, std::string& curveText, int* valueLines = nullptr);
 
   // The 90 factory programs in menu order.
   static std::vector<HarshbloomProgram> getFactoryPrograms();

@@ -308,7 +308,9 @@ void HarshbloomProgram::applyFileValue(eParameterTags tag, const std::string& va
   }
 }
 
-bool HarshbloomProgram::loadProgram(const std::string& path, std::string& curveText) {
+bool HarshbloomProgram::loadProgram(const std::string& path, std::string& curveText,
+                                    int* valueLines) {
+  if (valueLines) *valueLines = 0;
   // Only a regular file: a folder would load as an empty program file and a
   // named pipe would wait for a writer.
   if (!FileBytes::isReadableFile(path)) return false;
@@ -327,6 +329,7 @@ bool HarshbloomProgram::loadProgram(const std::string& path, std::string& curveT
     const bool delimited = p != std::string::npos && q != std::string::npos && q > p + 2;
     if (counter >= 0 && delimited && line.find(kLutDataString) != std::string::npos) {
       curveText = line.substr(p + 2, q - (p + 2));
+      if (valueLines) ++*valueLines;
       continue;
     }
 
@@ -342,7 +345,9 @@ bool HarshbloomProgram::loadProgram(const std::string& path, std::string& curveT
       value.resize(std::min({value.size(), value.find('\0'), kMaxLoadedNameLength}));
       if (!value.empty()) setProgramName(value.c_str());
     } else {
-      applyFileValue(getParameterTag(key), value);
+      const eParameterTags tag = getParameterTag(key);
+      if (valueLines && tag != kNoParameter) ++*valueLines;
+      applyFileValue(tag, value);
     }
   }
   fclose(f);
