@@ -42,7 +42,6 @@
 #include "IGraphics.h"
 #include "app_main.h"
 #include "platform/app.h"
-#include "platform/panels.h"
 #include "platform/keys.h"
 #include "platform/menu.h"
 #include "platform/presenter.h"
@@ -281,11 +280,4 @@ void StartTestControl() {
   const int flags = fcntl(STDIN_FILENO, F_GETFL);
   if (flags < 0 || fcntl(STDIN_FILENO, F_SETFL, flags | O_NONBLOCK) < 0) return;
   gTimer = plat::app().addTimer(0.005, true, Poll);
-  // The control drives the program's own windows: panels and message boxes
-  // are those, not the desktop's dialogs (zenity), which it cannot answer.
-  static struct OwnWindows : plat::PanelRunner {
-    int runFilePanel(plat::FilePanel& p) override { return plat::runFilePanelWindow(p); }
-    int runAlert(plat::Alert& a) override { return plat::runAlertWindow(a); }
-  } ownWindows;
-  plat::setPanelRunner(&ownWindows);
 }
