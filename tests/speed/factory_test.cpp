@@ -4,23 +4,15 @@
 
 #include <cmath>
 #include <cstring>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "DspLib/WideLanes.h"
 #include "factory_runs.h"
+#include "captured.h"
 #include "scenarios.h"
 
 namespace {
-
-std::vector<double> load(const std::string& name) {
-  std::ifstream in(std::string(HB_TEST_DATA_DIR) + "/" + name + ".f64", std::ios::binary);
-  std::vector<double> values;
-  double v;
-  while (in.read(reinterpret_cast<char*>(&v), sizeof v)) values.push_back(v);
-  return values;
-}
 
 // Limits the lane width for one scope.
 struct Width {
@@ -42,7 +34,7 @@ constexpr int kValuesPerProgram =
     2 * SpeedScenarios::kFactoryRunBlock * SpeedScenarios::kFactoryRunBlocks;
 
 TEST(FactoryPrograms, KeepTheirCapturedOutput) {
-  const std::vector<double> want = load("factory_programs");
+  const std::vector<double> want = SpeedScenarios::loadCaptured("factory_programs");
   ASSERT_FALSE(want.empty());
   const std::vector<double> got = SpeedScenarios::factoryRuns();
   ASSERT_EQ(got.size(), want.size());

@@ -6,11 +6,11 @@
 
 #include <cmath>
 #include <cstring>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "captured.h"
 #include "scenarios.h"
 
 namespace SpeedScenarios {
@@ -20,14 +20,6 @@ void PrintTo(const Scenario& s, std::ostream* os) {
 }  // namespace SpeedScenarios
 
 namespace {
-
-std::vector<double> load(const std::string& name) {
-  std::ifstream in(std::string(HB_TEST_DATA_DIR) + "/" + name + ".f64", std::ios::binary);
-  std::vector<double> values;
-  double v;
-  while (in.read(reinterpret_cast<char*>(&v), sizeof v)) values.push_back(v);
-  return values;
-}
 
 bool same(double got, double want, double tolerance) {
   if (std::isnan(want)) return std::isnan(got);
@@ -40,7 +32,7 @@ class Unchanged : public testing::TestWithParam<SpeedScenarios::Scenario> {};
 
 TEST_P(Unchanged, MatchesTheCapturedOutput) {
   const SpeedScenarios::Scenario& s = GetParam();
-  const std::vector<double> want = load(s.name);
+  const std::vector<double> want = SpeedScenarios::loadCaptured(s.name);
   ASSERT_FALSE(want.empty()) << "no captured data for " << s.name;
   const std::vector<double> got = s.run();
   ASSERT_EQ(got.size(), want.size());
