@@ -1,6 +1,7 @@
 // The host's audio devices and its duplex stream: the plug-in runs in
 // sub-blocks of the signal vector size, after a muted start and a fade-in.
 
+#include <pthread.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -455,14 +456,12 @@ bool InitialiseAudio(unsigned int inId, unsigned int outId, unsigned int sampleR
   return true;
 }
 
-int AudioCallback(void* output, void* input, unsigned int frames, double, RtAudioStreamStatus status,
-                  void*) {
+namespace {
+int RenderCallback(double* out, double* in, unsigned int frames, RtAudioStreamStatus status) {
   // Counted only: the main thread says so (ReportUnderflows). Any write here
   // could block the audio thread on a full pipe.
   if (status) gUnderflows.fetch_add(1, std::memory_order_relaxed);
-  double* out = static_cast<double*>(output);
   if (!out) return 0;
-  double* in = static_cast<double*>(input);
   const unsigned int elapsed = gVecElapsed.load(std::memory_order_relaxed);
   if (elapsed < 0xFFFFFFFFu) gVecElapsed.store(elapsed + 1, std::memory_order_relaxed);
   const unsigned int sigvs = gSigVS;
@@ -493,6 +492,23 @@ int AudioCallback(void* output, void* input, unsigned int frames, double, RtAudi
     s += n;
   }
   return 0;
+}
+}  // namespace
+
+int AudioCallback(void* output, void* input, unsigned int frames, double, RtAudioStreamStatus status,
+                  void*) {
+  // When the server goes away the JACK client library cancels this thread
+  // asynchronously, at whatever instruction it is on. Stopped inside a block
+  // (the plug-in lock held, a noexcept frame on the stack) that ends the
+  // program, so a cancel waits until the block is done and is honoured
+  // here, on the way out. None of these calls can block.
+  int cancelState = PTHREAD_CANCEL_ENABLE;
+  pthread_setcancelstate(PTHREAD_CANCEL_DISABLE, &cancelState);
+  const int result =
+      RenderCallback(static_cast<double*>(output), static_cast<double*>(input), frames, status);
+  pthread_setcancelstate(cancelState, nullptr);
+  pthread_testcancel();
+  return result;
 }
 
 void StopAudio() {

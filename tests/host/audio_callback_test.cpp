@@ -228,6 +228,49 @@ TEST_F(Callback, AFullStandardOutputNeverHoldsTheCallback) {
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
+// A plug-in that cancels its own thread in the middle of its second block,
+// as the JACK client library does (asynchronously) when the server goes away.
+struct CancellingPlug : HostTestPlug {
+  void ProcessDoubleReplacing(double** in, double** out, int nFrames) override {
+    HostTestPlug::ProcessDoubleReplacing(in, out, nFrames);
+    if (mBlocks == 2) pthread_cancel(pthread_self());
+  }
+};
+
+struct CancelledRun {
+  Buffers* buffers;
+  bool returned = false;
+};
+
+void* RunCancellable(void* arg) {
+  auto* run = static_cast<CancelledRun*>(arg);
+  pthread_setcanceltype(PTHREAD_CANCEL_ASYNCHRONOUS, nullptr);
+  run->buffers->Run();
+  run->returned = true;
+  return nullptr;
+}
+
+// The cancel waits for the end of the callback: every sub-block is rendered
+// and scaled, the plug-in lock is free, and then the thread ends.
+TEST_F(Callback, AThreadCancelledMidBlockFinishesTheCallbackFirst) {
+  CancellingPlug cancelling;
+  Start("32", &cancelling);
+  gVecElapsed = 60;
+  gFadeMult = 1.0;
+  Buffers b(128);
+  const std::vector<double> want = Expected(b, 32);
+  CancelledRun run{&b};
+  pthread_t thread;
+  ASSERT_EQ(pthread_create(&thread, nullptr, RunCancellable, &run), 0);
+  ASSERT_EQ(pthread_join(thread, nullptr), 0);
+  EXPECT_FALSE(run.returned) << "the cancel was lost";
+  EXPECT_EQ(cancelling.mBlocks, 4);
+  for (unsigned k = 0; k < 256; ++k) ASSERT_EQ(b.out[k], want[k] * 0.25) << k;
+  ASSERT_TRUE(cancelling.GetMutex()->TryLock()) << "the plug-in lock was left held";
+  cancelling.GetMutex()->Unlock();
+  gPluginInstance = &plug;
+}
+
 // Without a server the stream cannot open; what is refused before that.
 TEST(StreamStart, SignalVectorSizesOutsideTheOffersAreRefused) {
   HostGlobals host;
