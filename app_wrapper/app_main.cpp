@@ -179,6 +179,7 @@ void ShowAudioStateInTitle() {
 void HostTick() {
   const double now = plat::app().now();
   ReportUnderflows(now);
+  WriteLibraryReports();
   // While Preferences is open the user edits the settings a retry would use.
   WatchAudio(now, !gPreferencesOpen);
   ShowAudioStateInTitle();
@@ -271,6 +272,7 @@ INT_PTR MainDlgProc(HWND window, UINT msg, WPARAM wp, LPARAM) {
 }
 
 bool Init() {
+  HoldLibraryReports();
   FitDriverType();
   const bool haveDriver = TryToChangeAudioDriverType();
   if (!haveDriver && gState)
@@ -291,6 +293,7 @@ bool Init() {
   }
   FitSavedDevicesToDriver();
   const bool ok = TryToChangeAudio();
+  WriteLibraryReports();
   ReportAudioState();
   return ok;
 }
@@ -321,6 +324,7 @@ void Cleanup() {
   gMidiOut = nullptr;
   delete gDAC;
   gDAC = nullptr;
+  WriteLibraryReports();
   gINIPath[0] = 0;
   SHIM_SetDefaultModalWindowMenu(nullptr);
   if (gWindowMenu) DestroyMenu(gWindowMenu);

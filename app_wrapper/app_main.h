@@ -166,6 +166,13 @@ void ForgetAudioWatch();
 // were several, at most once a second (now in seconds). True when it printed.
 bool ReportUnderflows(double now);
 
+// What RtAudio and RtMidi write on std::cerr is held in memory from then on
+// (their audio-server threads write there while being cancelled, which no
+// lock of stdio survives) and written to standard error by
+// WriteLibraryReports, on the main thread.
+void HoldLibraryReports();
+void WriteLibraryReports();
+
 // ---- MIDI ----
 
 extern RtMidiIn* gMidiIn;
