@@ -499,9 +499,9 @@ int AudioCallback(void* output, void* input, unsigned int frames, double, RtAudi
                   void*) {
   // When the server goes away the JACK client library cancels this thread
   // asynchronously, at whatever instruction it is on. Stopped inside a block
-  // (the plug-in lock held, a noexcept frame on the stack) that ends the
-  // program, so a cancel waits until the block is done and is honoured
-  // here, on the way out. None of these calls can block.
+  // it could leave the plug-in lock held or end the program, so a cancel
+  // waits until the block is done and is honoured here, on the way out.
+  // None of these calls can block.
   int cancelState = PTHREAD_CANCEL_ENABLE;
   pthread_setcancelstate(PTHREAD_CANCEL_DISABLE, &cancelState);
   const int result =
