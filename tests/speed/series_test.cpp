@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <functional>
+#include <iterator>
 #include <limits>
 #include <memory>
 #include <vector>
@@ -52,6 +53,17 @@ std::vector<FilterPtr> shelves() {
   v.push_back(smoothed<Butterworth::Design::BandShelf<2>, DirectFormI>(2, 400.0, -6.0));
   v.push_back(smoothed<Butterworth::Design::BandShelf<2>, DirectFormI>(2, 1600.0, 3.0));
   v.push_back(smoothed<Butterworth::Design::HighShelf<2>, DirectFormI>(2, 4000.0, -9.0));
+  return v;
+}
+
+// n sections: two-section band shelves, then a one-section low shelf for an odd count, so
+// that the chain holds filters' first sections (with their guards) and later ones.
+std::vector<FilterPtr> sections(int n) {
+  std::vector<FilterPtr> v;
+  for (int i = 0; i < n / 2; ++i)
+    v.push_back(smoothed<Butterworth::Design::BandShelf<2>, DirectFormI>(2, 250.0 + 700.0 * i,
+                                                                         i % 2 ? 4.0 : -5.0));
+  if (n % 2) v.push_back(smoothed<Butterworth::Design::LowShelf<2>, DirectFormI>(2, 120.0, 6.0));
   return v;
 }
 
@@ -112,6 +124,16 @@ std::vector<Case> cases() {
        },
        nullptr, false},
       {"OneBufferForBoth", shelves, nullptr, true},
+      {"ThreeSections", [] { return sections(3); }, nullptr, false},
+      {"FourSections", [] { return sections(4); }, nullptr, false},
+      {"FiveSections", [] { return sections(5); }, nullptr, false},
+      {"SevenSections", [] { return sections(7); }, nullptr, false},
+      {"EightSections", [] { return sections(8); }, nullptr, false},
+      {"EightSectionsCleared", [] { return sections(8); },
+       [](std::vector<FilterPtr>& v, int k) {
+         if (k == 3) v[1]->reset();
+       },
+       false},
   };
 }
 
@@ -125,14 +147,15 @@ TEST_P(Series, MatchesEachFilterInTurn) {
   const Case& c = GetParam();
   std::vector<FilterPtr> together = c.make();
   std::vector<FilterPtr> apart = c.make();
-  const int lengths[] = {200, 301, 1, 64, 512};
+  // Blocks shorter than a pass's start-up and end as well as long ones.
+  const int lengths[] = {200, 301, 1, 3, 13, 64, 496};
   const std::vector<double> left = SpeedScenarios::signal(1078, 3u, 0.9);
   const std::vector<double> right = SpeedScenarios::signal(1078, 4u, 0.7);
   std::vector<double> a[2] = {left, right};
   std::vector<double> b[2] = {left, right};
   a[1][250] = b[1][250] = std::numeric_limits<double>::quiet_NaN();
   int at = 0;
-  for (int k = 0; k < 5; ++k) {
+  for (int k = 0; k < static_cast<int>(std::size(lengths)); ++k) {
     if (c.before) {
       c.before(together, k);
       c.before(apart, k);

@@ -106,27 +106,195 @@ inline __attribute__((always_inline)) void runChain(const Section* sections, int
 }
 
 #if defined(DSP_WIDE_LANES)
-// The same chains compiled for AVX-512 (the same operations, more registers).
-__attribute__((target("avx512f,avx512vl"))) void runGroupWidest(const Section* sections, int count,
-                                                                int numSamples, double* a,
-                                                                double* b) {
+#define DSP_SERIES_WIDEST __attribute__((target("avx512f,avx512vl")))
+
+// With AVX-512 the sections of a chain run as a wavefront: every section's pair of lanes sits
+// in a 512-bit register beside the others, and at step t section k works on sample
+// t - kSkew * k. Section k's input is then section k - 1's output from kSkew steps earlier,
+// moved up one pair of lanes, so that every value goes through exactly the operations of
+// runChain while one instruction serves four sections. A skew of two keeps that move and the
+// next section's whole expression within the time of a section's own recurrence. Steps where
+// some sections have no sample (the wavefront's first and last kSkew * (N - 1)) leave those
+// sections' histories as they are.
+constexpr int kSkew = 2;
+
+template <int N>
+struct Wave {
+  static constexpr int kRegs = (N + 3) / 4;
+  __m512d r[kRegs];
+};
+
+// One pair of lanes per section, padded with zeros: the padding's coefficients are zero, so
+// whatever moves into it stays finite and never reaches a real section.
+template <int N>
+DSP_SERIES_WIDEST inline __attribute__((always_inline)) Wave<N> gather(const double (&v)[16]) {
+  Wave<N> w;
+  DSP_UNROLL
+  for (int g = 0; g < Wave<N>::kRegs; ++g) w.r[g] = _mm512_load_pd(v + 8 * g);
+  return w;
+}
+
+template <int N>
+DSP_SERIES_WIDEST inline __attribute__((always_inline)) void runWave(const Section* sections,
+                                                                     int numSamples, double* a,
+                                                                     double* b) {
+  constexpr int R = Wave<N>::kRegs;
+  alignas(64) double c[5][16] = {};
+  alignas(64) double h[4][16] = {};
+  alignas(64) double gEven[16] = {}, gOdd[16] = {};
+  for (int k = 0; k < 16; ++k) gEven[k] = gOdd[k] = -0.0;
+  for (int k = 0; k < N; ++k) {
+    const Section& x = sections[k];
+    const Biquad& q = *x.coefficients;
+    const double coefficients[5] = {q.getB0(), q.getB1(), q.getB2(), q.getA1(), q.getA2()};
+    for (int j = 0; j < 5; ++j) c[j][2 * k] = c[j][2 * k + 1] = coefficients[j];
+    const DirectFormI::Pair p(*x.left, *x.right);
+    const Lanes history[4] = {p.x1, p.x2, p.y1, p.y2};
+    for (int j = 0; j < 4; ++j) {
+      h[j][2 * k] = lane0(history[j]);
+      h[j][2 * k + 1] = lane1(history[j]);
+    }
+    if (x.leftGuard) {
+      gEven[2 * k] = *x.leftGuard;
+      gEven[2 * k + 1] = *x.rightGuard;
+      gOdd[2 * k] = -*x.leftGuard;
+      gOdd[2 * k + 1] = -*x.rightGuard;
+    }
+  }
+  const Wave<N> b0 = gather<N>(c[0]), b1 = gather<N>(c[1]), b2 = gather<N>(c[2]);
+  const Wave<N> a1 = gather<N>(c[3]), a2 = gather<N>(c[4]);
+  const Wave<N> even = gather<N>(gEven), odd = gather<N>(gOdd);
+  Wave<N> x1 = gather<N>(h[0]), x2 = gather<N>(h[1]), y1 = gather<N>(h[2]), y2 = gather<N>(h[3]);
+
+  // The input for every section: the new sample for the first, the output kSkew steps back
+  // of the one before for the rest.
+  const __m512i feed = _mm512_set_epi64(5, 4, 3, 2, 1, 0, 9, 8);
+  const auto inputs = [&](const Wave<N>& back, int t) DSP_SERIES_WIDEST
+      __attribute__((always_inline)) {
+    const __m128d in = t < numSamples ? lanes(a[t], b[t]) : _mm_setzero_pd();
+    Wave<N> v;
+    v.r[0] = _mm512_permutex2var_pd(back.r[0], feed, _mm512_castpd128_pd512(in));
+    DSP_UNROLL
+    for (int g = 1; g < R; ++g)
+      v.r[g] = _mm512_castsi512_pd(_mm512_maskz_alignr_epi64(
+          0xff, _mm512_castpd_si512(back.r[g]), _mm512_castpd_si512(back.r[g - 1]), 6));
+    return v;
+  };
+  const auto outputs = [&](const Wave<N>& v, const Wave<N>& guard) DSP_SERIES_WIDEST
+      __attribute__((always_inline)) {
+    Wave<N> out;
+    DSP_UNROLL
+    for (int g = 0; g < R; ++g)
+      out.r[g] = _mm512_sub_pd(
+          _mm512_sub_pd(_mm512_sub_pd(_mm512_add_pd(_mm512_add_pd(_mm512_mul_pd(b0.r[g], v.r[g]),
+                                                                  _mm512_mul_pd(b1.r[g], x1.r[g])),
+                                                    _mm512_mul_pd(b2.r[g], x2.r[g])),
+                                      _mm512_mul_pd(a1.r[g], y1.r[g])),
+                        _mm512_mul_pd(a2.r[g], y2.r[g])),
+          guard.r[g]);
+    return out;
+  };
+  // The last section's output at step t is sample t - kLag.
+  constexpr int kLag = kSkew * (N - 1);
+  const auto emit = [&](const Wave<N>& out, int t) DSP_SERIES_WIDEST
+      __attribute__((always_inline)) {
+    // The masked form: GCC 12's unmasked one warns inside its own header.
+    const __m128d o = _mm_castps_pd(
+        _mm512_maskz_extractf32x4_ps(0xf, _mm512_castpd_ps(out.r[(N - 1) / 4]), (N - 1) % 4));
+    _mm_storel_pd(a + t - kLag, o);
+    _mm_storeh_pd(b + t - kLag, o);
+  };
+  // Steps where only some sections have a sample; back1 and back2 are the outputs of the last
+  // two steps, valid or not.
+  Wave<N> back1 = y1, back2 = y2;
+  const auto partial = [&](int t) DSP_SERIES_WIDEST __attribute__((always_inline)) {
+    const int last = t / kSkew < N - 1 ? t / kSkew : N - 1;
+    const int first = t < numSamples ? 0 : (t - numSamples) / kSkew + 1;
+    const uint32_t live = ((2u << (2 * last + 1)) - 1) & ~((1u << (2 * first)) - 1);
+    const Wave<N> v = inputs(back2, t);
+    const Wave<N> out = outputs(v, t % 2 ? odd : even);
+    DSP_UNROLL
+    for (int g = 0; g < R; ++g) {
+      const __mmask8 m = static_cast<__mmask8>(live >> (8 * g));
+      x2.r[g] = _mm512_mask_mov_pd(x2.r[g], m, x1.r[g]);
+      x1.r[g] = _mm512_mask_mov_pd(x1.r[g], m, v.r[g]);
+      y2.r[g] = _mm512_mask_mov_pd(y2.r[g], m, y1.r[g]);
+      y1.r[g] = _mm512_mask_mov_pd(y1.r[g], m, out.r[g]);
+    }
+    back2 = back1;
+    back1 = out;
+    if (t >= kLag && t - kLag < numSamples) emit(out, t);
+  };
+  const auto full = [&](int t, const Wave<N>& guard) DSP_SERIES_WIDEST
+      __attribute__((always_inline)) {
+    const Wave<N> v = inputs(y2, t);
+    const Wave<N> out = outputs(v, guard);
+    x2 = x1;
+    x1 = v;
+    y2 = y1;
+    y1 = out;
+    emit(out, t);
+  };
+  const int steps = numSamples + kLag;
+  int t = 0;
+  for (; t < kLag && t < steps; ++t) partial(t);
+  if (t + 2 <= numSamples) {
+    // kLag is even: the pairs start on an even sample.
+    for (; t + 2 <= numSamples; t += 2) {
+      full(t, even);
+      full(t + 1, odd);
+    }
+    back1 = y1;
+    back2 = y2;
+  }
+  for (; t < steps; ++t) partial(t);
+
+  alignas(64) double end[4][16];
+  DSP_UNROLL
+  for (int g = 0; g < R; ++g) {
+    _mm512_store_pd(end[0] + 8 * g, x1.r[g]);
+    _mm512_store_pd(end[1] + 8 * g, x2.r[g]);
+    _mm512_store_pd(end[2] + 8 * g, y1.r[g]);
+    _mm512_store_pd(end[3] + 8 * g, y2.r[g]);
+  }
+  const bool oddCount = numSamples % 2;
+  for (int k = 0; k < N; ++k) {
+    const Section& x = sections[k];
+    DirectFormI::Pair p;
+    p.x1 = lanes(end[0][2 * k], end[0][2 * k + 1]);
+    p.x2 = lanes(end[1][2 * k], end[1][2 * k + 1]);
+    p.y1 = lanes(end[2][2 * k], end[2][2 * k + 1]);
+    p.y2 = lanes(end[3][2 * k], end[3][2 * k + 1]);
+    p.store(*x.left, *x.right);
+    if (x.leftGuard) {
+      const double* g = oddCount ? gOdd : gEven;
+      *x.leftGuard = g[2 * k];
+      *x.rightGuard = g[2 * k + 1];
+    }
+  }
+}
+
+// The same chains compiled for AVX-512: short ones as they are (more registers), longer ones
+// as a wavefront.
+DSP_SERIES_WIDEST void runGroupWidest(const Section* sections, int count, int numSamples, double* a,
+                                      double* b) {
   switch (count) {
     case 1:
       return runChain<1>(sections, numSamples, a, b);
     case 2:
       return runChain<2>(sections, numSamples, a, b);
     case 3:
-      return runChain<3>(sections, numSamples, a, b);
+      return runWave<3>(sections, numSamples, a, b);
     case 4:
-      return runChain<4>(sections, numSamples, a, b);
+      return runWave<4>(sections, numSamples, a, b);
     case 5:
-      return runChain<5>(sections, numSamples, a, b);
+      return runWave<5>(sections, numSamples, a, b);
     case 6:
-      return runChain<6>(sections, numSamples, a, b);
+      return runWave<6>(sections, numSamples, a, b);
     case 7:
-      return runChain<7>(sections, numSamples, a, b);
+      return runWave<7>(sections, numSamples, a, b);
     case 8:
-      return runChain<8>(sections, numSamples, a, b);
+      return runWave<8>(sections, numSamples, a, b);
     default:
       return;
   }
