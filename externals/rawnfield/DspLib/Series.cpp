@@ -28,6 +28,18 @@ struct Section {
   double* rightGuard;
 };
 
+// A field of a link the filter has just filled, read on its own: the compiler would read
+// neighbouring fields with one wide load, which cannot take its data straight from the
+// filter's separate stores and waits for them to reach the cache.
+template <class T>
+inline T fresh(const T& field) {
+  T v = field;
+#if defined(__GNUC__)
+  asm("" : "+r"(v));
+#endif
+  return v;
+}
+
 bool sameBits(double a, double b) {
   return std::memcmp(&a, &b, sizeof a) == 0;
 }
@@ -124,13 +136,20 @@ struct Wave {
   __m512d r[kRegs];
 };
 
-// One pair of lanes per section, padded with zeros: the padding's coefficients are zero, so
-// whatever moves into it stays finite and never reaches a real section.
+// Section k's pair of lanes, put in place; the registers start as zeros (the padding's
+// coefficients, so whatever moves into it stays finite and never reaches a real section).
 template <int N>
-DSP_SERIES_WIDEST inline __attribute__((always_inline)) Wave<N> gather(const double (&v)[16]) {
+DSP_SERIES_WIDEST inline __attribute__((always_inline)) void put(Wave<N>& w, int k, Lanes v) {
+  __m512d& r = w.r[k / 4];
+  r = _mm512_castps_pd(_mm512_mask_broadcast_f32x4(
+      _mm512_castpd_ps(r), static_cast<__mmask16>(0xf << (4 * (k % 4))), _mm_castpd_ps(v)));
+}
+
+template <int N>
+DSP_SERIES_WIDEST inline __attribute__((always_inline)) Wave<N> filled(__m512d v) {
   Wave<N> w;
   DSP_UNROLL
-  for (int g = 0; g < Wave<N>::kRegs; ++g) w.r[g] = _mm512_load_pd(v + 8 * g);
+  for (int g = 0; g < Wave<N>::kRegs; ++g) w.r[g] = v;
   return w;
 }
 
@@ -139,32 +158,30 @@ DSP_SERIES_WIDEST inline __attribute__((always_inline)) void runWave(const Secti
                                                                      int numSamples, double* a,
                                                                      double* b) {
   constexpr int R = Wave<N>::kRegs;
-  alignas(64) double c[5][16] = {};
-  alignas(64) double h[4][16] = {};
-  alignas(64) double gEven[16] = {}, gOdd[16] = {};
-  for (int k = 0; k < 16; ++k) gEven[k] = gOdd[k] = -0.0;
+  const __m512d zero = _mm512_setzero_pd();
+  Wave<N> b0 = filled<N>(zero), b1 = b0, b2 = b0, a1 = b0, a2 = b0;
+  Wave<N> x1 = b0, x2 = b0, y1 = b0, y2 = b0;
+  Wave<N> even = filled<N>(_mm512_set1_pd(-0.0)), odd = even;
+  DSP_UNROLL
   for (int k = 0; k < N; ++k) {
     const Section& x = sections[k];
-    const Biquad& q = *x.coefficients;
-    const double coefficients[5] = {q.getB0(), q.getB1(), q.getB2(), q.getA1(), q.getA2()};
-    for (int j = 0; j < 5; ++j) c[j][2 * k] = c[j][2 * k + 1] = coefficients[j];
+    const LaneSection q(*x.coefficients);
+    put(b0, k, q.b0);
+    put(b1, k, q.b1);
+    put(b2, k, q.b2);
+    put(a1, k, q.a1);
+    put(a2, k, q.a2);
     const DirectFormI::Pair p(*x.left, *x.right);
-    const Lanes history[4] = {p.x1, p.x2, p.y1, p.y2};
-    for (int j = 0; j < 4; ++j) {
-      h[j][2 * k] = lane0(history[j]);
-      h[j][2 * k + 1] = lane1(history[j]);
-    }
+    put(x1, k, p.x1);
+    put(x2, k, p.x2);
+    put(y1, k, p.y1);
+    put(y2, k, p.y2);
     if (x.leftGuard) {
-      gEven[2 * k] = *x.leftGuard;
-      gEven[2 * k + 1] = *x.rightGuard;
-      gOdd[2 * k] = -*x.leftGuard;
-      gOdd[2 * k + 1] = -*x.rightGuard;
+      const Lanes g = lanes(*x.leftGuard, *x.rightGuard);
+      put(even, k, g);
+      put(odd, k, -g);
     }
   }
-  const Wave<N> b0 = gather<N>(c[0]), b1 = gather<N>(c[1]), b2 = gather<N>(c[2]);
-  const Wave<N> a1 = gather<N>(c[3]), a2 = gather<N>(c[4]);
-  const Wave<N> even = gather<N>(gEven), odd = gather<N>(gOdd);
-  Wave<N> x1 = gather<N>(h[0]), x2 = gather<N>(h[1]), y1 = gather<N>(h[2]), y2 = gather<N>(h[3]);
 
   // The input for every section: the new sample for the first, the output kSkew steps back
   // of the one before for the rest.
@@ -266,10 +283,10 @@ DSP_SERIES_WIDEST inline __attribute__((always_inline)) void runWave(const Secti
     p.y1 = lanes(end[2][2 * k], end[2][2 * k + 1]);
     p.y2 = lanes(end[3][2 * k], end[3][2 * k + 1]);
     p.store(*x.left, *x.right);
-    if (x.leftGuard) {
-      const double* g = oddCount ? gOdd : gEven;
-      *x.leftGuard = g[2 * k];
-      *x.rightGuard = g[2 * k + 1];
+    // The guard for the next sample: negated once per sample.
+    if (x.leftGuard && oddCount) {
+      *x.leftGuard = -*x.leftGuard;
+      *x.rightGuard = -*x.rightGuard;
     }
   }
 }
@@ -352,26 +369,35 @@ void processSeries(Filter* const* filters, int count, int numSamples, double* co
   if (numSamples < 1 || count < 1) return;
   double* a = channels[0];
   double* b = channels[1];
-  SeriesLink links[kMaxFilters];
+  // Only what the end of the block needs is kept of each link (a whole array of links costs
+  // more to construct than a short block costs to filter).
+  void (*finish[kMaxFilters])(void*);
+  void* context[kMaxFilters];
   Section sections[kMaxTotalSections];
   bool filterStart[kMaxTotalSections];
   int numSections = 0;
   bool together = count <= kMaxFilters && (a >= b + numSamples || b >= a + numSamples);
   for (int f = 0; together && f < count; ++f) {
     if (!filters[f]) continue;
-    SeriesLink& link = links[f];
+    SeriesLink link;
     if (!filters[f]->seriesLink(link) ||
         (!link.passThrough && numSections + link.numSections > kMaxTotalSections)) {
       together = false;
       break;
     }
+    finish[f] = fresh(link.finish);
+    context[f] = fresh(link.context);
     if (link.passThrough) continue;
+    const Biquad* const coefficients = fresh(link.sections);
+    DirectFormI* const left = fresh(link.left);
+    DirectFormI* const right = fresh(link.right);
+    double* const leftGuard = fresh(link.leftGuard);
+    double* const rightGuard = fresh(link.rightGuard);
     for (int k = 0; k < link.numSections; ++k) {
       const bool first = k == 0;
       filterStart[numSections] = first;
-      sections[numSections++] =
-          Section{link.sections + k, link.left + k, link.right + k,
-                  first ? link.leftGuard : nullptr, first ? link.rightGuard : nullptr};
+      sections[numSections++] = Section{coefficients + k, left + k, right + k,
+                                        first ? leftGuard : nullptr, first ? rightGuard : nullptr};
     }
   }
   if (!together) {
@@ -381,7 +407,7 @@ void processSeries(Filter* const* filters, int count, int numSamples, double* co
   }
   run(sections, filterStart, numSections, numSamples, a, b);
   for (int f = 0; f < count; ++f)
-    if (filters[f] && links[f].finish) links[f].finish(links[f].context);
+    if (filters[f] && finish[f]) finish[f](context[f]);
 }
 
 }  // namespace Dsp
