@@ -121,6 +121,6 @@ void BM_Series(benchmark::State& state) {
   }
   perFrame(state, start, frames);
 }
-BENCHMARK(BM_Series)->ArgsProduct({{0, 1}, {1, 4, 8, 12, 16, 24, 32, 64, 512}});
+BENCHMARK(BM_Series)->ArgsProduct({{0, 1}, {16, 64, 512}});
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "DspLib/Dsp.h"
+#include "DspLib/WideLanes.h"
 #include "scenarios.h"
 
 namespace {
@@ -143,36 +144,46 @@ void PrintTo(const Case& c, std::ostream* os) {
 
 class Series : public testing::TestWithParam<Case> {};
 
+// Every lane width the processor offers: each runs the series its own way.
+struct Width {
+  explicit Width(LaneWidth w) { limitLaneWidth(w); }
+  ~Width() { limitLaneWidth(kWidestLanes); }
+};
+
 TEST_P(Series, MatchesEachFilterInTurn) {
   const Case& c = GetParam();
-  std::vector<FilterPtr> together = c.make();
-  std::vector<FilterPtr> apart = c.make();
-  // Blocks shorter than a pass's start-up and end as well as long ones.
-  const int lengths[] = {200, 301, 1, 3, 13, 64, 496};
-  const std::vector<double> left = SpeedScenarios::signal(1078, 3u, 0.9);
-  const std::vector<double> right = SpeedScenarios::signal(1078, 4u, 0.7);
-  std::vector<double> a[2] = {left, right};
-  std::vector<double> b[2] = {left, right};
-  a[1][250] = b[1][250] = std::numeric_limits<double>::quiet_NaN();
-  int at = 0;
-  for (int k = 0; k < static_cast<int>(std::size(lengths)); ++k) {
-    if (c.before) {
-      c.before(together, k);
-      c.before(apart, k);
+  for (LaneWidth width : {kNarrowLanes, kWideLanes, kWidestLanes}) {
+    SCOPED_TRACE(testing::Message() << "lane width " << width);
+    const Width limit(width);
+    std::vector<FilterPtr> together = c.make();
+    std::vector<FilterPtr> apart = c.make();
+    // Blocks shorter than a pass's start-up and end as well as long ones.
+    const int lengths[] = {200, 301, 1, 3, 13, 64, 496};
+    const std::vector<double> left = SpeedScenarios::signal(1078, 3u, 0.9);
+    const std::vector<double> right = SpeedScenarios::signal(1078, 4u, 0.7);
+    std::vector<double> a[2] = {left, right};
+    std::vector<double> b[2] = {left, right};
+    a[1][250] = b[1][250] = std::numeric_limits<double>::quiet_NaN();
+    int at = 0;
+    for (int k = 0; k < static_cast<int>(std::size(lengths)); ++k) {
+      if (c.before) {
+        c.before(together, k);
+        c.before(apart, k);
+      }
+      const int n = lengths[k];
+      double* pa[2] = {a[0].data() + at, (c.shareChannel ? a[0] : a[1]).data() + at};
+      double* pb[2] = {b[0].data() + at, (c.shareChannel ? b[0] : b[1]).data() + at};
+      std::vector<Filter*> list;
+      for (FilterPtr& f : together) list.push_back(f.get());
+      processSeries(list.data(), static_cast<int>(list.size()), n, pa);
+      for (FilterPtr& f : apart)
+        if (f) f->process(n, pb);
+      at += n;
     }
-    const int n = lengths[k];
-    double* pa[2] = {a[0].data() + at, (c.shareChannel ? a[0] : a[1]).data() + at};
-    double* pb[2] = {b[0].data() + at, (c.shareChannel ? b[0] : b[1]).data() + at};
-    std::vector<Filter*> list;
-    for (FilterPtr& f : together) list.push_back(f.get());
-    processSeries(list.data(), static_cast<int>(list.size()), n, pa);
-    for (FilterPtr& f : apart)
-      if (f) f->process(n, pb);
-    at += n;
+    for (int ch = 0; ch < 2; ++ch)
+      EXPECT_EQ(0, std::memcmp(a[ch].data(), b[ch].data(), sizeof(double) * a[ch].size()))
+          << "channel " << ch;
   }
-  for (int ch = 0; ch < 2; ++ch)
-    EXPECT_EQ(0, std::memcmp(a[ch].data(), b[ch].data(), sizeof(double) * a[ch].size()))
-        << "channel " << ch;
 }
 
 INSTANTIATE_TEST_SUITE_P(Filters, Series, testing::ValuesIn(cases()),
