@@ -292,7 +292,8 @@ DSP_SERIES_WIDEST inline __attribute__((always_inline)) void runWave(const Secti
 }
 
 // The same chains compiled for AVX-512: short ones as they are (more registers), longer ones
-// as a wavefront.
+// as a wavefront. Two sections are as fast either way (each waits for its own recurrence);
+// three only gain over blocks long enough to outweigh the wavefront's start and end.
 DSP_SERIES_WIDEST void runGroupWidest(const Section* sections, int count, int numSamples, double* a,
                                       double* b) {
   switch (count) {
@@ -301,6 +302,7 @@ DSP_SERIES_WIDEST void runGroupWidest(const Section* sections, int count, int nu
     case 2:
       return runChain<2>(sections, numSamples, a, b);
     case 3:
+      if (numSamples < 32) return runChain<3>(sections, numSamples, a, b);
       return runWave<3>(sections, numSamples, a, b);
     case 4:
       return runWave<4>(sections, numSamples, a, b);
