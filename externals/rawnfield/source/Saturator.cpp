@@ -140,7 +140,8 @@ void steady(const Saturator& sat, const double* T, double* const* out, int from,
 // smoothed amount is below the threshold. Frames are taken one by one
 // while the smoothers move; once a step leaves both unchanged they stay
 // put for good (the step is a function of the state alone), and the rest
-// of the block runs two samples at a time with fixed gains.
+// of the block, that frame included, runs several samples at a time with
+// fixed gains.
 template <uint32_t Mode>
 void saturate(Saturator& sat, const double* T, double* left, double* right, int n) {
   const LookUp& lut = sat.curve;
@@ -149,20 +150,18 @@ void saturate(Saturator& sat, const double* T, double* left, double* right, int 
   const double target = CurveMath::finiteOrZero(sat.amount);
   double* out[2] = {left, right};
   int i = 0;
-  bool settled = false;
-  while (i < n && !settled) {
+  for (; i < n; ++i) {
     const double lastS = sat.amountSmoother.state;
     const double lastG = sat.factorSmoother.state;
     const double s = sat.amountSmoother.next(target);
     const double g = sat.factorSmoother.next(sat.saturationFactor);
+    if (Settling::sameBits(s, lastS) && Settling::sameBits(g, lastG)) break;
     const bool mix = sat.dryWetThreshold > s;
     const double w = s * sat.inverseThreshold;
     for (int c = 0; c < 2; ++c) {
       const double y = CurveMath::clampUnit(shapeOne<Mode>(lut, T, out[c][i]) * g * s);
       out[c][i] = mix ? w * y + (1.0 - w) * out[c][i] : y;
     }
-    settled = Settling::sameBits(s, lastS) && Settling::sameBits(g, lastG);
-    ++i;
   }
   if (i >= n) return;
   const double s = sat.amountSmoother.state;

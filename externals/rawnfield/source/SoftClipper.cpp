@@ -159,17 +159,21 @@ void SoftClipper::process(double** in, double** out, int n) {
   const bool makeUp = autoMakeUp;
   const double gain = makeUpGain * kMakeUpHeadRoomGainFactor;
   // The limiter's bounds follow the smoothed threshold frame by frame
-  // until it settles.
+  // until a step leaves it unchanged; from that frame on they stay put, and
+  // the rest of the block runs several samples at a time.
   int i = 0;
   if (limiter) {
-    i = Settling::stepWhileMoving(thresholdSmoother, threshold, 0, n, [&](int f, double s) {
+    for (; i < n; ++i) {
+      const double last = thresholdSmoother.state;
+      const double s = thresholdSmoother.next(threshold);
       setLimiterBounds(s);
+      if (Settling::sameBits(s, last)) break;
       for (int c = 0; c < 2; ++c) {
-        const double x = in[c][f];
+        const double x = in[c][i];
         const double y = UnitMath::signOf(x) * curve(std::fabs(x));
-        out[c][f] = makeUp ? y * gain : y;
+        out[c][i] = makeUp ? y * gain : y;
       }
-    });
+    }
   }
   if (i >= n) return;
   const LaneCurve shape(*this);
