@@ -79,6 +79,61 @@ DSP_WIDEST inline void readPairs(const double* T, const int* i, Dsp::Oct& at, Ds
   at = _mm512_maskz_unpacklo_pd(0xff, a, b);
   next = _mm512_maskz_unpackhi_pd(0xff, a, b);
 }
+
+// read for four (eight) inputs, with its operations in the same order;
+// curves read without interpolation or linearly.
+template <uint32_t Mode>
+RN_INLINE DSP_WIDE Dsp::Quad readWide(const Table& lut, Dsp::Quad x) {
+  using namespace Dsp;
+  const Quad one = splat4(1.0);
+  const Quad pos =
+      minQuad((maxQuad(x, splat4(-1.0)) + one) * splat4(0.5), one) * splat4(lut.sizeMinusOne);
+  const __m128i i = _mm256_cvttpd_epi32(pos);
+  alignas(16) int at[4];
+  _mm_store_si128(reinterpret_cast<__m128i*>(at), i);
+  // Read back from memory: cheaper than the extractions the compiler
+  // would otherwise make of the stored indices.
+  asm("" : "+m"(at));
+  Quad ti, tj;
+  readPairs(lut.T, at, ti, tj);
+  if (Mode == Types::kNoInterpolation) return ti;
+  const Quad f = pos - _mm256_cvtepi32_pd(i);
+  return (one - f) * ti + f * tj;
+}
+template <uint32_t Mode>
+RN_INLINE DSP_WIDEST Dsp::Oct readWidest(const Table& lut, Dsp::Oct x) {
+  using namespace Dsp;
+  const Oct one = splat8(1.0);
+  const Oct pos =
+      minOct((maxOct(x, splat8(-1.0)) + one) * splat8(0.5), one) * splat8(lut.sizeMinusOne);
+  const __m256i i = truncOct(pos);
+  alignas(32) int at[8];
+  _mm256_store_si256(reinterpret_cast<__m256i*>(at), i);
+  asm("" : "+m"(at));
+  Oct ti, tj;
+  readPairs(lut.T, at, ti, tj);
+  if (Mode == Types::kNoInterpolation) return ti;
+  const Oct f = pos - toOct(i);
+  return (one - f) * ti + f * tj;
+}
+
+// shape's samples from..n, eight (four) at a time; returns where it stopped.
+template <uint32_t Mode>
+DSP_WIDEST int shapeWidest(const Table& lut, double* d, int from, int n) {
+  // Held apart from the table: stores through d could otherwise alias it.
+  const Table table = lut;
+  int k = from;
+  for (; k + 8 <= n; k += 8)
+    _mm512_storeu_pd(d + k, readWidest<Mode>(table, _mm512_loadu_pd(d + k)));
+  return k;
+}
+template <uint32_t Mode>
+DSP_WIDE int shapeWide(const Table& lut, double* d, int from, int n) {
+  const Table table = lut;
+  int k = from;
+  for (; k + 4 <= n; k += 4) _mm256_storeu_pd(d + k, readWide<Mode>(table, _mm256_loadu_pd(d + k)));
+  return k;
+}
 #endif
 
 // n samples of one channel in place.
@@ -86,6 +141,16 @@ template <uint32_t Mode>
 void shape(const LookUp& lut, const double* T, double* d, int n) {
   const Table table(lut, T);
   int k = 0;
+#if defined(DSP_WIDE_LANES)
+  // The cosine weight is taken from std::cos, one input at a time, below.
+  if (Mode != Types::kCosineInterpolation && Dsp::hasWidestLanes()) {
+    k = shapeWidest<Mode>(table, d, k, n);
+    Dsp::leaveWideLanes();
+  } else if (Mode != Types::kCosineInterpolation && Dsp::hasWideLanes()) {
+    k = shapeWide<Mode>(table, d, k, n);
+    Dsp::leaveWideLanes();
+  }
+#endif
   for (; k + 2 <= n; k += 2) Dsp::storeLanes(d + k, read<Mode>(table, Dsp::loadLanes(d + k)));
   if (k < n) d[k] = lut.readAs<Mode>(T, d[k]);
 }

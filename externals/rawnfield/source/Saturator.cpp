@@ -30,38 +30,20 @@ RN_INLINE Lanes shapeTwo(const CurveLanes::Table& table, Lanes x) {
 
 #if defined(DSP_WIDE_LANES)
 // Four samples of one channel at a time, from..n: the operations of the
-// two-sample loop below in the same order, the two entries around each
-// input read together. Returns where it stopped. Curves read without
-// interpolation or linearly.
+// two-sample loop below in the same order. Returns where it stopped.
+// Curves read without interpolation or linearly.
 template <uint32_t Mode, bool Mix>
-DSP_WIDE int steadyWide(const CurveLanes::Table& table, double* d, int from, int n, double s,
+DSP_WIDE int steadyWide(const CurveLanes::Table& lut, double* d, int from, int n, double s,
                         double g, double w) {
   const Quad S = splat4(s), G = splat4(g), W = splat4(w), dry = splat4(1.0 - w);
-  const Quad lo = splat4(-1.0), one = splat4(1.0), half = splat4(0.5);
-  const Quad top = splat4(table.sizeMinusOne);
+  const Quad lo = splat4(-1.0), one = splat4(1.0);
   // Held apart from the table: stores through d could otherwise alias it.
-  const double* const T = table.T;
+  const CurveLanes::Table table = lut;
   int k = from;
   for (; k + 4 <= n; k += 4) {
     const Quad x = _mm256_loadu_pd(d + k);
-    Quad shaped = _mm256_setzero_pd();
-    if (Mode != kNoTable) {
-      const Quad pos = minQuad((maxQuad(x, lo) + one) * half, one) * top;
-      const __m128i i = _mm256_cvttpd_epi32(pos);
-      alignas(16) int at[4];
-      _mm_store_si128(reinterpret_cast<__m128i*>(at), i);
-      // Read back from memory: cheaper than the extractions the compiler
-      // would otherwise make of the stored indices.
-      asm("" : "+m"(at));
-      Quad ti, tj;
-      CurveLanes::readPairs(T, at, ti, tj);
-      if (Mode == Types::kNoInterpolation) {
-        shaped = ti;
-      } else {
-        const Quad f = pos - _mm256_cvtepi32_pd(i);
-        shaped = (one - f) * ti + f * tj;
-      }
-    }
+    const Quad shaped =
+        Mode == kNoTable ? _mm256_setzero_pd() : CurveLanes::readWide<Mode>(table, x);
     const Quad y = minQuad(one, maxQuad(lo, shaped * G * S));
     _mm256_storeu_pd(d + k, Mix ? W * y + dry * x : y);
   }
@@ -70,31 +52,16 @@ DSP_WIDE int steadyWide(const CurveLanes::Table& table, double* d, int from, int
 
 // The same eight samples at a time.
 template <uint32_t Mode, bool Mix>
-DSP_WIDEST int steadyWidest(const CurveLanes::Table& table, double* d, int from, int n, double s,
+DSP_WIDEST int steadyWidest(const CurveLanes::Table& lut, double* d, int from, int n, double s,
                             double g, double w) {
   const Oct S = splat8(s), G = splat8(g), W = splat8(w), dry = splat8(1.0 - w);
-  const Oct lo = splat8(-1.0), one = splat8(1.0), half = splat8(0.5);
-  const Oct top = splat8(table.sizeMinusOne);
-  const double* const T = table.T;
+  const Oct lo = splat8(-1.0), one = splat8(1.0);
+  const CurveLanes::Table table = lut;
   int k = from;
   for (; k + 8 <= n; k += 8) {
     const Oct x = _mm512_loadu_pd(d + k);
-    Oct shaped = _mm512_setzero_pd();
-    if (Mode != kNoTable) {
-      const Oct pos = minOct((maxOct(x, lo) + one) * half, one) * top;
-      const __m256i i = truncOct(pos);
-      alignas(32) int at[8];
-      _mm256_store_si256(reinterpret_cast<__m256i*>(at), i);
-      asm("" : "+m"(at));
-      Oct ti, tj;
-      CurveLanes::readPairs(T, at, ti, tj);
-      if (Mode == Types::kNoInterpolation) {
-        shaped = ti;
-      } else {
-        const Oct f = pos - toOct(i);
-        shaped = (one - f) * ti + f * tj;
-      }
-    }
+    const Oct shaped =
+        Mode == kNoTable ? _mm512_setzero_pd() : CurveLanes::readWidest<Mode>(table, x);
     const Oct y = minOct(one, maxOct(lo, shaped * G * S));
     _mm512_storeu_pd(d + k, Mix ? W * y + dry * x : y);
   }
