@@ -80,8 +80,8 @@ DSP_WIDEST inline void readPairs(const double* T, const int* i, Dsp::Oct& at, Ds
   next = _mm512_maskz_unpackhi_pd(0xff, a, b);
 }
 
-// read for four (eight) inputs, with its operations in the same order;
-// curves read without interpolation or linearly.
+// read for four inputs, with its operations in the same order; curves
+// read without interpolation or linearly.
 template <uint32_t Mode>
 RN_INLINE DSP_WIDE Dsp::Quad readWide(const Table& lut, Dsp::Quad x) {
   using namespace Dsp;
@@ -100,32 +100,72 @@ RN_INLINE DSP_WIDE Dsp::Quad readWide(const Table& lut, Dsp::Quad x) {
   const Quad f = pos - _mm256_cvtepi32_pd(i);
   return (one - f) * ti + f * tj;
 }
-template <uint32_t Mode>
-RN_INLINE DSP_WIDEST Dsp::Oct readWidest(const Table& lut, Dsp::Oct x) {
+// readWide for eight inputs in two steps, so that a loop can work out the
+// next inputs' indices before it reads this one's entries: the indices go
+// through memory to the loads, a long wait for one set of inputs alone.
+// locateWidest stores the indices at `at`, readLocated reads their entries.
+RN_INLINE DSP_WIDEST void locateWidest(const Table& lut, Dsp::Oct x, int* at, Dsp::Oct& pos,
+                                       __m256i& whole) {
   using namespace Dsp;
   const Oct one = splat8(1.0);
-  const Oct pos =
-      minOct((maxOct(x, splat8(-1.0)) + one) * splat8(0.5), one) * splat8(lut.sizeMinusOne);
-  const __m256i i = truncOct(pos);
-  alignas(32) int at[8];
-  _mm256_store_si256(reinterpret_cast<__m256i*>(at), i);
-  asm("" : "+m"(at));
+  pos = minOct((maxOct(x, splat8(-1.0)) + one) * splat8(0.5), one) * splat8(lut.sizeMinusOne);
+  whole = truncOct(pos);
+  _mm256_store_si256(reinterpret_cast<__m256i*>(at), whole);
+}
+template <uint32_t Mode>
+RN_INLINE DSP_WIDEST Dsp::Oct readLocated(const Table& lut, Dsp::Oct pos, __m256i whole,
+                                          const int* at) {
+  using namespace Dsp;
   Oct ti, tj;
   readPairs(lut.T, at, ti, tj);
   if (Mode == Types::kNoInterpolation) return ti;
-  const Oct f = pos - toOct(i);
+  const Oct one = splat8(1.0);
+  const Oct f = pos - toOct(whole);
   return (one - f) * ti + f * tj;
+}
+
+// For k = from, from + 8, ... while k + 8 <= n: x, the eight inputs at
+// d + k, and their curve values go to put(k, x, shaped), which may write
+// d + k..k + 7. Returns where it stopped.
+template <uint32_t Mode, class Put>
+RN_INLINE DSP_WIDEST int forEachEight(const Table& lut, const double* d, int from, int n,
+                                      Put&& put) {
+  using namespace Dsp;
+  // Held apart from the caller's table: stores through d could otherwise
+  // alias it.
+  const Table table = lut;
+  if (from + 8 > n) return from;
+  // Indices in turn in the two halves of at.
+  alignas(32) int at[16];
+  Oct x = _mm512_loadu_pd(d + from), pos;
+  __m256i whole;
+  locateWidest(table, x, at, pos, whole);
+  int k = from;
+  int now = 0;
+  for (; k + 16 <= n; k += 8, now ^= 8) {
+    const Oct nextX = _mm512_loadu_pd(d + k + 8);
+    Oct nextPos;
+    __m256i nextWhole;
+    locateWidest(table, nextX, at + (now ^ 8), nextPos, nextWhole);
+    // Read back from memory: cheaper than the extractions the compiler
+    // would otherwise make of the stored indices.
+    asm("" : "+m"(at));
+    put(k, x, readLocated<Mode>(table, pos, whole, at + now));
+    x = nextX;
+    pos = nextPos;
+    whole = nextWhole;
+  }
+  asm("" : "+m"(at));
+  put(k, x, readLocated<Mode>(table, pos, whole, at + now));
+  return k + 8;
 }
 
 // shape's samples from..n, eight (four) at a time; returns where it stopped.
 template <uint32_t Mode>
 DSP_WIDEST int shapeWidest(const Table& lut, double* d, int from, int n) {
-  // Held apart from the table: stores through d could otherwise alias it.
-  const Table table = lut;
-  int k = from;
-  for (; k + 8 <= n; k += 8)
-    _mm512_storeu_pd(d + k, readWidest<Mode>(table, _mm512_loadu_pd(d + k)));
-  return k;
+  return forEachEight<Mode>(lut, d, from, n, [d](int k, Dsp::Oct, Dsp::Oct shaped) DSP_WIDEST {
+    _mm512_storeu_pd(d + k, shaped);
+  });
 }
 template <uint32_t Mode>
 DSP_WIDE int shapeWide(const Table& lut, double* d, int from, int n) {

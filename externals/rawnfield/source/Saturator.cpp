@@ -56,16 +56,16 @@ DSP_WIDEST int steadyWidest(const CurveLanes::Table& lut, double* d, int from, i
                             double g, double w) {
   const Oct S = splat8(s), G = splat8(g), W = splat8(w), dry = splat8(1.0 - w);
   const Oct lo = splat8(-1.0), one = splat8(1.0);
-  const CurveLanes::Table table = lut;
-  int k = from;
-  for (; k + 8 <= n; k += 8) {
-    const Oct x = _mm512_loadu_pd(d + k);
-    const Oct shaped =
-        Mode == kNoTable ? _mm512_setzero_pd() : CurveLanes::readWidest<Mode>(table, x);
+  const auto put = [&](int k, Oct x, Oct shaped) DSP_WIDEST {
     const Oct y = minOct(one, maxOct(lo, shaped * G * S));
     _mm512_storeu_pd(d + k, Mix ? W * y + dry * x : y);
+  };
+  if (Mode == kNoTable) {
+    int k = from;
+    for (; k + 8 <= n; k += 8) put(k, _mm512_loadu_pd(d + k), _mm512_setzero_pd());
+    return k;
   }
-  return k;
+  return CurveLanes::forEachEight<Mode>(lut, d, from, n, put);
 }
 #endif
 
