@@ -80,32 +80,32 @@ DSP_WIDEST inline void readPairs(const double* T, const int* i, Dsp::Oct& at, Ds
   next = _mm512_maskz_unpackhi_pd(0xff, a, b);
 }
 
-// read for four inputs, with its operations in the same order; curves
-// read without interpolation or linearly.
-template <uint32_t Mode>
-RN_INLINE DSP_WIDE Dsp::Quad readWide(const Table& lut, Dsp::Quad x) {
+// read for four (eight) inputs in two steps, with its operations in the
+// same order; curves read without interpolation or linearly. locate works
+// out the table positions and stores the indices at `at`; readLocated
+// reads the entries there. Loops locate the next inputs before they read
+// this one's entries: the indices go through memory to the loads, a long
+// wait for one set of inputs alone.
+RN_INLINE DSP_WIDE void locate(const Table& lut, Dsp::Quad x, int* at, Dsp::Quad& pos,
+                               __m128i& whole) {
   using namespace Dsp;
   const Quad one = splat4(1.0);
-  const Quad pos =
-      minQuad((maxQuad(x, splat4(-1.0)) + one) * splat4(0.5), one) * splat4(lut.sizeMinusOne);
-  const __m128i i = _mm256_cvttpd_epi32(pos);
-  alignas(16) int at[4];
-  _mm_store_si128(reinterpret_cast<__m128i*>(at), i);
-  // Read back from memory: cheaper than the extractions the compiler
-  // would otherwise make of the stored indices.
-  asm("" : "+m"(at));
+  pos = minQuad((maxQuad(x, splat4(-1.0)) + one) * splat4(0.5), one) * splat4(lut.sizeMinusOne);
+  whole = _mm256_cvttpd_epi32(pos);
+  _mm_store_si128(reinterpret_cast<__m128i*>(at), whole);
+}
+template <uint32_t Mode>
+RN_INLINE DSP_WIDE Dsp::Quad readLocated(const Table& lut, Dsp::Quad pos, __m128i whole,
+                                         const int* at) {
+  using namespace Dsp;
   Quad ti, tj;
   readPairs(lut.T, at, ti, tj);
   if (Mode == Types::kNoInterpolation) return ti;
-  const Quad f = pos - _mm256_cvtepi32_pd(i);
-  return (one - f) * ti + f * tj;
+  const Quad f = pos - _mm256_cvtepi32_pd(whole);
+  return (splat4(1.0) - f) * ti + f * tj;
 }
-// readWide for eight inputs in two steps, so that a loop can work out the
-// next inputs' indices before it reads this one's entries: the indices go
-// through memory to the loads, a long wait for one set of inputs alone.
-// locateWidest stores the indices at `at`, readLocated reads their entries.
-RN_INLINE DSP_WIDEST void locateWidest(const Table& lut, Dsp::Oct x, int* at, Dsp::Oct& pos,
-                                       __m256i& whole) {
+RN_INLINE DSP_WIDEST void locate(const Table& lut, Dsp::Oct x, int* at, Dsp::Oct& pos,
+                                 __m256i& whole) {
   using namespace Dsp;
   const Oct one = splat8(1.0);
   pos = minOct((maxOct(x, splat8(-1.0)) + one) * splat8(0.5), one) * splat8(lut.sizeMinusOne);
@@ -119,36 +119,61 @@ RN_INLINE DSP_WIDEST Dsp::Oct readLocated(const Table& lut, Dsp::Oct pos, __m256
   Oct ti, tj;
   readPairs(lut.T, at, ti, tj);
   if (Mode == Types::kNoInterpolation) return ti;
-  const Oct one = splat8(1.0);
   const Oct f = pos - toOct(whole);
-  return (one - f) * ti + f * tj;
+  return (splat8(1.0) - f) * ti + f * tj;
 }
 
-// For k = from, from + 8, ... while k + 8 <= n: x, the eight inputs at
+// For k = from, from + 4, ... while k + 4 <= n: x, the four inputs at
 // d + k, and their curve values go to put(k, x, shaped), which may write
-// d + k..k + 7. Returns where it stopped.
+// d + k..k + 3. Returns where it stopped. forEachEight: the same by eights.
 template <uint32_t Mode, class Put>
-RN_INLINE DSP_WIDEST int forEachEight(const Table& lut, const double* d, int from, int n,
-                                      Put&& put) {
+RN_INLINE DSP_WIDE int forEachFour(const Table& lut, const double* d, int from, int n, Put&& put) {
   using namespace Dsp;
   // Held apart from the caller's table: stores through d could otherwise
   // alias it.
   const Table table = lut;
-  if (from + 8 > n) return from;
+  if (from + 4 > n) return from;
   // Indices in turn in the two halves of at.
+  alignas(16) int at[8];
+  Quad x = _mm256_loadu_pd(d + from), pos;
+  __m128i whole;
+  locate(table, x, at, pos, whole);
+  int k = from;
+  int now = 0;
+  for (; k + 8 <= n; k += 4, now ^= 4) {
+    const Quad nextX = _mm256_loadu_pd(d + k + 4);
+    Quad nextPos;
+    __m128i nextWhole;
+    locate(table, nextX, at + (now ^ 4), nextPos, nextWhole);
+    // Read back from memory: cheaper than the extractions the compiler
+    // would otherwise make of the stored indices.
+    asm("" : "+m"(at));
+    put(k, x, readLocated<Mode>(table, pos, whole, at + now));
+    x = nextX;
+    pos = nextPos;
+    whole = nextWhole;
+  }
+  asm("" : "+m"(at));
+  put(k, x, readLocated<Mode>(table, pos, whole, at + now));
+  return k + 4;
+}
+template <uint32_t Mode, class Put>
+RN_INLINE DSP_WIDEST int forEachEight(const Table& lut, const double* d, int from, int n,
+                                      Put&& put) {
+  using namespace Dsp;
+  const Table table = lut;
+  if (from + 8 > n) return from;
   alignas(32) int at[16];
   Oct x = _mm512_loadu_pd(d + from), pos;
   __m256i whole;
-  locateWidest(table, x, at, pos, whole);
+  locate(table, x, at, pos, whole);
   int k = from;
   int now = 0;
   for (; k + 16 <= n; k += 8, now ^= 8) {
     const Oct nextX = _mm512_loadu_pd(d + k + 8);
     Oct nextPos;
     __m256i nextWhole;
-    locateWidest(table, nextX, at + (now ^ 8), nextPos, nextWhole);
-    // Read back from memory: cheaper than the extractions the compiler
-    // would otherwise make of the stored indices.
+    locate(table, nextX, at + (now ^ 8), nextPos, nextWhole);
     asm("" : "+m"(at));
     put(k, x, readLocated<Mode>(table, pos, whole, at + now));
     x = nextX;
@@ -160,19 +185,18 @@ RN_INLINE DSP_WIDEST int forEachEight(const Table& lut, const double* d, int fro
   return k + 8;
 }
 
-// shape's samples from..n, eight (four) at a time; returns where it stopped.
+// shape's samples from..n, four (eight) at a time; returns where it stopped.
+template <uint32_t Mode>
+DSP_WIDE int shapeWide(const Table& lut, double* d, int from, int n) {
+  return forEachFour<Mode>(lut, d, from, n, [d](int k, Dsp::Quad, Dsp::Quad shaped) DSP_WIDE {
+    _mm256_storeu_pd(d + k, shaped);
+  });
+}
 template <uint32_t Mode>
 DSP_WIDEST int shapeWidest(const Table& lut, double* d, int from, int n) {
   return forEachEight<Mode>(lut, d, from, n, [d](int k, Dsp::Oct, Dsp::Oct shaped) DSP_WIDEST {
     _mm512_storeu_pd(d + k, shaped);
   });
-}
-template <uint32_t Mode>
-DSP_WIDE int shapeWide(const Table& lut, double* d, int from, int n) {
-  const Table table = lut;
-  int k = from;
-  for (; k + 4 <= n; k += 4) _mm256_storeu_pd(d + k, readWide<Mode>(table, _mm256_loadu_pd(d + k)));
-  return k;
 }
 #endif
 

@@ -37,17 +37,16 @@ DSP_WIDE int steadyWide(const CurveLanes::Table& lut, double* d, int from, int n
                         double g, double w) {
   const Quad S = splat4(s), G = splat4(g), W = splat4(w), dry = splat4(1.0 - w);
   const Quad lo = splat4(-1.0), one = splat4(1.0);
-  // Held apart from the table: stores through d could otherwise alias it.
-  const CurveLanes::Table table = lut;
-  int k = from;
-  for (; k + 4 <= n; k += 4) {
-    const Quad x = _mm256_loadu_pd(d + k);
-    const Quad shaped =
-        Mode == kNoTable ? _mm256_setzero_pd() : CurveLanes::readWide<Mode>(table, x);
+  const auto put = [&](int k, Quad x, Quad shaped) DSP_WIDE {
     const Quad y = minQuad(one, maxQuad(lo, shaped * G * S));
     _mm256_storeu_pd(d + k, Mix ? W * y + dry * x : y);
+  };
+  if (Mode == kNoTable) {
+    int k = from;
+    for (; k + 4 <= n; k += 4) put(k, _mm256_loadu_pd(d + k), _mm256_setzero_pd());
+    return k;
   }
-  return k;
+  return CurveLanes::forEachFour<Mode>(lut, d, from, n, put);
 }
 
 // The same eight samples at a time.
