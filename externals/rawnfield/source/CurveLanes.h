@@ -206,11 +206,13 @@ void shape(const LookUp& lut, const double* T, double* d, int n) {
   const Table table(lut, T);
   int k = 0;
 #if defined(DSP_WIDE_LANES)
-  // The cosine weight is taken from std::cos, one input at a time, below.
-  if (Mode != Types::kCosineInterpolation && Dsp::hasWidestLanes()) {
+  // Linear reads only: the cosine weight is taken from std::cos, one input
+  // at a time, below, and plain reads cost too little for the wide loops'
+  // setup to pay at the usual block lengths.
+  if (Mode == Types::kLinearInterpolation && Dsp::hasWidestLanes()) {
     k = shapeWidest<Mode>(table, d, k, n);
     Dsp::leaveWideLanes();
-  } else if (Mode != Types::kCosineInterpolation && Dsp::hasWideLanes()) {
+  } else if (Mode == Types::kLinearInterpolation && Dsp::hasWideLanes()) {
     k = shapeWide<Mode>(table, d, k, n);
     Dsp::leaveWideLanes();
   }
