@@ -412,4 +412,123 @@ void processSeries(Filter* const* filters, int count, int numSamples, double* co
     if (filters[f] && finish[f]) finish[f](context[f]);
 }
 
+namespace {
+
+// One filter's part of a side-by-side run: what CascadeStages::runPair holds of it.
+template <int N>
+struct SideFilter {
+  LaneSection s[N];
+  DirectFormII::Pair h[N];
+  Lanes guard;
+  double* l;
+  double* r;
+
+  SideFilter(const SideLink& link, double* const* io) {
+    const Biquad* const coefficients = fresh(link.sections);
+    DirectFormII* const left = fresh(link.left);
+    DirectFormII* const right = fresh(link.right);
+    DSP_UNROLL
+    for (int k = 0; k < N; ++k) {
+      s[k] = LaneSection(coefficients[k]);
+      h[k] = DirectFormII::Pair(left[k], right[k]);
+    }
+    guard = lanes(*fresh(link.leftGuard), *fresh(link.rightGuard));
+    l = io[0];
+    r = io[1];
+  }
+
+  // Sample i, as runPair steps it.
+  inline __attribute__((always_inline)) void step(int i, Lanes later) {
+    Lanes y = h[0].process1(lanes(l[i], r[i]), s[0], guard);
+    guard = -guard;
+    DSP_UNROLL
+    for (int k = 1; k < N; ++k) y = h[k].process1(y, s[k], later);
+    l[i] = lane0(y);
+    r[i] = lane1(y);
+  }
+
+  void store(const SideLink& link) const {
+    DSP_UNROLL
+    for (int k = 0; k < N; ++k) h[k].store(link.left[k], link.right[k]);
+    *link.leftGuard = lane0(guard);
+    *link.rightGuard = lane1(guard);
+  }
+};
+
+template <int NA, int NB>
+void runSideBySide(const SideLink& linkA, double* const* ioA, const SideLink& linkB,
+                   double* const* ioB, int numSamples) {
+  SideFilter<NA> a(linkA, ioA);
+  SideFilter<NB> b(linkB, ioB);
+  const Lanes later = splat(-0.0);
+  for (int i = 0; i < numSamples; ++i) {
+    a.step(i, later);
+    b.step(i, later);
+  }
+  a.store(linkA);
+  b.store(linkB);
+}
+
+template <int NA>
+void runSideBySideWith(const SideLink& linkA, double* const* ioA, const SideLink& linkB,
+                       double* const* ioB, int numSamples) {
+  switch (linkB.numSections) {
+    case 1:
+      return runSideBySide<NA, 1>(linkA, ioA, linkB, ioB, numSamples);
+    case 2:
+      return runSideBySide<NA, 2>(linkA, ioA, linkB, ioB, numSamples);
+    case 3:
+      return runSideBySide<NA, 3>(linkA, ioA, linkB, ioB, numSamples);
+    case 4:
+      return runSideBySide<NA, 4>(linkA, ioA, linkB, ioB, numSamples);
+    default:
+      return;
+  }
+}
+
+bool apart(const double* x, const double* y, int n) {
+  return x >= y + n || y >= x + n;
+}
+
+}  // namespace
+
+void processSideBySide(Filter* a, double* const* ioA, Filter* b, double* const* ioB,
+                       int numSamples) {
+  if (numSamples < 1) return;
+  SideLink linkA, linkB;
+  const double* const buffers[4] = {a ? ioA[0] : nullptr, a ? ioA[1] : nullptr,
+                                    b ? ioB[0] : nullptr, b ? ioB[1] : nullptr};
+  // One filter twice would read its histories before its first run has left them.
+  bool together = a && b && a != b && a->sideLink(linkA) && b->sideLink(linkB) && !linkA.passThrough &&
+                  !linkB.passThrough && linkA.numSections >= 1 && linkB.numSections >= 1;
+  for (int x = 0; together && x < 4; ++x)
+    for (int y = x + 1; together && y < 4; ++y)
+      together = apart(buffers[x], buffers[y], numSamples);
+  if (!together) {
+    // The same as running each alone: a filter that passes the block, or has no sections,
+    // changes nothing.
+    if (a) a->process(numSamples, ioA);
+    if (b) b->process(numSamples, ioB);
+    return;
+  }
+  switch (fresh(linkA.numSections)) {
+    case 1:
+      runSideBySideWith<1>(linkA, ioA, linkB, ioB, numSamples);
+      break;
+    case 2:
+      runSideBySideWith<2>(linkA, ioA, linkB, ioB, numSamples);
+      break;
+    case 3:
+      runSideBySideWith<3>(linkA, ioA, linkB, ioB, numSamples);
+      break;
+    case 4:
+      runSideBySideWith<4>(linkA, ioA, linkB, ioB, numSamples);
+      break;
+    default:
+      break;
+  }
+  fresh(linkA.finish)(fresh(linkA.context));
+  fresh(linkB.finish)(fresh(linkB.context));
+}
+
 }  // namespace Dsp
