@@ -439,10 +439,7 @@ struct SideFilter {
 
   // Sample i, as runPair steps it.
   inline __attribute__((always_inline)) void step(int i, Lanes later) {
-    Lanes y = h[0].process1(lanes(l[i], r[i]), s[0], guard);
-    guard = -guard;
-    DSP_UNROLL
-    for (int k = 1; k < N; ++k) y = h[k].process1(y, s[k], later);
+    const Lanes y = stepSections<N>(h, s, lanes(l[i], r[i]), guard, later);
     l[i] = lane0(y);
     r[i] = lane1(y);
   }
