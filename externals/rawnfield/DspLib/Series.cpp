@@ -453,8 +453,9 @@ struct SideFilter {
 };
 
 template <int NA, int NB>
-void runSideBySide(const SideLink& linkA, double* const* ioA, const SideLink& linkB,
-                   double* const* ioB, int numSamples) {
+inline __attribute__((always_inline)) void runSideBySide(const SideLink& linkA, double* const* ioA,
+                                                         const SideLink& linkB,
+                                                         double* const* ioB, int numSamples) {
   SideFilter<NA> a(linkA, ioA);
   SideFilter<NB> b(linkB, ioB);
   const Lanes later = splat(-0.0);
@@ -466,22 +467,35 @@ void runSideBySide(const SideLink& linkA, double* const* ioA, const SideLink& li
   b.store(linkB);
 }
 
-template <int NA>
-void runSideBySideWith(const SideLink& linkA, double* const* ioA, const SideLink& linkB,
-                       double* const* ioB, int numSamples) {
-  switch (linkB.numSections) {
-    case 1:
-      return runSideBySide<NA, 1>(linkA, ioA, linkB, ioB, numSamples);
-    case 2:
-      return runSideBySide<NA, 2>(linkA, ioA, linkB, ioB, numSamples);
-    case 3:
-      return runSideBySide<NA, 3>(linkA, ioA, linkB, ioB, numSamples);
-    case 4:
-      return runSideBySide<NA, 4>(linkA, ioA, linkB, ioB, numSamples);
-    default:
-      return;
+using SideRun = void (*)(const SideLink&, double* const*, const SideLink&, double* const*, int);
+
+// The same loop compiled for AVX-512 too: the same 128-bit operations, with registers enough
+// for both filters' coefficients and no copies before each operation.
+template <int NA, int NB>
+struct SideRuns {
+  static void narrow(const SideLink& la, double* const* a, const SideLink& lb, double* const* b,
+                     int n) {
+    runSideBySide<NA, NB>(la, a, lb, b, n);
   }
-}
+#if defined(DSP_WIDE_LANES)
+  DSP_SERIES_WIDEST static void widest(const SideLink& la, double* const* a, const SideLink& lb,
+                                       double* const* b, int n) {
+    runSideBySide<NA, NB>(la, a, lb, b, n);
+  }
+#endif
+};
+
+// Indexed by (sections of a - 1) * 4 + sections of b - 1.
+#define DSP_SIDE_ROW(form, na)                                                           \
+  SideRuns<na, 1>::form, SideRuns<na, 2>::form, SideRuns<na, 3>::form, SideRuns<na, 4>::form
+#define DSP_SIDE_TABLE(form) \
+  {DSP_SIDE_ROW(form, 1), DSP_SIDE_ROW(form, 2), DSP_SIDE_ROW(form, 3), DSP_SIDE_ROW(form, 4)}
+const SideRun kNarrowSideRuns[16] = DSP_SIDE_TABLE(narrow);
+#if defined(DSP_WIDE_LANES)
+const SideRun kWidestSideRuns[16] = DSP_SIDE_TABLE(widest);
+#endif
+#undef DSP_SIDE_TABLE
+#undef DSP_SIDE_ROW
 
 bool apart(const double* x, const double* y, int n) {
   return x >= y + n || y >= x + n;
@@ -497,7 +511,9 @@ void processSideBySide(Filter* a, double* const* ioA, Filter* b, double* const* 
                                     b ? ioB[0] : nullptr, b ? ioB[1] : nullptr};
   // One filter twice would read its histories before its first run has left them.
   bool together = a && b && a != b && a->sideLink(linkA) && b->sideLink(linkB) && !linkA.passThrough &&
-                  !linkB.passThrough && linkA.numSections >= 1 && linkB.numSections >= 1;
+                  !linkB.passThrough && linkA.numSections >= 1 && linkB.numSections >= 1 &&
+                  linkA.numSections <= SideLink::kMaxSections &&
+                  linkB.numSections <= SideLink::kMaxSections;
   for (int x = 0; together && x < 4; ++x)
     for (int y = x + 1; together && y < 4; ++y)
       together = apart(buffers[x], buffers[y], numSamples);
@@ -508,22 +524,17 @@ void processSideBySide(Filter* a, double* const* ioA, Filter* b, double* const* 
     if (b) b->process(numSamples, ioB);
     return;
   }
-  switch (fresh(linkA.numSections)) {
-    case 1:
-      runSideBySideWith<1>(linkA, ioA, linkB, ioB, numSamples);
-      break;
-    case 2:
-      runSideBySideWith<2>(linkA, ioA, linkB, ioB, numSamples);
-      break;
-    case 3:
-      runSideBySideWith<3>(linkA, ioA, linkB, ioB, numSamples);
-      break;
-    case 4:
-      runSideBySideWith<4>(linkA, ioA, linkB, ioB, numSamples);
-      break;
-    default:
-      break;
+  const int run = (fresh(linkA.numSections) - 1) * 4 + fresh(linkB.numSections) - 1;
+#if defined(DSP_WIDE_LANES)
+  if (hasWidestLanes()) {
+    kWidestSideRuns[run](linkA, ioA, linkB, ioB, numSamples);
+    leaveWideLanes();
+  } else {
+    kNarrowSideRuns[run](linkA, ioA, linkB, ioB, numSamples);
   }
+#else
+  kNarrowSideRuns[run](linkA, ioA, linkB, ioB, numSamples);
+#endif
   fresh(linkA.finish)(fresh(linkA.context));
   fresh(linkB.finish)(fresh(linkB.context));
 }
