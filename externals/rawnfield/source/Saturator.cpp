@@ -213,8 +213,7 @@ void Saturator::processPiece(double* left, double* right, int n) {
     processShared(left, right, n);
     return;
   }
-  curve.buildWorking();
-  const double* T = curve.working.data;
+  const double* T = curve.tableForReading();
   if (!T || curve.size == 0) {
     saturate<kNoTable>(*this, T, left, right, n);
     return;
