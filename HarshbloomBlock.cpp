@@ -1,6 +1,8 @@
 // The audio block and the preparation of the units for it.
 
+#include <cfloat>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 #include "Harshbloom.h"
@@ -132,13 +134,30 @@ void Harshbloom::processPiece(const double* inL, const double* inR, double* outL
   // The input is taken first, so outputs that share the input's memory and
   // a single input feeding both channels are read once. Non-finite and
   // vanishing samples enter as 0 and cannot poison the filters.
-  for (int i = 0; i < n; ++i) {
-    const double l = Rawnfield::UnitMath::flushTiny(inL[i]);
-    const double r = Rawnfield::UnitMath::flushTiny(inR[i]);
-    raw[0][i] = dry[0][i] = l;
-    raw[1][i] = dry[1][i] = r;
+  // The outputs take their copy in the same pass where each is the input's
+  // own memory (every frame is read before it is written) or apart from it.
+  const auto apart = [n](const double* a, const double* b) {
+    const auto x = reinterpret_cast<uintptr_t>(a), y = reinterpret_cast<uintptr_t>(b);
+    const uintptr_t bytes = sizeof(double) * static_cast<size_t>(n);
+    return x == y || x + bytes <= y || y + bytes <= x;
+  };
+  const bool onePass = apart(outL, inL) && apart(outL, inR) && apart(outR, inL) && apart(outR, inR);
+  if (onePass) {
+    for (int i = 0; i < n; ++i) {
+      const double l = Rawnfield::UnitMath::flushTiny(inL[i]);
+      const double r = Rawnfield::UnitMath::flushTiny(inR[i]);
+      raw[0][i] = dry[0][i] = outL[i] = l;
+      raw[1][i] = dry[1][i] = outR[i] = r;
+    }
+  } else {
+    for (int i = 0; i < n; ++i) {
+      const double l = Rawnfield::UnitMath::flushTiny(inL[i]);
+      const double r = Rawnfield::UnitMath::flushTiny(inR[i]);
+      raw[0][i] = dry[0][i] = l;
+      raw[1][i] = dry[1][i] = r;
+    }
+    for (int c = 0; c < 2; ++c) copyFrames(out[c], raw[c], n);
   }
-  for (int c = 0; c < 2; ++c) copyFrames(out[c], raw[c], n);
 
   if (live && mSettling) {
     fadeProgramChange(out, n, false);
@@ -234,20 +253,35 @@ void Harshbloom::runEffectUnits(double** fx, int n, bool live) {
   if (mLiveProgram.getProgram().bypassFX < 0.5) mDistoBandEq.process(fx, n);
 }
 
+// Non-finite samples become +0, the rest is clamped to the output range,
+// two samples at a time; the peak moves only where a sample's magnitude
+// exceeds it (a NaN peak stays), as sample by sample.
 void Harshbloom::limitAndDetectMaxLevels(double** out, int n) {
+  using namespace Dsp;
+  const double top = kMaxOutputLevel;
+  const Lanes hi = splat(top), lo = splat(-top), largest = splat(DBL_MAX);
   bool changed = false;
   for (int c = 0; c < 2; ++c) {
-    double peak = mMaxLevel[c].load(std::memory_order_relaxed);
-    for (int i = 0; i < n; ++i) {
-      double s = out[c][i];
-      if (!std::isfinite(s)) s = 0.0;
-      s = s > kMaxOutputLevel ? kMaxOutputLevel : (s < -kMaxOutputLevel ? -kMaxOutputLevel : s);
-      out[c][i] = s;
-      if (std::fabs(s) > peak) {
-        peak = std::fabs(s);
-        changed = true;
-      }
+    double* x = out[c];
+    const double start = mMaxLevel[c].load(std::memory_order_relaxed);
+    Lanes peaks = splat(start);
+    int i = 0;
+    for (; i + 2 <= n; i += 2) {
+      Lanes s = loadLanes(x + i);
+      s = keepWhere(lessEqual(absLanes(s), largest), s);
+      s = minLanes(hi, maxLanes(lo, s));
+      storeLanes(x + i, s);
+      peaks = maxLanes(absLanes(s), peaks);
     }
+    double peak = lane1(peaks) > lane0(peaks) ? lane1(peaks) : lane0(peaks);
+    for (; i < n; ++i) {
+      double s = x[i];
+      if (!std::isfinite(s)) s = 0.0;
+      s = s > top ? top : (s < -top ? -top : s);
+      x[i] = s;
+      if (std::fabs(s) > peak) peak = std::fabs(s);
+    }
+    if (peak > start) changed = true;
     mMaxLevel[c].store(peak, std::memory_order_relaxed);
   }
   if (mMaxLevelResetRequest.exchange(false)) {

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <memory>
 #include <vector>
 
 #include "DspLib/Dsp.h"
@@ -72,5 +73,62 @@ void BM_Glide(benchmark::State& state) {
   perFrame(state, start, frames);
 }
 BENCHMARK(BM_Glide);
+
+template <class Design>
+Dsp::Filter* designed(int order, double hz, double gainDb) {
+  Dsp::Filter* f = new Dsp::SmoothedFilterDesign<Design, 2, Dsp::DirectFormI>(kBlock);
+  Dsp::Params p = f->getDefaultParams();
+  for (int i = 0; i < f->getNumParams(); ++i) {
+    const int id = f->getParamInfo(i).getId();
+    if (id == Dsp::idOrder) p[i] = order;
+    if (id == Dsp::idFrequency) p[i] = hz;
+    if (id == Dsp::idGain) p[i] = gainDb;
+    if (id == Dsp::idBandwidthHz) p[i] = hz / 2.0;
+  }
+  f->setParams(p);
+  return f;
+}
+
+// Dsp::processSeries, steady: arg 0 the number of sections (2: an order-2 low pass and high
+// pass, as the tone sweep holds them; 6: four shelves, as the equalisers hold them; else
+// two-section band shelves and a one-section low shelf for an odd count), arg 1 the block.
+void BM_Series(benchmark::State& state) {
+  using namespace Dsp;
+  std::vector<std::unique_ptr<Dsp::Filter>> filters;
+  const int sections = static_cast<int>(state.range(0));
+  if (sections == 2) {
+    filters.emplace_back(designed<ChebyshevI::Design::LowPass<4>>(2, 12000.0, 0.0));
+    filters.emplace_back(designed<ChebyshevI::Design::HighPass<4>>(2, 40.0, 0.0));
+  } else if (sections == 6) {
+    filters.emplace_back(designed<Butterworth::Design::LowShelf<2>>(2, 150.0, 4.0));
+    filters.emplace_back(designed<Butterworth::Design::BandShelf<2>>(2, 400.0, -6.0));
+    filters.emplace_back(designed<Butterworth::Design::BandShelf<2>>(2, 1600.0, 3.0));
+    filters.emplace_back(designed<Butterworth::Design::HighShelf<2>>(2, 4000.0, -9.0));
+  } else {
+    for (int i = 0; i < sections / 2; ++i)
+      filters.emplace_back(
+          designed<Butterworth::Design::BandShelf<2>>(2, 250.0 + 700.0 * i, i % 2 ? 4.0 : -5.0));
+    if (sections % 2)
+      filters.emplace_back(designed<Butterworth::Design::LowShelf<2>>(2, 120.0, 6.0));
+  }
+  std::vector<Dsp::Filter*> list;
+  for (auto& f : filters) list.push_back(f.get());
+  const int n = static_cast<int>(state.range(1));
+  std::vector<double> left(n), right(n);
+  for (int i = 0; i < n; ++i) {
+    left[i] = std::sin(0.01 * i);
+    right[i] = std::cos(0.013 * i);
+  }
+  double* channels[2] = {left.data(), right.data()};
+  int64_t frames = 0;
+  const Clock::time_point start = Clock::now();
+  for (auto _ : state) {
+    processSeries(list.data(), static_cast<int>(list.size()), n, channels);
+    benchmark::DoNotOptimize(left.data());
+    frames += n;
+  }
+  perFrame(state, start, frames);
+}
+BENCHMARK(BM_Series)->ArgsProduct({{2, 3, 4, 6, 8}, {16, 64, 512}});
 
 }  // namespace

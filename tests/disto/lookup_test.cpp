@@ -111,6 +111,35 @@ TEST(LookUp, PolarityTakesOneHalfFromTheSecondTable) {
   EXPECT_EQ(lut.base.data[0], 0.5);  // the base is never touched
 }
 
+// Every block reads the curve as it stands, whichever table it reads from,
+// and no block changes an entry of the curve, including the entries a
+// shortened curve keeps past its length.
+TEST(LookUp, EveryBlockReadsTheCurveAsItStandsAndLeavesItAsItIs) {
+  for (uint32_t polarity : {0u, 1u, 2u}) {
+    SCOPED_TRACE(polarity);
+    LookUp lut(512);
+    lut.interpolation = 1;
+    lut.polarity = polarity;
+    for (int i = 0; i < 512; ++i) lut.base.data[i] = lut.second.data[i] = 0.25;
+    EXPECT_EQ(shape(lut, 1.0), 0.25);
+    EXPECT_EQ(shape(lut, -1.0), 0.25);
+    // An edit between blocks is heard at once at both ends.
+    lut.base.data[511] = lut.second.data[511] = -0.0;
+    lut.base.data[0] = lut.second.data[0] = 0.75;
+    EXPECT_TRUE(std::signbit(shape(lut, 1.0)));
+    EXPECT_EQ(shape(lut, 2.0), -0.0);
+    EXPECT_EQ(shape(lut, -1.0), 0.75);
+    EXPECT_EQ(lut.base.data[511], -0.0);
+    // Shortened, the entries past the new length stay as they were.
+    lut.base.data[300] = 0.125;
+    lut.allocateMem(300);
+    lut.base.data[299] = 0.5;
+    lut.second.data[299] = 0.5;
+    EXPECT_EQ(shape(lut, 1.0), 0.5);
+    EXPECT_EQ(lut.base.data[300], 0.125);
+  }
+}
+
 TEST(LookUp, AllocateMemKeepsTablesThatAreLargeEnough) {
   LookUp lut(512);
   lut.base.data[3] = 0.125;

@@ -6,11 +6,13 @@
 #include <cmath>
 #include <cstring>
 #include <functional>
+#include <iterator>
 #include <limits>
 #include <memory>
 #include <vector>
 
 #include "DspLib/Dsp.h"
+#include "DspLib/WideLanes.h"
 #include "scenarios.h"
 
 namespace {
@@ -52,6 +54,17 @@ std::vector<FilterPtr> shelves() {
   v.push_back(smoothed<Butterworth::Design::BandShelf<2>, DirectFormI>(2, 400.0, -6.0));
   v.push_back(smoothed<Butterworth::Design::BandShelf<2>, DirectFormI>(2, 1600.0, 3.0));
   v.push_back(smoothed<Butterworth::Design::HighShelf<2>, DirectFormI>(2, 4000.0, -9.0));
+  return v;
+}
+
+// n sections: two-section band shelves, then a one-section low shelf for an odd count, so
+// that the chain holds filters' first sections (with their guards) and later ones.
+std::vector<FilterPtr> sections(int n) {
+  std::vector<FilterPtr> v;
+  for (int i = 0; i < n / 2; ++i)
+    v.push_back(smoothed<Butterworth::Design::BandShelf<2>, DirectFormI>(2, 250.0 + 700.0 * i,
+                                                                         i % 2 ? 4.0 : -5.0));
+  if (n % 2) v.push_back(smoothed<Butterworth::Design::LowShelf<2>, DirectFormI>(2, 120.0, 6.0));
   return v;
 }
 
@@ -112,6 +125,16 @@ std::vector<Case> cases() {
        },
        nullptr, false},
       {"OneBufferForBoth", shelves, nullptr, true},
+      {"ThreeSections", [] { return sections(3); }, nullptr, false},
+      {"FourSections", [] { return sections(4); }, nullptr, false},
+      {"FiveSections", [] { return sections(5); }, nullptr, false},
+      {"SevenSections", [] { return sections(7); }, nullptr, false},
+      {"EightSections", [] { return sections(8); }, nullptr, false},
+      {"EightSectionsCleared", [] { return sections(8); },
+       [](std::vector<FilterPtr>& v, int k) {
+         if (k == 3) v[1]->reset();
+       },
+       false},
   };
 }
 
@@ -121,35 +144,46 @@ void PrintTo(const Case& c, std::ostream* os) {
 
 class Series : public testing::TestWithParam<Case> {};
 
+// Every lane width the processor offers: each runs the series its own way.
+struct Width {
+  explicit Width(LaneWidth w) { limitLaneWidth(w); }
+  ~Width() { limitLaneWidth(kWidestLanes); }
+};
+
 TEST_P(Series, MatchesEachFilterInTurn) {
   const Case& c = GetParam();
-  std::vector<FilterPtr> together = c.make();
-  std::vector<FilterPtr> apart = c.make();
-  const int lengths[] = {200, 301, 1, 64, 512};
-  const std::vector<double> left = SpeedScenarios::signal(1078, 3u, 0.9);
-  const std::vector<double> right = SpeedScenarios::signal(1078, 4u, 0.7);
-  std::vector<double> a[2] = {left, right};
-  std::vector<double> b[2] = {left, right};
-  a[1][250] = b[1][250] = std::numeric_limits<double>::quiet_NaN();
-  int at = 0;
-  for (int k = 0; k < 5; ++k) {
-    if (c.before) {
-      c.before(together, k);
-      c.before(apart, k);
+  for (LaneWidth width : {kNarrowLanes, kWideLanes, kWidestLanes}) {
+    SCOPED_TRACE(testing::Message() << "lane width " << width);
+    const Width limit(width);
+    std::vector<FilterPtr> together = c.make();
+    std::vector<FilterPtr> apart = c.make();
+    // Blocks shorter than a pass's start-up and end as well as long ones.
+    const int lengths[] = {200, 301, 1, 3, 13, 64, 496};
+    const std::vector<double> left = SpeedScenarios::signal(1078, 3u, 0.9);
+    const std::vector<double> right = SpeedScenarios::signal(1078, 4u, 0.7);
+    std::vector<double> a[2] = {left, right};
+    std::vector<double> b[2] = {left, right};
+    a[1][250] = b[1][250] = std::numeric_limits<double>::quiet_NaN();
+    int at = 0;
+    for (int k = 0; k < static_cast<int>(std::size(lengths)); ++k) {
+      if (c.before) {
+        c.before(together, k);
+        c.before(apart, k);
+      }
+      const int n = lengths[k];
+      double* pa[2] = {a[0].data() + at, (c.shareChannel ? a[0] : a[1]).data() + at};
+      double* pb[2] = {b[0].data() + at, (c.shareChannel ? b[0] : b[1]).data() + at};
+      std::vector<Filter*> list;
+      for (FilterPtr& f : together) list.push_back(f.get());
+      processSeries(list.data(), static_cast<int>(list.size()), n, pa);
+      for (FilterPtr& f : apart)
+        if (f) f->process(n, pb);
+      at += n;
     }
-    const int n = lengths[k];
-    double* pa[2] = {a[0].data() + at, (c.shareChannel ? a[0] : a[1]).data() + at};
-    double* pb[2] = {b[0].data() + at, (c.shareChannel ? b[0] : b[1]).data() + at};
-    std::vector<Filter*> list;
-    for (FilterPtr& f : together) list.push_back(f.get());
-    processSeries(list.data(), static_cast<int>(list.size()), n, pa);
-    for (FilterPtr& f : apart)
-      if (f) f->process(n, pb);
-    at += n;
+    for (int ch = 0; ch < 2; ++ch)
+      EXPECT_EQ(0, std::memcmp(a[ch].data(), b[ch].data(), sizeof(double) * a[ch].size()))
+          << "channel " << ch;
   }
-  for (int ch = 0; ch < 2; ++ch)
-    EXPECT_EQ(0, std::memcmp(a[ch].data(), b[ch].data(), sizeof(double) * a[ch].size()))
-        << "channel " << ch;
 }
 
 INSTANTIATE_TEST_SUITE_P(Filters, Series, testing::ValuesIn(cases()),

@@ -181,6 +181,21 @@ private:
 // alternates 1e-8, -1e-8, ... per channel and never settles into the state.
 const double kDenormalGuard = 1e-8;
 
+// One sample of two channels through N sections in lanes, as processSample steps each
+// channel: the first section subtracts the guard, which then changes sign; later sections
+// subtract -0.
+template <int N, class Pair>
+#if defined(__GNUC__)
+__attribute__((always_inline))
+#endif
+inline Lanes stepSections(Pair* h, const LaneSection* s, Lanes in, Lanes& guard, Lanes later) {
+  Lanes y = h[0].process1(in, s[0], guard);
+  guard = -guard;
+  DSP_UNROLL
+  for (int k = 1; k < N; ++k) y = h[k].process1(y, s[k], later);
+  return y;
+}
+
 // The per-channel state of a chain of up to MaxStages sections.
 template <int MaxStages>
 struct CascadeStages {
@@ -274,10 +289,7 @@ struct CascadeStages {
       Lanes guard = lanes(a.m_guard, b.m_guard);
       const Lanes later = splat(-0.0);
       for (int i = 0; i < numSamples; ++i) {
-        Lanes y = h[0].process1(lanes(da[i], db[i]), s[0], guard);
-        guard = -guard;
-        DSP_UNROLL
-        for (int k = 1; k < kN; ++k) y = h[k].process1(y, s[k], later);
+        const Lanes y = stepSections<kN>(h, s, lanes(da[i], db[i]), guard, later);
         da[i] = lane0(y);
         db[i] = lane1(y);
       }

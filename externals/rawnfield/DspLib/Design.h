@@ -148,15 +148,21 @@ public:
 
   const ChannelState& getState(int channel) const { return m_state[channel]; }
 
-  bool seriesLink(SeriesLink& link) override {
-    if constexpr (Channels == 2 && std::is_same<StateType, DirectFormI>::value &&
+  bool seriesLink(SeriesLink& link) override { return fillLink(link); }
+  bool sideLink(SideLink& link) override { return fillLink(link); }
+
+protected:
+  // Hands over the sections and both channels' states when they are of the link's form.
+  template <class LinkState>
+  bool fillLink(SectionLink<LinkState>& link) {
+    if constexpr (Channels == 2 && std::is_same<StateType, LinkState>::value &&
                   TellsSections<DesignClass>::value) {
       int n = 0;
-      link = SeriesLink();
+      link = SectionLink<LinkState>();
       link.sections = this->m_design.getSections(n);
       // As processSample: no more sections than the state holds.
       link.numSections = n < ChannelState::kMaxStages ? n : ChannelState::kMaxStages;
-      if (link.numSections > SeriesLink::kMaxSections) return false;
+      if (link.numSections > SectionLink<LinkState>::kMaxSections) return false;
       link.left = m_state[0].stagesForSeries();
       link.right = m_state[1].stagesForSeries();
       link.leftGuard = &m_state[0].guardForSeries();
@@ -167,11 +173,11 @@ public:
       };
       return true;
     } else {
+      static_cast<void>(link);
       return false;
     }
   }
 
-protected:
   template <class Sample>
   void processChannels(int numSamples, Sample* const* arrayOfChannels) {
     if (numSamples < 1) return;

@@ -14,22 +14,29 @@ namespace Dsp {
 
 class Biquad;
 class DirectFormI;
+class DirectFormII;
 
-// What processSeries needs of a filter to run it together with others: its sections and the
-// two channels' histories and denormal guards, or that it passes the block unchanged. The
+// What a filter hands over to be run together with others: its sections and the two
+// channels' histories and denormal guards, or that it passes the block unchanged. The
 // filter's own end-of-block work runs through finish(context).
-struct SeriesLink {
+template <class StateType>
+struct SectionLink {
   static const int kMaxSections = 4;  // per filter
   bool passThrough = false;
   const Biquad* sections = nullptr;
   int numSections = 0;
-  DirectFormI* left = nullptr;
-  DirectFormI* right = nullptr;
+  StateType* left = nullptr;
+  StateType* right = nullptr;
   double* leftGuard = nullptr;
   double* rightGuard = nullptr;
   void (*finish)(void* context) = nullptr;
   void* context = nullptr;
 };
+
+// Direct form I sections, for processSeries.
+using SeriesLink = SectionLink<DirectFormI>;
+// Direct form II sections, for processSideBySide.
+using SideLink = SectionLink<DirectFormII>;
 
 enum FilterKind {
   kindLowPass = 0,
@@ -72,6 +79,8 @@ public:
   // Fills the link when the filter's next double block can run through processSeries: two
   // channels of direct form I sections, no glide to run. False otherwise.
   virtual bool seriesLink(SeriesLink&) { return false; }
+  // The same for processSideBySide: two channels of direct form II sections, no glide to run.
+  virtual bool sideLink(SideLink&) { return false; }
 
   // The last block handed over (all zeros before the first).
   const Params& getParams() const { return m_params; }

@@ -28,6 +28,18 @@ struct Section {
   double* rightGuard;
 };
 
+// A field of a link the filter has just filled, read on its own: the compiler would read
+// neighbouring fields with one wide load, which cannot take its data straight from the
+// filter's separate stores and waits for them to reach the cache.
+template <class T>
+inline T fresh(const T& field) {
+  T v = field;
+#if defined(__GNUC__)
+  asm("" : "+r"(v));
+#endif
+  return v;
+}
+
 bool sameBits(double a, double b) {
   return std::memcmp(&a, &b, sizeof a) == 0;
 }
@@ -106,27 +118,202 @@ inline __attribute__((always_inline)) void runChain(const Section* sections, int
 }
 
 #if defined(DSP_WIDE_LANES)
-// The same chains compiled for AVX-512 (the same operations, more registers).
-__attribute__((target("avx512f,avx512vl"))) void runGroupWidest(const Section* sections, int count,
-                                                                int numSamples, double* a,
-                                                                double* b) {
+#define DSP_SERIES_WIDEST __attribute__((target("avx512f,avx512vl")))
+
+// With AVX-512 the sections of a chain run as a wavefront: every section's pair of lanes sits
+// in a 512-bit register beside the others, and at step t section k works on sample
+// t - kSkew * k. Section k's input is then section k - 1's output from kSkew steps earlier,
+// moved up one pair of lanes, so that every value goes through exactly the operations of
+// runChain while one instruction serves four sections. A skew of two keeps that move and the
+// next section's whole expression within the time of a section's own recurrence. Steps where
+// some sections have no sample (the wavefront's first and last kSkew * (N - 1)) leave those
+// sections' histories as they are.
+constexpr int kSkew = 2;
+
+template <int N>
+struct Wave {
+  static constexpr int kRegs = (N + 3) / 4;
+  __m512d r[kRegs];
+};
+
+// Section k's pair of lanes, put in place; the registers start as zeros (the padding's
+// coefficients, so whatever moves into it stays finite and never reaches a real section).
+template <int N>
+DSP_SERIES_WIDEST inline __attribute__((always_inline)) void put(Wave<N>& w, int k, Lanes v) {
+  __m512d& r = w.r[k / 4];
+  r = _mm512_castps_pd(_mm512_mask_broadcast_f32x4(
+      _mm512_castpd_ps(r), static_cast<__mmask16>(0xf << (4 * (k % 4))), _mm_castpd_ps(v)));
+}
+
+template <int N>
+DSP_SERIES_WIDEST inline __attribute__((always_inline)) Wave<N> filled(__m512d v) {
+  Wave<N> w;
+  DSP_UNROLL
+  for (int g = 0; g < Wave<N>::kRegs; ++g) w.r[g] = v;
+  return w;
+}
+
+template <int N>
+DSP_SERIES_WIDEST inline __attribute__((always_inline)) void runWave(const Section* sections,
+                                                                     int numSamples, double* a,
+                                                                     double* b) {
+  constexpr int R = Wave<N>::kRegs;
+  const __m512d zero = _mm512_setzero_pd();
+  Wave<N> b0 = filled<N>(zero), b1 = b0, b2 = b0, a1 = b0, a2 = b0;
+  Wave<N> x1 = b0, x2 = b0, y1 = b0, y2 = b0;
+  Wave<N> even = filled<N>(_mm512_set1_pd(-0.0)), odd = even;
+  DSP_UNROLL
+  for (int k = 0; k < N; ++k) {
+    const Section& x = sections[k];
+    const LaneSection q(*x.coefficients);
+    put(b0, k, q.b0);
+    put(b1, k, q.b1);
+    put(b2, k, q.b2);
+    put(a1, k, q.a1);
+    put(a2, k, q.a2);
+    const DirectFormI::Pair p(*x.left, *x.right);
+    put(x1, k, p.x1);
+    put(x2, k, p.x2);
+    put(y1, k, p.y1);
+    put(y2, k, p.y2);
+    if (x.leftGuard) {
+      const Lanes g = lanes(*x.leftGuard, *x.rightGuard);
+      put(even, k, g);
+      put(odd, k, -g);
+    }
+  }
+
+  // The input for every section: the new sample for the first, the output kSkew steps back
+  // of the one before for the rest.
+  const __m512i feed = _mm512_set_epi64(5, 4, 3, 2, 1, 0, 9, 8);
+  const auto inputs = [&](const Wave<N>& back, int t) DSP_SERIES_WIDEST
+      __attribute__((always_inline)) {
+    const __m128d in = t < numSamples ? lanes(a[t], b[t]) : _mm_setzero_pd();
+    Wave<N> v;
+    v.r[0] = _mm512_permutex2var_pd(back.r[0], feed, _mm512_castpd128_pd512(in));
+    DSP_UNROLL
+    for (int g = 1; g < R; ++g)
+      v.r[g] = _mm512_castsi512_pd(_mm512_maskz_alignr_epi64(
+          0xff, _mm512_castpd_si512(back.r[g]), _mm512_castpd_si512(back.r[g - 1]), 6));
+    return v;
+  };
+  const auto outputs = [&](const Wave<N>& v, const Wave<N>& guard) DSP_SERIES_WIDEST
+      __attribute__((always_inline)) {
+    Wave<N> out;
+    DSP_UNROLL
+    for (int g = 0; g < R; ++g)
+      out.r[g] = _mm512_sub_pd(
+          _mm512_sub_pd(_mm512_sub_pd(_mm512_add_pd(_mm512_add_pd(_mm512_mul_pd(b0.r[g], v.r[g]),
+                                                                  _mm512_mul_pd(b1.r[g], x1.r[g])),
+                                                    _mm512_mul_pd(b2.r[g], x2.r[g])),
+                                      _mm512_mul_pd(a1.r[g], y1.r[g])),
+                        _mm512_mul_pd(a2.r[g], y2.r[g])),
+          guard.r[g]);
+    return out;
+  };
+  // The last section's output at step t is sample t - kLag.
+  constexpr int kLag = kSkew * (N - 1);
+  const auto emit = [&](const Wave<N>& out, int t) DSP_SERIES_WIDEST
+      __attribute__((always_inline)) {
+    // The masked form: GCC 12's unmasked one warns inside its own header.
+    const __m128d o = _mm_castps_pd(
+        _mm512_maskz_extractf32x4_ps(0xf, _mm512_castpd_ps(out.r[(N - 1) / 4]), (N - 1) % 4));
+    _mm_storel_pd(a + t - kLag, o);
+    _mm_storeh_pd(b + t - kLag, o);
+  };
+  // Steps where only some sections have a sample; back1 and back2 are the outputs of the last
+  // two steps, valid or not.
+  Wave<N> back1 = y1, back2 = y2;
+  const auto partial = [&](int t) DSP_SERIES_WIDEST __attribute__((always_inline)) {
+    const int last = t / kSkew < N - 1 ? t / kSkew : N - 1;
+    const int first = t < numSamples ? 0 : (t - numSamples) / kSkew + 1;
+    const uint32_t live = ((2u << (2 * last + 1)) - 1) & ~((1u << (2 * first)) - 1);
+    const Wave<N> v = inputs(back2, t);
+    const Wave<N> out = outputs(v, t % 2 ? odd : even);
+    DSP_UNROLL
+    for (int g = 0; g < R; ++g) {
+      const __mmask8 m = static_cast<__mmask8>(live >> (8 * g));
+      x2.r[g] = _mm512_mask_mov_pd(x2.r[g], m, x1.r[g]);
+      x1.r[g] = _mm512_mask_mov_pd(x1.r[g], m, v.r[g]);
+      y2.r[g] = _mm512_mask_mov_pd(y2.r[g], m, y1.r[g]);
+      y1.r[g] = _mm512_mask_mov_pd(y1.r[g], m, out.r[g]);
+    }
+    back2 = back1;
+    back1 = out;
+    if (t >= kLag && t - kLag < numSamples) emit(out, t);
+  };
+  const auto full = [&](int t, const Wave<N>& guard) DSP_SERIES_WIDEST
+      __attribute__((always_inline)) {
+    const Wave<N> v = inputs(y2, t);
+    const Wave<N> out = outputs(v, guard);
+    x2 = x1;
+    x1 = v;
+    y2 = y1;
+    y1 = out;
+    emit(out, t);
+  };
+  const int steps = numSamples + kLag;
+  int t = 0;
+  for (; t < kLag && t < steps; ++t) partial(t);
+  if (t + 2 <= numSamples) {
+    // kLag is even: the pairs start on an even sample.
+    for (; t + 2 <= numSamples; t += 2) {
+      full(t, even);
+      full(t + 1, odd);
+    }
+    back1 = y1;
+    back2 = y2;
+  }
+  for (; t < steps; ++t) partial(t);
+
+  alignas(64) double end[4][16];
+  DSP_UNROLL
+  for (int g = 0; g < R; ++g) {
+    _mm512_store_pd(end[0] + 8 * g, x1.r[g]);
+    _mm512_store_pd(end[1] + 8 * g, x2.r[g]);
+    _mm512_store_pd(end[2] + 8 * g, y1.r[g]);
+    _mm512_store_pd(end[3] + 8 * g, y2.r[g]);
+  }
+  const bool oddCount = numSamples % 2;
+  for (int k = 0; k < N; ++k) {
+    const Section& x = sections[k];
+    DirectFormI::Pair p;
+    p.x1 = lanes(end[0][2 * k], end[0][2 * k + 1]);
+    p.x2 = lanes(end[1][2 * k], end[1][2 * k + 1]);
+    p.y1 = lanes(end[2][2 * k], end[2][2 * k + 1]);
+    p.y2 = lanes(end[3][2 * k], end[3][2 * k + 1]);
+    p.store(*x.left, *x.right);
+    // The guard for the next sample: negated once per sample.
+    if (x.leftGuard && oddCount) {
+      *x.leftGuard = -*x.leftGuard;
+      *x.rightGuard = -*x.rightGuard;
+    }
+  }
+}
+
+// The same chains compiled for AVX-512: short ones as they are (more registers), longer ones
+// as a wavefront. Two sections are as fast either way (each waits for its own recurrence);
+// three only gain over blocks long enough to outweigh the wavefront's start and end.
+DSP_SERIES_WIDEST void runGroupWidest(const Section* sections, int count, int numSamples, double* a,
+                                      double* b) {
   switch (count) {
     case 1:
       return runChain<1>(sections, numSamples, a, b);
     case 2:
       return runChain<2>(sections, numSamples, a, b);
     case 3:
-      return runChain<3>(sections, numSamples, a, b);
+      if (numSamples < 32) return runChain<3>(sections, numSamples, a, b);
+      return runWave<3>(sections, numSamples, a, b);
     case 4:
-      return runChain<4>(sections, numSamples, a, b);
+      return runWave<4>(sections, numSamples, a, b);
     case 5:
-      return runChain<5>(sections, numSamples, a, b);
+      return runWave<5>(sections, numSamples, a, b);
     case 6:
-      return runChain<6>(sections, numSamples, a, b);
+      return runWave<6>(sections, numSamples, a, b);
     case 7:
-      return runChain<7>(sections, numSamples, a, b);
+      return runWave<7>(sections, numSamples, a, b);
     case 8:
-      return runChain<8>(sections, numSamples, a, b);
+      return runWave<8>(sections, numSamples, a, b);
     default:
       return;
   }
@@ -184,26 +371,35 @@ void processSeries(Filter* const* filters, int count, int numSamples, double* co
   if (numSamples < 1 || count < 1) return;
   double* a = channels[0];
   double* b = channels[1];
-  SeriesLink links[kMaxFilters];
+  // Only what the end of the block needs is kept of each link (a whole array of links costs
+  // more to construct than a short block costs to filter).
+  void (*finish[kMaxFilters])(void*);
+  void* context[kMaxFilters];
   Section sections[kMaxTotalSections];
   bool filterStart[kMaxTotalSections];
   int numSections = 0;
   bool together = count <= kMaxFilters && (a >= b + numSamples || b >= a + numSamples);
   for (int f = 0; together && f < count; ++f) {
     if (!filters[f]) continue;
-    SeriesLink& link = links[f];
+    SeriesLink link;
     if (!filters[f]->seriesLink(link) ||
         (!link.passThrough && numSections + link.numSections > kMaxTotalSections)) {
       together = false;
       break;
     }
+    finish[f] = fresh(link.finish);
+    context[f] = fresh(link.context);
     if (link.passThrough) continue;
+    const Biquad* const coefficients = fresh(link.sections);
+    DirectFormI* const left = fresh(link.left);
+    DirectFormI* const right = fresh(link.right);
+    double* const leftGuard = fresh(link.leftGuard);
+    double* const rightGuard = fresh(link.rightGuard);
     for (int k = 0; k < link.numSections; ++k) {
       const bool first = k == 0;
       filterStart[numSections] = first;
-      sections[numSections++] =
-          Section{link.sections + k, link.left + k, link.right + k,
-                  first ? link.leftGuard : nullptr, first ? link.rightGuard : nullptr};
+      sections[numSections++] = Section{coefficients + k, left + k, right + k,
+                                        first ? leftGuard : nullptr, first ? rightGuard : nullptr};
     }
   }
   if (!together) {
@@ -213,7 +409,134 @@ void processSeries(Filter* const* filters, int count, int numSamples, double* co
   }
   run(sections, filterStart, numSections, numSamples, a, b);
   for (int f = 0; f < count; ++f)
-    if (filters[f] && links[f].finish) links[f].finish(links[f].context);
+    if (filters[f] && finish[f]) finish[f](context[f]);
+}
+
+namespace {
+
+// One filter's part of a side-by-side run: what CascadeStages::runPair holds of it.
+template <int N>
+struct SideFilter {
+  LaneSection s[N];
+  DirectFormII::Pair h[N];
+  Lanes guard;
+  double* l;
+  double* r;
+
+  SideFilter(const SideLink& link, double* const* io) {
+    const Biquad* const coefficients = fresh(link.sections);
+    DirectFormII* const left = fresh(link.left);
+    DirectFormII* const right = fresh(link.right);
+    DSP_UNROLL
+    for (int k = 0; k < N; ++k) {
+      s[k] = LaneSection(coefficients[k]);
+      h[k] = DirectFormII::Pair(left[k], right[k]);
+    }
+    guard = lanes(*fresh(link.leftGuard), *fresh(link.rightGuard));
+    l = io[0];
+    r = io[1];
+  }
+
+  // Sample i, as runPair steps it.
+  inline __attribute__((always_inline)) void step(int i, Lanes later) {
+    const Lanes y = stepSections<N>(h, s, lanes(l[i], r[i]), guard, later);
+    l[i] = lane0(y);
+    r[i] = lane1(y);
+  }
+
+  void store(const SideLink& link) const {
+    DSP_UNROLL
+    for (int k = 0; k < N; ++k) h[k].store(link.left[k], link.right[k]);
+    *link.leftGuard = lane0(guard);
+    *link.rightGuard = lane1(guard);
+  }
+};
+
+template <int NA, int NB>
+inline __attribute__((always_inline)) void runSideBySide(const SideLink& linkA, double* const* ioA,
+                                                         const SideLink& linkB,
+                                                         double* const* ioB, int numSamples) {
+  SideFilter<NA> a(linkA, ioA);
+  SideFilter<NB> b(linkB, ioB);
+  const Lanes later = splat(-0.0);
+  for (int i = 0; i < numSamples; ++i) {
+    a.step(i, later);
+    b.step(i, later);
+  }
+  a.store(linkA);
+  b.store(linkB);
+}
+
+using SideRun = void (*)(const SideLink&, double* const*, const SideLink&, double* const*, int);
+
+// The same loop compiled for AVX-512 too: the same 128-bit operations, with registers enough
+// for both filters' coefficients and no copies before each operation.
+template <int NA, int NB>
+struct SideRuns {
+  static void narrow(const SideLink& la, double* const* a, const SideLink& lb, double* const* b,
+                     int n) {
+    runSideBySide<NA, NB>(la, a, lb, b, n);
+  }
+#if defined(DSP_WIDE_LANES)
+  DSP_SERIES_WIDEST static void widest(const SideLink& la, double* const* a, const SideLink& lb,
+                                       double* const* b, int n) {
+    runSideBySide<NA, NB>(la, a, lb, b, n);
+  }
+#endif
+};
+
+// Indexed by (sections of a - 1) * 4 + sections of b - 1.
+#define DSP_SIDE_ROW(form, na)                                                           \
+  SideRuns<na, 1>::form, SideRuns<na, 2>::form, SideRuns<na, 3>::form, SideRuns<na, 4>::form
+#define DSP_SIDE_TABLE(form) \
+  {DSP_SIDE_ROW(form, 1), DSP_SIDE_ROW(form, 2), DSP_SIDE_ROW(form, 3), DSP_SIDE_ROW(form, 4)}
+const SideRun kNarrowSideRuns[16] = DSP_SIDE_TABLE(narrow);
+#if defined(DSP_WIDE_LANES)
+const SideRun kWidestSideRuns[16] = DSP_SIDE_TABLE(widest);
+#endif
+#undef DSP_SIDE_TABLE
+#undef DSP_SIDE_ROW
+
+bool apart(const double* x, const double* y, int n) {
+  return x >= y + n || y >= x + n;
+}
+
+}  // namespace
+
+void processSideBySide(Filter* a, double* const* ioA, Filter* b, double* const* ioB,
+                       int numSamples) {
+  if (numSamples < 1) return;
+  SideLink linkA, linkB;
+  const double* const buffers[4] = {a ? ioA[0] : nullptr, a ? ioA[1] : nullptr,
+                                    b ? ioB[0] : nullptr, b ? ioB[1] : nullptr};
+  // One filter twice would read its histories before its first run has left them.
+  bool together = a && b && a != b && a->sideLink(linkA) && b->sideLink(linkB) && !linkA.passThrough &&
+                  !linkB.passThrough && linkA.numSections >= 1 && linkB.numSections >= 1 &&
+                  linkA.numSections <= SideLink::kMaxSections &&
+                  linkB.numSections <= SideLink::kMaxSections;
+  for (int x = 0; together && x < 4; ++x)
+    for (int y = x + 1; together && y < 4; ++y)
+      together = apart(buffers[x], buffers[y], numSamples);
+  if (!together) {
+    // The same as running each alone: a filter that passes the block, or has no sections,
+    // changes nothing.
+    if (a) a->process(numSamples, ioA);
+    if (b) b->process(numSamples, ioB);
+    return;
+  }
+  const int run = (fresh(linkA.numSections) - 1) * 4 + fresh(linkB.numSections) - 1;
+#if defined(DSP_WIDE_LANES)
+  if (hasWidestLanes()) {
+    kWidestSideRuns[run](linkA, ioA, linkB, ioB, numSamples);
+    leaveWideLanes();
+  } else {
+    kNarrowSideRuns[run](linkA, ioA, linkB, ioB, numSamples);
+  }
+#else
+  kNarrowSideRuns[run](linkA, ioA, linkB, ioB, numSamples);
+#endif
+  fresh(linkA.finish)(fresh(linkA.context));
+  fresh(linkB.finish)(fresh(linkB.context));
 }
 
 }  // namespace Dsp

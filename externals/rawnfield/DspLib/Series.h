@@ -1,6 +1,7 @@
 #pragma once
 
-// Several filters over one two-channel block, one after the other.
+// Several filters over one two-channel block, one after the other; two filters over blocks of
+// their own, side by side.
 
 #include "Filter.h"
 
@@ -12,5 +13,12 @@ namespace Dsp {
 // them in one pass, both channels side by side, so that the filters' recurrences overlap
 // instead of waiting for each other.
 void processSeries(Filter* const* filters, int count, int numSamples, double* const* channels);
+
+// Exactly what a->process(numSamples, ioA) then b->process(numSamples, ioB) gives (a null
+// filter is skipped). When both are steady, made of direct form II sections, and the four
+// channels are separate buffers, one loop runs sample i of a and then sample i of b, both
+// channels of each side by side, so that the two filters' recurrences overlap.
+void processSideBySide(Filter* a, double* const* ioA, Filter* b, double* const* ioB,
+                       int numSamples);
 
 }  // namespace Dsp

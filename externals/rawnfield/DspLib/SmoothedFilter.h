@@ -36,17 +36,8 @@ public:
     if (m_remainingSamples == 0) m_transitionParams = this->getParams();
   }
 
-  bool seriesLink(SeriesLink& link) override {
-    // A glide recomputes the sections sample by sample: not in series.
-    if (m_remainingSamples > 0) return false;
-    if (m_remainingSamples < 0) {
-      // Nothing designed yet: the block passes, as in process().
-      link = SeriesLink();
-      link.passThrough = true;
-      return true;
-    }
-    return Base::seriesLink(link);
-  }
+  bool seriesLink(SeriesLink& link) override { return steadyLink(link); }
+  bool sideLink(SideLink& link) override { return steadyLink(link); }
 
   int getTransitionSamples() const { return m_transitionSamples; }
   // -1 before the first parameter set, 0 when steady, else the glide samples still to run.
@@ -69,6 +60,19 @@ protected:
   }
 
 private:
+  template <class LinkState>
+  bool steadyLink(SectionLink<LinkState>& link) {
+    // A glide recomputes the sections sample by sample: not together with others.
+    if (m_remainingSamples > 0) return false;
+    if (m_remainingSamples < 0) {
+      // Nothing designed yet: the block passes, as in process().
+      link = SectionLink<LinkState>();
+      link.passThrough = true;
+      return true;
+    }
+    return this->fillLink(link);
+  }
+
   template <class Sample>
   void processBlock(int numSamples, Sample* const* arrayOfChannels) {
     // Nothing has been designed before the first parameter set: pass the block through.

@@ -112,6 +112,39 @@ DSP_WIDEST inline Oct fourTimes(Lanes a) {
   return _mm512_maskz_shuffle_f64x2(0xff, v, v, 0);
 }
 
+// m ? a : b in one instruction, for masks that comparisons made (all ones or all zeros in
+// each lane): the same as selectQuad for those.
+DSP_WIDE inline Quad blendQuad(Quad m, Quad a, Quad b) {
+  return _mm256_blendv_pd(b, a, m);
+}
+
+// The eight-lane counterparts of the Quad operations of the same names (masked forms, as
+// above).
+DSP_WIDEST inline Oct splat8(double a) {
+  return _mm512_set1_pd(a);
+}
+DSP_WIDEST inline Oct maxOct(Oct a, Oct b) {
+  return _mm512_maskz_max_pd(0xff, a, b);
+}
+DSP_WIDEST inline Oct minOct(Oct a, Oct b) {
+  return _mm512_maskz_min_pd(0xff, a, b);
+}
+DSP_WIDEST inline Oct absOct(Oct a) {
+  return _mm512_castsi512_pd(
+      _mm512_maskz_and_epi64(0xff, _mm512_castpd_si512(a), _mm512_set1_epi64(INT64_MAX)));
+}
+// Conversion toward zero (values within the int range), and back.
+DSP_WIDEST inline __m256i truncOct(Oct a) {
+  return _mm512_maskz_cvttpd_epi32(0xff, a);
+}
+DSP_WIDEST inline Oct toOct(__m256i i) {
+  return _mm512_maskz_cvtepi32_pd(0xff, i);
+}
+// (a, b) as one value.
+DSP_WIDEST inline Oct joined8(Quad a, Quad b) {
+  return _mm512_maskz_insertf64x4(0xff, _mm512_castpd256_pd512(a), b, 1);
+}
+
 }  // namespace Dsp
 
 #else

@@ -10,8 +10,8 @@ namespace Rawnfield {
 
 // One waveshaping curve over the input range [-1, 1]: entry i is the output
 // for the input -1 + 2i/(size-1), negative half first. `base` is the curve as
-// edited; `second` can replace one half of it (polarity); `working` is what
-// process() reads and is rebuilt from the other two on every call.
+// edited; `second` can replace one half of it (polarity); `working` is base
+// with that half replaced, rebuilt on every call that reads it.
 class LookUp {
 public:
   struct Table {
@@ -39,6 +39,13 @@ public:
   // working := base, with one half taken from second as polarity says; the
   // entry after the last repeats it.
   void buildWorking();
+
+  // The table process() reads, ready for reading: base itself while
+  // polarity takes nothing from second and base is at its full length (its
+  // spare entry then repeats the last, as working's does), else working,
+  // rebuilt. Null when there are no tables. Saves copying the whole curve
+  // for every block.
+  const double* tableForReading();
 
   // The curve value at input x read from table T with this curve's
   // interpolation; inputs beyond +-1 read the end entries, NaN reads entry 0.

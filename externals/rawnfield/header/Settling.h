@@ -23,16 +23,18 @@ inline bool sameBits(double a, double b) {
 
 // Steps the smoother towards target for frames from, from + 1, ... and
 // hands each smoothed value to frame(i, value), until a step leaves the
-// state unchanged or the block ends. Returns the first frame not handled.
+// state unchanged or the block ends. Returns the first frame not handled:
+// the frame whose step left the state unchanged is not handed over, it
+// takes the settled value (smoother.state) with the rest of the block, so
+// a settled smoother leaves the whole block to the caller's wide loop.
 template <class Frame>
 int stepWhileMoving(Smoother& smoother, double target, int from, int n, Frame&& frame) {
   int i = from;
-  while (i < n) {
+  for (; i < n; ++i) {
     const double last = smoother.state;
     const double value = smoother.next(target);
-    frame(i, value);
-    ++i;
     if (sameBits(value, last)) break;
+    frame(i, value);
   }
   return i;
 }

@@ -98,8 +98,9 @@ void BandSplitFilter::process(double** low, double** high, int frames) {
     std::memcpy(lowBands[c], low[c], bytes);
     std::memcpy(highBands[c], high[c], bytes);
   }
-  if (Dsp::Filter* f = designFor(0, lowPassSlope)) f->process(frames, lowBands);
-  if (Dsp::Filter* f = designFor(1, highPassSlope)) f->process(frames, highBands);
+  // The two bands' filters are independent: their recurrences overlap.
+  Dsp::processSideBySide(designFor(0, lowPassSlope), lowBands, designFor(1, highPassSlope),
+                         highBands, frames);
 }
 
 double BandSplitFilter::getSubBandFilterCutoffFreqHz() const {

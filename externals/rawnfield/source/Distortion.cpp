@@ -4,13 +4,16 @@
 #include <cmath>
 #include <cstring>
 
+#include "../DspLib/Lanes.h"
 #include "CurveMath.h"
+#include "Settling.h"
 
 namespace Rawnfield {
 
 using CurveMath::clampPosition;
 using CurveMath::clampUnit;
 using CurveMath::finiteOrZero;
+using namespace Dsp;
 
 double Distortion::sMaxShapeFactor = 2.0;
 double Distortion::sDryWetFactor = 0.5;
@@ -56,30 +59,66 @@ uint32_t codeOf(double c) {
   return static_cast<uint32_t>(static_cast<int32_t>(c));
 }
 
+// The gain and the wet share of one frame from its smoothed amount s.
+template <uint32_t Mode>
+void shapeOne(double* left, double* right, const double* shapedL, const double* shapedR, int i,
+              double s, double driveGain, double scale) {
+  const double g = Mode == Types::kDistoModeShape ? Distortion::sMaxShapeFactor * s
+                                                  : (driveGain * s + 1.0) * scale;
+  double yl = clampUnit(g * shapedL[i]);
+  double yr = clampUnit(g * shapedR[i]);
+  if (Mode == Types::kDistoModeDriveSine) {
+    yl = 2.0 * std::sin(yl * CurveMath::kPi / 2.0);
+    yr = 2.0 * std::sin(yr * CurveMath::kPi / 2.0);
+  }
+  const double w = s * Distortion::sDryWetFactor;
+  left[i] = yl * w + left[i] * (1.0 - w);
+  right[i] = yr * w + right[i] * (1.0 - w);
+}
+
+// Two frames of one channel with the settled amount: the operations of
+// shapeOne lane by lane (clampUnit keeps NaN, as the max/min pair does).
+Lanes shapeTwo(Lanes x, Lanes shaped, Lanes g, Lanes w) {
+  const Lanes y = maxLanes(splat(-1.0), minLanes(splat(1.0), g * shaped));
+  return y * w + x * (splat(1.0) - w);
+}
+
+// The amount is smoothed frame by frame until a step leaves it unchanged;
+// it stays put from then on (the step is a function of the state alone),
+// so the rest of the block, that frame included, takes it as a constant
+// and runs two frames at a time.
 template <uint32_t Mode>
 void shapeFrames(double* left, double* right, const double* shapedL, const double* shapedR,
                  const double* mod, int n, Distortion::Smoother& sm, double target,
                  double driveGain, double scale) {
   const double a = sm.a, b = sm.b;
-  const double maxShape = Distortion::sMaxShapeFactor;
-  const double dryWet = Distortion::sDryWetFactor;
   double state = sm.state;
-  for (int i = 0; i < n; ++i) {
+  int i = 0;
+  for (; i < n; ++i) {
+    const double last = state;
     state = a * state + b * target;
-    double s = state;
-    if (mod) s = s * mod[i];
-    const double g = Mode == Types::kDistoModeShape ? maxShape * s : (driveGain * s + 1.0) * scale;
-    double yl = clampUnit(g * shapedL[i]);
-    double yr = clampUnit(g * shapedR[i]);
-    if (Mode == Types::kDistoModeDriveSine) {
-      yl = 2.0 * std::sin(yl * CurveMath::kPi / 2.0);
-      yr = 2.0 * std::sin(yr * CurveMath::kPi / 2.0);
-    }
-    const double w = s * dryWet;
-    left[i] = yl * w + left[i] * (1.0 - w);
-    right[i] = yr * w + right[i] * (1.0 - w);
+    if (Settling::sameBits(state, last)) break;
+    shapeOne<Mode>(left, right, shapedL, shapedR, i, mod ? state * mod[i] : state, driveGain,
+                   scale);
   }
   sm.state = state;
+  if (Mode != Types::kDistoModeDriveSine) {
+    const Lanes S = splat(state), maxShape = splat(Distortion::sMaxShapeFactor);
+    const Lanes dryWet = splat(Distortion::sDryWetFactor);
+    const Lanes drive = splat(driveGain), scaled = splat(scale);
+    for (; i + 2 <= n; i += 2) {
+      const Lanes s = mod ? S * loadLanes(mod + i) : S;
+      const Lanes g =
+          Mode == Types::kDistoModeShape ? maxShape * s : (drive * s + splat(1.0)) * scaled;
+      const Lanes w = s * dryWet;
+      // Left is stored before right is read, as frame by frame.
+      storeLanes(left + i, shapeTwo(loadLanes(left + i), loadLanes(shapedL + i), g, w));
+      storeLanes(right + i, shapeTwo(loadLanes(right + i), loadLanes(shapedR + i), g, w));
+    }
+  }
+  for (; i < n; ++i)
+    shapeOne<Mode>(left, right, shapedL, shapedR, i, mod ? state * mod[i] : state, driveGain,
+                   scale);
 }
 
 }  // namespace

@@ -268,6 +268,14 @@ std::string FilterUnit::getRightFilterShortText() const {
   return FilterUti::getFilterModeShortText(filterType2);
 }
 
+namespace {
+
+bool isStateVariable(Types::eFilterType type) {
+  return type == Types::kStateVariableLowPass || type == Types::kStateVariableHighPass;
+}
+
+}  // namespace
+
 void FilterUnit::runFilter(FilterSet& slot, Dsp::Filter* design, Types::eFilterType type,
                            double** pair, int n) {
   if (type == Types::kStateVariableLowPass)
@@ -295,8 +303,13 @@ void FilterUnit::process(double** io, int frames) {
     std::memcpy(f1[c], io[c], bytes);
     std::memcpy(f2[c], io[c], bytes);
   }
-  runFilter(slot1, selected1, filterType1, f1, frames);
-  runFilter(slot2, selected2, filterType2, f2, frames);
+  if (isStateVariable(filterType1) || isStateVariable(filterType2)) {
+    runFilter(slot1, selected1, filterType1, f1, frames);
+    runFilter(slot2, selected2, filterType2, f2, frames);
+  } else {
+    // Two independent designs: their recurrences overlap.
+    Dsp::processSideBySide(selected1, f1, selected2, f2, frames);
+  }
 
   // The balanced mix goes into filter 1's pair, then fades against the
   // driven input.

@@ -74,23 +74,39 @@ void LookUp::buildWorking() {
   if (size > 0) working.data[size] = working.data[size - 1];
 }
 
+const double* LookUp::tableForReading() {
+  if (!working.data || !base.data) return nullptr;
+  if (polarity == Types::kPolaritySecondNegative || polarity == Types::kPolaritySecondPositive) {
+    buildWorking();
+    return working.data;
+  }
+  // Only the spare entry after a full-length table is free to write: below
+  // the capacity, the entries past the length still hold the longer curve.
+  if (size == 0 || size != base.capacity) {
+    buildWorking();
+    return working.data;
+  }
+  base.data[size] = base.data[size - 1];
+  return base.data;
+}
+
 void LookUp::process(double** io, int n) {
   if (!io || n < 1) return;
-  buildWorking();
-  if (!working.data || size == 0) {
+  const double* T = tableForReading();
+  if (!T || size == 0) {
     for (int c = 0; c < 2; ++c)
       if (io[c]) memset(io[c], 0, sizeof(double) * n);
     return;
   }
   switch (interpolation) {
     case Types::kNoInterpolation:
-      shapeBlock<Types::kNoInterpolation>(*this, working.data, io, n);
+      shapeBlock<Types::kNoInterpolation>(*this, T, io, n);
       break;
     case Types::kCosineInterpolation:
-      shapeBlock<Types::kCosineInterpolation>(*this, working.data, io, n);
+      shapeBlock<Types::kCosineInterpolation>(*this, T, io, n);
       break;
     default:
-      shapeBlock<Types::kLinearInterpolation>(*this, working.data, io, n);
+      shapeBlock<Types::kLinearInterpolation>(*this, T, io, n);
       break;
   }
 }

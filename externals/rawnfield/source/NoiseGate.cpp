@@ -44,11 +44,16 @@ void NoiseGate::process(double** in, double** out, int n) {
   if (threshold == 0.0) return;
   if (!UnitMath::isBlock(in, n) || !UnitMath::isBlock(out, n)) return;
   const double t = threshold;
-  const int from = Settling::stepWhileMoving(thresholdSmoother, t, 0, n, [&](int i, double s) {
+  const auto knee = [this](double s) {
     kneeWidth = s < 0.01 ? s : 0.01;
     kneeTop = s + kneeWidth;
+  };
+  const int from = Settling::stepWhileMoving(thresholdSmoother, t, 0, n, [&](int i, double s) {
+    knee(s);
     for (int c = 0; c < 2; ++c) out[c][i] = gate(in[c][i], t, kneeTop, kneeWidth);
   });
+  // The settled frame is not handed over: its knee comes from the state.
+  knee(thresholdSmoother.state);
   const Lanes T = splat(t), top = splat(kneeTop), width = splat(kneeWidth);
   for (int c = 0; c < 2; ++c) {
     int i = from;

@@ -345,11 +345,6 @@ HB_WIDE int downKernelWide(const Matrices& m, const Histories& histories, const 
 // WideForm lane by lane, in the same order.
 #define HB_WIDEST DSP_WIDEST
 
-HB_WIDEST HB_INLINE Oct flushOct(Oct y) {
-  return _mm512_maskz_mov_pd(
-      _mm512_cmp_pd_mask(_mm512_abs_pd(y), _mm512_set1_pd(kTiny), _CMP_GE_OQ), y);
-}
-
 // GCC 12's unmasked forms of these (and its casts to narrower registers) warn inside its own
 // header; the masked forms with every lane chosen are the same instructions.
 HB_WIDEST HB_INLINE __m512i alignPairs(__m512i high, __m512i low, int shift) {
@@ -395,24 +390,57 @@ struct WidestForm {
   Oct lag[kSteps];    // impulse response at one lag, in every lane
 };
 
+// Pair p of each 128-bit part of y in all four of them.
+HB_WIDEST HB_INLINE Oct spreadPair(Oct y, int p) {
+  switch (p) {
+    case 0:
+      return _mm512_maskz_shuffle_f64x2(0xff, y, y, 0x00);
+    case 1:
+      return _mm512_maskz_shuffle_f64x2(0xff, y, y, 0x55);
+    case 2:
+      return _mm512_maskz_shuffle_f64x2(0xff, y, y, 0xaa);
+    default:
+      return _mm512_maskz_shuffle_f64x2(0xff, y, y, 0xff);
+  }
+}
+
 HB_WIDEST HB_INLINE void widenAll(const Lanes* z, Oct* wide) {
   HB_UNROLL
   for (int j = 0; j < kOrder; ++j) wide[j] = fourTimes(z[j]);
 }
 
-HB_WIDEST HB_INLINE void advanceAll(const Oct* y, Lanes* s, Lanes& oldest, Lanes* z, Oct* zz) {
+// The eight new outputs become the history, newest first, and its
+// differences, each spread over all four pairs. The differences are taken
+// on the spread values (the same subtractions in every pair), so the new
+// outputs reach the next step without a round trip through the narrow
+// registers.
+HB_WIDEST HB_INLINE void advanceAll(const Oct* y, Lanes* s, Lanes& oldest, Oct* zz) {
   oldest = s[0];
+  __m256d t[kOrder], z[kOrder];
   HB_UNROLL
-  for (int q = 0; q < kSteps / 4; ++q) {
-    const __m256d lo = lowerHalf(y[q]);
-    const __m256d hi = upperHalf(y[q]);
-    s[kOrder - 1 - 4 * q] = _mm256_castpd256_pd128(lo);
-    s[kOrder - 2 - 4 * q] = _mm256_extractf128_pd(lo, 1);
-    s[kOrder - 3 - 4 * q] = _mm256_castpd256_pd128(hi);
-    s[kOrder - 4 - 4 * q] = _mm256_extractf128_pd(hi, 1);
+  for (int k = 0; k < kSteps; ++k)
+    t[kOrder - 1 - k] = lowerHalf(spreadPair(y[k / 4], k % 4));
+  HB_UNROLL
+  for (int i = 0; i < kOrder; ++i) s[i] = _mm256_castpd256_pd128(t[i]);
+  toDifferences(t, z);
+  HB_UNROLL
+  for (int j = 0; j < kOrder; ++j) {
+    const Oct v = _mm512_castpd256_pd512(z[j]);
+    zz[j] = _mm512_maskz_shuffle_f64x2(0xff, v, v, 0x44);
   }
-  toDifferences(s, z);
-  widenAll(z, zz);
+}
+
+// flushLanes on the outputs, taken only where one of them is tiny: the
+// test is off the chain from one step to the next, which then runs on the
+// unflushed values (the same ones whenever none is tiny).
+HB_WIDEST HB_INLINE void flushBoth(Oct* y) {
+  const Oct tiny = _mm512_set1_pd(kTiny);
+  const __mmask8 keep0 = _mm512_cmp_pd_mask(_mm512_abs_pd(y[0]), tiny, _CMP_GE_OQ);
+  const __mmask8 keep1 = _mm512_cmp_pd_mask(_mm512_abs_pd(y[1]), tiny, _CMP_GE_OQ);
+  if (__builtin_expect((keep0 & keep1) != 0xff, 0)) {
+    y[0] = _mm512_maskz_mov_pd(keep0, y[0]);
+    y[1] = _mm512_maskz_mov_pd(keep1, y[1]);
+  }
 }
 
 HB_WIDEST bool upKernelWidest(const Matrices& m, const Histories& histories, const double* il,
@@ -432,12 +460,13 @@ HB_WIDEST bool upKernelWidest(const Matrices& m, const Histories& histories, con
     const Oct xx = fourTimes(x);
     Oct y[kSteps / 4];
     HB_UNROLL
-    for (int q = 0; q < kSteps / 4; ++q) y[q] = flushOct(form.fromHistory(q, zz) + form.g[q] * xx);
+    for (int q = 0; q < kSteps / 4; ++q) y[q] = form.fromHistory(q, zz) + form.g[q] * xx;
+    flushBoth(y);
     const Oct a = y[0] * gain;
     const Oct b = y[1] * gain;
     _mm512_storeu_pd(ul + i * kSteps, _mm512_permutex2var_pd(a, leftRow, b));
     _mm512_storeu_pd(ur + i * kSteps, _mm512_permutex2var_pd(a, rightRow, b));
-    advanceAll(y, s, oldest, z, zz);
+    advanceAll(y, s, oldest, zz);
   }
   if (!tame.passed()) return false;
   histories.write(s, oldest);
@@ -494,14 +523,15 @@ HB_WIDEST int downKernelWidest(const Matrices& m, const Histories& histories, co
         fromInput =
             _mm512_mask_add_pd(fromInput, valid, fromInput, form.lag[lag] * runs[4 * q + 3 - lag]);
       }
-      y[q] = flushOct(form.fromHistory(q, zz) + fromInput);
+      y[q] = form.fromHistory(q, zz) + fromInput;
     }
+    flushBoth(y);
     if (f < kept) {
       const Lanes d = _mm256_castpd256_pd128(lowerHalf(y[0])) * gain;
       dl[f] = lane0(d);
       dr[f] = lane1(d);
     }
-    advanceAll(y, s, oldest, z, zz);
+    advanceAll(y, s, oldest, zz);
   }
   if (tameSoFar != 0xff) return 0;
   histories.write(s, oldest);

@@ -30,37 +30,41 @@ RN_INLINE Lanes shapeTwo(const CurveLanes::Table& table, Lanes x) {
 
 #if defined(DSP_WIDE_LANES)
 // Four samples of one channel at a time, from..n: the operations of the
-// two-sample loop below in the same order, the table read by gathering.
-// Returns where it stopped. Curves read without interpolation or linearly.
+// two-sample loop below in the same order. Returns where it stopped.
+// Curves read without interpolation or linearly.
 template <uint32_t Mode, bool Mix>
-DSP_WIDE int steadyWide(const CurveLanes::Table& table, double* d, int from, int n, double s,
+DSP_WIDE int steadyWide(const CurveLanes::Table& lut, double* d, int from, int n, double s,
                         double g, double w) {
   const Quad S = splat4(s), G = splat4(g), W = splat4(w), dry = splat4(1.0 - w);
-  const Quad lo = splat4(-1.0), one = splat4(1.0), half = splat4(0.5);
-  const Quad top = splat4(table.sizeMinusOne);
-  int k = from;
-  for (; k + 4 <= n; k += 4) {
-    const Quad x = _mm256_loadu_pd(d + k);
-    Quad shaped = _mm256_setzero_pd();
-    if (Mode != kNoTable) {
-      const Quad pos = minQuad((maxQuad(x, lo) + one) * half, one) * top;
-      const __m128i i = _mm256_cvttpd_epi32(pos);
-      alignas(16) int at[4];
-      _mm_store_si128(reinterpret_cast<__m128i*>(at), i);
-      const double* T = table.T;
-      const Quad ti = _mm256_set_pd(T[at[3]], T[at[2]], T[at[1]], T[at[0]]);
-      if (Mode == Types::kNoInterpolation) {
-        shaped = ti;
-      } else {
-        const Quad f = pos - _mm256_cvtepi32_pd(i);
-        const Quad tj = _mm256_set_pd(T[at[3] + 1], T[at[2] + 1], T[at[1] + 1], T[at[0] + 1]);
-        shaped = (one - f) * ti + f * tj;
-      }
-    }
+  const Quad lo = splat4(-1.0), one = splat4(1.0);
+  const auto put = [&](int k, Quad x, Quad shaped) DSP_WIDE {
     const Quad y = minQuad(one, maxQuad(lo, shaped * G * S));
     _mm256_storeu_pd(d + k, Mix ? W * y + dry * x : y);
+  };
+  if (Mode == kNoTable) {
+    int k = from;
+    for (; k + 4 <= n; k += 4) put(k, _mm256_loadu_pd(d + k), _mm256_setzero_pd());
+    return k;
   }
-  return k;
+  return CurveLanes::forEachFour<Mode>(lut, d, from, n, put);
+}
+
+// The same eight samples at a time.
+template <uint32_t Mode, bool Mix>
+DSP_WIDEST int steadyWidest(const CurveLanes::Table& lut, double* d, int from, int n, double s,
+                            double g, double w) {
+  const Oct S = splat8(s), G = splat8(g), W = splat8(w), dry = splat8(1.0 - w);
+  const Oct lo = splat8(-1.0), one = splat8(1.0);
+  const auto put = [&](int k, Oct x, Oct shaped) DSP_WIDEST {
+    const Oct y = minOct(one, maxOct(lo, shaped * G * S));
+    _mm512_storeu_pd(d + k, Mix ? W * y + dry * x : y);
+  };
+  if (Mode == kNoTable) {
+    int k = from;
+    for (; k + 8 <= n; k += 8) put(k, _mm512_loadu_pd(d + k), _mm512_setzero_pd());
+    return k;
+  }
+  return CurveLanes::forEachEight<Mode>(lut, d, from, n, put);
 }
 #endif
 
@@ -76,7 +80,10 @@ void steady(const Saturator& sat, const double* T, double* const* out, int from,
     double* d = out[c];
     int k = from;
 #if defined(DSP_WIDE_LANES)
-    if (Mode != Types::kCosineInterpolation && hasWideLanes()) {
+    if (Mode != Types::kCosineInterpolation && hasWidestLanes()) {
+      k = steadyWidest<Mode, Mix>(table, d, k, n, s, g, w);
+      leaveWideLanes();
+    } else if (Mode != Types::kCosineInterpolation && hasWideLanes()) {
       k = steadyWide<Mode, Mix>(table, d, k, n, s, g, w);
       leaveWideLanes();
     }
@@ -99,7 +106,8 @@ void steady(const Saturator& sat, const double* T, double* const* out, int from,
 // smoothed amount is below the threshold. Frames are taken one by one
 // while the smoothers move; once a step leaves both unchanged they stay
 // put for good (the step is a function of the state alone), and the rest
-// of the block runs two samples at a time with fixed gains.
+// of the block, that frame included, runs several samples at a time with
+// fixed gains.
 template <uint32_t Mode>
 void saturate(Saturator& sat, const double* T, double* left, double* right, int n) {
   const LookUp& lut = sat.curve;
@@ -108,20 +116,18 @@ void saturate(Saturator& sat, const double* T, double* left, double* right, int 
   const double target = CurveMath::finiteOrZero(sat.amount);
   double* out[2] = {left, right};
   int i = 0;
-  bool settled = false;
-  while (i < n && !settled) {
+  for (; i < n; ++i) {
     const double lastS = sat.amountSmoother.state;
     const double lastG = sat.factorSmoother.state;
     const double s = sat.amountSmoother.next(target);
     const double g = sat.factorSmoother.next(sat.saturationFactor);
+    if (Settling::sameBits(s, lastS) && Settling::sameBits(g, lastG)) break;
     const bool mix = sat.dryWetThreshold > s;
     const double w = s * sat.inverseThreshold;
     for (int c = 0; c < 2; ++c) {
       const double y = CurveMath::clampUnit(shapeOne<Mode>(lut, T, out[c][i]) * g * s);
       out[c][i] = mix ? w * y + (1.0 - w) * out[c][i] : y;
     }
-    settled = Settling::sameBits(s, lastS) && Settling::sameBits(g, lastG);
-    ++i;
   }
   if (i >= n) return;
   const double s = sat.amountSmoother.state;
@@ -207,8 +213,7 @@ void Saturator::processPiece(double* left, double* right, int n) {
     processShared(left, right, n);
     return;
   }
-  curve.buildWorking();
-  const double* T = curve.working.data;
+  const double* T = curve.tableForReading();
   if (!T || curve.size == 0) {
     saturate<kNoTable>(*this, T, left, right, n);
     return;

@@ -61,13 +61,41 @@ DSP_WIDE int clipWide(const SoftClipper& c, const double* x, double* y, int from
     const Quad above =
         _mm256_xor_pd(_mm256_or_pd(below, knee), _mm256_castsi256_pd(_mm256_set1_epi64x(-1)));
     Quad r = a;
-    if (anyQuad(above)) r = selectQuad(above, threshold + (a - threshold) / ratio, r);
+    if (anyQuad(above)) r = blendQuad(above, threshold + (a - threshold) / ratio, r);
     if (anyQuad(knee)) {
       const Quad d = (a - threshold) + halfWidth;
-      r = selectQuad(knee, a + slope * d * d / twiceWidth, r);
+      r = blendQuad(knee, a + slope * d * d / twiceWidth, r);
     }
-    r = selectQuad(_mm256_cmp_pd(v, zero, _CMP_LT_OQ), minus, plus) * r;
+    r = blendQuad(_mm256_cmp_pd(v, zero, _CMP_LT_OQ), minus, plus) * r;
     _mm256_storeu_pd(y + k, makeUp ? r * g : r);
+  }
+  return k;
+}
+
+// The same eight samples at a time, the masks in mask registers.
+DSP_WIDEST int clipWidest(const SoftClipper& c, const double* x, double* y, int from, int n,
+                          bool makeUp, double gain) {
+  const Oct low = splat8(c.kneeLow), high = splat8(c.kneeHigh), threshold = splat8(c.threshold);
+  const Oct ratio = splat8(c.ratio), halfWidth = splat8(c.kneeWidth / 2.0);
+  const Oct twiceWidth = splat8(2.0 * c.kneeWidth), slope = splat8(1.0 / c.ratio - 1.0);
+  const Oct g = splat8(gain), zero = _mm512_setzero_pd();
+  const Oct minus = splat8(-1.0), plus = splat8(1.0);
+  int k = from;
+  for (; k + 8 <= n; k += 8) {
+    const Oct v = _mm512_loadu_pd(x + k);
+    const Oct a = absOct(v);
+    const __mmask8 below = _mm512_cmp_pd_mask(a, low, _CMP_LT_OQ);
+    const __mmask8 knee =
+        _mm512_cmp_pd_mask(low, a, _CMP_LE_OQ) & _mm512_cmp_pd_mask(a, high, _CMP_LT_OQ);
+    const __mmask8 above = static_cast<__mmask8>(~(below | knee));
+    Oct r = a;
+    if (above) r = _mm512_mask_blend_pd(above, r, threshold + (a - threshold) / ratio);
+    if (knee) {
+      const Oct d = (a - threshold) + halfWidth;
+      r = _mm512_mask_blend_pd(knee, r, a + slope * d * d / twiceWidth);
+    }
+    r = _mm512_mask_blend_pd(_mm512_cmp_pd_mask(v, zero, _CMP_LT_OQ), plus, minus) * r;
+    _mm512_storeu_pd(y + k, makeUp ? r * g : r);
   }
   return k;
 }
@@ -131,17 +159,21 @@ void SoftClipper::process(double** in, double** out, int n) {
   const bool makeUp = autoMakeUp;
   const double gain = makeUpGain * kMakeUpHeadRoomGainFactor;
   // The limiter's bounds follow the smoothed threshold frame by frame
-  // until it settles.
+  // until a step leaves it unchanged; from that frame on they stay put, and
+  // the rest of the block runs several samples at a time.
   int i = 0;
   if (limiter) {
-    i = Settling::stepWhileMoving(thresholdSmoother, threshold, 0, n, [&](int f, double s) {
+    for (; i < n; ++i) {
+      const double last = thresholdSmoother.state;
+      const double s = thresholdSmoother.next(threshold);
       setLimiterBounds(s);
+      if (Settling::sameBits(s, last)) break;
       for (int c = 0; c < 2; ++c) {
-        const double x = in[c][f];
+        const double x = in[c][i];
         const double y = UnitMath::signOf(x) * curve(std::fabs(x));
-        out[c][f] = makeUp ? y * gain : y;
+        out[c][i] = makeUp ? y * gain : y;
       }
-    });
+    }
   }
   if (i >= n) return;
   const LaneCurve shape(*this);
@@ -152,7 +184,10 @@ void SoftClipper::process(double** in, double** out, int n) {
     double* y = out[c];
     int k = i;
 #if defined(DSP_WIDE_LANES)
-    if (hasWideLanes()) {
+    if (hasWidestLanes()) {
+      k = clipWidest(*this, x, y, k, n, makeUp, gain);
+      leaveWideLanes();
+    } else if (hasWideLanes()) {
       k = clipWide(*this, x, y, k, n, makeUp, gain);
       leaveWideLanes();
     }

@@ -1,0 +1,227 @@
+// The curve units' loops for four and eight lanes against the two-lane
+// loop, bit for bit, on inputs where such loops usually go wrong: the
+// curve's ends and nodes, the knee's bounds, signed zeros, NaN, infinities,
+// denormals, and block lengths that leave every kind of tail.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <functional>
+#include <limits>
+#include <ostream>
+#include <vector>
+
+#include "DspLib/WideLanes.h"
+#include "LookUp.h"
+#include "Saturator.h"
+#include "SoftClipper.h"
+#include "test_provider.h"
+
+using namespace Rawnfield;
+
+namespace {
+
+const double kNaN = std::numeric_limits<double>::quiet_NaN();
+const double kInf = std::numeric_limits<double>::infinity();
+
+// Limits the lane width for one scope.
+struct Width {
+  explicit Width(Dsp::LaneWidth w) { Dsp::limitLaneWidth(w); }
+  ~Width() { Dsp::limitLaneWidth(Dsp::kWidestLanes); }
+};
+
+// Runs `run` at every width the processor has; each result must have the
+// two-lane result's bits.
+void expectSameBitsOnEveryWidth(const std::function<std::vector<double>()>& run) {
+  std::vector<double> narrow;
+  {
+    Width limit(Dsp::kNarrowLanes);
+    narrow = run();
+  }
+  for (Dsp::LaneWidth w : {Dsp::kWideLanes, Dsp::kWidestLanes}) {
+    Width limit(w);
+    if (Dsp::laneWidth() != w) continue;
+    const std::vector<double> got = run();
+    ASSERT_EQ(got.size(), narrow.size());
+    for (size_t i = 0; i < got.size(); ++i)
+      ASSERT_EQ(0, std::memcmp(&got[i], &narrow[i], sizeof(double)))
+          << "lanes " << w << ", value " << i << ": " << got[i] << " for " << narrow[i];
+  }
+}
+
+// A sweep up to +-1.6 with awkward values spread through it.
+std::vector<double> input(int n, double scale, const std::vector<double>& awkward) {
+  std::vector<double> v(n);
+  for (int i = 0; i < n; ++i) v[i] = scale * 1.6 * std::sin(0.013 * i * (1.0 + 0.001 * i));
+  for (size_t k = 0; k < awkward.size(); ++k) v[(k * 37 + 5) % n] = awkward[k];
+  return v;
+}
+
+std::vector<double> commonAwkward() {
+  return {kNaN,
+          -kNaN,
+          kInf,
+          -kInf,
+          0.0,
+          -0.0,
+          1e-310,
+          -1e-310,
+          1.0,
+          -1.0,
+          1e300,
+          -1e300,
+          std::nextafter(1.0, 2.0),
+          std::nextafter(-1.0, -2.0),
+          511.0 / 511.0 * 2.0 - 1.0,
+          255.0 / 511.0 * 2.0 - 1.0,
+          0.5};
+}
+
+// Block lengths leaving every tail of the 2-, 4- and 8-sample loops.
+const int kBlocks[] = {1, 7, 8, 9, 15, 16, 17, 63, 64, 130, 513};
+
+// Blocks of both channels through `process`, outputs appended in order.
+template <class Process>
+std::vector<double> runBlocks(const std::vector<double>& left, const std::vector<double>& right,
+                              Process&& process) {
+  std::vector<double> out;
+  size_t at = 0;
+  for (int round = 0; round < 3; ++round) {
+    for (int n : kBlocks) {
+      if (at + n > left.size()) at = 0;
+      std::vector<double> l(left.begin() + at, left.begin() + at + n);
+      std::vector<double> r(right.begin() + at, right.begin() + at + n);
+      double* io[2] = {l.data(), r.data()};
+      process(io, n, round);
+      out.insert(out.end(), l.begin(), l.end());
+      out.insert(out.end(), r.begin(), r.end());
+      at += n;
+    }
+  }
+  return out;
+}
+
+struct SaturatorCase {
+  uint32_t interpolation;
+  double amount;  // below 0.25 mixes with the dry input
+  bool poisoned;  // huge entries written into the curve
+};
+
+std::ostream& operator<<(std::ostream& o, const SaturatorCase& c) {
+  return o << "interpolation " << c.interpolation << ", amount " << c.amount
+           << (c.poisoned ? ", poisoned curve" : "");
+}
+
+class SaturatorWidths : public testing::TestWithParam<SaturatorCase> {};
+
+// From smoothers at rest, and gliding after a change of amount.
+TEST_P(SaturatorWidths, GiveTheTwoLaneBits) {
+  const SaturatorCase c = GetParam();
+  const std::vector<double> left = input(4096, 1.0, commonAwkward());
+  const std::vector<double> right = input(4096, -0.7, commonAwkward());
+  expectSameBitsOnEveryWidth([&] {
+    Saturator s(kOutputSaturation);
+    s.setBlockSize(1024);
+    s.init(testProvider());
+    s.setDryWetThreshold(Saturator::kFastDryWetThreshold);
+    s.curve.interpolation = c.interpolation;
+    if (c.poisoned) {
+      // Entries init would have clamped, whose products overflow. (NaN
+      // entries could meet NaN inputs, and a sum of two NaNs takes either
+      // sign, as the compiler orders its operands.)
+      s.curve.base.data[0] = 1e308;
+      s.curve.base.data[300] = 1e308;
+      s.curve.base.data[301] = -1e308;
+      s.curve.base.data[511] = -1e308;
+    }
+    s.amount = c.amount;
+    s.amountSmoother.state = c.amount;
+    s.factorSmoother.state = s.saturationFactor;
+    return runBlocks(left, right, [&](double** io, int n, int round) {
+      if (round == 2) s.amount = 0.3 - c.amount / 2.0;
+      s.process(io, n);
+    });
+  });
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, SaturatorWidths,
+                         testing::Values(SaturatorCase{Types::kLinearInterpolation, 0.1, false},
+                                         SaturatorCase{Types::kLinearInterpolation, 0.8, false},
+                                         SaturatorCase{Types::kLinearInterpolation, 0.2, true},
+                                         SaturatorCase{Types::kNoInterpolation, 0.2, false},
+                                         SaturatorCase{Types::kNoInterpolation, 1.0, true},
+                                         SaturatorCase{Types::kCosineInterpolation, 0.6, false}));
+
+class LookUpWidths : public testing::TestWithParam<uint32_t> {};
+
+// A curve that is not a line, read through LookUp::process.
+TEST_P(LookUpWidths, GiveTheTwoLaneBits) {
+  const std::vector<double> left = input(4096, 1.0, commonAwkward());
+  const std::vector<double> right = input(4096, 0.9, commonAwkward());
+  expectSameBitsOnEveryWidth([&] {
+    LookUp lut(512);
+    for (int i = 0; i < 512; ++i)
+      lut.base.data[i] = std::sin(0.037 * i) * (i % 5 == 0 ? -1.0 : 1.0);
+    lut.interpolation = GetParam();
+    return runBlocks(left, right, [&](double** io, int n, int) { lut.process(io, n); });
+  });
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, LookUpWidths,
+                         testing::Values(Types::kNoInterpolation, Types::kLinearInterpolation));
+
+struct ClipperCase {
+  uint32_t mode;
+  bool makeUp;
+  double threshold;
+};
+
+std::ostream& operator<<(std::ostream& o, const ClipperCase& c) {
+  return o << "mode " << c.mode << (c.makeUp ? ", make-up" : "") << ", threshold " << c.threshold;
+}
+
+class SoftClipperWidths : public testing::TestWithParam<ClipperCase> {};
+
+// Inputs on the knee's bounds and the threshold, both signs, with the
+// limiter's threshold at rest and gliding.
+TEST_P(SoftClipperWidths, GiveTheTwoLaneBits) {
+  const ClipperCase c = GetParam();
+  SoftClipper probe;
+  probe.setThreshold(c.threshold);
+  std::vector<double> awkward = commonAwkward();
+  for (double knee : {0.5, 0.02}) {
+    for (double v : {probe.threshold - knee / 2.0, probe.threshold + knee / 2.0, probe.threshold}) {
+      awkward.push_back(v);
+      awkward.push_back(-v);
+      awkward.push_back(std::nextafter(v, 0.0));
+    }
+  }
+  const std::vector<double> left = input(4096, 1.0, awkward);
+  const std::vector<double> right = input(4096, 0.4, awkward);
+  expectSameBitsOnEveryWidth([&] {
+    SoftClipper clip;
+    clip.mode = c.mode;
+    clip.autoMakeUp = c.makeUp;
+    clip.setThreshold(c.threshold);
+    clip.thresholdSmoother.state = clip.threshold;
+    if (c.mode != SoftClipper::kModeLimiter) {
+      // The stored knee, as the limiter would leave it.
+      clip.kneeLow = clip.threshold - clip.kneeWidth / 2.0;
+      clip.kneeHigh = clip.threshold + clip.kneeWidth / 2.0;
+    }
+    clip.updateMakeUpGain();
+    return runBlocks(left, right, [&](double** io, int n, int round) {
+      if (round == 2) clip.setThreshold(c.threshold * 0.6);
+      clip.process(io, io, n);
+    });
+  });
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, SoftClipperWidths,
+                         testing::Values(ClipperCase{SoftClipper::kModeLimiter, false, 0.5},
+                                         ClipperCase{SoftClipper::kModeLimiter, true, 0.9},
+                                         ClipperCase{SoftClipper::kModeLimiter, true, 0.003},
+                                         ClipperCase{2, false, 0.7079457843841379},
+                                         ClipperCase{2, true, 0.2}));
+
+}  // namespace
