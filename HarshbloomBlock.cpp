@@ -142,22 +142,18 @@ void Harshbloom::processPiece(const double* inL, const double* inR, double* outL
     return x == y || x + bytes <= y || y + bytes <= x;
   };
   const bool onePass = apart(outL, inL) && apart(outL, inR) && apart(outR, inL) && apart(outR, inR);
-  if (onePass) {
-    for (int i = 0; i < n; ++i) {
-      const double l = Rawnfield::UnitMath::flushTiny(inL[i]);
-      const double r = Rawnfield::UnitMath::flushTiny(inR[i]);
-      raw[0][i] = dry[0][i] = outL[i] = l;
-      raw[1][i] = dry[1][i] = outR[i] = r;
+  for (int i = 0; i < n; ++i) {
+    const double l = Rawnfield::UnitMath::flushTiny(inL[i]);
+    const double r = Rawnfield::UnitMath::flushTiny(inR[i]);
+    raw[0][i] = dry[0][i] = l;
+    raw[1][i] = dry[1][i] = r;
+    if (onePass) {
+      outL[i] = l;
+      outR[i] = r;
     }
-  } else {
-    for (int i = 0; i < n; ++i) {
-      const double l = Rawnfield::UnitMath::flushTiny(inL[i]);
-      const double r = Rawnfield::UnitMath::flushTiny(inR[i]);
-      raw[0][i] = dry[0][i] = l;
-      raw[1][i] = dry[1][i] = r;
-    }
-    for (int c = 0; c < 2; ++c) copyFrames(out[c], raw[c], n);
   }
+  if (!onePass)
+    for (int c = 0; c < 2; ++c) copyFrames(out[c], raw[c], n);
 
   if (live && mSettling) {
     fadeProgramChange(out, n, false);
