@@ -411,23 +411,17 @@ HB_WIDEST HB_INLINE void widenAll(const Lanes* z, Oct* wide) {
 
 // The eight new outputs become the history, newest first, and its
 // differences, each spread over all four pairs. The differences are taken
-// on the spread values (the same subtractions in every pair), so the new
-// outputs reach the next step without a round trip through the narrow
-// registers.
+// on the spread values at full width (the same subtractions in every
+// pair): a full-width subtraction costs no more than a narrow one, and the
+// new outputs reach the next step through one shuffle instead of two.
 HB_WIDEST HB_INLINE void advanceAll(const Oct* y, Lanes* s, Lanes& oldest, Oct* zz) {
   oldest = s[0];
-  __m256d t[kOrder], z[kOrder];
+  Oct t[kOrder];
   HB_UNROLL
-  for (int k = 0; k < kSteps; ++k)
-    t[kOrder - 1 - k] = lowerHalf(spreadPair(y[k / 4], k % 4));
+  for (int k = 0; k < kSteps; ++k) t[kOrder - 1 - k] = spreadPair(y[k / 4], k % 4);
   HB_UNROLL
-  for (int i = 0; i < kOrder; ++i) s[i] = _mm256_castpd256_pd128(t[i]);
-  toDifferences(t, z);
-  HB_UNROLL
-  for (int j = 0; j < kOrder; ++j) {
-    const Oct v = _mm512_castpd256_pd512(z[j]);
-    zz[j] = _mm512_maskz_shuffle_f64x2(0xff, v, v, 0x44);
-  }
+  for (int i = 0; i < kOrder; ++i) s[i] = _mm256_castpd256_pd128(lowerHalf(t[i]));
+  toDifferences(t, zz);
 }
 
 // flushLanes on the outputs, taken only where one of them is tiny: the
