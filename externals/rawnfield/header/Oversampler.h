@@ -110,10 +110,11 @@ private:
   // The samples done (whole groups of eight), 0 when an input was not tame.
   int downsampleBlocks(double** in, int n, int kept);
 
-  // Output k of eight from history entry j, and from the input i steps
-  // earlier (the impulse response), each value twice (one per lane).
-  alignas(16) double blockHistory[kFactor][KIT_BesselFilterCoeffs::kOrder][2] = {};
-  alignas(16) double blockImpulse[kFactor][2] = {};
+  // History entry j's part of output k of eight ([j][k]), and the input's
+  // part of output k (the impulse response), each value twice (one per
+  // lane): the parts of neighbouring outputs lie side by side, for wide loads.
+  alignas(64) double blockHistory[KIT_BesselFilterCoeffs::kOrder][kFactor][2] = {};
+  alignas(64) double blockImpulse[kFactor][2] = {};
   double blockDesignedFor[kHistory] = {};
   bool blockDesigned = false;
 

@@ -137,10 +137,10 @@ struct BlockForm {
   // The history's part of output k from its differences z: a balanced
   // sum, so that no output waits on a long chain of additions.
   HB_INLINE Lanes fromHistory(int k, const Lanes* z) const {
-    const Lanes a = (loadLanes(h[k][0]) * z[0] + loadLanes(h[k][1]) * z[1]) +
-                    (loadLanes(h[k][2]) * z[2] + loadLanes(h[k][3]) * z[3]);
-    const Lanes b = (loadLanes(h[k][4]) * z[4] + loadLanes(h[k][5]) * z[5]) +
-                    (loadLanes(h[k][6]) * z[6] + loadLanes(h[k][7]) * z[7]);
+    const Lanes a = (loadLanes(h[0][k]) * z[0] + loadLanes(h[1][k]) * z[1]) +
+                    (loadLanes(h[2][k]) * z[2] + loadLanes(h[3][k]) * z[3]);
+    const Lanes b = (loadLanes(h[4][k]) * z[4] + loadLanes(h[5][k]) * z[5]) +
+                    (loadLanes(h[6][k]) * z[6] + loadLanes(h[7][k]) * z[7]);
     return a + b;
   }
   const double (*h)[kOrder][2];
@@ -227,8 +227,8 @@ struct WideForm {
   HB_WIDE explicit WideForm(const Matrices& m) {
     for (int p = 0; p < kSteps / 2; ++p) {
       for (int j = 0; j < kOrder; ++j)
-        h[p][j] = joined(loadLanes(m.history[2 * p][j]), loadLanes(m.history[2 * p + 1][j]));
-      g[p] = joined(loadLanes(m.impulse[2 * p]), loadLanes(m.impulse[2 * p + 1]));
+        h[p][j] = _mm256_loadu_pd(m.history[j][2 * p]);
+      g[p] = _mm256_loadu_pd(m.impulse[2 * p]);
       lag[2 * p] = twice(loadLanes(m.impulse[2 * p]));
       lag[2 * p + 1] = twice(loadLanes(m.impulse[2 * p + 1]));
     }
@@ -369,14 +369,8 @@ struct WidestForm {
   HB_WIDEST explicit WidestForm(const Matrices& m) {
     for (int q = 0; q < kSteps / 4; ++q) {
       for (int j = 0; j < kOrder; ++j)
-        h[q][j] = _mm512_setr_pd(m.history[4 * q][j][0], m.history[4 * q][j][1],
-                                 m.history[4 * q + 1][j][0], m.history[4 * q + 1][j][1],
-                                 m.history[4 * q + 2][j][0], m.history[4 * q + 2][j][1],
-                                 m.history[4 * q + 3][j][0], m.history[4 * q + 3][j][1]);
-      g[q] =
-          _mm512_setr_pd(m.impulse[4 * q][0], m.impulse[4 * q][1], m.impulse[4 * q + 1][0],
-                         m.impulse[4 * q + 1][1], m.impulse[4 * q + 2][0], m.impulse[4 * q + 2][1],
-                         m.impulse[4 * q + 3][0], m.impulse[4 * q + 3][1]);
+        h[q][j] = _mm512_loadu_pd(m.history[j][4 * q]);
+      g[q] = _mm512_loadu_pd(m.impulse[4 * q]);
     }
     for (int k = 0; k < kSteps; ++k) lag[k] = _mm512_set1_pd(m.impulse[k][0]);
   }
@@ -586,7 +580,7 @@ bool Oversampler::blockFormFits() {
       for (int t = 0; t < kOrder; ++t) y += static_cast<long double>(c[t + 1]) * h[t];
       for (int t = kOrder - 1; t > 0; --t) h[t] = h[t - 1];
       h[0] = y;
-      double* to = j < kOrder ? blockHistory[k][j] : blockImpulse[k];
+      double* to = j < kOrder ? blockHistory[j][k] : blockImpulse[k];
       to[0] = to[1] = static_cast<double>(y);
     }
   }
