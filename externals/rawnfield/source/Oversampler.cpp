@@ -360,9 +360,6 @@ HB_WIDEST HB_INLINE __m512i alignPairs(__m512i high, __m512i low, int shift) {
 HB_WIDEST HB_INLINE __m256d lowerHalf(Oct y) {
   return _mm512_maskz_extractf64x4_pd(0xff, y, 0);
 }
-HB_WIDEST HB_INLINE __m256d upperHalf(Oct y) {
-  return _mm512_maskz_extractf64x4_pd(0xff, y, 1);
-}
 
 // Outputs 4q ... 4q + 3 side by side, each for left and right.
 struct WidestForm {
