@@ -179,12 +179,15 @@ void DynShaper::process(double** io, double* mod, int n) {
   double* left = io[0];
   double* right = io[1];
   // Frame by frame while the amount or the switching ramp moves, or with a
-  // modulation.
+  // modulation. The frame whose step leaves the amount unchanged already
+  // goes with the rest of the block: it takes the same value there.
   int i = 0;
   while (i < n) {
     const double last = amountSmoother.state;
     const bool ramp = fadeGain != 0.0 && fadeGain != 1.0;
-    double e = amountSmoother.next(amount) * fadeGain;
+    const double smoothed = amountSmoother.next(amount);
+    if (!mod && !ramp && Settling::sameBits(smoothed, last)) break;
+    double e = smoothed * fadeGain;
     if (mod) e = e * mod[i];
     if (boost) {
       const double g = e * kMaxBoostGain;
@@ -195,7 +198,6 @@ void DynShaper::process(double** io, double* mod, int n) {
     right[i] = shape(right[i], e);
     advanceFade();
     ++i;
-    if (!mod && !ramp && Settling::sameBits(amountSmoother.state, last)) break;
   }
   if (i >= n) return;
   const double e = amountSmoother.state * fadeGain;
