@@ -142,7 +142,21 @@ void Harshbloom::processPiece(const double* inL, const double* inR, double* outL
     return x == y || x + bytes <= y || y + bytes <= x;
   };
   const bool onePass = apart(outL, inL) && apart(outL, inR) && apart(outR, inL) && apart(outR, inR);
-  for (int i = 0; i < n; ++i) {
+  int i = 0;
+  for (; i + 2 <= n; i += 2) {
+    using namespace Dsp;
+    const Lanes l = Rawnfield::UnitMath::flushTinyLanes(loadLanes(inL + i));
+    const Lanes r = Rawnfield::UnitMath::flushTinyLanes(loadLanes(inR + i));
+    storeLanes(raw[0] + i, l);
+    storeLanes(dry[0] + i, l);
+    storeLanes(raw[1] + i, r);
+    storeLanes(dry[1] + i, r);
+    if (onePass) {
+      storeLanes(outL + i, l);
+      storeLanes(outR + i, r);
+    }
+  }
+  for (; i < n; ++i) {
     const double l = Rawnfield::UnitMath::flushTiny(inL[i]);
     const double r = Rawnfield::UnitMath::flushTiny(inR[i]);
     raw[0][i] = dry[0][i] = l;

@@ -4,6 +4,8 @@
 
 #include <cmath>
 #include <complex>
+#include <cstdint>
+#include <cstring>
 #include <fstream>
 #include <limits>
 #include <map>
@@ -267,6 +269,46 @@ TEST(Oversampler, FlushRule) {
   EXPECT_EQ(flushTiny(std::nan("")), 0.0);
   EXPECT_EQ(flushTiny(std::numeric_limits<double>::max()), std::numeric_limits<double>::max());
   EXPECT_EQ(flushTiny(-0.75), -0.75);
+}
+
+// Two samples at once give the same bits as one at a time, in either lane.
+TEST(Oversampler, FlushRuleTwoAtOnce) {
+  using Rawnfield::UnitMath::flushTiny;
+  using Rawnfield::UnitMath::flushTinyLanes;
+  const double tiny = std::ldexp(1.0, -54);
+  const double inf = std::numeric_limits<double>::infinity();
+  const double values[] = {0.0,
+                           -0.0,
+                           tiny,
+                           -tiny,
+                           std::nextafter(tiny, 0.0),
+                           -std::nextafter(tiny, 0.0),
+                           std::nextafter(tiny, 1.0),
+                           std::numeric_limits<double>::denorm_min(),
+                           std::numeric_limits<double>::min(),
+                           1e-300,
+                           std::numeric_limits<double>::max(),
+                           -std::numeric_limits<double>::max(),
+                           inf,
+                           -inf,
+                           std::nan(""),
+                           -std::nan("7"),
+                           1.0,
+                           -0.75,
+                           1e300};
+  const auto bits = [](double x) {
+    uint64_t b;
+    std::memcpy(&b, &x, sizeof b);
+    return b;
+  };
+  for (double a : values)
+    for (double b : {a, 0.5, -std::numeric_limits<double>::quiet_NaN()}) {
+      const Dsp::Lanes y = flushTinyLanes(Dsp::lanes(a, b));
+      EXPECT_EQ(bits(Dsp::lane0(y)), bits(flushTiny(a))) << a;
+      EXPECT_EQ(bits(Dsp::lane1(y)), bits(flushTiny(b))) << b;
+      const Dsp::Lanes z = flushTinyLanes(Dsp::lanes(b, a));
+      EXPECT_EQ(bits(Dsp::lane1(z)), bits(flushTiny(a))) << a;
+    }
 }
 
 TEST(Oversampler, ResetClearsTheHistories) {

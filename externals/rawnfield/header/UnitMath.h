@@ -1,7 +1,10 @@
 #pragma once
 
+#include <cfloat>
 #include <cstdint>
 #include <cstring>
+
+#include "../DspLib/Lanes.h"
 
 // Small per-sample rules shared by the processing units.
 namespace Rawnfield {
@@ -51,6 +54,15 @@ inline double flushTiny(double v) {
   std::memcpy(&bits, &v, sizeof bits);
   const uint32_t high = static_cast<uint32_t>(bits >> 32);
   return ((high + 0x100000u) & 0x7FE00000u) < 0x3CA00000u ? 0.0 : v;
+}
+
+// flushTiny on two samples at once, lane by lane: kept are the finite
+// magnitudes from 2^-54 on, the rest becomes +0.
+inline Dsp::Lanes flushTinyLanes(Dsp::Lanes v) {
+  const Dsp::Lanes a = Dsp::absLanes(v);
+  return Dsp::keepWhere(
+      Dsp::maskAnd(Dsp::greaterEqual(a, Dsp::splat(0x1p-54)), Dsp::lessEqual(a, Dsp::splat(DBL_MAX))),
+      v);
 }
 
 }  // namespace UnitMath
