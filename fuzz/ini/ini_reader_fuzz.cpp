@@ -11,6 +11,7 @@
 #include <stdlib.h>
 #include <string.h>
 #include <strings.h>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <time.h>
@@ -32,6 +33,23 @@ void Check(bool ok, const char* what) {
   }
 }
 
+std::string& TempDir() {
+  static std::string dir;
+  return dir;
+}
+
+// The folder goes with the run, with whatever the writes left in it.
+void RemoveTempDir() {
+  const std::string& dir = TempDir();
+  if (dir.empty()) return;
+  if (DIR* d = opendir(dir.c_str())) {
+    while (const dirent* e = readdir(d))
+      if (strcmp(e->d_name, ".") && strcmp(e->d_name, "..")) unlink((dir + "/" + e->d_name).c_str());
+    closedir(d);
+  }
+  rmdir(dir.c_str());
+}
+
 const std::string& FilePath() {
   static const std::string path = [] {
     // In memory where the system has it: every run writes the file anew.
@@ -40,6 +58,8 @@ const std::string& FilePath() {
     const char* dir = mkdtemp(templ);
     if (!dir) dir = mkdtemp(fallback);
     Check(dir != nullptr, "no temporary folder");
+    TempDir() = dir;
+    atexit(RemoveTempDir);
     return std::string(dir) + "/f.ini";
   }();
   return path;
