@@ -4,12 +4,15 @@ include(GoogleTest)
 
 # hb_test(<name> SOURCES <files...> LIBS <libs...> [PROPERTIES <ctest properties...>])
 # Builds one GoogleTest binary and registers its cases with CTest, with any
-# further test properties given (a RESOURCE_LOCK, a TIMEOUT).
+# further test properties given (a RESOURCE_LOCK, a TIMEOUT). A test program
+# that aborts or crashes prints the stack where it happened.
 # Tests find their committed data through HB_TEST_DATA_DIR.
 function(hb_test name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS;PROPERTIES" ${ARGN})
-  add_executable(${name} ${T_SOURCES})
+  add_executable(${name} ${T_SOURCES} ${PROJECT_SOURCE_DIR}/tests/common/fatal_signal.cpp)
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
+  # Names of the program's own functions in the stack a crash prints.
+  set_target_properties(${name} PROPERTIES ENABLE_EXPORTS ON)
   target_compile_definitions(${name} PRIVATE
     HB_TEST_DATA_DIR="${CMAKE_CURRENT_SOURCE_DIR}/data")
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
