@@ -11,4 +11,11 @@ jobs="$(nproc 2>/dev/null || echo 4)"
 export LC_ALL=C
 cmake -S . -B "$build" "$@"
 cmake --build "$build" -j "$jobs"
-ctest --test-dir "$build" --output-on-failure -j "$jobs"
+status=0
+ctest --test-dir "$build" --output-on-failure -j "$jobs" || status=$?
+if [ "$status" -ne 0 ]; then
+  # The end of each failed test's output again, last, where a log that is
+  # read from its end shows it.
+  bash scripts/failed_output.sh "$build"
+  exit "$status"
+fi
