@@ -1,13 +1,16 @@
-// The audio and MIDI libraries' reports on std::cerr, held in memory and
-// written out by the main thread.
+// The audio and MIDI libraries' reports on std::cerr, and the messages of
+// the audio server's client library, held in memory and written out by the
+// main thread.
 //
-// RtAudio writes one of them from the JACK server's own thread as the server
-// goes away, while another thread is already cancelling that thread at
-// whatever instruction it is on. Cancelled inside stdio, it left standard
-// output or standard error locked for ever (every later message of the
-// program then waited, the window froze) or ended the program. Writing into
-// memory takes no lock that can be left held and reaches no cancellation
-// point.
+// RtAudio writes one of them from the JACK client library's notification
+// thread as the server goes away, while another thread is already
+// cancelling that thread. Cancelled inside stdio, it left standard output or
+// standard error locked for ever (every later message of the program then
+// waited, the window froze) or ended the program. Writing into memory takes
+// no lock that can be left held and reaches no cancellation point. That
+// thread is also made to stop only at cancellation points (the platform
+// sees to it as the library reports the server gone): C++ code cancelled at
+// just any instruction can end the program.
 
 #include <stdio.h>
 #include <string.h>
@@ -17,6 +20,7 @@
 #include <streambuf>
 
 #include "app_main.h"
+#include "platform/audio_server.h"
 
 namespace {
 
@@ -36,6 +40,9 @@ public:
       fflush(to);
     }
   }
+
+  // Any thread: keeps a text, or drops it when another writer is at work.
+  void hold(const char* s, size_t n) { xsputn(s, static_cast<std::streamsize>(n)); }
 
 protected:
   std::streamsize xsputn(const char* s, std::streamsize n) override {
@@ -66,14 +73,25 @@ private:
 // gone.
 HeldReports* gHeldReports = nullptr;
 
+// The audio server's client library reports one message at a time, on its
+// own threads.
+void HoldServerReport(const char* text) {
+  gHeldReports->hold(text, strlen(text));
+  gHeldReports->hold("\n", 1);
+}
+
 }  // namespace
 
 void HoldLibraryReports() {
   if (gHeldReports) return;
   gHeldReports = new HeldReports;
+  plat::routeAudioServerMessages(HoldServerReport);
   std::cerr.rdbuf(gHeldReports);
   // Tied to std::cout, every report would first flush standard output.
   std::cerr.tie(nullptr);
+  // Held in memory, nothing needs the flush after every insertion, which
+  // in a fresh thread is also the longest stretch that cannot be unwound.
+  std::cerr.unsetf(std::ios_base::unitbuf);
 }
 
 void WriteLibraryReports() {

@@ -24,7 +24,6 @@
 namespace {
 
 void Quiet(const char*) {}
-void ToStderr(const char* msg) { fprintf(stderr, "jack: %s\n", msg); }
 
 void SleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
@@ -235,6 +234,9 @@ bool JackServer::Start(std::string* error, const std::string& name, int sampleRa
       return false;
     }
     // A loaded machine may take a while: wait generously for the first answer.
+    // The refusals meanwhile are not worth printing; whatever took the
+    // library's messages before (the program, in its tests) takes them again.
+    void (*const reporter)(const char*) = jack_error_callback;
     jack_set_error_function(Quiet);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     bool up = false, ended = false;
@@ -258,7 +260,7 @@ bool JackServer::Start(std::string* error, const std::string& name, int sampleRa
         SleepMs(50);
       }
     }
-    jack_set_error_function(ToStderr);
+    jack_set_error_function(reporter);
     if (up) {
       setenv("JACK_DEFAULT_SERVER", mName.c_str(), 1);
       setenv("JACK_NO_START_SERVER", "1", 1);
