@@ -10,12 +10,14 @@ namespace plat {
 using AudioServerReport = void (*)(const char* text);
 
 // The client library's messages go to `report` instead of standard error.
-// The thread that finds the server gone is also made to stop only at a
-// cancellation point: the client is then closed from another thread, which
-// cancels it while the audio library's shutdown handler may still be at
-// work on it, and cancelled at just any instruction of C++ code the program
-// ends. Call before the first client is opened; nullptr restores the
-// library's own printing.
+// When the server goes away, the library runs the audio library's shutdown
+// handler on its notification thread, and the handler has another thread
+// close the client, which cancels the notification thread: cancelled at
+// just any instruction of the handler's C++ code, the program ends. So the
+// notification thread that finds the server killed is made to stop only at
+// a cancellation point, and a closing thread waits until the notification
+// thread is out of the handler. Call on the program's main thread before
+// the first client is opened; nullptr restores the library's own printing.
 void routeAudioServerMessages(AudioServerReport report);
 
 }  // namespace plat

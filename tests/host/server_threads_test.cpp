@@ -42,7 +42,15 @@ bool WaitFor(const std::atomic<bool>& flag, double seconds) {
   return true;
 }
 
-TEST(AudioServerThreads, TheShutdownHandlerRunsToItsEndThoughTheClientIsClosedMeanwhile) {
+int Silence(jack_nframes_t, void*) { return 0; }
+
+// A killed server, and one that stops and tells its clients first.
+class AudioServerThreads : public ::testing::TestWithParam<bool> {};
+
+TEST_P(AudioServerThreads, TheShutdownHandlerRunsToItsEndThoughTheClientIsClosedMeanwhile) {
+  const bool killed = GetParam();
+  gServerGoneReports = 0;
+  gHandlerStarted = gHandlerMayEnd = gHandlerEnded = false;
   JackServer server;
   std::string error;
   ASSERT_TRUE(server.Start(&error)) << error;
@@ -51,23 +59,33 @@ TEST(AudioServerThreads, TheShutdownHandlerRunsToItsEndThoughTheClientIsClosedMe
   jack_client_t* client = jack_client_open("hbguard", JackNoStartServer, &status);
   ASSERT_NE(client, nullptr);
   jack_on_shutdown(client, OnShutdown, nullptr);
+  jack_set_process_callback(client, Silence, nullptr);
+  ASSERT_EQ(jack_activate(client), 0);
 
-  server.Kill();
+  std::thread ender([&] { killed ? server.Kill() : server.Stop(); });
   ASSERT_TRUE(WaitFor(gHandlerStarted, 10)) << "the library did not notice the server gone";
+  // As RtAudio's closing thread does.
   std::atomic<bool> closed{false};
   std::thread closer([&] {
+    jack_deactivate(client);
     jack_client_close(client);
     closed = true;
   });
-  // The cancel has come by now. Taken at once, it would end the program
-  // inside the handler, or cut the handler short.
+  // Taken at once, the cancel would end the program inside the handler, or
+  // cut the handler short.
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
   EXPECT_FALSE(closed.load()) << "the client closed before its shutdown handler ended";
   gHandlerMayEnd = true;
   closer.join();
+  ender.join();
   EXPECT_TRUE(gHandlerEnded.load());
   EXPECT_GE(gServerGoneReports.load(), 1) << "the library's report went elsewhere";
   plat::routeAudioServerMessages(nullptr);
 }
+
+INSTANTIATE_TEST_SUITE_P(Ends, AudioServerThreads, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& i) {
+                           return i.param ? std::string("Killed") : "Stopped";
+                         });
 
 }  // namespace
