@@ -93,6 +93,7 @@ int FirstDriverWithDuplexPair() {
   for (size_t i = 0; i < apis.size(); ++i) {
     try {
       RtAudio dac(apis[i]);
+      KeepAudioServerGuard();
       dac.showWarnings(false);
       unsigned int in, out;
       if (DefaultDuplexPair(&dac, &in, &out)) return static_cast<int>(i);
@@ -261,6 +262,7 @@ bool TryToChangeAudioDriverType() {
   if (gState->mAudioDriverType >= apis.size()) return false;
   try {
     gDAC = new RtAudio(apis[gState->mAudioDriverType]);
+    KeepAudioServerGuard();
   } catch (const RtAudioError& e) {
     e.printMessage();
     return false;

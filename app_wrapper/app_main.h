@@ -172,6 +172,11 @@ bool ReportUnderflows(double now);
 // WriteLibraryReports, on the main thread.
 void HoldLibraryReports();
 void WriteLibraryReports();
+// RtAudio silences the JACK client library's errors whenever it makes an
+// audio object for JACK, and with them the platform's guard of that
+// library's threads (plat::routeAudioServerMessages): called after making
+// one, it puts the guard back.
+void KeepAudioServerGuard();
 
 // ---- MIDI ----
 

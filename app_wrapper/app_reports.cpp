@@ -74,7 +74,7 @@ private:
 HeldReports* gHeldReports = nullptr;
 
 // The audio server's client library reports one message at a time, on its
-// own threads.
+// own threads (its errors stay unheard, as RtAudio wants them).
 void HoldServerReport(const char* text) {
   gHeldReports->hold(text, strlen(text));
   gHeldReports->hold("\n", 1);
@@ -92,6 +92,10 @@ void HoldLibraryReports() {
   // Held in memory, nothing needs the flush after every insertion, which
   // in a fresh thread is also the longest stretch that cannot be unwound.
   std::cerr.unsetf(std::ios_base::unitbuf);
+}
+
+void KeepAudioServerGuard() {
+  if (gHeldReports) plat::routeAudioServerMessages(HoldServerReport);
 }
 
 void WriteLibraryReports() {

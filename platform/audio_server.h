@@ -9,7 +9,9 @@ namespace plat {
 // library reports from (the audio thread among them): it must not block.
 using AudioServerReport = void (*)(const char* text);
 
-// The client library's messages go to `report` instead of standard error.
+// The client library's informative messages go to `report` instead of
+// standard error; its errors are not shown (the audio library silences
+// them too).
 // When the server goes away, the library runs the audio library's shutdown
 // handler on its notification thread, and the handler has another thread
 // close the client, which cancels the notification thread: cancelled at
