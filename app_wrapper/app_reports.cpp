@@ -1,6 +1,6 @@
-// The audio and MIDI libraries' reports on std::cerr, and the messages of
-// the audio server's client library, held in memory and written out by the
-// main thread.
+// The audio and MIDI libraries' reports on std::cerr, and the informative
+// messages of the audio server's client library, held in memory and written
+// out by the main thread.
 //
 // RtAudio writes one of them from the JACK client library's notification
 // thread as the server goes away, while another thread is already
