@@ -89,6 +89,28 @@ void BM_OversampledSaturatorLimiter(benchmark::State& state) {
 }
 BENCHMARK(BM_OversampledSaturatorLimiter);
 
+// The eightfold pass alone (up, then down with nothing between) at the block sizes a host uses: the filters' cost.
+void BM_OversamplerPass(benchmark::State& state) {
+  const int frames = static_cast<int>(state.range(0));
+  Oversampler over;
+  over.setBlockSize(frames);
+  over.reset();
+  Signal sig;
+  double** io = sig.refill();
+  int at = 0;
+  for (auto _ : state) {
+    if (at + frames > kFrames) at = 0;
+    double* block[2] = {io[0] + at, io[1] + at};
+    over.upsample(block, nullptr, frames);
+    over.downsample(over.up, nullptr, frames * Oversampler::kFactor);
+    benchmark::ClobberMemory();
+    at += frames;
+  }
+  state.counters["rt_factor"] = benchmark::Counter(
+      static_cast<double>(state.iterations()) * frames / kRate, benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_OversamplerPass)->Arg(16)->Arg(64)->Arg(512);
+
 // The effect's own arrangement: the saturator and the limiter each inside
 // an oversampler of their own (two up/down passes per block).
 void BM_OversampledSaturatorThenLimiter(benchmark::State& state) {

@@ -1,5 +1,5 @@
-// The curve units' loops for four and eight lanes against the two-lane
-// loop, bit for bit, on inputs where such loops usually go wrong: the
+// The curve units' loops and the oversampler's kernels for four and eight
+// lanes against the two-lane forms, bit for bit, on inputs where such loops usually go wrong: the
 // curve's ends and nodes, the knee's bounds, signed zeros, NaN, infinities,
 // denormals, and block lengths that leave every kind of tail.
 #include <gtest/gtest.h>
@@ -13,6 +13,7 @@
 
 #include "DspLib/WideLanes.h"
 #include "LookUp.h"
+#include "Oversampler.h"
 #include "Saturator.h"
 #include "SoftClipper.h"
 #include "test_provider.h"
@@ -223,5 +224,28 @@ INSTANTIATE_TEST_SUITE_P(Modes, SoftClipperWidths,
                                          ClipperCase{SoftClipper::kModeLimiter, true, 0.003},
                                          ClipperCase{2, false, 0.7079457843841379},
                                          ClipperCase{2, true, 0.2}));
+
+// The oversampler takes frames in groups (four up, two down) and the rest
+// one by one: every block length's mix of the two, the outputs and the
+// histories each block leaves.
+TEST(OversamplerWidths, GiveTheTwoLaneBits) {
+  const std::vector<double> left = input(2000, 0.9, {});
+  const std::vector<double> right = input(2000, -0.6, {});
+  expectSameBitsOnEveryWidth([&] {
+    Oversampler o;
+    o.setBlockSize(513);
+    o.reset();
+    std::vector<double> histories;
+    std::vector<double> out = runBlocks(left, right, [&](double** io, int n, int) {
+      o.run(io, n, [](double** up, int m) {
+        for (int c = 0; c < 2; ++c)
+          for (int i = 0; i < m; ++i) up[c][i] = up[c][i] / (1.0 + std::fabs(up[c][i]));
+      });
+      for (const auto& h : o.states) histories.insert(histories.end(), std::begin(h), std::end(h));
+    });
+    out.insert(out.end(), histories.begin(), histories.end());
+    return out;
+  });
+}
 
 }  // namespace

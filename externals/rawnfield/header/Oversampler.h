@@ -21,13 +21,15 @@ namespace Rawnfield {
 // then blocks. Filter histories carry over from block to block.
 //
 // With the factor at 8, blocks of finite input run both channels side by
-// side and eight filter steps at a time, which takes each output off the
-// chain of the steps before it. Outputs and histories then agree with the
-// step-by-step recurrence to about 1e-13 of their size (the two forms
-// round differently; neither is the exact result), and are the same on
-// every processor, whichever registers it offers (two, four or eight
-// doubles wide). A block with a NaN, an infinity or a magnitude above
-// 1e100 on the way in, or a history holding one, runs step by step.
+// side and whole groups of frames at a time (four frames up, two down),
+// every output of a group computed from the history at its start, which
+// takes the outputs off the chain of the steps before them. Outputs and
+// histories then agree with the step-by-step recurrence to about 1e-13 of
+// their size (the two forms round differently; neither is the exact
+// result), and are the same on every processor, whichever registers it
+// offers (two, four or eight doubles wide). A block with a NaN, an
+// infinity or a magnitude above 1e100 on the way in, or a history holding
+// one, runs step by step.
 class Oversampler {
 public:
   static constexpr int kFactor = 8;
@@ -37,6 +39,8 @@ public:
   // Filter histories: up left, up right, down left, down right.
   enum { kUpLeft = 0, kUpRight, kDownLeft, kDownRight, kNumFilters };
   static constexpr int kHistory = KIT_BesselFilterCoeffs::kOrder + 1;
+  // Steps of the longest group of frames the fast form computes at once.
+  static constexpr int kGroupSteps = 4 * kFactor;
 
   Oversampler();
   Oversampler(const Oversampler&) = delete;
@@ -97,9 +101,9 @@ private:
   double filter(double* history, double x) const;
   void copyDown(double** io, int n) const;
 
-  // The fast form for factor 8: both channels side by side, eight filter
-  // steps at a time as one matrix product of the history and the inputs,
-  // so no step waits for the one before. Used while every input and
+  // The fast form for factor 8: both channels side by side, a group of
+  // frames at a time as one matrix product of the history and the inputs,
+  // so no step of a group waits for the one before. Used while every input and
   // history value is finite and of sane size; anything else takes the
   // step-by-step path, whose non-finite handling is the defined one.
   bool blockFormFits();
@@ -110,11 +114,11 @@ private:
   // The samples done (whole groups of eight), 0 when an input was not tame.
   int downsampleBlocks(double** in, int n, int kept);
 
-  // History entry j's part of output k of eight ([j][k]), and the input's
+  // History entry j's part of output k of a group ([j][k]), and the input's
   // part of output k (the impulse response), each value twice (one per
   // lane): the parts of neighbouring outputs lie side by side, for wide loads.
-  alignas(64) double blockHistory[KIT_BesselFilterCoeffs::kOrder][kFactor][2] = {};
-  alignas(64) double blockImpulse[kFactor][2] = {};
+  alignas(64) double blockHistory[KIT_BesselFilterCoeffs::kOrder][kGroupSteps][2] = {};
+  alignas(64) double blockImpulse[kGroupSteps][2] = {};
   double blockDesignedFor[kHistory] = {};
   bool blockDesigned = false;
 

@@ -125,13 +125,13 @@ struct Histories {
 
 // The fast form's matrices as the oversampler keeps them.
 struct Matrices {
-  const double (*history)[kOrder][2];
+  const double (*history)[Oversampler::kGroupSteps][2];
   const double (*impulse)[2];
 };
 
 // The matrices read in place, a pair of equal values at a time.
 struct BlockForm {
-  BlockForm(const double (*history)[kOrder][2], const double (*impulse)[2])
+  BlockForm(const double (*history)[Oversampler::kGroupSteps][2], const double (*impulse)[2])
       : h(history), g(impulse) {}
   HB_INLINE Lanes fromImpulse(int k) const { return loadLanes(g[k]); }
   // The history's part of output k from its differences z: a balanced
@@ -143,9 +143,44 @@ struct BlockForm {
                     (loadLanes(h[6][k]) * z[6] + loadLanes(h[7][k]) * z[7]);
     return a + b;
   }
-  const double (*h)[kOrder][2];
+  const double (*h)[Oversampler::kGroupSteps][2];
   const double (*g)[2];
 };
+
+// The fast form takes frames in groups: every output of a group comes from
+// the history at the group's start and the group's inputs, so only one
+// step per group waits on the group before. Up-sampling groups four frames
+// (an input at every eighth step), down-sampling two (an input at every
+// step, whose terms grow with the group). Every register width groups the
+// same frames and does the same operations on each output.
+constexpr int kUpGroup = 4;
+constexpr int kDownGroup = 2;
+static_assert(kUpGroup * kSteps <= Oversampler::kGroupSteps &&
+                  kDownGroup * kSteps <= Oversampler::kGroupSteps,
+              "the matrices reach over a whole group");
+
+// Output k of an up-sampling group: its history's part, then the part of
+// each frame's input from the first on.
+HB_INLINE Lanes upOutput(const BlockForm& form, const Lanes* z, const Lanes* x, int k) {
+  Lanes y = form.fromHistory(k, z);
+  for (int f = 0; f <= k / kSteps; ++f) y = y + form.fromImpulse(k - kSteps * f) * x[f];
+  return flushLanes(y);
+}
+
+// Output k of a down-sampling group from inputs x[0] ... x[k]: the inputs'
+// part, newest first, added to the history's part.
+HB_INLINE Lanes downOutput(const BlockForm& form, const Lanes* z, const Lanes* x, int k) {
+  Lanes fromInput = form.fromImpulse(0) * x[k];
+  for (int i = k - 1; i >= 0; --i) fromInput = fromInput + form.fromImpulse(k - i) * x[i];
+  return flushLanes(form.fromHistory(k, z) + fromInput);
+}
+
+// The last eight outputs of a group (y, oldest first) become the history.
+HB_INLINE void takeHistory(const Lanes* y, Lanes* s, Lanes* z) {
+  HB_UNROLL
+  for (int k = 0; k < kSteps; ++k) s[kOrder - 1 - k] = y[k];
+  toDifferences(s, z);
+}
 
 bool upKernel(const Matrices& m, const Histories& histories, const double* il, const double* ir,
               double* ul, double* ur, int n) {
@@ -154,27 +189,45 @@ bool upKernel(const Matrices& m, const Histories& histories, const double* il, c
   histories.start(s, z, oldest);
   const Lanes gain = splat(static_cast<double>(kSteps));
   TameCheck tame;
-  for (int i = 0; i < n; ++i) {
-    const Lanes x = lanes(il[i], ir[i]);
-    tame.add(x);
-    Lanes y[kSteps];
-    HB_UNROLL
-    for (int k = 0; k < kSteps; ++k)
-      y[k] = flushLanes(form.fromHistory(k, z) + form.fromImpulse(k) * x);
-    oldest = s[0];
-    HB_UNROLL
-    for (int k = 0; k < kSteps; ++k) {
+  for (int i = 0; i < n;) {
+    const int frames = n - i >= kUpGroup ? kUpGroup : 1;
+    Lanes x[kUpGroup];
+    for (int f = 0; f < frames; ++f) {
+      x[f] = lanes(il[i + f], ir[i + f]);
+      tame.add(x[f]);
+    }
+    Lanes y[kUpGroup * kSteps];
+    const int steps = frames * kSteps;
+    for (int k = 0; k < steps; ++k) {
+      y[k] = upOutput(form, z, x, k);
       // A flushed output times eight is exact and never tiny.
       const Lanes u = gain * y[k];
       ul[i * kSteps + k] = lane0(u);
       ur[i * kSteps + k] = lane1(u);
-      s[kOrder - 1 - k] = y[k];
     }
-    toDifferences(s, z);
+    oldest = steps > kSteps ? y[steps - kSteps - 1] : s[0];
+    takeHistory(y + steps - kSteps, s, z);
+    i += frames;
   }
   if (!tame.passed()) return false;
   histories.write(s, oldest);
   return true;
+}
+
+// Frames left over from whole groups of down-sampling go first, so that a
+// run of frames always ends with a group.
+HB_INLINE int downSingles(int frames) {
+  return frames % kDownGroup;
+}
+
+// The output before a down-sampling group's last eight, which the kernels
+// do not compute: from the group's first history (z) and inputs.
+HB_INLINE Lanes downOldest(const BlockForm& form, const Lanes* z, const double* il,
+                           const double* ir) {
+  Lanes x[kDownGroup * kSteps];
+  TameCheck unused;
+  for (int f = 0; f < kDownGroup; ++f) readFrame(il, ir, f, x + f * kSteps, unused);
+  return downOutput(form, z, x, kDownGroup * kSteps - kSteps - 1);
 }
 
 int downKernel(const Matrices& m, const Histories& histories, const double* il, const double* ir,
@@ -185,26 +238,22 @@ int downKernel(const Matrices& m, const Histories& histories, const double* il, 
   const Lanes gain = splat(outputGain);
   TameCheck tame;
   const int frames = n / kSteps;
-  for (int f = 0; f < frames; ++f) {
-    Lanes x[kSteps];
-    readFrame(il, ir, f, x, tame);
+  for (int f = 0; f < frames;) {
+    const int group = f < downSingles(frames) ? 1 : kDownGroup;
+    Lanes x[kDownGroup * kSteps];
+    for (int g = 0; g < group; ++g) readFrame(il, ir, f + g, x + g * kSteps, tame);
+    for (int g = 0; g < group; ++g)
+      if (f + g < kept) {
+        const Lanes d = downOutput(form, z, x, g * kSteps) * gain;
+        dl[f + g] = lane0(d);
+        dr[f + g] = lane1(d);
+      }
     Lanes y[kSteps];
-    HB_UNROLL
-    for (int k = 0; k < kSteps; ++k) {
-      Lanes fromInput = form.fromImpulse(0) * x[k];
-      HB_UNROLL
-      for (int i = k - 1; i >= 0; --i) fromInput = fromInput + form.fromImpulse(k - i) * x[i];
-      y[k] = flushLanes(form.fromHistory(k, z) + fromInput);
-    }
-    if (f < kept) {
-      const Lanes d = y[0] * gain;
-      dl[f] = lane0(d);
-      dr[f] = lane1(d);
-    }
-    oldest = s[0];
-    HB_UNROLL
-    for (int k = 0; k < kSteps; ++k) s[kOrder - 1 - k] = y[k];
-    toDifferences(s, z);
+    const int last = (group - 1) * kSteps;
+    for (int k = 0; k < kSteps; ++k) y[k] = downOutput(form, z, x, last + k);
+    oldest = group > 1 ? downOutput(form, z, x, last - 1) : s[0];
+    takeHistory(y, s, z);
+    f += group;
   }
   if (!tame.passed()) return 0;
   histories.write(s, oldest);
@@ -224,23 +273,18 @@ HB_WIDE HB_INLINE Quad flushQuad(Quad y) {
 // Outputs 2p and 2p + 1 side by side, with the operations of BlockForm in
 // the same order.
 struct WideForm {
-  HB_WIDE explicit WideForm(const Matrices& m) {
-    for (int p = 0; p < kSteps / 2; ++p) {
-      for (int j = 0; j < kOrder; ++j)
-        h[p][j] = _mm256_loadu_pd(m.history[j][2 * p]);
-      g[p] = _mm256_loadu_pd(m.impulse[2 * p]);
-      lag[2 * p] = twice(loadLanes(m.impulse[2 * p]));
-      lag[2 * p + 1] = twice(loadLanes(m.impulse[2 * p + 1]));
-    }
-  }
+  explicit WideForm(const Matrices& matrices) : m(matrices) {}
+  HB_WIDE HB_INLINE Quad h(int p, int j) const { return _mm256_load_pd(m.history[j][2 * p]); }
   HB_WIDE HB_INLINE Quad fromHistory(int p, const Quad* z) const {
-    const Quad a = (h[p][0] * z[0] + h[p][1] * z[1]) + (h[p][2] * z[2] + h[p][3] * z[3]);
-    const Quad b = (h[p][4] * z[4] + h[p][5] * z[5]) + (h[p][6] * z[6] + h[p][7] * z[7]);
+    const Quad a = (h(p, 0) * z[0] + h(p, 1) * z[1]) + (h(p, 2) * z[2] + h(p, 3) * z[3]);
+    const Quad b = (h(p, 4) * z[4] + h(p, 5) * z[5]) + (h(p, 6) * z[6] + h(p, 7) * z[7]);
     return a + b;
   }
-  Quad h[kSteps / 2][kOrder];
-  Quad g[kSteps / 2];  // impulse response at outputs 2p, 2p + 1
-  Quad lag[kSteps];    // impulse response at one lag, in all four lanes
+  // The impulse response at outputs 2p, 2p + 1.
+  HB_WIDE HB_INLINE Quad g(int p) const { return _mm256_load_pd(m.impulse[2 * p]); }
+  // The impulse response at one lag, in all four lanes.
+  HB_WIDE HB_INLINE Quad lag(int k) const { return _mm256_broadcast_sd(&m.impulse[k][0]); }
+  const Matrices& m;
 };
 
 // The history's differences, each in both halves.
@@ -249,10 +293,9 @@ HB_WIDE HB_INLINE void widen(const Lanes* z, Quad* wide) {
   for (int j = 0; j < kOrder; ++j) wide[j] = twice(z[j]);
 }
 
-// The eight new outputs, in pairs, become the history, newest first; the
-// one before them and the differences follow.
-HB_WIDE HB_INLINE void advance(const Quad* y, Lanes* s, Lanes& oldest, Lanes* z, Quad* zz) {
-  oldest = s[0];
+// The last eight outputs of a group, in pairs, become the history, newest
+// first, and its differences follow.
+HB_WIDE HB_INLINE void advance(const Quad* y, Lanes* s, Lanes* z, Quad* zz) {
   HB_UNROLL
   for (int p = 0; p < kSteps / 2; ++p) {
     s[kOrder - 1 - 2 * p] = lowHalf(y[p]);
@@ -260,6 +303,26 @@ HB_WIDE HB_INLINE void advance(const Quad* y, Lanes* s, Lanes& oldest, Lanes* z,
   }
   toDifferences(s, z);
   widen(z, zz);
+}
+
+// Left and right rows of the eight outputs of a frame (y, in pairs), times
+// eight.
+HB_WIDE HB_INLINE void storeFrame(const Quad* y, Quad gain, double* ul, double* ur) {
+  HB_UNROLL
+  for (int r = 0; r < kSteps / 4; ++r) {
+    const Quad a = y[2 * r] * gain;
+    const Quad b = y[2 * r + 1] * gain;
+    _mm256_storeu_pd(ul + 4 * r, _mm256_permute4x64_pd(_mm256_unpacklo_pd(a, b), 0xd8));
+    _mm256_storeu_pd(ur + 4 * r, _mm256_permute4x64_pd(_mm256_unpackhi_pd(a, b), 0xd8));
+  }
+}
+
+// The first output of y, decimated and scaled, where frame f fits.
+HB_WIDE HB_INLINE void keepFirst(Quad y, Lanes gain, int f, int kept, double* dl, double* dr) {
+  if (f >= kept) return;
+  const Lanes d = lowHalf(y) * gain;
+  dl[f] = lane0(d);
+  dr[f] = lane1(d);
 }
 
 HB_WIDE bool upKernelWide(const Matrices& m, const Histories& histories, const double* il,
@@ -271,71 +334,114 @@ HB_WIDE bool upKernelWide(const Matrices& m, const Histories& histories, const d
   widen(z, zz);
   const Quad gain = _mm256_set1_pd(static_cast<double>(kSteps));
   TameCheck tame;
-  for (int i = 0; i < n; ++i) {
+  // Left and right rows of outputs 4r ... 4r + 3, times eight.
+  int i = 0;
+  for (; i + kUpGroup <= n; i += kUpGroup) {
+    Quad xx[kUpGroup];
+    HB_UNROLL
+    for (int f = 0; f < kUpGroup; ++f) {
+      const Lanes x = lanes(il[i + f], ir[i + f]);
+      tame.add(x);
+      xx[f] = twice(x);
+    }
+    Quad y[kUpGroup * kSteps / 2];
+    HB_UNROLL
+    for (int p = 0; p < kUpGroup * kSteps / 2; ++p) {
+      Quad acc = form.fromHistory(p, zz);
+      HB_UNROLL
+      for (int f = 0; f <= p / (kSteps / 2); ++f) acc = acc + form.g(p - f * kSteps / 2) * xx[f];
+      y[p] = flushQuad(acc);
+    }
+    HB_UNROLL
+    for (int f = 0; f < kUpGroup; ++f)
+      storeFrame(y + f * kSteps / 2, gain, ul + (i + f) * kSteps, ur + (i + f) * kSteps);
+    // The output before the last eight.
+    oldest = highHalf(y[(kUpGroup - 1) * kSteps / 2 - 1]);
+    advance(y + (kUpGroup - 1) * kSteps / 2, s, z, zz);
+  }
+  for (; i < n; ++i) {
     const Lanes x = lanes(il[i], ir[i]);
     tame.add(x);
     const Quad xx = twice(x);
     Quad y[kSteps / 2];
     HB_UNROLL
-    for (int p = 0; p < kSteps / 2; ++p) y[p] = flushQuad(form.fromHistory(p, zz) + form.g[p] * xx);
-    // Left and right rows of the eight outputs, times eight.
-    HB_UNROLL
-    for (int p = 0; p < kSteps / 2; p += 2) {
-      const Quad a = y[p] * gain;
-      const Quad b = y[p + 1] * gain;
-      _mm256_storeu_pd(ul + i * kSteps + 2 * p,
-                       _mm256_permute4x64_pd(_mm256_unpacklo_pd(a, b), 0xd8));
-      _mm256_storeu_pd(ur + i * kSteps + 2 * p,
-                       _mm256_permute4x64_pd(_mm256_unpackhi_pd(a, b), 0xd8));
-    }
-    advance(y, s, oldest, z, zz);
+    for (int p = 0; p < kSteps / 2; ++p) y[p] = flushQuad(form.fromHistory(p, zz) + form.g(p) * xx);
+    storeFrame(y, gain, ul + i * kSteps, ur + i * kSteps);
+    oldest = s[0];
+    advance(y, s, z, zz);
   }
   if (!tame.passed()) return false;
   histories.write(s, oldest);
   return true;
 }
 
+// Outputs 2p and 2p + 1 of a down-sampling group from their inputs, lag 0
+// first; pairs[q + 1] holds inputs q and q + 1 (input -1 stands in as input
+// 0, and adding -0 leaves the lower output as it is: it has one input term
+// fewer than the upper one).
+HB_WIDE HB_INLINE Quad downPair(const WideForm& form, const Quad* zz, const Quad* pairs, int p) {
+  const Quad none = _mm256_set1_pd(-0.0);
+  Quad fromInput = form.lag(0) * pairs[2 * p + 1];
+  HB_UNROLL
+  for (int lag = 1; lag <= 2 * p; ++lag) fromInput = fromInput + form.lag(lag) * pairs[2 * p + 1 - lag];
+  fromInput = fromInput + _mm256_blend_pd(form.lag(2 * p + 1) * pairs[0], none, 0x3);
+  return flushQuad(form.fromHistory(p, zz) + fromInput);
+}
+
 HB_WIDE int downKernelWide(const Matrices& m, const Histories& histories, const double* il,
                            const double* ir, double* dl, double* dr, int n, int kept,
                            double outputGain) {
   const WideForm form(m);
+  const BlockForm narrow(m.history, m.impulse);
   Lanes s[kOrder], z[kOrder], oldest;
   histories.start(s, z, oldest);
   Quad zz[kOrder];
   widen(z, zz);
   const Lanes gain = splat(outputGain);
-  // Adding -0 leaves every value as it is: the lower output of a pair has
-  // one input term fewer than the upper one.
-  const Quad none = _mm256_set1_pd(-0.0);
   TameCheck tame;
   const int frames = n / kSteps;
-  for (int f = 0; f < frames; ++f) {
+  int f = 0;
+  for (; f < downSingles(frames); ++f) {
     Lanes x[kSteps];
     readFrame(il, ir, f, x, tame);
-    // pairs[q + 1] holds inputs q and q + 1 (input -1 stands in as input 0).
     Quad pairs[kSteps];
     pairs[0] = joined(x[0], x[0]);
     HB_UNROLL
     for (int q = 0; q + 1 < kSteps; ++q) pairs[q + 1] = joined(x[q], x[q + 1]);
     Quad y[kSteps / 2];
     HB_UNROLL
-    for (int p = 0; p < kSteps / 2; ++p) {
-      // Outputs 2p and 2p + 1 from their inputs, lag 0 first.
-      Quad fromInput = form.lag[0] * pairs[2 * p + 1];
-      HB_UNROLL
-      for (int lag = 1; lag <= 2 * p; ++lag)
-        fromInput = fromInput + form.lag[lag] * pairs[2 * p + 1 - lag];
-      fromInput = fromInput + _mm256_blend_pd(form.lag[2 * p + 1] * pairs[0], none, 0x3);
-      y[p] = flushQuad(form.fromHistory(p, zz) + fromInput);
-    }
-    if (f < kept) {
-      const Lanes d = lowHalf(y[0]) * gain;
-      dl[f] = lane0(d);
-      dr[f] = lane1(d);
-    }
-    advance(y, s, oldest, z, zz);
+    for (int p = 0; p < kSteps / 2; ++p) y[p] = downPair(form, zz, pairs, p);
+    keepFirst(y[0], gain, f, kept, dl, dr);
+    oldest = s[0];
+    advance(y, s, z, zz);
+  }
+  Lanes first[kOrder];  // the last group's first history
+  for (int j = 0; j < kOrder; ++j) first[j] = z[j];
+  for (; f < frames; f += kDownGroup) {
+    constexpr int kInputs = kDownGroup * kSteps;
+    Lanes x[kInputs];
+    HB_UNROLL
+    for (int g = 0; g < kDownGroup; ++g) readFrame(il, ir, f + g, x + g * kSteps, tame);
+    Quad pairs[kInputs];
+    pairs[0] = joined(x[0], x[0]);
+    HB_UNROLL
+    for (int q = 0; q + 1 < kInputs; ++q) pairs[q + 1] = joined(x[q], x[q + 1]);
+    HB_UNROLL
+    for (int g = 0; g + 1 < kDownGroup; ++g)
+      keepFirst(downPair(form, zz, pairs, g * kSteps / 2), gain, f + g, kept, dl, dr);
+    constexpr int kLast = (kDownGroup - 1) * kSteps / 2;
+    Quad y[kSteps / 2];
+    HB_UNROLL
+    for (int p = 0; p < kSteps / 2; ++p) y[p] = downPair(form, zz, pairs, kLast + p);
+    keepFirst(y[0], gain, f + kDownGroup - 1, kept, dl, dr);
+    HB_UNROLL
+    for (int j = 0; j < kOrder; ++j) first[j] = z[j];
+    advance(y, s, z, zz);
   }
   if (!tame.passed()) return 0;
+  if (frames > downSingles(frames))
+    oldest = downOldest(narrow, first, il + (frames - kDownGroup) * kSteps,
+                        ir + (frames - kDownGroup) * kSteps);
   histories.write(s, oldest);
   return frames * kSteps;
 }
@@ -363,22 +469,18 @@ HB_WIDEST HB_INLINE __m256d lowerHalf(Oct y) {
 
 // Outputs 4q ... 4q + 3 side by side, each for left and right.
 struct WidestForm {
-  HB_WIDEST explicit WidestForm(const Matrices& m) {
-    for (int q = 0; q < kSteps / 4; ++q) {
-      for (int j = 0; j < kOrder; ++j)
-        h[q][j] = _mm512_loadu_pd(m.history[j][4 * q]);
-      g[q] = _mm512_loadu_pd(m.impulse[4 * q]);
-    }
-    for (int k = 0; k < kSteps; ++k) lag[k] = _mm512_set1_pd(m.impulse[k][0]);
-  }
+  explicit WidestForm(const Matrices& matrices) : m(matrices) {}
+  HB_WIDEST HB_INLINE Oct h(int q, int j) const { return _mm512_load_pd(m.history[j][4 * q]); }
   HB_WIDEST HB_INLINE Oct fromHistory(int q, const Oct* z) const {
-    const Oct a = (h[q][0] * z[0] + h[q][1] * z[1]) + (h[q][2] * z[2] + h[q][3] * z[3]);
-    const Oct b = (h[q][4] * z[4] + h[q][5] * z[5]) + (h[q][6] * z[6] + h[q][7] * z[7]);
+    const Oct a = (h(q, 0) * z[0] + h(q, 1) * z[1]) + (h(q, 2) * z[2] + h(q, 3) * z[3]);
+    const Oct b = (h(q, 4) * z[4] + h(q, 5) * z[5]) + (h(q, 6) * z[6] + h(q, 7) * z[7]);
     return a + b;
   }
-  Oct h[kSteps / 4][kOrder];
-  Oct g[kSteps / 4];  // impulse response at outputs 4q ... 4q + 3
-  Oct lag[kSteps];    // impulse response at one lag, in every lane
+  // The impulse response at outputs 4q ... 4q + 3.
+  HB_WIDEST HB_INLINE Oct g(int q) const { return _mm512_load_pd(m.impulse[4 * q]); }
+  // The impulse response at one lag, in every lane.
+  HB_WIDEST HB_INLINE Oct lag(int k) const { return _mm512_set1_pd(m.impulse[k][0]); }
+  const Matrices& m;
 };
 
 // Pair p of each 128-bit part of y in all four of them.
@@ -395,37 +497,92 @@ HB_WIDEST HB_INLINE Oct spreadPair(Oct y, int p) {
   }
 }
 
+HB_WIDEST HB_INLINE Lanes pairOf(Oct y, int p) {
+  return _mm256_castpd256_pd128(lowerHalf(spreadPair(y, p)));
+}
+
 HB_WIDEST HB_INLINE void widenAll(const Lanes* z, Oct* wide) {
   HB_UNROLL
   for (int j = 0; j < kOrder; ++j) wide[j] = fourTimes(z[j]);
 }
 
-// The eight new outputs become the history, newest first, and its
-// differences, each spread over all four pairs. The differences are taken
-// on the spread values at full width (the same subtractions in every
-// pair): a full-width subtraction costs no more than a narrow one, and the
-// new outputs reach the next step through one shuffle instead of two.
-HB_WIDEST HB_INLINE void advanceAll(const Oct* y, Lanes* s, Lanes& oldest, Oct* zz) {
-  oldest = s[0];
+// The pairs of `newer` moved up one place, the last of `older` first: each
+// output beside the one before it.
+HB_WIDEST HB_INLINE Oct before(Oct newer, Oct older) {
+  return _mm512_castsi512_pd(
+      alignPairs(_mm512_castpd_si512(newer), _mm512_castpd_si512(older), 6));
+}
+
+// A frame's eight outputs as two registers (0 ... 3 and 4 ... 7, each for
+// left and right): the history, newest first, is the reverse.
+struct Frame {
+  Oct older, newer;
+};
+
+// The history's differences (as toDifferences takes them) from a frame's
+// outputs, each spread over all four pairs. Each order is taken on the
+// outputs side by side, the newer minus the one before, with the same
+// subtractions toDifferences does one by one; only those the differences
+// need are kept (the rest of each register is not used).
+HB_WIDEST HB_INLINE void differencesAll(const Frame& y, Oct* zz) {
   Oct t[kOrder];
   HB_UNROLL
-  for (int k = 0; k < kSteps; ++k) t[kOrder - 1 - k] = spreadPair(y[k / 4], k % 4);
-  HB_UNROLL
-  for (int i = 0; i < kOrder; ++i) s[i] = _mm256_castpd256_pd128(lowerHalf(t[i]));
+  for (int k = 0; k < 4; ++k) {
+    t[kOrder - 1 - k] = spreadPair(y.older, k);
+    t[kOrder - 5 - k] = spreadPair(y.newer, k);
+  }
   toDifferences(t, zz);
 }
 
-// flushLanes on the outputs, taken only where one of them is tiny: the
-// test is off the chain from one step to the next, which then runs on the
-// unflushed values (the same ones whenever none is tiny).
-HB_WIDEST HB_INLINE void flushBoth(Oct* y) {
-  const Oct tiny = _mm512_set1_pd(kTiny);
-  const __mmask8 keep0 = _mm512_cmp_pd_mask(_mm512_abs_pd(y[0]), tiny, _CMP_GE_OQ);
-  const __mmask8 keep1 = _mm512_cmp_pd_mask(_mm512_abs_pd(y[1]), tiny, _CMP_GE_OQ);
-  if (__builtin_expect((keep0 & keep1) != 0xff, 0)) {
-    y[0] = _mm512_maskz_mov_pd(keep0, y[0]);
-    y[1] = _mm512_maskz_mov_pd(keep1, y[1]);
+// The frame a history (newest first) ends with, and back.
+HB_WIDEST HB_INLINE Frame frameOf(const Lanes* s) {
+  alignas(64) double v[2][8];
+  for (int k = 0; k < kSteps; ++k) _mm_store_pd(v[k / 4] + 2 * (k % 4), s[kOrder - 1 - k]);
+  return Frame{_mm512_load_pd(v[0]), _mm512_load_pd(v[1])};
+}
+HB_WIDEST HB_INLINE void historyOf(const Frame& y, Lanes* s) {
+  for (int p = 0; p < 4; ++p) {
+    s[kOrder - 1 - p] = pairOf(y.older, p);
+    s[kOrder - 5 - p] = pairOf(y.newer, p);
   }
+}
+
+// flushLanes on the outputs y[at[0]], y[at[1]] ..., taken only where one of
+// them is tiny: the test is off the chain from one group to the next,
+// which then runs on the unflushed values (the same ones whenever none is
+// tiny).
+template <int N>
+HB_WIDEST HB_INLINE void flushSome(Oct* y, const int (&at)[N]) {
+  const Oct tiny = _mm512_set1_pd(kTiny);
+  __mmask8 keep[N];
+  __mmask8 all = 0xff;
+  HB_UNROLL
+  for (int i = 0; i < N; ++i) {
+    keep[i] = _mm512_cmp_pd_mask(_mm512_abs_pd(y[at[i]]), tiny, _CMP_GE_OQ);
+    all &= keep[i];
+  }
+  if (__builtin_expect(all != 0xff, 0)) {
+    HB_UNROLL
+    for (int i = 0; i < N; ++i) y[at[i]] = _mm512_maskz_mov_pd(keep[i], y[at[i]]);
+  }
+}
+
+// Left and right rows of the eight outputs of a frame, times eight.
+HB_WIDEST HB_INLINE void storeFrame(const Oct* y, Oct gain, double* ul, double* ur) {
+  const __m512i leftRow = _mm512_setr_epi64(0, 2, 4, 6, 8, 10, 12, 14);
+  const __m512i rightRow = _mm512_setr_epi64(1, 3, 5, 7, 9, 11, 13, 15);
+  const Oct a = y[0] * gain;
+  const Oct b = y[1] * gain;
+  _mm512_storeu_pd(ul, _mm512_permutex2var_pd(a, leftRow, b));
+  _mm512_storeu_pd(ur, _mm512_permutex2var_pd(a, rightRow, b));
+}
+
+// The first output of y, decimated and scaled, where frame f fits.
+HB_WIDEST HB_INLINE void keepFirst(Lanes y, Lanes gain, int f, int kept, double* dl, double* dr) {
+  if (f >= kept) return;
+  const Lanes d = y * gain;
+  dl[f] = lane0(d);
+  dr[f] = lane1(d);
 }
 
 HB_WIDEST bool upKernelWidest(const Matrices& m, const Histories& histories, const double* il,
@@ -433,92 +590,183 @@ HB_WIDEST bool upKernelWidest(const Matrices& m, const Histories& histories, con
   const WidestForm form(m);
   Lanes s[kOrder], z[kOrder], oldest;
   histories.start(s, z, oldest);
+  Frame last = frameOf(s);
   Oct zz[kOrder];
   widenAll(z, zz);
   const Oct gain = _mm512_set1_pd(static_cast<double>(kSteps));
-  const __m512i leftRow = _mm512_setr_epi64(0, 2, 4, 6, 8, 10, 12, 14);
-  const __m512i rightRow = _mm512_setr_epi64(1, 3, 5, 7, 9, 11, 13, 15);
   TameCheck tame;
-  for (int i = 0; i < n; ++i) {
+  int i = 0;
+  for (; i + kUpGroup <= n; i += kUpGroup) {
+    Oct xx[kUpGroup];
+    HB_UNROLL
+    for (int f = 0; f < kUpGroup; ++f) {
+      const Lanes x = lanes(il[i + f], ir[i + f]);
+      tame.add(x);
+      xx[f] = fourTimes(x);
+    }
+    Oct y[kUpGroup * kSteps / 4];
+    HB_UNROLL
+    for (int q = 0; q < kUpGroup * kSteps / 4; ++q) {
+      Oct acc = form.fromHistory(q, zz);
+      HB_UNROLL
+      for (int f = 0; f <= q / (kSteps / 4); ++f) acc = acc + form.g(q - f * kSteps / 4) * xx[f];
+      y[q] = acc;
+    }
+    static_assert(kUpGroup == 4, "the flush below names every output");
+    flushSome(y, {0, 1, 2, 3, 4, 5, 6, 7});
+    HB_UNROLL
+    for (int f = 0; f < kUpGroup; ++f)
+      storeFrame(y + f * kSteps / 4, gain, ul + (i + f) * kSteps, ur + (i + f) * kSteps);
+    // The output before the last eight.
+    oldest = pairOf(y[(kUpGroup - 1) * kSteps / 4 - 1], 3);
+    last = Frame{y[(kUpGroup - 1) * kSteps / 4], y[(kUpGroup - 1) * kSteps / 4 + 1]};
+    differencesAll(last, zz);
+  }
+  for (; i < n; ++i) {
     const Lanes x = lanes(il[i], ir[i]);
     tame.add(x);
     const Oct xx = fourTimes(x);
     Oct y[kSteps / 4];
     HB_UNROLL
-    for (int q = 0; q < kSteps / 4; ++q) y[q] = form.fromHistory(q, zz) + form.g[q] * xx;
-    flushBoth(y);
-    const Oct a = y[0] * gain;
-    const Oct b = y[1] * gain;
-    _mm512_storeu_pd(ul + i * kSteps, _mm512_permutex2var_pd(a, leftRow, b));
-    _mm512_storeu_pd(ur + i * kSteps, _mm512_permutex2var_pd(a, rightRow, b));
-    advanceAll(y, s, oldest, zz);
+    for (int q = 0; q < kSteps / 4; ++q) y[q] = form.fromHistory(q, zz) + form.g(q) * xx;
+    flushSome(y, {0, 1});
+    storeFrame(y, gain, ul + i * kSteps, ur + i * kSteps);
+    oldest = pairOf(last.newer, 3);
+    last = Frame{y[0], y[1]};
+    differencesAll(last, zz);
   }
   if (!tame.passed()) return false;
+  historyOf(last, s);
   histories.write(s, oldest);
   return true;
+}
+
+// Outputs 4q ... 4q + 3 of a frame from its inputs, lag 0 first, where
+// runs[m + 3] holds input pairs m ... m + 3; a lag beyond an output's own
+// input leaves that output as it is.
+HB_WIDEST HB_INLINE Oct downQuad(const WidestForm& form, const Oct* zz, const Oct* runs, int q) {
+  Oct fromInput = form.lag(0) * runs[4 * q + 3];
+  HB_UNROLL
+  for (int lag = 1; lag <= 4 * q; ++lag) fromInput = fromInput + form.lag(lag) * runs[4 * q + 3 - lag];
+  HB_UNROLL
+  for (int extra = 1; extra <= 3; ++extra) {
+    const int lag = 4 * q + extra;
+    const __mmask8 valid = static_cast<__mmask8>(0xff << (2 * extra));
+    fromInput =
+        _mm512_mask_add_pd(fromInput, valid, fromInput, form.lag(lag) * runs[4 * q + 3 - lag]);
+  }
+  return form.fromHistory(q, zz) + fromInput;
+}
+
+// Input pairs m ... m + 3 for m = -3 ... 4 (runs[m + 3]; the pairs before 0
+// are masked off where used) from a frame, and whether every input was tame.
+HB_WIDEST HB_INLINE __mmask8 readRuns(const double* il, const double* ir, Oct* runs) {
+  const __m512i firstFour = _mm512_setr_epi64(0, 8, 1, 9, 2, 10, 3, 11);
+  const __m512i lastFour = _mm512_setr_epi64(4, 12, 5, 13, 6, 14, 7, 15);
+  const __m512d limit = _mm512_set1_pd(kTameLimit);
+  const Oct left = _mm512_loadu_pd(il);
+  const Oct right = _mm512_loadu_pd(ir);
+  const __mmask8 tame = _mm512_cmp_pd_mask(_mm512_abs_pd(left), limit, _CMP_LE_OQ) &
+                        _mm512_cmp_pd_mask(_mm512_abs_pd(right), limit, _CMP_LE_OQ);
+  const __m512i i0 = _mm512_castpd_si512(_mm512_permutex2var_pd(left, firstFour, right));
+  const __m512i i1 = _mm512_castpd_si512(_mm512_permutex2var_pd(left, lastFour, right));
+  runs[0] = _mm512_castsi512_pd(alignPairs(i0, i0, 2));
+  runs[1] = _mm512_castsi512_pd(alignPairs(i0, i0, 4));
+  runs[2] = _mm512_castsi512_pd(alignPairs(i0, i0, 6));
+  runs[3] = _mm512_castsi512_pd(i0);
+  runs[4] = _mm512_castsi512_pd(alignPairs(i1, i0, 2));
+  runs[5] = _mm512_castsi512_pd(alignPairs(i1, i0, 4));
+  runs[6] = _mm512_castsi512_pd(alignPairs(i1, i0, 6));
+  runs[7] = _mm512_castsi512_pd(i1);
+  return tame;
+}
+
+// The inputs' part of the last eight outputs of a down-sampling group, one
+// channel's eight side by side: input k - lag for output k at each lag,
+// read where it lies, lag 0 first; lags beyond an output's own input leave
+// it as it is.
+HB_WIDEST HB_INLINE Oct lastFromInputs(const WidestForm& form, const double* x) {
+  constexpr int kFirst = (kDownGroup - 1) * kSteps;
+  Oct sum = form.lag(0) * _mm512_loadu_pd(x + kFirst);
+  HB_UNROLL
+  for (int lag = 1; lag <= kFirst; ++lag) sum = sum + form.lag(lag) * _mm512_loadu_pd(x + kFirst - lag);
+  HB_UNROLL
+  for (int lag = kFirst + 1; lag < kFirst + kSteps; ++lag) {
+    const __mmask8 valid = static_cast<__mmask8>(0xff << (lag - kFirst));
+    sum = _mm512_mask_add_pd(sum, valid, sum,
+                             form.lag(lag) * _mm512_maskz_loadu_pd(valid, x + kFirst - lag));
+  }
+  return sum;
 }
 
 HB_WIDEST int downKernelWidest(const Matrices& m, const Histories& histories, const double* il,
                                const double* ir, double* dl, double* dr, int n, int kept,
                                double outputGain) {
   const WidestForm form(m);
+  const BlockForm narrow(m.history, m.impulse);
   Lanes s[kOrder], z[kOrder], oldest;
   histories.start(s, z, oldest);
+  Frame last = frameOf(s);
   Oct zz[kOrder];
   widenAll(z, zz);
   const Lanes gain = splat(outputGain);
+  const __m512d limit = _mm512_set1_pd(kTameLimit);
   const __m512i firstFour = _mm512_setr_epi64(0, 8, 1, 9, 2, 10, 3, 11);
   const __m512i lastFour = _mm512_setr_epi64(4, 12, 5, 13, 6, 14, 7, 15);
-  const __m512d limit = _mm512_set1_pd(kTameLimit);
   __mmask8 tameSoFar = 0xff;
   const int frames = n / kSteps;
-  for (int f = 0; f < frames; ++f) {
-    const Oct left = _mm512_loadu_pd(il + f * kSteps);
-    const Oct right = _mm512_loadu_pd(ir + f * kSteps);
-    tameSoFar &= _mm512_cmp_pd_mask(_mm512_abs_pd(left), limit, _CMP_LE_OQ) &
-                 _mm512_cmp_pd_mask(_mm512_abs_pd(right), limit, _CMP_LE_OQ);
-    // Input pairs 0-3 and 4-7, then every run of four pairs from pair
-    // m = -3 ... 4 (the pairs before 0 are masked off where used).
-    const Oct x0 = _mm512_permutex2var_pd(left, firstFour, right);
-    const Oct x1 = _mm512_permutex2var_pd(left, lastFour, right);
-    const __m512i i0 = _mm512_castpd_si512(x0);
-    const __m512i i1 = _mm512_castpd_si512(x1);
-    Oct runs[8];  // runs[m + 3]
-    runs[0] = _mm512_castsi512_pd(alignPairs(i0, i0, 2));
-    runs[1] = _mm512_castsi512_pd(alignPairs(i0, i0, 4));
-    runs[2] = _mm512_castsi512_pd(alignPairs(i0, i0, 6));
-    runs[3] = x0;
-    runs[4] = _mm512_castsi512_pd(alignPairs(i1, i0, 2));
-    runs[5] = _mm512_castsi512_pd(alignPairs(i1, i0, 4));
-    runs[6] = _mm512_castsi512_pd(alignPairs(i1, i0, 6));
-    runs[7] = x1;
+  int f = 0;
+  for (; f < downSingles(frames); ++f) {
+    Oct runs[2 * kSteps];
+    tameSoFar &= readRuns(il + f * kSteps, ir + f * kSteps, runs);
     Oct y[kSteps / 4];
     HB_UNROLL
-    for (int q = 0; q < kSteps / 4; ++q) {
-      // Outputs 4q ... 4q + 3 from their inputs, lag 0 first; a lag beyond
-      // an output's own input leaves that output as it is.
-      Oct fromInput = form.lag[0] * runs[4 * q + 3];
-      HB_UNROLL
-      for (int lag = 1; lag <= 4 * q; ++lag)
-        fromInput = fromInput + form.lag[lag] * runs[4 * q + 3 - lag];
-      HB_UNROLL
-      for (int extra = 1; extra <= 3; ++extra) {
-        const int lag = 4 * q + extra;
-        const __mmask8 valid = static_cast<__mmask8>(0xff << (2 * extra));
-        fromInput =
-            _mm512_mask_add_pd(fromInput, valid, fromInput, form.lag[lag] * runs[4 * q + 3 - lag]);
-      }
-      y[q] = form.fromHistory(q, zz) + fromInput;
-    }
-    flushBoth(y);
-    if (f < kept) {
-      const Lanes d = _mm256_castpd256_pd128(lowerHalf(y[0])) * gain;
-      dl[f] = lane0(d);
-      dr[f] = lane1(d);
-    }
-    advanceAll(y, s, oldest, zz);
+    for (int q = 0; q < kSteps / 4; ++q) y[q] = downQuad(form, zz, runs, q);
+    flushSome(y, {0, 1});
+    keepFirst(pairOf(y[0], 0), gain, f, kept, dl, dr);
+    oldest = pairOf(last.newer, 3);
+    last = Frame{y[0], y[1]};
+    differencesAll(last, zz);
+  }
+  static_assert(kDownGroup == 2, "the outputs below are those of two frames");
+  Oct first[kOrder];  // the last group's first history
+  for (int j = 0; j < kOrder; ++j) first[j] = zz[j];
+  for (; f < frames; f += kDownGroup) {
+    const double* gl = il + f * kSteps;
+    const double* gr = ir + f * kSteps;
+    HB_UNROLL
+    for (int k = 0; k < kDownGroup * kSteps; k += kSteps)
+      tameSoFar &= _mm512_cmp_pd_mask(_mm512_abs_pd(_mm512_loadu_pd(gl + k)), limit, _CMP_LE_OQ) &
+                   _mm512_cmp_pd_mask(_mm512_abs_pd(_mm512_loadu_pd(gr + k)), limit, _CMP_LE_OQ);
+    // Output 0, kept: its history's part in the first pair of the spread
+    // differences, then its input's.
+    Lanes z0[kOrder];
+    HB_UNROLL
+    for (int j = 0; j < kOrder; ++j) z0[j] = _mm256_castpd256_pd128(lowerHalf(zz[j]));
+    keepFirst(flushLanes(narrow.fromHistory(0, z0) + narrow.fromImpulse(0) * lanes(gl[0], gr[0])),
+              gain, f, kept, dl, dr);
+    // Outputs 8 ... 15 from each channel's inputs side by side, then in
+    // pairs with the history's part.
+    const Oct left = lastFromInputs(form, gl);
+    const Oct right = lastFromInputs(form, gr);
+    Oct y[2];
+    y[0] = form.fromHistory(2, zz) + _mm512_permutex2var_pd(left, firstFour, right);
+    y[1] = form.fromHistory(3, zz) + _mm512_permutex2var_pd(left, lastFour, right);
+    flushSome(y, {0, 1});
+    keepFirst(pairOf(y[0], 0), gain, f + 1, kept, dl, dr);
+    HB_UNROLL
+    for (int j = 0; j < kOrder; ++j) first[j] = zz[j];
+    last = Frame{y[0], y[1]};
+    differencesAll(last, zz);
   }
   if (tameSoFar != 0xff) return 0;
+  if (frames > downSingles(frames)) {
+    Lanes start[kOrder];
+    for (int j = 0; j < kOrder; ++j) start[j] = _mm256_castpd256_pd128(lowerHalf(first[j]));
+    oldest = downOldest(narrow, start, il + (frames - kDownGroup) * kSteps,
+                        ir + (frames - kDownGroup) * kSteps);
+  }
+  historyOf(last, s);
   histories.write(s, oldest);
   return frames * kSteps;
 }
@@ -572,7 +820,7 @@ bool Oversampler::blockFormFits() {
     if (j < kOrder) z[j] = 1.0L;
     long double h[kOrder];
     fromDifferences(z, h);
-    for (int k = 0; k < kSteps; ++k) {
+    for (int k = 0; k < kGroupSteps; ++k) {
       long double y = j == kOrder && k == 0 ? static_cast<long double>(c[0]) : 0.0L;
       for (int t = 0; t < kOrder; ++t) y += static_cast<long double>(c[t + 1]) * h[t];
       for (int t = kOrder - 1; t > 0; --t) h[t] = h[t - 1];
