@@ -504,11 +504,6 @@ HB_WIDEST HB_INLINE Lanes pairOf(Oct y, int p) {
   return _mm256_castpd256_pd128(lowerHalf(spreadPair(y, p)));
 }
 
-HB_WIDEST HB_INLINE void widenAll(const Lanes* z, Oct* wide) {
-  HB_UNROLL
-  for (int j = 0; j < kOrder; ++j) wide[j] = fourTimes(z[j]);
-}
-
 // The pairs of `newer` moved up one place, the last of `older` first: each
 // output beside the one before it.
 HB_WIDEST HB_INLINE Oct before(Oct newer, Oct older) {
@@ -537,17 +532,21 @@ HB_WIDEST HB_INLINE void differencesAll(const Frame& y, Oct* zz) {
   toDifferences(t, zz);
 }
 
-// The frame a history (newest first) ends with, and back.
-HB_WIDEST HB_INLINE Frame frameOf(const Lanes* s) {
-  alignas(64) double v[2][8];
-  for (int k = 0; k < kSteps; ++k) _mm_store_pd(v[k / 4] + 2 * (k % 4), s[kOrder - 1 - k]);
-  return Frame{_mm512_load_pd(v[0]), _mm512_load_pd(v[1])};
+// A pair of histories (left, right; newest first) as the frame that ends
+// with them, and back; the one before them as a pair.
+HB_WIDEST HB_INLINE Frame frameOf(const Histories& h) {
+  const Oct left = _mm512_loadu_pd(h.l);
+  const Oct right = _mm512_loadu_pd(h.r);
+  return Frame{_mm512_permutex2var_pd(left, _mm512_setr_epi64(7, 15, 6, 14, 5, 13, 4, 12), right),
+               _mm512_permutex2var_pd(left, _mm512_setr_epi64(3, 11, 2, 10, 1, 9, 0, 8), right)};
 }
-HB_WIDEST HB_INLINE void historyOf(const Frame& y, Lanes* s) {
-  for (int p = 0; p < 4; ++p) {
-    s[kOrder - 1 - p] = pairOf(y.older, p);
-    s[kOrder - 5 - p] = pairOf(y.newer, p);
-  }
+HB_WIDEST HB_INLINE void writeFrame(const Frame& y, Lanes oldest, const Histories& h) {
+  _mm512_storeu_pd(h.l, _mm512_permutex2var_pd(
+                            y.newer, _mm512_setr_epi64(6, 4, 2, 0, 14, 12, 10, 8), y.older));
+  _mm512_storeu_pd(h.r, _mm512_permutex2var_pd(
+                            y.newer, _mm512_setr_epi64(7, 5, 3, 1, 15, 13, 11, 9), y.older));
+  h.l[kOrder] = lane0(oldest);
+  h.r[kOrder] = lane1(oldest);
 }
 
 // flushLanes on the outputs y[at[0]], y[at[1]] ..., taken only where one of
@@ -591,11 +590,10 @@ HB_WIDEST HB_INLINE void keepFirst(Lanes y, Lanes gain, int f, int kept, double*
 HB_WIDEST bool upKernelWidest(const Matrices& m, const Histories& histories, const double* il,
                               const double* ir, double* ul, double* ur, int n) {
   const WidestForm form(m);
-  Lanes s[kOrder], z[kOrder], oldest;
-  histories.start(s, z, oldest);
-  Frame last = frameOf(s);
+  Frame last = frameOf(histories);
+  Lanes oldest = lanes(histories.l[kOrder], histories.r[kOrder]);
   Oct zz[kOrder];
-  widenAll(z, zz);
+  differencesAll(last, zz);
   const Oct gain = _mm512_set1_pd(static_cast<double>(kSteps));
   TameCheck tame;
   int i = 0;
@@ -639,8 +637,7 @@ HB_WIDEST bool upKernelWidest(const Matrices& m, const Histories& histories, con
     differencesAll(last, zz);
   }
   if (!tame.passed()) return false;
-  historyOf(last, s);
-  histories.write(s, oldest);
+  writeFrame(last, oldest, histories);
   return true;
 }
 
@@ -707,11 +704,10 @@ HB_WIDEST int downKernelWidest(const Matrices& m, const Histories& histories, co
                                double outputGain) {
   const WidestForm form(m);
   const BlockForm narrow(m.history, m.impulse);
-  Lanes s[kOrder], z[kOrder], oldest;
-  histories.start(s, z, oldest);
-  Frame last = frameOf(s);
+  Frame last = frameOf(histories);
+  Lanes oldest = lanes(histories.l[kOrder], histories.r[kOrder]);
   Oct zz[kOrder];
-  widenAll(z, zz);
+  differencesAll(last, zz);
   const Lanes gain = splat(outputGain);
   const __m512d limit = _mm512_set1_pd(kTameLimit);
   const __m512i firstFour = _mm512_setr_epi64(0, 8, 1, 9, 2, 10, 3, 11);
@@ -769,8 +765,7 @@ HB_WIDEST int downKernelWidest(const Matrices& m, const Histories& histories, co
     oldest = downOldest(narrow, start, il + (frames - kDownGroup) * kSteps,
                         ir + (frames - kDownGroup) * kSteps);
   }
-  historyOf(last, s);
-  histories.write(s, oldest);
+  writeFrame(last, oldest, histories);
   return frames * kSteps;
 }
 
