@@ -89,7 +89,8 @@ void BM_OversampledSaturatorLimiter(benchmark::State& state) {
 }
 BENCHMARK(BM_OversampledSaturatorLimiter);
 
-// The eightfold pass alone (up, then down with nothing between) at the block sizes a host uses: the filters' cost.
+// The eightfold pass alone (up, then down with nothing between) at the block sizes a host uses: the
+// filters' cost.
 void BM_OversamplerPass(benchmark::State& state) {
   const int frames = static_cast<int>(state.range(0));
   Oversampler over;

@@ -1,6 +1,7 @@
 #include "Oversampler.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 #include "../DspLib/Lanes.h"
@@ -386,7 +387,8 @@ HB_WIDE HB_INLINE Quad downPair(const WideForm& form, const Quad* zz, const Quad
   const Quad none = _mm256_set1_pd(-0.0);
   Quad fromInput = form.lag(0) * pairs[2 * p + 1];
   HB_UNROLL
-  for (int lag = 1; lag <= 2 * p; ++lag) fromInput = fromInput + form.lag(lag) * pairs[2 * p + 1 - lag];
+  for (int lag = 1; lag <= 2 * p; ++lag)
+    fromInput = fromInput + form.lag(lag) * pairs[2 * p + 1 - lag];
   fromInput = fromInput + _mm256_blend_pd(form.lag(2 * p + 1) * pairs[0], none, 0x3);
   return flushQuad(form.fromHistory(p, zz) + fromInput);
 }
@@ -507,8 +509,7 @@ HB_WIDEST HB_INLINE Lanes pairOf(Oct y, int p) {
 // The pairs of `newer` moved up one place, the last of `older` first: each
 // output beside the one before it.
 HB_WIDEST HB_INLINE Oct before(Oct newer, Oct older) {
-  return _mm512_castsi512_pd(
-      alignPairs(_mm512_castpd_si512(newer), _mm512_castpd_si512(older), 6));
+  return _mm512_castsi512_pd(alignPairs(_mm512_castpd_si512(newer), _mm512_castpd_si512(older), 6));
 }
 
 // A frame's eight outputs as two registers (0 ... 3 and 4 ... 7, each for
@@ -541,10 +542,10 @@ HB_WIDEST HB_INLINE Frame frameOf(const Histories& h) {
                _mm512_permutex2var_pd(left, _mm512_setr_epi64(3, 11, 2, 10, 1, 9, 0, 8), right)};
 }
 HB_WIDEST HB_INLINE void writeFrame(const Frame& y, Lanes oldest, const Histories& h) {
-  _mm512_storeu_pd(h.l, _mm512_permutex2var_pd(
-                            y.newer, _mm512_setr_epi64(6, 4, 2, 0, 14, 12, 10, 8), y.older));
-  _mm512_storeu_pd(h.r, _mm512_permutex2var_pd(
-                            y.newer, _mm512_setr_epi64(7, 5, 3, 1, 15, 13, 11, 9), y.older));
+  _mm512_storeu_pd(
+      h.l, _mm512_permutex2var_pd(y.newer, _mm512_setr_epi64(6, 4, 2, 0, 14, 12, 10, 8), y.older));
+  _mm512_storeu_pd(
+      h.r, _mm512_permutex2var_pd(y.newer, _mm512_setr_epi64(7, 5, 3, 1, 15, 13, 11, 9), y.older));
   h.l[kOrder] = lane0(oldest);
   h.r[kOrder] = lane1(oldest);
 }
@@ -647,7 +648,8 @@ HB_WIDEST bool upKernelWidest(const Matrices& m, const Histories& histories, con
 HB_WIDEST HB_INLINE Oct downQuad(const WidestForm& form, const Oct* zz, const Oct* runs, int q) {
   Oct fromInput = form.lag(0) * runs[4 * q + 3];
   HB_UNROLL
-  for (int lag = 1; lag <= 4 * q; ++lag) fromInput = fromInput + form.lag(lag) * runs[4 * q + 3 - lag];
+  for (int lag = 1; lag <= 4 * q; ++lag)
+    fromInput = fromInput + form.lag(lag) * runs[4 * q + 3 - lag];
   HB_UNROLL
   for (int extra = 1; extra <= 3; ++extra) {
     const int lag = 4 * q + extra;
@@ -689,12 +691,17 @@ HB_WIDEST HB_INLINE Oct lastFromInputs(const WidestForm& form, const double* x) 
   constexpr int kFirst = (kDownGroup - 1) * kSteps;
   Oct sum = form.lag(0) * _mm512_loadu_pd(x + kFirst);
   HB_UNROLL
-  for (int lag = 1; lag <= kFirst; ++lag) sum = sum + form.lag(lag) * _mm512_loadu_pd(x + kFirst - lag);
+  for (int lag = 1; lag <= kFirst; ++lag)
+    sum = sum + form.lag(lag) * _mm512_loadu_pd(x + kFirst - lag);
   HB_UNROLL
   for (int lag = kFirst + 1; lag < kFirst + kSteps; ++lag) {
     const __mmask8 valid = static_cast<__mmask8>(0xff << (lag - kFirst));
-    sum = _mm512_mask_add_pd(sum, valid, sum,
-                             form.lag(lag) * _mm512_maskz_loadu_pd(valid, x + kFirst - lag));
+    // The lanes masked off lie before the group's first input, maybe before
+    // the array: their address is taken as a number, and a masked load
+    // never touches them.
+    const auto at = reinterpret_cast<const double*>(reinterpret_cast<uintptr_t>(x) -
+                                                    sizeof(double) * (lag - kFirst));
+    sum = _mm512_mask_add_pd(sum, valid, sum, form.lag(lag) * _mm512_maskz_loadu_pd(valid, at));
   }
   return sum;
 }
