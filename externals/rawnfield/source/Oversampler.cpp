@@ -338,7 +338,6 @@ HB_WIDE bool upKernelWide(const Matrices& m, const Histories& histories, const d
   widen(z, zz);
   const Quad gain = _mm256_set1_pd(static_cast<double>(kSteps));
   TameCheck tame;
-  // Left and right rows of outputs 4r ... 4r + 3, times eight.
   int i = 0;
   for (; i + kUpGroup <= n; i += kUpGroup) {
     Quad xx[kUpGroup];
@@ -506,23 +505,17 @@ HB_WIDEST HB_INLINE Lanes pairOf(Oct y, int p) {
   return _mm256_castpd256_pd128(lowerHalf(spreadPair(y, p)));
 }
 
-// The pairs of `newer` moved up one place, the last of `older` first: each
-// output beside the one before it.
-HB_WIDEST HB_INLINE Oct before(Oct newer, Oct older) {
-  return _mm512_castsi512_pd(alignPairs(_mm512_castpd_si512(newer), _mm512_castpd_si512(older), 6));
-}
-
 // A frame's eight outputs as two registers (0 ... 3 and 4 ... 7, each for
 // left and right): the history, newest first, is the reverse.
 struct Frame {
   Oct older, newer;
 };
 
-// The history's differences (as toDifferences takes them) from a frame's
-// outputs, each spread over all four pairs. Each order is taken on the
-// outputs side by side, the newer minus the one before, with the same
-// subtractions toDifferences does one by one; only those the differences
-// need are kept (the rest of each register is not used).
+// The differences of the history a frame's outputs leave, each spread over
+// all four pairs. They are taken on the spread values at full width (the
+// same subtractions in every pair): a full-width subtraction costs no more
+// than a narrow one, and the new outputs reach the next group through one
+// shuffle instead of two.
 HB_WIDEST HB_INLINE void differencesAll(const Frame& y, Oct* zz) {
   Oct t[kOrder];
   HB_UNROLL
