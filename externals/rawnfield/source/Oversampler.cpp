@@ -242,6 +242,8 @@ int downKernel(const Matrices& m, const Histories& histories, const double* il, 
   const Lanes gain = splat(outputGain);
   TameCheck tame;
   const int frames = n / kSteps;
+  Lanes first[kOrder];  // the last group's first history
+  for (int j = 0; j < kOrder; ++j) first[j] = z[j];
   for (int f = 0; f < frames;) {
     const int group = f < downSingles(frames) ? 1 : kDownGroup;
     Lanes x[kDownGroup * kSteps];
@@ -255,11 +257,17 @@ int downKernel(const Matrices& m, const Histories& histories, const double* il, 
     Lanes y[kSteps];
     const int last = (group - 1) * kSteps;
     for (int k = 0; k < kSteps; ++k) y[k] = downOutput(form, z, x, last + k);
-    oldest = group > 1 ? downOutput(form, z, x, last - 1) : s[0];
+    if (group > 1)
+      for (int j = 0; j < kOrder; ++j) first[j] = z[j];
+    else
+      oldest = s[0];
     takeHistory(y, s, z);
     f += group;
   }
   if (!tame.passed()) return 0;
+  if (frames > downSingles(frames))
+    oldest = downOldest(form, first, il + (frames - kDownGroup) * kSteps,
+                        ir + (frames - kDownGroup) * kSteps);
   histories.write(s, oldest);
   return frames * kSteps;
 }
