@@ -2,7 +2,8 @@
 // second of CPU time, the "rt_factor" counter), for one or two builds of it
 // in the same process: today's (`new`, the effect_module built beside this
 // program) and, when HB_BENCH_REFERENCE names another build's effect_module
-// (see reference/build_reference.sh), that one as `old`. Each case runs
+// (see reference/build_reference.sh), that one as `old`; HB_BENCH_MODULE
+// names another module to take as `new`. Each case runs
 // old then new, so both see the same machine; add
 // --benchmark_enable_random_interleaving=true --benchmark_repetitions=N
 // to interleave the repetitions as well.
@@ -10,11 +11,13 @@
 // Cases, at 48 kHz on a stereo signal of two tones:
 //   EveryStage/<frames>    program 37 with every stage it leaves off on,
 //                          oversampled, at blocks of 16, 64 and 512 frames;
-//   Program/<p>            each factory program as stored, blocks of 64.
+//   Program/<p>            each factory program as stored, blocks of 64;
+//   ProgramOversampled/<p> the same with oversampling switched on.
 //
 // With --check (and a reference) it runs no benchmark but both builds over
-// every program, the every-stage case, and settings that change mid-run,
-// and prints the largest difference between them (relative above 1).
+// every program (as stored and oversampled), the every-stage case, and
+// settings that change mid-run, and prints the largest difference between
+// them (relative above 1).
 // With --blocks=N it runs N blocks of 64 frames of the every-stage case on
 // each build and nothing else, for counting instructions:
 //   valgrind --tool=callgrind --toggle-collect=hbBenchProcess
@@ -86,9 +89,9 @@ const Signal& signal() {
   return s;
 }
 
-void run(benchmark::State& state, const Build* b, int program, int everyStage, int frames) {
+void run(benchmark::State& state, const Build* b, int program, int stages, int frames) {
   HbBenchEffect* e = b->create(kRate, frames);
-  b->program(e, program, everyStage);
+  b->program(e, program, stages);
   const Signal& sig = signal();
   std::vector<double> outL(frames), outR(frames);
   double* out[2] = {outL.data(), outR.data()};
@@ -122,12 +125,12 @@ struct Difference {
 
 // One run of both builds: `change` may set parameters before block k.
 template <class Change>
-double compare(const Build& a, const Build& b, int program, int everyStage, int frames, int blocks,
+double compare(const Build& a, const Build& b, int program, int stages, int frames, int blocks,
                Change change) {
   HbBenchEffect* ea = a.create(kRate, frames);
   HbBenchEffect* eb = b.create(kRate, frames);
-  a.program(ea, program, everyStage);
-  b.program(eb, program, everyStage);
+  a.program(ea, program, stages);
+  b.program(eb, program, stages);
   const Signal& sig = signal();
   std::vector<double> la(frames), ra(frames), lb(frames), rb(frames);
   double* oa[2] = {la.data(), ra.data()};
@@ -163,7 +166,7 @@ double compare(const Build& a, const Build& b, int program, int everyStage, int 
 
 void runBlocks(const Build& b, int blocks) {
   HbBenchEffect* e = b.create(kRate, 64);
-  b.program(e, 37, 1);
+  b.program(e, 37, kHbEveryStage);
   const Signal& sig = signal();
   std::vector<double> outL(64), outR(64);
   double* out[2] = {outL.data(), outR.data()};
@@ -181,19 +184,20 @@ int check(const Build& a, const Build& b) {
   double worst = 0.0;
   const int programs = a.programCount();
   for (int p = 0; p < programs; ++p) {
-    const double d = compare(a, b, p, 0, 64, 400, none);
-    worst = std::max(worst, d);
-    std::printf("program %2d: %.3g\n", p, d);
+    const double d = compare(a, b, p, kHbAsStored, 64, 400, none);
+    const double o = compare(a, b, p, kHbOversampled, 64, 400, none);
+    worst = std::max(worst, std::max(d, o));
+    std::printf("program %2d: %.3g, oversampled: %.3g\n", p, d, o);
   }
   for (int frames : {16, 64, 512}) {
-    const double d = compare(a, b, 37, 1, frames, 25600 / frames, none);
+    const double d = compare(a, b, 37, kHbEveryStage, frames, 25600 / frames, none);
     worst = std::max(worst, d);
     std::printf("every stage, %d frames: %.3g\n", frames, d);
   }
   // Settings of the oversampled stages moving between blocks, and
   // oversampling switched.
   for (int p : {0, 37, 74}) {
-    const double d = compare(a, b, p, 0, 64, 600, [](int k, auto set) {
+    const double d = compare(a, b, p, kHbAsStored, 64, 600, [](int k, auto set) {
       if (k % 40 == 10) set(Tags::kSaturation, (k / 40) % 3 == 0 ? 0.0 : 0.1 * (k % 7));
       if (k % 90 == 45) set(Tags::kLimiterMode, (k / 90) % 2 ? 0.0 : 1.0);
       if (k % 150 == 149) set(Tags::kOversampling, (k / 150) % 2 ? 1.0 : 0.0);
@@ -215,7 +219,8 @@ int main(int argc, char** argv) {
     if (!load(ref, "old", b)) return 1;
     builds.push_back(b);
   }
-  if (!load(HB_EFFECT_MODULE, "new", b)) return 1;
+  const char* own = std::getenv("HB_BENCH_MODULE");
+  if (!load(own ? own : HB_EFFECT_MODULE, "new", b)) return 1;
   builds.push_back(b);
 
   for (int i = 1; i < argc; ++i) {
@@ -236,12 +241,18 @@ int main(int argc, char** argv) {
     for (const Build& build : builds)
       benchmark::RegisterBenchmark(
           ("EveryStage/" + std::to_string(frames) + "/" + build.name).c_str(),
-          [&build, frames](benchmark::State& s) { run(s, &build, 37, 1, frames); });
+          [&build, frames](benchmark::State& s) { run(s, &build, 37, kHbEveryStage, frames); });
   const int programs = builds.back().programCount();
   for (int p = 0; p < programs; ++p)
     for (const Build& build : builds)
-      benchmark::RegisterBenchmark(("Program/" + std::to_string(p) + "/" + build.name).c_str(),
-                                   [&build, p](benchmark::State& s) { run(s, &build, p, 0, 64); });
+      benchmark::RegisterBenchmark(
+          ("Program/" + std::to_string(p) + "/" + build.name).c_str(),
+          [&build, p](benchmark::State& s) { run(s, &build, p, kHbAsStored, 64); });
+  for (int p = 0; p < programs; ++p)
+    for (const Build& build : builds)
+      benchmark::RegisterBenchmark(
+          ("ProgramOversampled/" + std::to_string(p) + "/" + build.name).c_str(),
+          [&build, p](benchmark::State& s) { run(s, &build, p, kHbOversampled, 64); });
 
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;

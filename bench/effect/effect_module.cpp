@@ -37,11 +37,12 @@ __attribute__((visibility("default"))) HbBenchEffect* hbBenchCreate(double sampl
 }
 
 __attribute__((visibility("default"))) void hbBenchProgram(HbBenchEffect* e, int program,
-                                                           int everyStage) {
+                                                           int stages) {
   // Loaded before the stream starts, as a host does on opening: a preset
   // change while blocks run would first settle the chain on silence.
   e->plug->RestorePreset(program);
-  if (everyStage) switchOnEveryStage(e->plug);
+  if (stages == kHbEveryStage) switchOnEveryStage(e->plug);
+  if (stages == kHbOversampled) e->plug->SetParameterFromGUI(Tags::kOversampling, 1.0);
   e->plug->OnActivate(true);
 }
 

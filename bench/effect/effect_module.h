@@ -9,10 +9,17 @@ struct HbBenchEffect;
 
 // A prepared effect: sample rate, largest block and Reset done.
 HbBenchEffect* hbBenchCreate(double sampleRate, int blockFrames);
-// Loads factory program `program` and starts the stream; with `everyStage`
-// the stages it leaves off are switched on too, and oversampling with them.
-// Call once, before the first block.
-void hbBenchProgram(HbBenchEffect* e, int program, int everyStage);
+// What hbBenchProgram switches on beside the program as stored.
+enum HbBenchStages {
+  kHbAsStored = 0,
+  // The stages the program leaves off, and oversampling with them.
+  kHbEveryStage = 1,
+  // Only oversampling.
+  kHbOversampled = 2,
+};
+// Loads factory program `program` with `stages` (an HbBenchStages) and
+// starts the stream. Call once, before the first block.
+void hbBenchProgram(HbBenchEffect* e, int program, int stages);
 // Sets one parameter as the editor would (normalised value).
 void hbBenchParameter(HbBenchEffect* e, int tag, double value);
 void hbBenchProcess(HbBenchEffect* e, double** in, double** out, int frames);
