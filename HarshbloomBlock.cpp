@@ -203,11 +203,15 @@ void Harshbloom::processPiece(const double* inL, const double* inR, double* outL
       });
   mBypassGain = mBypassSmoother.state;
 
-  if (oversampling)
-    mOversamplers[kSaturatorOversampler].run(
-        out, n, [this](double** up, int m) { mOutputSaturator.process(up, m); });
-  else
+  Rawnfield::Oversampler& saturatorOversampler = mOversamplers[kSaturatorOversampler];
+  if (!oversampling)
     mOutputSaturator.process(out, n);
+  else if (mOutputSaturator.passesThrough())
+    // The eightfold path still colours the sound.
+    saturatorOversampler.passThrough(out, n);
+  else
+    saturatorOversampler.run(out, n,
+                             [this](double** up, int m) { mOutputSaturator.process(up, m); });
 
   mDumpExpand.process(out, n);
 

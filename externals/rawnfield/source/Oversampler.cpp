@@ -34,14 +34,71 @@ constexpr double kTameLimit = 1e100;
 constexpr double kTiny = 0x1p-54;
 
 bool tame(const double* x, int n) {
-  for (int i = 0; i < n; ++i)
-    if (!(std::fabs(x[i]) <= kTameLimit)) return false;
-  return true;
+  // Without an early way out, so that the loop runs in vector registers.
+  int all = 1;
+  for (int i = 0; i < n; ++i) all &= std::fabs(x[i]) <= kTameLimit;
+  return all != 0;
 }
 
 // What flushTiny does to finite values.
 HB_INLINE Lanes flushLanes(Lanes y) {
   return keepWhere(greaterEqual(absLanes(y), splat(kTiny)), y);
+}
+
+// Inputs this small enter the base-rate filter as 0, so that its products
+// never reach the subnormal range; the eightfold path's flushed histories
+// lose them as well.
+constexpr double kLinearTiny = 0x1p-60;
+
+HB_INLINE double dropTiny(double x) {
+  return std::fabs(x) < kLinearTiny ? 0.0 : x;
+}
+
+// The remembered inputs, then n new ones with the tiny ones as 0, into x;
+// false where a new one was not tame.
+bool takeInputs(const double* remembered, const double* in, double* x, int n) {
+  std::memcpy(x, remembered, sizeof(double) * Oversampler::kLinearTaps);
+  double* to = x + Oversampler::kLinearTaps;
+  LaneMask all = splatMask(-1);
+  int i = 0;
+  for (; i + 2 <= n; i += 2) {
+    const Lanes v = loadLanes(in + i);
+    const Lanes a = absLanes(v);
+    all = maskAnd(all, lessEqual(a, splat(kTameLimit)));
+    // Where the input is not tame, what is stored does not matter.
+    storeLanes(to + i, keepWhere(greaterEqual(a, splat(kLinearTiny)), v));
+  }
+  bool tameSoFar = allLanes(all);
+  for (; i < n; ++i) {
+    tameSoFar = tameSoFar && std::fabs(in[i]) <= kTameLimit;
+    to[i] = dropTiny(in[i]);
+  }
+  return tameSoFar;
+}
+
+constexpr int kTaps = Oversampler::kLinearTaps;
+
+// Output m of the base-rate filter, x holding the remembered inputs before
+// the block's: the taps from the oldest input's on, flushed, scaled.
+HB_INLINE double linearOutput(const double* taps, const double* x, int m, double gain) {
+  double v = taps[kTaps - 1] * x[m + 1];
+  for (int j = kTaps - 2; j >= 0; --j) v = v + taps[j] * x[kTaps + m - j];
+  return flushTiny(v) * gain;
+}
+
+// linearOutput for outputs m and m + 1.
+HB_INLINE Lanes linearOutputs(const double* taps, const double* x, int m, Lanes gain) {
+  Lanes v = splat(taps[kTaps - 1]) * loadLanes(x + m + 1);
+  HB_UNROLL
+  for (int j = kTaps - 2; j >= 0; --j) v = v + splat(taps[j]) * loadLanes(x + kTaps + m - j);
+  return flushLanes(v) * gain;
+}
+
+void linearKernel(const double* taps, const double* x, double* y, int from, int n, double gain) {
+  int m = from;
+  const Lanes g = splat(gain);
+  for (; m + 2 <= n; m += 2) storeLanes(y + m, linearOutputs(taps, x, m, g));
+  for (; m < n; ++m) y[m] = linearOutput(taps, x, m, gain);
 }
 
 // Whether every input so far was tame (the fast form's results then stand).
@@ -280,6 +337,20 @@ int downKernel(const Matrices& m, const Histories& histories, const double* il, 
 
 HB_WIDE HB_INLINE Quad flushQuad(Quad y) {
   return _mm256_and_pd(y, _mm256_cmp_pd(absQuad(y), splat4(kTiny), _CMP_GE_OQ));
+}
+
+// linearOutput for outputs m ... m + 3; the outputs a narrower form leaves.
+HB_WIDE int linearKernelWide(const double* taps, const double* x, double* y, int n, double gain) {
+  const Quad g = splat4(gain);
+  int m = 0;
+  for (; m + 4 <= n; m += 4) {
+    Quad v = splat4(taps[kTaps - 1]) * _mm256_loadu_pd(x + m + 1);
+    HB_UNROLL
+    for (int j = kTaps - 2; j >= 0; --j)
+      v = v + splat4(taps[j]) * _mm256_loadu_pd(x + kTaps + m - j);
+    _mm256_storeu_pd(y + m, flushQuad(v) * g);
+  }
+  return m;
 }
 
 // Outputs 2p and 2p + 1 side by side, with the operations of BlockForm in
@@ -777,6 +848,40 @@ HB_WIDEST int downKernelWidest(const Matrices& m, const Histories& histories, co
   return frames * kSteps;
 }
 
+// linearOutput for outputs m ... m + 7.
+HB_WIDEST int linearKernelWidest(const double* taps, const double* x, double* y, int n,
+                                 double gain) {
+  const Oct g = _mm512_set1_pd(gain);
+  const Oct tiny = _mm512_set1_pd(kTiny);
+  const auto finish = [&](double* to, Oct v) HB_WIDEST {
+    const __mmask8 keep = _mm512_cmp_pd_mask(_mm512_abs_pd(v), tiny, _CMP_GE_OQ);
+    _mm512_storeu_pd(to, _mm512_maskz_mov_pd(keep, v) * g);
+  };
+  int m = 0;
+  // Sixteen outputs at a time: two chains of additions side by side.
+  for (; m + 16 <= n; m += 16) {
+    Oct t = _mm512_set1_pd(taps[kTaps - 1]);
+    Oct v = t * _mm512_loadu_pd(x + m + 1);
+    Oct w = t * _mm512_loadu_pd(x + m + 9);
+    HB_UNROLL
+    for (int j = kTaps - 2; j >= 0; --j) {
+      t = _mm512_set1_pd(taps[j]);
+      v = v + t * _mm512_loadu_pd(x + kTaps + m - j);
+      w = w + t * _mm512_loadu_pd(x + kTaps + m + 8 - j);
+    }
+    finish(y + m, v);
+    finish(y + m + 8, w);
+  }
+  for (; m + 8 <= n; m += 8) {
+    Oct v = _mm512_set1_pd(taps[kTaps - 1]) * _mm512_loadu_pd(x + m + 1);
+    HB_UNROLL
+    for (int j = kTaps - 2; j >= 0; --j)
+      v = v + _mm512_set1_pd(taps[j]) * _mm512_loadu_pd(x + kTaps + m - j);
+    finish(y + m, v);
+  }
+  return m;
+}
+
 #endif
 
 }  // namespace
@@ -792,6 +897,8 @@ void Oversampler::setBlockSize(int n) {
   upRight.grow(n * factor);
   downLeft.grow(n);
   downRight.grow(n);
+  linearLeft.grow(n + kLinearTaps);
+  linearRight.grow(n + kLinearTaps);
   up[0] = upLeft.data;
   up[1] = upRight.data;
   down[0] = downLeft.data;
@@ -801,6 +908,10 @@ void Oversampler::setBlockSize(int n) {
 void Oversampler::reset() {
   coefficients = KIT_BesselFilterCoeffs::Calc(0.5 / factor);
   std::memset(states, 0, sizeof states);
+  // Clear histories are what silence leaves: as good as that many zeros.
+  std::memset(recent, 0, sizeof recent);
+  linearFrames = kLinearTaps;
+  statesBehind = false;
 }
 
 double Oversampler::filter(double* h, double x) const {
@@ -835,9 +946,135 @@ bool Oversampler::blockFormFits() {
       to[0] = to[1] = static_cast<double>(y);
     }
   }
+  designLinearForm();
   std::memcpy(blockDesignedFor, c, sizeof blockDesignedFor);
   blockDesigned = true;
   return true;
+}
+
+void Oversampler::designLinearForm() {
+  // The low-pass's impulse response h and h applied twice, in extended
+  // precision where there is one. The up histories before frame m hold
+  // h at lags 8j + 7 - s from input m - 1 - j; the down histories, fed
+  // eight times the up-sampled signal, the same lags of 8 (h * h); and the
+  // decimated output, lags 8j of 8 (h * h) from input m - j.
+  constexpr int kLength = kFactor * kLinearTaps;
+  const double* c = coefficients.c;
+  long double h[kLength] = {}, hh[kLength] = {};
+  for (int t = 0; t < kLength; ++t) {
+    long double y = t == 0 ? static_cast<long double>(c[0]) : 0.0L;
+    for (int k = 1; k <= kOrder && k <= t; ++k) y += static_cast<long double>(c[k]) * h[t - k];
+    h[t] = y;
+  }
+  for (int t = 0; t < kLength; ++t)
+    for (int i = 0; i <= t; ++i) hh[t] += h[i] * h[t - i];
+  const long double gain = static_cast<long double>(kFactor);
+  for (int j = 0; j < kLinearTaps; ++j) {
+    linearTaps[j] = static_cast<double>(gain * hh[kFactor * j]);
+    for (int s = 0; s < kHistory; ++s) {
+      const int lag = kFactor * j + kFactor - 1 - s;
+      linearStates[0][s][j] = lag < 0 ? 0.0 : static_cast<double>(h[lag]);
+      linearStates[1][s][j] = lag < 0 ? 0.0 : static_cast<double>(gain * hh[lag]);
+    }
+  }
+}
+
+void Oversampler::statesFromRecent(double (*to)[kHistory]) const {
+  for (int c = 0; c < 2; ++c)
+    for (int d = 0; d < 2; ++d)
+      for (int s = 0; s < kHistory; ++s) {
+        const double* w = linearStates[d][s];
+        // The oldest input's part first, as in the filter's outputs.
+        double v = w[kLinearTaps - 1] * recent[c][0];
+        for (int j = kLinearTaps - 2; j >= 0; --j) v = v + w[j] * recent[c][kLinearTaps - 1 - j];
+        to[2 * d + c][s] = flushTiny(v);
+      }
+}
+
+bool Oversampler::statesFollowRecent() const {
+  // Agreement within the step-by-step recurrence's own rounding: the
+  // base-rate filter's outputs then stay as close to the eightfold path's.
+  constexpr double kAgreement = 1e-12;
+  double from[kNumFilters][kHistory];
+  statesFromRecent(from);
+  for (int f = 0; f < kNumFilters; ++f)
+    for (int s = 0; s < kHistory; ++s) {
+      const double a = states[f][s];
+      const double scale = std::fabs(a) > 1.0 ? std::fabs(a) : 1.0;
+      if (!(std::fabs(a - from[f][s]) <= kAgreement * scale)) return false;
+    }
+  return true;
+}
+
+void Oversampler::remember(double** in, int n) {
+  for (int c = 0; c < 2; ++c) {
+    double* r = recent[c];
+    const int kept = n < kLinearTaps ? kLinearTaps - n : 0;
+    std::memmove(r, r + kLinearTaps - kept, sizeof(double) * kept);
+    const double* x = in[c] + n - (kLinearTaps - kept);
+    for (int i = kept; i < kLinearTaps; ++i) r[i] = dropTiny(x[i - kept]);
+  }
+}
+
+bool Oversampler::runLinear(double** io, int n) {
+  // Both channels' inputs are taken before any output is written: the two
+  // may be one buffer.
+  double* x[2] = {linearLeft.data, linearRight.data};
+  const bool tameLeft = takeInputs(recent[0], io[0], x[0], n);
+  if (!(takeInputs(recent[1], io[1], x[1], n) && tameLeft)) return false;
+  for (int c = 0; c < 2; ++c) {
+    int m = 0;
+#if defined(DSP_WIDE_LANES)
+    if (hasWidestLanes()) {
+      m = linearKernelWidest(linearTaps, x[c], io[c], n, outputGain);
+      leaveWideLanes();
+    } else if (hasWideLanes()) {
+      m = linearKernelWide(linearTaps, x[c], io[c], n, outputGain);
+      leaveWideLanes();
+    }
+#endif
+    linearKernel(linearTaps, x[c], io[c], m, n, outputGain);
+    std::memcpy(recent[c], x[c] + n, sizeof recent[c]);
+  }
+  return true;
+}
+
+void Oversampler::leaveLinearForm() {
+  updateStates();
+  linearFrames = 0;
+}
+
+void Oversampler::updateStates() {
+  if (!statesBehind) return;
+  statesFromRecent(states);
+  statesBehind = false;
+}
+
+void Oversampler::passThrough(double** io, int n) {
+  if (n < 1 || factor < 1 || !io || !io[0] || !io[1]) return;
+  const auto nothing = [](double**, int) {};
+  const int room =
+      (linearLeft.capacity < linearRight.capacity ? linearLeft.capacity : linearRight.capacity) -
+      kLinearTaps;
+  if (room < 1 || !blockFormFits()) {
+    run(io, n, nothing);
+    return;
+  }
+  for (int done = 0; done < n;) {
+    const int m = n - done < room ? n - done : room;
+    double* in[2] = {io[0] + done, io[1] + done};
+    done += m;
+    if (linearFrames >= kLinearTaps && (statesBehind || statesFollowRecent()) && runLinear(in, m)) {
+      statesBehind = true;
+      continue;
+    }
+    updateStates();
+    const bool tameInput = tame(in[0], m) && tame(in[1], m);
+    if (tameInput) remember(in, m);
+    runPieces(in, m, nothing);
+    linearFrames =
+        tameInput ? (linearFrames + m < kLinearTaps ? linearFrames + m : kLinearTaps) : 0;
+  }
 }
 
 bool Oversampler::upsampleBlocks(double** in, int n) {
@@ -882,6 +1119,11 @@ bool Oversampler::fastHistories(int left, int right) {
 
 void Oversampler::upsample(double** in, double**, int n) {
   if (n < 1 || factor < 1 || !in || !in[0] || !in[1]) return;
+  leaveLinearForm();
+  upsampleFrames(in, n);
+}
+
+void Oversampler::upsampleFrames(double** in, int n) {
   const int frames = upCapacity() / factor;
   if (n > frames) n = frames;
   if (fastHistories(kUpLeft, kUpRight) && upsampleBlocks(in, n)) return;
@@ -899,6 +1141,11 @@ void Oversampler::upsample(double** in, double**, int n) {
 
 void Oversampler::downsample(double** in, double**, int n) {
   if (n < 1 || factor < 1 || !in || !in[0] || !in[1]) return;
+  leaveLinearForm();
+  downsampleFrames(in, n);
+}
+
+void Oversampler::downsampleFrames(double** in, int n) {
   const int kept = downCapacity();
   const int j0 = fastHistories(kDownLeft, kDownRight) ? downsampleBlocks(in, n, kept) : 0;
   for (int j = j0; j < n; ++j) {

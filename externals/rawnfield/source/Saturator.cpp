@@ -178,7 +178,7 @@ void Saturator::setMode(double) {
 }
 
 void Saturator::process(double** io, int n) {
-  if (amount == 0.0) return;
+  if (passesThrough()) return;
   if (!UnitMath::isBlock(io, n)) return;
   const int capacity = scratchLeft.capacity;
   if (capacity < 1) return;
