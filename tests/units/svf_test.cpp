@@ -123,4 +123,51 @@ TEST(StateVariableFilter, RecoversFromNaN) {
   EXPECT_EQ(f.state[1][1], 0.0);
 }
 
+// Both channels run side by side; each must keep what a filter of its own
+// gives it, for every response, and one buffer for both channels takes them
+// one after the other.
+template <int Type>
+void expectChannelsApart() {
+  constexpr int kFrames = 300;
+  StateVariableFilter<Type, 2> stereo, shared;
+  StateVariableFilter<Type, 1> left, right, first, second;
+  for (auto* f : {&stereo, &shared}) f->setRezo(0.7);
+  for (auto* f : {&left, &right, &first, &second}) f->setRezo(0.7);
+  double l[kFrames], r[kFrames], refL[kFrames], refR[kFrames], both[kFrames], ref[kFrames];
+  for (int i = 0; i < kFrames; ++i) {
+    l[i] = refL[i] = std::sin(0.05 * i) + (i == 17 ? 4.0 : 0.0);
+    r[i] = refR[i] = 0.3 * std::cos(0.11 * i);
+    both[i] = ref[i] = l[i] - r[i];
+  }
+  for (int block : {kFrames / 3, kFrames - kFrames / 3}) {
+    const int from = block == kFrames / 3 ? 0 : kFrames / 3;
+    double* io[2] = {l + from, r + from};
+    double* inL[1] = {refL + from};
+    double* inR[1] = {refR + from};
+    stereo.process(io, block);
+    left.process(inL, block);
+    right.process(inR, block);
+    double* same[2] = {both + from, both + from};
+    double* twice[1] = {ref + from};
+    shared.process(same, block);
+    first.process(twice, block);
+    second.process(twice, block);
+  }
+  for (int i = 0; i < kFrames; ++i) {
+    ASSERT_EQ(l[i], refL[i]) << Type << " left " << i;
+    ASSERT_EQ(r[i], refR[i]) << Type << " right " << i;
+  }
+  EXPECT_EQ(stereo.state[0][0], left.state[0][0]);
+  EXPECT_EQ(stereo.state[1][1], right.state[0][1]);
+  // One buffer: the second channel filters the first one's output.
+  for (int i = 0; i < kFrames; ++i) ASSERT_EQ(both[i], ref[i]) << Type << " shared " << i;
+}
+
+TEST(StateVariableFilter, ChannelsSideBySideKeepTheirOwnResults) {
+  expectChannelsApart<kSVLowPass>();
+  expectChannelsApart<kSVHighPass>();
+  expectChannelsApart<kSVBandPass>();
+  expectChannelsApart<kSVNotch>();
+}
+
 }  // namespace

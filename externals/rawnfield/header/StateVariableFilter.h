@@ -2,7 +2,9 @@
 
 #include <cmath>
 
+#include "../DspLib/Lanes.h"
 #include "RnFilter.h"
+#include "UnitMath.h"
 
 namespace Rawnfield {
 
@@ -67,13 +69,18 @@ public:
   // Every channel in place.
   void process(double** channels, int frames) {
     if (dirty) computeCoefficients();
-    for (int c = 0; c < Channels; ++c) {
-      double* x = channels[c];
-      double* s = state[c];
-      for (int i = 0; i < frames; ++i) x[i] = tick(x[i], s);
-      // A NaN or infinity would otherwise stay in the integrators for good.
-      if (!std::isfinite(s[0]) || !std::isfinite(s[1])) s[0] = s[1] = 0.0;
+    if (Channels == 2 && frames > 0 && !UnitMath::overlaps(channels[0], channels[1], frames)) {
+      processPair(channels[0], channels[1], frames);
+    } else {
+      for (int c = 0; c < Channels; ++c) {
+        double* x = channels[c];
+        const Coefficients<double> k = coefficients<double>([](double v) { return v; });
+        for (int i = 0; i < frames; ++i) x[i] = tick(k, x[i], state[c][0], state[c][1]);
+      }
     }
+    // A NaN or infinity would otherwise stay in the integrators for good.
+    for (double* s : state)
+      if (!std::isfinite(s[0]) || !std::isfinite(s[1])) s[0] = s[1] = 0.0;
   }
 
   // One sample through the first channel; cutoff c maps to
@@ -83,7 +90,7 @@ public:
     setCutoffHz(20.0 + 19980.0 * k * k);
     setRezo(r);
     computeCoefficients();
-    return tick(in, state[0]);
+    return tick(coefficients<double>([](double v) { return v; }), in, state[0][0], state[0][1]);
   }
 
   double state[Channels][2] = {};  // per channel the integrators s1, s2
@@ -116,22 +123,60 @@ private:
     dirty = false;
   }
 
-  double tick(double in, double* s) const {
+  // The coefficients as one sample (double) or a pair of them (Lanes) takes
+  // them.
+  template <class T>
+  struct Coefficients {
+    T a, b, lowPassFeed, highPassGain, bandPassGain, bandPassFeed, notchFeed, offset;
+  };
+  template <class T, class Widen>
+  Coefficients<T> coefficients(Widen widen) const {
+    return {widen(a),
+            widen(b),
+            widen(lowPassFeed),
+            widen(highPassGain),
+            widen(bandPassGain),
+            widen(bandPassFeed),
+            widen(lowPassFeed + highPassGain),
+            widen(1e-20)};
+  }
+
+  // One sample of one channel, or of both side by side, with the same
+  // operations.
+  template <class T>
+  static T tick(const Coefficients<T>& k, T in, T& s0, T& s1) {
     // The tiny offset keeps the integrators out of the denormal range.
-    const double x = in - s[0] - s[1] + 1e-20;
-    const double s1 = s[0];
-    s[0] = s1 + b * x;
-    s[1] = s[1] + a * s1;
+    const T x = in - s0 - s1 + k.offset;
+    const T first = s0;
+    s0 = first + k.b * x;
+    s1 = s1 + k.a * first;
     switch (Type) {
       case kSVLowPass:
-        return s[1] + lowPassFeed * x;
+        return s1 + k.lowPassFeed * x;
       case kSVHighPass:
-        return highPassGain * x;
+        return k.highPassGain * x;
       case kSVBandPass:
-        return bandPassGain * s1 + bandPassFeed * x;
+        return k.bandPassGain * first + k.bandPassFeed * x;
       default:
-        return s[1] + (lowPassFeed + highPassGain) * x;
+        return s1 + k.notchFeed * x;
     }
+  }
+
+  // Both channels side by side: their recurrences overlap.
+  void processPair(double* left, double* right, int frames) {
+    using namespace Dsp;
+    const Coefficients<Lanes> k = coefficients<Lanes>([](double v) { return splat(v); });
+    Lanes s0 = lanes(state[0][0], state[Channels - 1][0]);
+    Lanes s1 = lanes(state[0][1], state[Channels - 1][1]);
+    for (int i = 0; i < frames; ++i) {
+      const Lanes y = tick(k, lanes(left[i], right[i]), s0, s1);
+      left[i] = lane0(y);
+      right[i] = lane1(y);
+    }
+    state[0][0] = lane0(s0);
+    state[0][1] = lane0(s1);
+    state[Channels - 1][0] = lane1(s0);
+    state[Channels - 1][1] = lane1(s1);
   }
 };
 
