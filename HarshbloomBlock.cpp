@@ -183,15 +183,27 @@ void Harshbloom::processPiece(const double* inL, const double* inR, double* outL
   const bool oversampling = rec.oversampling.value > 0.5;
   if (!oversampling) mInput.process(out, n);
 
-  if (mBypassGain < kEffectUnitsOffGain) {
+  const bool effectUnits = mBypassGain < kEffectUnitsOffGain;
+  if (effectUnits) {
     for (int c = 0; c < 2; ++c) copyFrames(fx[c], out[c], n);
     runEffectUnits(fx, n, live);
   } else {
     for (double* f : fx) std::memset(f, 0, sizeof(double) * static_cast<size_t>(n));
   }
 
-  // The sub-band processor works on its own copy of the input.
-  mSubBand.process(raw, fx, n);
+  // The sub-band processor works on its own copy of the input, which is all
+  // its path up to its equaliser takes: that equaliser runs beside the
+  // distorted band's (which stops at once with the bypass switch; the
+  // crossfade runs on).
+  const bool distoBandEq = effectUnits && rec.bypassFX < 0.5;
+  const bool subBand = mSubBand.begin(raw, fx, n);
+  if (distoBandEq && subBand)
+    Rawnfield::ShelfEqualizer::processBoth(mDistoBandEq, fx, mSubBand.eq, raw, n);
+  else if (distoBandEq)
+    mDistoBandEq.process(fx, n);
+  else if (subBand)
+    mSubBand.eq.process(raw, n);
+  if (subBand) mSubBand.end(raw, fx, n);
 
   smoothed(
       mBypassSmoother, rec.bypassFX, n,
@@ -263,8 +275,6 @@ void Harshbloom::runEffectUnits(double** fx, int n, bool live) {
   if (live && mCurveEditor && mCurveEditor->takeChanged()) copyDrawnCurve();
   mFilter.process(fx, n);
   mDistoFx.process(fx, n);
-  // The equaliser stops at once with the bypass switch; the crossfade runs on.
-  if (mLiveProgram.getProgram().bypassFX < 0.5) mDistoBandEq.process(fx, n);
 }
 
 // Non-finite samples become +0, the rest is clamped to the output range,

@@ -191,4 +191,109 @@ INSTANTIATE_TEST_SUITE_P(Filters, Series, testing::ValuesIn(cases()),
                            return std::string(p.param.name);
                          });
 
+// The same shelves with other gains: a second equaliser.
+std::vector<FilterPtr> otherShelves() {
+  std::vector<FilterPtr> v;
+  v.push_back(smoothed<Butterworth::Design::LowShelf<2>, DirectFormI>(2, 180.0, -3.0));
+  v.push_back(smoothed<Butterworth::Design::BandShelf<2>, DirectFormI>(2, 500.0, 5.0));
+  v.push_back(smoothed<Butterworth::Design::BandShelf<2>, DirectFormI>(2, 2000.0, -2.0));
+  v.push_back(smoothed<Butterworth::Design::HighShelf<2>, DirectFormI>(2, 5000.0, 6.0));
+  return v;
+}
+
+struct PairCase {
+  const char* name;
+  std::function<std::vector<FilterPtr>()> makeFirst, makeSecond;
+  // Called on both sets before block k (after the first block), with the two lists.
+  std::function<void(std::vector<FilterPtr>&, std::vector<FilterPtr>&, int k)> before;
+  // The second list holds the first list's second filter as well.
+  bool sharedFilter;
+  // The second list's left channel is the first list's right one.
+  bool sharedChannel;
+};
+
+std::vector<PairCase> pairCases() {
+  return {
+      {"TwoEqualisers", shelves, otherShelves, nullptr, false, false},
+      {"FourSectionsEach", [] { return sections(4); }, [] { return sections(4); }, nullptr, false,
+       false},
+      {"FiveSectionsEach", [] { return sections(5); }, [] { return sections(5); }, nullptr, false,
+       false},
+      {"OtherLengths", shelves, [] { return sections(4); }, nullptr, false, false},
+      {"OneGliding", shelves, otherShelves,
+       [](std::vector<FilterPtr>& first, std::vector<FilterPtr>&, int k) {
+         if (k == 1) first[1]->setParamById(idGain, 5.0);
+       },
+       false, false},
+      {"OneCleared", shelves, otherShelves,
+       [](std::vector<FilterPtr>&, std::vector<FilterPtr>& second, int k) {
+         if (k == 2) second[2]->reset();
+       },
+       false, false},
+      {"OneFilterInBoth", shelves, otherShelves, nullptr, true, false},
+      {"OneBufferInBoth", shelves, otherShelves, nullptr, false, true},
+  };
+}
+
+void PrintTo(const PairCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class SeriesPair : public testing::TestWithParam<PairCase> {};
+
+TEST_P(SeriesPair, MatchesEachFilterInTurn) {
+  const PairCase& c = GetParam();
+  for (LaneWidth width : {kNarrowLanes, kWideLanes, kWidestLanes}) {
+    SCOPED_TRACE(testing::Message() << "lane width " << width);
+    const Width limit(width);
+    std::vector<FilterPtr> sets[2][2] = {{c.makeFirst(), c.makeSecond()},
+                                         {c.makeFirst(), c.makeSecond()}};
+    const int lengths[] = {200, 301, 1, 3, 13, 64, 496};
+    std::vector<double> signals[3];
+    for (int s = 0; s < 3; ++s) signals[s] = SpeedScenarios::signal(1078, 5u + s, 0.9 - 0.2 * s);
+    signals[2][99] = std::numeric_limits<double>::quiet_NaN();
+    // The first list's channels, then the second's (its left the first's right where shared).
+    std::vector<double> io[2][4];
+    for (auto& run : io) {
+      run[0] = signals[0];
+      run[1] = signals[1];
+      run[2] = c.sharedChannel ? signals[1] : signals[2];
+      run[3] = signals[0];
+    }
+    int at = 0;
+    for (int k = 0; k < static_cast<int>(std::size(lengths)); ++k) {
+      for (auto& set : sets)
+        if (c.before) c.before(set[0], set[1], k);
+      const int n = lengths[k];
+      std::vector<Filter*> lists[2][2];
+      for (int r = 0; r < 2; ++r)
+        for (int l = 0; l < 2; ++l)
+          for (FilterPtr& f : sets[r][l]) lists[r][l].push_back(f.get());
+      if (c.sharedFilter)
+        for (auto& run : lists) run[1].push_back(run[0][1]);
+      double* channels[2][4];
+      for (int r = 0; r < 2; ++r) {
+        for (int ch = 0; ch < 4; ++ch) channels[r][ch] = io[r][ch].data() + at;
+        if (c.sharedChannel) channels[r][2] = channels[r][1];
+      }
+      processSeriesPair(lists[0][0].data(), static_cast<int>(lists[0][0].size()), channels[0],
+                        lists[0][1].data(), static_cast<int>(lists[0][1].size()), channels[0] + 2,
+                        n);
+      for (int l = 0; l < 2; ++l)
+        for (Filter* f : lists[1][l])
+          if (f) f->process(n, channels[1] + 2 * l);
+      at += n;
+    }
+    for (int ch = 0; ch < 4; ++ch)
+      EXPECT_EQ(0,
+                std::memcmp(io[0][ch].data(), io[1][ch].data(), sizeof(double) * io[0][ch].size()))
+          << "channel " << ch;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Filters, SeriesPair, testing::ValuesIn(pairCases()),
+                         [](const testing::TestParamInfo<PairCase>& p) {
+                           return std::string(p.param.name);
+                         });
+
 }  // namespace

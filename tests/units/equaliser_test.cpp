@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <iterator>
 #include <vector>
 
 #include "Eq4Band.h"
@@ -239,6 +240,62 @@ TEST(Eq4Band, LongBlockPassesUnchanged) {
   eq.setBlockSize(1025);
   eq.process(b.io, 1025);
   EXPECT_NE(b.l, std::vector<double>(1025, 0.25));
+}
+
+// Two equalisers processed together give what each gives alone, while
+// both are in, while one fades, once one is out, and when both are one.
+TEST(Eq4Band, ProcessedTogetherAsEachAlone) {
+  Eq4Band together[2], alone[2];
+  for (Eq4Band* set : {together, alone}) {
+    setAll(set[0], 0.8);
+    setAll(set[1], 0.3);
+    set[1].setHiMiAmount(0.65);
+    for (int e = 0; e < 2; ++e) set[e].setBlockSize(256);
+  }
+  measure::Noise noise;
+  // Blocks of lengths around the processing's own steps, once the bands'
+  // glides from their first settings are over; then a bypass switched on
+  // and off, its fades, and a band changed on the way.
+  const int lengths[] = {256, 256, 3, 64, 17, 256, 1, 200, 256, 256, 256, 256, 64, 64, 256};
+  for (int k = 0; k < static_cast<int>(std::size(lengths)); ++k) {
+    const int n = lengths[k];
+    for (Eq4Band* set : {together, alone}) {
+      if (k == 8) set[1].setBypass(true);
+      if (k == 11) set[1].setBypass(false);
+      if (k == 13) set[0].setBassAmount(0.6);
+    }
+    if (k < 2) {
+      for (Eq4Band* set : {together, alone}) {
+        Block warm(n);
+        for (int e = 0; e < 2; ++e) set[e].process(warm.io, n);
+      }
+      continue;
+    }
+    Block a(n), b(n);
+    for (int i = 0; i < n; ++i) {
+      a.l[i] = noise.next();
+      a.r[i] = noise.next();
+      b.l[i] = noise.next();
+      b.r[i] = noise.next();
+    }
+    Block refA = a, refB = b;
+    ShelfEqualizer::processBoth(together[0], a.io, together[1], b.io, n);
+    alone[0].process(refA.io, n);
+    alone[1].process(refB.io, n);
+    ASSERT_EQ(a.l, refA.l) << k;
+    ASSERT_EQ(a.r, refA.r) << k;
+    ASSERT_EQ(b.l, refB.l) << k;
+    ASSERT_EQ(b.r, refB.r) << k;
+  }
+  // One unit as both: its block twice, in turn.
+  Block a(64), ref(64);
+  for (int i = 0; i < 64; ++i) a.l[i] = a.r[i] = ref.l[i] = ref.r[i] = noise.next();
+  Block b = a, refB = ref;
+  ShelfEqualizer::processBoth(together[0], a.io, together[0], b.io, 64);
+  alone[0].process(ref.io, 64);
+  alone[0].process(refB.io, 64);
+  EXPECT_EQ(a.l, ref.l);
+  EXPECT_EQ(b.l, refB.l);
 }
 
 TEST(Equalizer, ThreeBands) {

@@ -153,53 +153,70 @@ DSP_SERIES_WIDEST inline __attribute__((always_inline)) Wave<N> filled(__m512d v
   return w;
 }
 
-template <int N>
-DSP_SERIES_WIDEST inline __attribute__((always_inline)) void runWave(const Section* sections,
-                                                                     int numSamples, double* a,
-                                                                     double* b) {
-  constexpr int R = Wave<N>::kRegs;
+// C independent chains of N sections each over blocks of the same length in one wavefront:
+// section k of chain c sits at place C * k + c, and moves its output C places up.
+template <int N, int C>
+DSP_SERIES_WIDEST inline __attribute__((always_inline)) void runWaves(const Section* const* chains,
+                                                                      double* const* as,
+                                                                      double* const* bs,
+                                                                      int numSamples) {
+  static_assert(C == 1 || C == 2, "one chain or two");
+  constexpr int M = N * C;
+  constexpr int R = Wave<M>::kRegs;
   const __m512d zero = _mm512_setzero_pd();
-  Wave<N> b0 = filled<N>(zero), b1 = b0, b2 = b0, a1 = b0, a2 = b0;
-  Wave<N> x1 = b0, x2 = b0, y1 = b0, y2 = b0;
-  Wave<N> even = filled<N>(_mm512_set1_pd(-0.0)), odd = even;
+  Wave<M> b0 = filled<M>(zero), b1 = b0, b2 = b0, a1 = b0, a2 = b0;
+  Wave<M> x1 = b0, x2 = b0, y1 = b0, y2 = b0;
+  Wave<M> even = filled<M>(_mm512_set1_pd(-0.0)), odd = even;
   DSP_UNROLL
-  for (int k = 0; k < N; ++k) {
-    const Section& x = sections[k];
-    const LaneSection q(*x.coefficients);
-    put(b0, k, q.b0);
-    put(b1, k, q.b1);
-    put(b2, k, q.b2);
-    put(a1, k, q.a1);
-    put(a2, k, q.a2);
-    const DirectFormI::Pair p(*x.left, *x.right);
-    put(x1, k, p.x1);
-    put(x2, k, p.x2);
-    put(y1, k, p.y1);
-    put(y2, k, p.y2);
-    if (x.leftGuard) {
-      const Lanes g = lanes(*x.leftGuard, *x.rightGuard);
-      put(even, k, g);
-      put(odd, k, -g);
+  for (int c = 0; c < C; ++c) {
+    DSP_UNROLL
+    for (int k = 0; k < N; ++k) {
+      const Section& x = chains[c][k];
+      const int at = C * k + c;
+      const LaneSection q(*x.coefficients);
+      put(b0, at, q.b0);
+      put(b1, at, q.b1);
+      put(b2, at, q.b2);
+      put(a1, at, q.a1);
+      put(a2, at, q.a2);
+      const DirectFormI::Pair p(*x.left, *x.right);
+      put(x1, at, p.x1);
+      put(x2, at, p.x2);
+      put(y1, at, p.y1);
+      put(y2, at, p.y2);
+      if (x.leftGuard) {
+        const Lanes g = lanes(*x.leftGuard, *x.rightGuard);
+        put(even, at, g);
+        put(odd, at, -g);
+      }
     }
   }
 
-  // The input for every section: the new sample for the first, the output kSkew steps back
-  // of the one before for the rest.
-  const __m512i feed = _mm512_set_epi64(5, 4, 3, 2, 1, 0, 9, 8);
-  const auto inputs = [&](const Wave<N>& back, int t) DSP_SERIES_WIDEST
+  // The input for every section: the new sample for the first of each chain, the output kSkew
+  // steps back of the one before for the rest.
+  const __m512i feed = C == 1 ? _mm512_set_epi64(5, 4, 3, 2, 1, 0, 9, 8)
+                              : _mm512_set_epi64(3, 2, 1, 0, 11, 10, 9, 8);
+  const auto inputs = [&](const Wave<M>& back, int t) DSP_SERIES_WIDEST
       __attribute__((always_inline)) {
-    const __m128d in = t < numSamples ? lanes(a[t], b[t]) : _mm_setzero_pd();
-    Wave<N> v;
-    v.r[0] = _mm512_permutex2var_pd(back.r[0], feed, _mm512_castpd128_pd512(in));
+    __m512d in;
+    if (C == 1) {
+      in = _mm512_castpd128_pd512(t < numSamples ? lanes(as[0][t], bs[0][t]) : _mm_setzero_pd());
+    } else {
+      in = _mm512_castpd256_pd512(t < numSamples
+                                      ? _mm256_setr_pd(as[0][t], bs[0][t], as[1][t], bs[1][t])
+                                      : _mm256_setzero_pd());
+    }
+    Wave<M> v;
+    v.r[0] = _mm512_permutex2var_pd(back.r[0], feed, in);
     DSP_UNROLL
     for (int g = 1; g < R; ++g)
       v.r[g] = _mm512_castsi512_pd(_mm512_maskz_alignr_epi64(
-          0xff, _mm512_castpd_si512(back.r[g]), _mm512_castpd_si512(back.r[g - 1]), 6));
+          0xff, _mm512_castpd_si512(back.r[g]), _mm512_castpd_si512(back.r[g - 1]), 8 - 2 * C));
     return v;
   };
-  const auto outputs = [&](const Wave<N>& v, const Wave<N>& guard) DSP_SERIES_WIDEST
+  const auto outputs = [&](const Wave<M>& v, const Wave<M>& guard) DSP_SERIES_WIDEST
       __attribute__((always_inline)) {
-    Wave<N> out;
+    Wave<M> out;
     DSP_UNROLL
     for (int g = 0; g < R; ++g)
       out.r[g] = _mm512_sub_pd(
@@ -211,25 +228,38 @@ DSP_SERIES_WIDEST inline __attribute__((always_inline)) void runWave(const Secti
           guard.r[g]);
     return out;
   };
-  // The last section's output at step t is sample t - kLag.
+  // The last sections' outputs at step t are sample t - kLag.
   constexpr int kLag = kSkew * (N - 1);
-  const auto emit = [&](const Wave<N>& out, int t) DSP_SERIES_WIDEST
+  constexpr int kLast = C * (N - 1);
+  const auto emit = [&](const Wave<M>& out, int t) DSP_SERIES_WIDEST
       __attribute__((always_inline)) {
-    // The masked form: GCC 12's unmasked one warns inside its own header.
-    const __m128d o = _mm_castps_pd(
-        _mm512_maskz_extractf32x4_ps(0xf, _mm512_castpd_ps(out.r[(N - 1) / 4]), (N - 1) % 4));
-    _mm_storel_pd(a + t - kLag, o);
-    _mm_storeh_pd(b + t - kLag, o);
+    // The masked forms: GCC 12's unmasked ones warn inside its own header.
+    if (C == 1) {
+      const __m128d o = _mm_castps_pd(
+          _mm512_maskz_extractf32x4_ps(0xf, _mm512_castpd_ps(out.r[kLast / 4]), kLast % 4));
+      _mm_storel_pd(as[0] + t - kLag, o);
+      _mm_storeh_pd(bs[0] + t - kLag, o);
+    } else {
+      const __m256d o = _mm512_maskz_extractf64x4_pd(0xff, out.r[kLast / 4], (kLast % 4) / 2);
+      const __m128d first = _mm256_castpd256_pd128(o);
+      const __m128d second = _mm256_extractf128_pd(o, 1);
+      _mm_storel_pd(as[0] + t - kLag, first);
+      _mm_storeh_pd(bs[0] + t - kLag, first);
+      _mm_storel_pd(as[1] + t - kLag, second);
+      _mm_storeh_pd(bs[1] + t - kLag, second);
+    }
   };
   // Steps where only some sections have a sample; back1 and back2 are the outputs of the last
   // two steps, valid or not.
-  Wave<N> back1 = y1, back2 = y2;
+  Wave<M> back1 = y1, back2 = y2;
   const auto partial = [&](int t) DSP_SERIES_WIDEST __attribute__((always_inline)) {
     const int last = t / kSkew < N - 1 ? t / kSkew : N - 1;
     const int first = t < numSamples ? 0 : (t - numSamples) / kSkew + 1;
-    const uint32_t live = ((2u << (2 * last + 1)) - 1) & ~((1u << (2 * first)) - 1);
-    const Wave<N> v = inputs(back2, t);
-    const Wave<N> out = outputs(v, t % 2 ? odd : even);
+    // Two lanes a place, C places a section.
+    const uint64_t live =
+        ((uint64_t{2} << (2 * C * (last + 1) - 1)) - 1) & ~((uint64_t{1} << (2 * C * first)) - 1);
+    const Wave<M> v = inputs(back2, t);
+    const Wave<M> out = outputs(v, t % 2 ? odd : even);
     DSP_UNROLL
     for (int g = 0; g < R; ++g) {
       const __mmask8 m = static_cast<__mmask8>(live >> (8 * g));
@@ -242,10 +272,10 @@ DSP_SERIES_WIDEST inline __attribute__((always_inline)) void runWave(const Secti
     back1 = out;
     if (t >= kLag && t - kLag < numSamples) emit(out, t);
   };
-  const auto full = [&](int t, const Wave<N>& guard) DSP_SERIES_WIDEST
+  const auto full = [&](int t, const Wave<M>& guard) DSP_SERIES_WIDEST
       __attribute__((always_inline)) {
-    const Wave<N> v = inputs(y2, t);
-    const Wave<N> out = outputs(v, guard);
+    const Wave<M> v = inputs(y2, t);
+    const Wave<M> out = outputs(v, guard);
     x2 = x1;
     x1 = v;
     y2 = y1;
@@ -266,7 +296,7 @@ DSP_SERIES_WIDEST inline __attribute__((always_inline)) void runWave(const Secti
   }
   for (; t < steps; ++t) partial(t);
 
-  alignas(64) double end[4][16];
+  alignas(64) double end[4][8 * R];
   DSP_UNROLL
   for (int g = 0; g < R; ++g) {
     _mm512_store_pd(end[0] + 8 * g, x1.r[g]);
@@ -275,20 +305,29 @@ DSP_SERIES_WIDEST inline __attribute__((always_inline)) void runWave(const Secti
     _mm512_store_pd(end[3] + 8 * g, y2.r[g]);
   }
   const bool oddCount = numSamples % 2;
-  for (int k = 0; k < N; ++k) {
-    const Section& x = sections[k];
-    DirectFormI::Pair p;
-    p.x1 = lanes(end[0][2 * k], end[0][2 * k + 1]);
-    p.x2 = lanes(end[1][2 * k], end[1][2 * k + 1]);
-    p.y1 = lanes(end[2][2 * k], end[2][2 * k + 1]);
-    p.y2 = lanes(end[3][2 * k], end[3][2 * k + 1]);
-    p.store(*x.left, *x.right);
-    // The guard for the next sample: negated once per sample.
-    if (x.leftGuard && oddCount) {
-      *x.leftGuard = -*x.leftGuard;
-      *x.rightGuard = -*x.rightGuard;
+  for (int c = 0; c < C; ++c)
+    for (int k = 0; k < N; ++k) {
+      const Section& x = chains[c][k];
+      const int at = 2 * (C * k + c);
+      DirectFormI::Pair p;
+      p.x1 = lanes(end[0][at], end[0][at + 1]);
+      p.x2 = lanes(end[1][at], end[1][at + 1]);
+      p.y1 = lanes(end[2][at], end[2][at + 1]);
+      p.y2 = lanes(end[3][at], end[3][at + 1]);
+      p.store(*x.left, *x.right);
+      // The guard for the next sample: negated once per sample.
+      if (x.leftGuard && oddCount) {
+        *x.leftGuard = -*x.leftGuard;
+        *x.rightGuard = -*x.rightGuard;
+      }
     }
-  }
+}
+
+template <int N>
+DSP_SERIES_WIDEST inline __attribute__((always_inline)) void runWave(const Section* sections,
+                                                                     int numSamples, double* a,
+                                                                     double* b) {
+  runWaves<N, 1>(&sections, &a, &b, numSamples);
 }
 
 // The same chains compiled for AVX-512: short ones as they are (more registers), longer ones
@@ -319,6 +358,28 @@ DSP_SERIES_WIDEST void runGroupWidest(const Section* sections, int count, int nu
   }
 }
 #endif
+
+// Two chains of the same number of sections as one wavefront, where that number has one.
+DSP_SERIES_WIDEST bool runPairWidest(const Section* first, double* a0, double* b0,
+                                     const Section* second, double* a1, double* b1, int count,
+                                     int numSamples) {
+  const Section* chains[2] = {first, second};
+  double* as[2] = {a0, a1};
+  double* bs[2] = {b0, b1};
+  switch (count) {
+    case 4:
+      runWaves<4, 2>(chains, as, bs, numSamples);
+      return true;
+    case 5:
+      runWaves<5, 2>(chains, as, bs, numSamples);
+      return true;
+    case 6:
+      runWaves<6, 2>(chains, as, bs, numSamples);
+      return true;
+    default:
+      return false;
+  }
+}
 
 void runGroup(const Section* sections, int count, int numSamples, double* a, double* b) {
 #if defined(DSP_WIDE_LANES)
@@ -367,10 +428,58 @@ void run(const Section* sections, const bool* filterStart, int numSections, int 
 
 }  // namespace
 
-void processSeries(Filter* const* filters, int count, int numSamples, double* const* channels) {
-  if (numSamples < 1 || count < 1) return;
-  double* a = channels[0];
-  double* b = channels[1];
+namespace {
+
+// The sections of filters in series, and what each filter does after its block.
+struct Gathered {
+  // False, with nothing taken, when the filters cannot run as one pass: the block then goes
+  // through each filter's own process.
+  bool take(Filter* const* filters, int count, int numSamples, double* const* channels) {
+    if (count > kMaxFilters) return false;
+    a = channels[0];
+    b = channels[1];
+    if (!(a >= b + numSamples || b >= a + numSamples)) return false;
+    for (int f = 0; f < count; ++f) {
+      finish[f] = nullptr;
+      if (!filters[f]) continue;
+      SeriesLink link;
+      if (!filters[f]->seriesLink(link) ||
+          (!link.passThrough && numSections + link.numSections > kMaxTotalSections))
+        return false;
+      finish[f] = fresh(link.finish);
+      context[f] = fresh(link.context);
+      if (link.passThrough) continue;
+      const Biquad* const coefficients = fresh(link.sections);
+      DirectFormI* const left = fresh(link.left);
+      DirectFormI* const right = fresh(link.right);
+      double* const leftGuard = fresh(link.leftGuard);
+      double* const rightGuard = fresh(link.rightGuard);
+      for (int k = 0; k < link.numSections; ++k) {
+        const bool first = k == 0;
+        filterStart[numSections] = first;
+        sections[numSections++] =
+            Section{coefficients + k, left + k, right + k, first ? leftGuard : nullptr,
+                    first ? rightGuard : nullptr};
+      }
+    }
+    filterCount = count;
+    return true;
+  }
+
+  // Whether all the sections form one chain.
+  bool oneChain() const {
+    for (int k = 1; k < numSections; ++k)
+      if (!chained(sections[k - 1], sections[k])) return false;
+    return true;
+  }
+
+  void run(int numSamples) const { Dsp::run(sections, filterStart, numSections, numSamples, a, b); }
+
+  void finishAll() const {
+    for (int f = 0; f < filterCount; ++f)
+      if (finish[f]) finish[f](context[f]);
+  }
+
   // Only what the end of the block needs is kept of each link (a whole array of links costs
   // more to construct than a short block costs to filter).
   void (*finish[kMaxFilters])(void*);
@@ -378,38 +487,62 @@ void processSeries(Filter* const* filters, int count, int numSamples, double* co
   Section sections[kMaxTotalSections];
   bool filterStart[kMaxTotalSections];
   int numSections = 0;
-  bool together = count <= kMaxFilters && (a >= b + numSamples || b >= a + numSamples);
-  for (int f = 0; together && f < count; ++f) {
-    if (!filters[f]) continue;
-    SeriesLink link;
-    if (!filters[f]->seriesLink(link) ||
-        (!link.passThrough && numSections + link.numSections > kMaxTotalSections)) {
-      together = false;
-      break;
-    }
-    finish[f] = fresh(link.finish);
-    context[f] = fresh(link.context);
-    if (link.passThrough) continue;
-    const Biquad* const coefficients = fresh(link.sections);
-    DirectFormI* const left = fresh(link.left);
-    DirectFormI* const right = fresh(link.right);
-    double* const leftGuard = fresh(link.leftGuard);
-    double* const rightGuard = fresh(link.rightGuard);
-    for (int k = 0; k < link.numSections; ++k) {
-      const bool first = k == 0;
-      filterStart[numSections] = first;
-      sections[numSections++] = Section{coefficients + k, left + k, right + k,
-                                        first ? leftGuard : nullptr, first ? rightGuard : nullptr};
-    }
-  }
-  if (!together) {
-    for (int f = 0; f < count; ++f)
-      if (filters[f]) filters[f]->process(numSamples, channels);
+  int filterCount = 0;
+  double* a = nullptr;
+  double* b = nullptr;
+};
+
+void eachInTurn(Filter* const* filters, int count, int numSamples, double* const* channels) {
+  for (int f = 0; f < count; ++f)
+    if (filters[f]) filters[f]->process(numSamples, channels);
+}
+
+bool apart(const double* x, const double* y, int n) {
+  return x >= y + n || y >= x + n;
+}
+
+}  // namespace
+
+void processSeries(Filter* const* filters, int count, int numSamples, double* const* channels) {
+  if (numSamples < 1 || count < 1) return;
+  Gathered g;
+  if (!g.take(filters, count, numSamples, channels)) {
+    eachInTurn(filters, count, numSamples, channels);
     return;
   }
-  run(sections, filterStart, numSections, numSamples, a, b);
-  for (int f = 0; f < count; ++f)
-    if (filters[f] && finish[f]) finish[f](context[f]);
+  g.run(numSamples);
+  g.finishAll();
+}
+
+void processSeriesPair(Filter* const* first, int firstCount, double* const* firstChannels,
+                       Filter* const* second, int secondCount, double* const* secondChannels,
+                       int numSamples) {
+  if (numSamples < 1) return;
+#if defined(DSP_WIDE_LANES)
+  // One filter in both lists would read its histories before its first run has left them.
+  bool shared = false;
+  for (int i = 0; i < firstCount; ++i)
+    for (int j = 0; j < secondCount; ++j) shared = shared || (first[i] && first[i] == second[j]);
+  const double* const buffers[4] = {firstChannels[0], firstChannels[1], secondChannels[0],
+                                    secondChannels[1]};
+  bool together = !shared && firstCount >= 1 && secondCount >= 1 && hasWidestLanes();
+  for (int x = 0; together && x < 4; ++x)
+    for (int y = x + 1; together && y < 4; ++y)
+      together = apart(buffers[x], buffers[y], numSamples);
+  Gathered one, two;
+  if (together && one.take(first, firstCount, numSamples, firstChannels) &&
+      two.take(second, secondCount, numSamples, secondChannels) &&
+      one.numSections == two.numSections && one.oneChain() && two.oneChain() &&
+      runPairWidest(one.sections, one.a, one.b, two.sections, two.a, two.b, one.numSections,
+                    numSamples)) {
+    leaveWideLanes();
+    one.finishAll();
+    two.finishAll();
+    return;
+  }
+#endif
+  processSeries(first, firstCount, numSamples, firstChannels);
+  processSeries(second, secondCount, numSamples, secondChannels);
 }
 
 namespace {
@@ -454,8 +587,8 @@ struct SideFilter {
 
 template <int NA, int NB>
 inline __attribute__((always_inline)) void runSideBySide(const SideLink& linkA, double* const* ioA,
-                                                         const SideLink& linkB,
-                                                         double* const* ioB, int numSamples) {
+                                                         const SideLink& linkB, double* const* ioB,
+                                                         int numSamples) {
   SideFilter<NA> a(linkA, ioA);
   SideFilter<NB> b(linkB, ioB);
   const Lanes later = splat(-0.0);
@@ -486,20 +619,16 @@ struct SideRuns {
 };
 
 // Indexed by (sections of a - 1) * 4 + sections of b - 1.
-#define DSP_SIDE_ROW(form, na)                                                           \
+#define DSP_SIDE_ROW(form, na) \
   SideRuns<na, 1>::form, SideRuns<na, 2>::form, SideRuns<na, 3>::form, SideRuns<na, 4>::form
 #define DSP_SIDE_TABLE(form) \
-  {DSP_SIDE_ROW(form, 1), DSP_SIDE_ROW(form, 2), DSP_SIDE_ROW(form, 3), DSP_SIDE_ROW(form, 4)}
+  { DSP_SIDE_ROW(form, 1), DSP_SIDE_ROW(form, 2), DSP_SIDE_ROW(form, 3), DSP_SIDE_ROW(form, 4) }
 const SideRun kNarrowSideRuns[16] = DSP_SIDE_TABLE(narrow);
 #if defined(DSP_WIDE_LANES)
 const SideRun kWidestSideRuns[16] = DSP_SIDE_TABLE(widest);
 #endif
 #undef DSP_SIDE_TABLE
 #undef DSP_SIDE_ROW
-
-bool apart(const double* x, const double* y, int n) {
-  return x >= y + n || y >= x + n;
-}
 
 }  // namespace
 
@@ -510,9 +639,9 @@ void processSideBySide(Filter* a, double* const* ioA, Filter* b, double* const* 
   const double* const buffers[4] = {a ? ioA[0] : nullptr, a ? ioA[1] : nullptr,
                                     b ? ioB[0] : nullptr, b ? ioB[1] : nullptr};
   // One filter twice would read its histories before its first run has left them.
-  bool together = a && b && a != b && a->sideLink(linkA) && b->sideLink(linkB) && !linkA.passThrough &&
-                  !linkB.passThrough && linkA.numSections >= 1 && linkB.numSections >= 1 &&
-                  linkA.numSections <= SideLink::kMaxSections &&
+  bool together = a && b && a != b && a->sideLink(linkA) && b->sideLink(linkB) &&
+                  !linkA.passThrough && !linkB.passThrough && linkA.numSections >= 1 &&
+                  linkB.numSections >= 1 && linkA.numSections <= SideLink::kMaxSections &&
                   linkB.numSections <= SideLink::kMaxSections;
   for (int x = 0; together && x < 4; ++x)
     for (int y = x + 1; together && y < 4; ++y)

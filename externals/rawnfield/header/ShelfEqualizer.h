@@ -49,6 +49,10 @@ public:
   void reset();
   // Stereo, in place.
   void process(double** io, int frames);
+  // a.process(ioA, frames), then b.process(ioB, frames); while both units are
+  // fully in, their filters can run side by side.
+  static void processBoth(ShelfEqualizer& a, double** ioA, ShelfEqualizer& b, double** ioB,
+                          int frames);
 
   EqBand bands[kMaxBands];
   int numBands = 0;

@@ -59,6 +59,12 @@ public:
   // sub is treated in place and disto receives the result; both are
   // stereo. A block longer than the unit's buffers passes unchanged.
   void process(double** sub, double** disto, int frames);
+  // process in two parts, for an owner that runs the equaliser itself
+  // (beside another one): begin treats sub up to the equaliser, or says
+  // that the block passes (false); end takes the equalised sub from there.
+  // Neither part reads disto before end.
+  bool begin(double** sub, double** disto, int frames);
+  void end(double** sub, double** disto, int frames);
 
   Eq4Band eq;
   BandSplitFilter crossover;

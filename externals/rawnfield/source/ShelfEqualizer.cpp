@@ -79,4 +79,23 @@ void ShelfEqualizer::process(double** io, int frames) {
   });
 }
 
+void ShelfEqualizer::processBoth(ShelfEqualizer& a, double** ioA, ShelfEqualizer& b, double** ioB,
+                                 int frames) {
+  // What process does without a fade: the filters on the block itself.
+  const auto plain = [frames](const ShelfEqualizer& e, double** io) {
+    return !e.isFadedOut() && UnitMath::isBlock(io, frames) && frames <= e.workLeft.capacity &&
+           frames <= e.workRight.capacity && e.fadeGain == 1.0;
+  };
+  if (&a == &b || !plain(a, ioA) || !plain(b, ioB)) {
+    a.process(ioA, frames);
+    b.process(ioB, frames);
+    return;
+  }
+  Dsp::Filter* first[kMaxBands];
+  Dsp::Filter* second[kMaxBands];
+  for (int i = 0; i < a.numBands; ++i) first[i] = a.bands[i].filter;
+  for (int i = 0; i < b.numBands; ++i) second[i] = b.bands[i].filter;
+  Dsp::processSeriesPair(first, a.numBands, ioA, second, b.numBands, ioB, frames);
+}
+
 }  // namespace Rawnfield

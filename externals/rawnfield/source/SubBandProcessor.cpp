@@ -55,18 +55,27 @@ int SubBandProcessor::capacity() const {
 }
 
 void SubBandProcessor::process(double** sub, double** disto, int frames) {
-  if (isFadedOut() || !UnitMath::isBlock(sub, frames) || !UnitMath::isBlock(disto, frames)) return;
-  if (frames > capacity()) return;
+  if (!begin(sub, disto, frames)) return;
+  eq.process(sub, frames);
+  end(sub, disto, frames);
+}
 
+bool SubBandProcessor::begin(double** sub, double** disto, int frames) {
+  if (isFadedOut() || !UnitMath::isBlock(sub, frames) || !UnitMath::isBlock(disto, frames))
+    return false;
+  if (frames > capacity()) return false;
+  applyChannelMode(channelMode, sub[0], sub[1], frames, scratch);
+  Settling::scaleBoth(subSmoother, subGain, sub[0], sub[1], frames);
+  saturator.process(sub, frames);
+  return true;
+}
+
+void SubBandProcessor::end(double** sub, double** disto, int frames) {
   const bool ramp = fadeGain != 1.0;
   double* dry[2] = {dryLeft.data, dryRight.data};
   if (ramp)
     for (int c = 0; c < 2; ++c) std::memcpy(dry[c], disto[c], sizeof(double) * frames);
 
-  applyChannelMode(channelMode, sub[0], sub[1], frames, scratch);
-  Settling::scaleBoth(subSmoother, subGain, sub[0], sub[1], frames);
-  saturator.process(sub, frames);
-  eq.process(sub, frames);
   crossover.process(sub, disto, frames);
 
   const int from =
