@@ -112,6 +112,41 @@ void BM_OversamplerPass(benchmark::State& state) {
 }
 BENCHMARK(BM_OversamplerPass)->Arg(16)->Arg(64)->Arg(512);
 
+// Down-sampling alone, of a block of up-sampled frames.
+void BM_OversamplerDown(benchmark::State& state) {
+  const int frames = static_cast<int>(state.range(0));
+  Oversampler over;
+  over.setBlockSize(frames);
+  over.reset();
+  Signal sig;
+  double** io = sig.refill();
+  over.upsample(io, nullptr, frames);
+  for (auto _ : state) {
+    over.downsample(over.up, nullptr, frames * Oversampler::kFactor);
+    benchmark::ClobberMemory();
+  }
+  state.counters["rt_factor"] = benchmark::Counter(
+      static_cast<double>(state.iterations()) * frames / kRate, benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_OversamplerDown)->Arg(16)->Arg(64)->Arg(512);
+
+// Up-sampling alone.
+void BM_OversamplerUp(benchmark::State& state) {
+  const int frames = static_cast<int>(state.range(0));
+  Oversampler over;
+  over.setBlockSize(frames);
+  over.reset();
+  Signal sig;
+  double** io = sig.refill();
+  for (auto _ : state) {
+    over.upsample(io, nullptr, frames);
+    benchmark::ClobberMemory();
+  }
+  state.counters["rt_factor"] = benchmark::Counter(
+      static_cast<double>(state.iterations()) * frames / kRate, benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_OversamplerUp)->Arg(16)->Arg(64)->Arg(512);
+
 // The same pass around a stage that changes nothing, through passThrough,
 // which applies the equivalent base-rate filter (the block copied in
 // first, included in the figures).
