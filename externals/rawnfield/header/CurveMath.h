@@ -59,7 +59,10 @@ inline void loadClamped(double* dst, const double* src, int n) {
 // for |x| <= 9pi/4 (the curve code asks for [-pi, pi], the shaper at worst
 // for [0, 2pi]); further out the reduction loses up to about ulp(x), and
 // beyond 2^50 the results are worthless. NaN and infinities give NaN;
-// sine(-0) is +0.
+// sine(-0) is +0. Arguments below about 2^-255 in magnitude (r^4 then
+// underflows) go through subnormal intermediates, and take their time: the
+// curve reads' and the shaper's are never that small, a drive-sine sample
+// only if it came so.
 //
 // x is reduced to r in [-pi/4, pi/4] by the nearest multiple n of pi/2,
 // taken as n kHalfPi + n kHalfPiLow. For |n| <= 4 the product n kHalfPi is
