@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <limits>
+#include <ostream>
 #include <vector>
 
+#include "CurveMath.h"
 #include "DynShaper.h"
 #include "block.h"
 
@@ -208,5 +212,84 @@ TEST(DynShaper, BypassRampScalesTheAmount) {
   EXPECT_NEAR(in.l[0], s.shape(0.125, 0.002), 1e-12);
   EXPECT_NEAR(in.l[599], 0.902, 1e-9);
 }
+
+struct PathCase {
+  uint32_t mode, type;
+  int32_t applyMode;
+  bool modulated;  // frame by frame throughout
+  bool moving;     // the amount settling within the block: frame by frame until then
+  bool shared;     // one buffer for both channels
+};
+
+std::ostream& operator<<(std::ostream& o, const PathCase& c) {
+  return o << "mode " << c.mode << ", type " << c.type << ", apply " << c.applyMode
+           << (c.modulated ? ", modulated" : "") << (c.moving ? ", moving" : "")
+           << (c.shared ? ", shared buffer" : "");
+}
+
+class DynShaperPaths : public testing::TestWithParam<PathCase> {};
+
+// Every sample of a block leaves process with the bits shape gives it at its
+// frame's amount, whichever loop takes the frame: both channels side by
+// side while the amount moves or is modulated, two samples of a channel at
+// a time once it settles, one at a time at the ends. Channels in one buffer
+// are shaped one after the other, the second time on the first's output.
+TEST_P(DynShaperPaths, GiveShapesBits) {
+  const PathCase c = GetParam();
+  constexpr int kFrames = 701;
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  std::vector<double> left(kFrames), right(kFrames), mod(kFrames);
+  for (int i = 0; i < kFrames; ++i) {
+    left[i] = 1.3 * std::sin(0.0517 * i);
+    right[i] = -0.9 * std::cos(0.0313 * i);
+    mod[i] = 0.5 + 0.5 * std::sin(0.021 * i);
+  }
+  const double awkward[] = {nan, -nan, 0.0, -0.0, 1.0, -1.0, 1e-310, 0.125, -0.125, 0.25};
+  for (int k = 0; k < 10; ++k) left[17 * k + 3] = right[23 * k + 5] = awkward[k];
+  DynShaper s;
+  s.setAmount(0.8);
+  s.mode = c.mode;
+  s.type = c.type;
+  s.applyMode = c.applyMode;
+  // 1e-13 off settles after about 300 frames.
+  s.amountSmoother.state = s.getAmount() + (c.moving ? 1e-13 : 0.0);
+  const DynShaper before = s;
+
+  Block b(left, right);
+  double* io[2] = {b.l.data(), c.shared ? b.l.data() : b.r.data()};
+  s.process(io, c.modulated ? mod.data() : nullptr, kFrames);
+
+  Rawnfield::Smoother amount = before.amountSmoother;
+  const bool boost =
+      c.mode == Rawnfield::kShaperBoost || c.mode == Rawnfield::kShaperBoostSaturated;
+  const auto once = [&](double x, double e) {
+    if (boost) x = Rawnfield::CurveMath::clampUnit(x * (e * DynShaper::kMaxBoostGain));
+    return before.shape(x, e);
+  };
+  for (int i = 0; i < kFrames; ++i) {
+    double e = amount.next(before.getAmount()) * before.fadeGain;
+    if (c.modulated) e = e * mod[i];
+    const double wantLeft = c.shared ? once(once(left[i], e), e) : once(left[i], e);
+    ASSERT_EQ(0, std::memcmp(&b.l[i], &wantLeft, sizeof wantLeft))
+        << "frame " << i << ": " << b.l[i] << " for " << wantLeft << " from " << left[i];
+    if (c.shared) continue;
+    const double wantRight = once(right[i], e);
+    ASSERT_EQ(0, std::memcmp(&b.r[i], &wantRight, sizeof wantRight))
+        << "frame " << i << ": " << b.r[i] << " for " << wantRight << " from " << right[i];
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Loops, DynShaperPaths,
+    testing::Values(
+        PathCase{Rawnfield::kShaperPlain, Rawnfield::kShaperSine, 0, false, false, false},
+        PathCase{Rawnfield::kShaperPlain, Rawnfield::kShaperSine, 0, false, true, false},
+        PathCase{Rawnfield::kShaperPlain, Rawnfield::kShaperSine, 0, true, false, false},
+        PathCase{Rawnfield::kShaperSaturated, Rawnfield::kShaperSine, 1, true, false, false},
+        PathCase{Rawnfield::kShaperBoostSaturated, Rawnfield::kShaperSine, 2, false, true, false},
+        PathCase{Rawnfield::kShaperBoost, Rawnfield::kShaperTriangle, 0, true, false, false},
+        PathCase{Rawnfield::kShaperPlain, Rawnfield::kShaperPulse, 0, false, true, false},
+        PathCase{Rawnfield::kShaperPlain, Rawnfield::kShaperSine, 0, true, false, true},
+        PathCase{Rawnfield::kShaperSaturated, Rawnfield::kShaperSine, 0, false, true, true}));
 
 }  // namespace

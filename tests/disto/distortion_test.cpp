@@ -6,6 +6,7 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <ostream>
 #include <vector>
 
 #include "test_provider.h"
@@ -202,6 +203,59 @@ TEST_F(DistortionUnit, SineModeSoftLimitsAfterTheClip) {
   EXPECT_NEAR(b.left[0], 0.5 * 2.0 * std::sin(12.432 * 0.05 * kPi / 2.0) + 0.5 * 0.05, 1e-12);
   EXPECT_NEAR(b.right[0], 0.5 * 2.0 + 0.5 * 0.4, 1e-12);
 }
+
+struct PathCase {
+  double mode;  // setDistoMode's setting: shape, drive, drive and sine
+  double interpolation;
+  bool modulated;
+};
+
+std::ostream& operator<<(std::ostream& o, const PathCase& c) {
+  return o << "mode " << c.mode << ", interpolation " << c.interpolation
+           << (c.modulated ? ", modulated" : "");
+}
+
+class DistortionPaths : public DistortionUnit, public ::testing::WithParamInterface<PathCase> {};
+
+// With the amount settled, a long block runs two frames at a time (and its
+// curve reads at the processor's widest) while one-frame blocks take each
+// frame by itself: the same bits either way.
+TEST_P(DistortionPaths, TwoFramesAtATimeGiveTheBitsOfOneByOne) {
+  const PathCase c = GetParam();
+  Distortion single(testProvider());
+  single.init();
+  for (Distortion* d : {unit.get(), &single}) {
+    d->setType(0.0);  // the straight line
+    d->setDistoMode(c.mode);
+    d->setInterpolation(c.interpolation);
+    // At 2 the output is the wet signal alone: nothing hides its last bits.
+    d->setAmount(2.0);
+    settle(*d);
+  }
+  // Left stays within the drive's clip (a gain of 31), right mostly goes
+  // beyond it.
+  Block b = Block::sine(509, 1.2);
+  for (double& x : b.left) x *= 0.025;
+  const double awkward[] = {0.0, -0.0, 1.0, -1.0, 1e-310, 0.999, -0.999, 1e-17};
+  for (int k = 0; k < 8; ++k) b.left[31 * k + 2] = b.right[29 * k + 7] = awkward[k];
+  Block one = b;
+  std::vector<double> mod(509);
+  for (int i = 0; i < 509; ++i) mod[i] = 0.6 + 0.4 * std::sin(0.05 * i);
+  unit->distort(b.io(), c.modulated ? mod.data() : nullptr, b.frames());
+  for (int i = 0; i < one.frames(); ++i) {
+    double* io[2] = {&one.left[i], &one.right[i]};
+    single.distort(io, c.modulated ? &mod[i] : nullptr, 1);
+  }
+  for (int i = 0; i < b.frames(); ++i) {
+    ASSERT_EQ(0, std::memcmp(&b.left[i], &one.left[i], sizeof(double))) << "left, frame " << i;
+    ASSERT_EQ(0, std::memcmp(&b.right[i], &one.right[i], sizeof(double))) << "right, frame " << i;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, DistortionPaths,
+                         ::testing::Values(PathCase{0.0, 1.0, false}, PathCase{0.5, 1.0, true},
+                                           PathCase{1.0, 1.0, false}, PathCase{1.0, 1.0, true},
+                                           PathCase{1.0, 0.5, false}, PathCase{1.0, 0.0, true}));
 
 struct DriveCase {
   int type;

@@ -151,7 +151,9 @@ INSTANTIATE_TEST_SUITE_P(Modes, SaturatorWidths,
                                          SaturatorCase{Types::kLinearInterpolation, 0.2, true},
                                          SaturatorCase{Types::kNoInterpolation, 0.2, false},
                                          SaturatorCase{Types::kNoInterpolation, 1.0, true},
-                                         SaturatorCase{Types::kCosineInterpolation, 0.6, false}));
+                                         SaturatorCase{Types::kCosineInterpolation, 0.6, false},
+                                         SaturatorCase{Types::kCosineInterpolation, 0.1, false},
+                                         SaturatorCase{Types::kCosineInterpolation, 0.2, true}));
 
 class LookUpWidths : public testing::TestWithParam<uint32_t> {};
 
@@ -169,7 +171,8 @@ TEST_P(LookUpWidths, GiveTheTwoLaneBits) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, LookUpWidths,
-                         testing::Values(Types::kNoInterpolation, Types::kLinearInterpolation));
+                         testing::Values(Types::kNoInterpolation, Types::kLinearInterpolation,
+                                         Types::kCosineInterpolation));
 
 struct ClipperCase {
   uint32_t mode;

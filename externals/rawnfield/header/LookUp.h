@@ -71,7 +71,7 @@ public:
     const unsigned j = i + 1u < size ? i + 1u : size - 1u;
     if (Mode == Types::kNoInterpolation) return T[i];
     if (Mode == Types::kCosineInterpolation) {
-      const double w = (1.0 - std::cos(f * CurveMath::kPi)) / 2.0;
+      const double w = (1.0 - CurveMath::cosine(f * CurveMath::kPi)) / 2.0;
       return (1.0 - w) * T[i] + w * T[j];
     }
     return (1.0 - f) * T[i] + f * T[j];

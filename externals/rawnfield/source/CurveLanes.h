@@ -3,17 +3,10 @@
 // Curve table reads for two inputs at once: lane by lane exactly what
 // LookUp::readAs gives for each input.
 
-#include <cmath>
-
 #include "../DspLib/Lanes.h"
 #include "../DspLib/WideLanes.h"
+#include "CurveMath.h"
 #include "LookUp.h"
-
-#if defined(__GNUC__)
-#define RN_INLINE inline __attribute__((always_inline))
-#else
-#define RN_INLINE inline
-#endif
 
 namespace Rawnfield {
 namespace CurveLanes {
@@ -51,8 +44,7 @@ RN_INLINE Lanes read(const Table& lut, Lanes x) {
   const Lanes ti = lanes(T[i0], T[i1]);
   const Lanes tj = lanes(T[i0 + 1], T[i1 + 1]);
   if (Mode == Types::kCosineInterpolation) {
-    const Lanes w = lanes((1.0 - std::cos(lane0(f) * CurveMath::kPi)) / 2.0,
-                          (1.0 - std::cos(lane1(f) * CurveMath::kPi)) / 2.0);
+    const Lanes w = (one - CurveMath::cosine(f * splat(CurveMath::kPi))) / splat(2.0);
     return (one - w) * ti + w * tj;
   }
   return (one - f) * ti + f * tj;
@@ -81,11 +73,10 @@ DSP_WIDEST inline void readPairs(const double* T, const int* i, Dsp::Oct& at, Ds
 }
 
 // read for four (eight) inputs in two steps, with its operations in the
-// same order; curves read without interpolation or linearly. locate works
-// out the table positions and stores the indices at `at`; readLocated
-// reads the entries there. Loops locate the next inputs before they read
-// this one's entries: the indices go through memory to the loads, a long
-// wait for one set of inputs alone.
+// same order. locate works out the table positions and stores the indices
+// at `at`; readLocated reads the entries there. Loops locate the next
+// inputs before they read this one's entries: the indices go through
+// memory to the loads, a long wait for one set of inputs alone.
 RN_INLINE DSP_WIDE void locate(const Table& lut, Dsp::Quad x, int* at, Dsp::Quad& pos,
                                __m128i& whole) {
   using namespace Dsp;
@@ -101,8 +92,13 @@ RN_INLINE DSP_WIDE Dsp::Quad readLocated(const Table& lut, Dsp::Quad pos, __m128
   Quad ti, tj;
   readPairs(lut.T, at, ti, tj);
   if (Mode == Types::kNoInterpolation) return ti;
+  const Quad one = splat4(1.0);
   const Quad f = pos - _mm256_cvtepi32_pd(whole);
-  return (splat4(1.0) - f) * ti + f * tj;
+  if (Mode == Types::kCosineInterpolation) {
+    const Quad w = (one - CurveMath::cosine(f * splat4(CurveMath::kPi))) / splat4(2.0);
+    return (one - w) * ti + w * tj;
+  }
+  return (one - f) * ti + f * tj;
 }
 RN_INLINE DSP_WIDEST void locate(const Table& lut, Dsp::Oct x, int* at, Dsp::Oct& pos,
                                  __m256i& whole) {
@@ -119,8 +115,13 @@ RN_INLINE DSP_WIDEST Dsp::Oct readLocated(const Table& lut, Dsp::Oct pos, __m256
   Oct ti, tj;
   readPairs(lut.T, at, ti, tj);
   if (Mode == Types::kNoInterpolation) return ti;
+  const Oct one = splat8(1.0);
   const Oct f = pos - toOct(whole);
-  return (splat8(1.0) - f) * ti + f * tj;
+  if (Mode == Types::kCosineInterpolation) {
+    const Oct w = (one - CurveMath::cosine(f * splat8(CurveMath::kPi))) / splat8(2.0);
+    return (one - w) * ti + w * tj;
+  }
+  return (one - f) * ti + f * tj;
 }
 
 // For k = from, from + 4, ... while k + 4 <= n: x, the four inputs at
@@ -206,13 +207,13 @@ void shape(const LookUp& lut, const double* T, double* d, int n) {
   const Table table(lut, T);
   int k = 0;
 #if defined(DSP_WIDE_LANES)
-  // Linear reads only: the cosine weight is taken from std::cos, one input
-  // at a time, below, and plain reads cost too little for the wide loops'
-  // setup to pay at the usual block lengths.
-  if (Mode == Types::kLinearInterpolation && Dsp::hasWidestLanes()) {
+  // Interpolated reads only: plain reads cost too little for the wide
+  // loops' setup to pay at the usual block lengths.
+  constexpr bool kWide = Mode == Types::kLinearInterpolation || Mode == Types::kCosineInterpolation;
+  if (kWide && Dsp::hasWidestLanes()) {
     k = shapeWidest<Mode>(table, d, k, n);
     Dsp::leaveWideLanes();
-  } else if (Mode == Types::kLinearInterpolation && Dsp::hasWideLanes()) {
+  } else if (kWide && Dsp::hasWideLanes()) {
     k = shapeWide<Mode>(table, d, k, n);
     Dsp::leaveWideLanes();
   }

@@ -84,7 +84,7 @@ double DynShaper::shape(double x, double e) const {
   double profile;
   switch (type) {
     case kShaperSine:
-      profile = std::sin(CurveMath::kPi * p);
+      profile = CurveMath::sine(CurveMath::kPi * p);
       break;
     case kShaperTriangle:
       profile = p < 0.5 ? 2.0 * p : (p - 0.5) * -2.0 + 1.0;
@@ -138,7 +138,7 @@ struct LaneShape {
       const Lanes p = select(inside, (a - splat(lo)) / splat(w), zero);
       switch (type) {
         case kShaperSine:
-          profile = lanes(std::sin(CurveMath::kPi * lane0(p)), std::sin(CurveMath::kPi * lane1(p)));
+          profile = CurveMath::sine(splat(CurveMath::kPi) * p);
           break;
         case kShaperTriangle:
           profile =
@@ -178,6 +178,9 @@ void DynShaper::process(double** io, double* mod, int n) {
   const bool boost = boosts(mode);
   double* left = io[0];
   double* right = io[1];
+  // Channels that share memory keep to one sample after the other.
+  const bool apart = !UnitMath::overlaps(left, right, n);
+  const Lanes lo = splat(-1.0), hi = splat(1.0);
   // Frame by frame while the amount or the switching ramp moves, or with a
   // modulation. The frame whose step leaves the amount unchanged already
   // goes with the rest of the block: it takes the same value there.
@@ -189,13 +192,22 @@ void DynShaper::process(double** io, double* mod, int n) {
     if (!mod && !ramp && Settling::sameBits(smoothed, last)) break;
     double e = smoothed * fadeGain;
     if (mod) e = e * mod[i];
-    if (boost) {
-      const double g = e * kMaxBoostGain;
-      left[i] = CurveMath::clampUnit(left[i] * g);
-      right[i] = CurveMath::clampUnit(right[i] * g);
+    if (apart) {
+      // Both channels in the lanes of one pair: shape's operations at e.
+      Lanes v = lanes(left[i], right[i]);
+      if (boost) v = minLanes(hi, maxLanes(lo, v * splat(e * kMaxBoostGain)));
+      v = LaneShape(*this, e)(v);
+      left[i] = lane0(v);
+      right[i] = lane1(v);
+    } else {
+      if (boost) {
+        const double g = e * kMaxBoostGain;
+        left[i] = CurveMath::clampUnit(left[i] * g);
+        right[i] = CurveMath::clampUnit(right[i] * g);
+      }
+      left[i] = shape(left[i], e);
+      right[i] = shape(right[i], e);
     }
-    left[i] = shape(left[i], e);
-    right[i] = shape(right[i], e);
     advanceFade();
     ++i;
   }
@@ -203,7 +215,6 @@ void DynShaper::process(double** io, double* mod, int n) {
   const double e = amountSmoother.state * fadeGain;
   const LaneShape shapeTwo(*this, e);
   const Lanes g = splat(e * kMaxBoostGain);
-  const Lanes lo = splat(-1.0), hi = splat(1.0);
   for (double* x : {left, right}) {
     int k = i;
     for (; k + 2 <= n; k += 2) {

@@ -31,7 +31,6 @@ RN_INLINE Lanes shapeTwo(const CurveLanes::Table& table, Lanes x) {
 #if defined(DSP_WIDE_LANES)
 // Four samples of one channel at a time, from..n: the operations of the
 // two-sample loop below in the same order. Returns where it stopped.
-// Curves read without interpolation or linearly.
 template <uint32_t Mode, bool Mix>
 DSP_WIDE int steadyWide(const CurveLanes::Table& lut, double* d, int from, int n, double s,
                         double g, double w) {
@@ -80,10 +79,10 @@ void steady(const Saturator& sat, const double* T, double* const* out, int from,
     double* d = out[c];
     int k = from;
 #if defined(DSP_WIDE_LANES)
-    if (Mode != Types::kCosineInterpolation && hasWidestLanes()) {
+    if (hasWidestLanes()) {
       k = steadyWidest<Mode, Mix>(table, d, k, n, s, g, w);
       leaveWideLanes();
-    } else if (Mode != Types::kCosineInterpolation && hasWideLanes()) {
+    } else if (hasWideLanes()) {
       k = steadyWide<Mode, Mix>(table, d, k, n, s, g, w);
       leaveWideLanes();
     }
