@@ -1,5 +1,5 @@
-// Speed of the oversampled output stage, of the distortion chain and of
-// the effect's whole block, reported as the real-time factor: seconds of
+// Speed of the oversampled output stage, of the distortion chain and its
+// first units, and of the effect's whole block, reported as the real-time factor: seconds of
 // audio processed per second of CPU time (the "rt_factor" counter).
 //   build/bench/chain/chain_bench
 #include <benchmark/benchmark.h>
@@ -8,10 +8,14 @@
 #include <cmath>
 #include <vector>
 
+#include "BitCrasher.h"
 #include "DistortionDataProvider.h"
 #include "DistortionFx.h"
+#include "DspLib/WideLanes.h"
+#include "NoiseGate.h"
 #include "Oversampler.h"
 #include "Saturator.h"
+#include "SmpRateConverter.h"
 #include "SoftClipper.h"
 #include "UnitMath.h"
 #include "whole_chain.h"
@@ -285,5 +289,76 @@ void BM_WholeEffectBlock(benchmark::State& state) {
   reportRealTime(state);
 }
 BENCHMARK(BM_WholeEffectBlock);
+
+// The distortion chain's first three units alone, in blocks of
+// state.range(0) frames with the lanes limited to state.range(1) (2, 4 or
+// 8), at the every-stage program's settings. Each rewrites its block with
+// the same kind of values, so the block is not refilled.
+struct LaneLimit {
+  explicit LaneLimit(benchmark::State& state) {
+    Dsp::limitLaneWidth(static_cast<Dsp::LaneWidth>(state.range(1)));
+  }
+  ~LaneLimit() { Dsp::limitLaneWidth(Dsp::kWidestLanes); }
+};
+
+void reportBlocks(benchmark::State& state) {
+  const double frames = static_cast<double>(state.range(0));
+  state.counters["rt_factor"] = benchmark::Counter(
+      static_cast<double>(state.iterations()) * frames / kRate, benchmark::Counter::kIsRate);
+}
+
+void BM_BitCrusher(benchmark::State& state) {
+  const LaneLimit limit(state);
+  const int frames = static_cast<int>(state.range(0));
+  BitCrasher crusher;
+  crusher.setQuantization(0.8);
+  Signal sig;
+  double** io = sig.refill();
+  for (auto _ : state) {
+    crusher.process(io, frames);
+    benchmark::ClobberMemory();
+  }
+  reportBlocks(state);
+}
+
+void BM_NoiseGate(benchmark::State& state) {
+  const LaneLimit limit(state);
+  const int frames = static_cast<int>(state.range(0));
+  NoiseGate gate;
+  gate.setThreshold(0.3);
+  gate.thresholdSmoother.state = gate.threshold;
+  Signal sig;
+  double** in = sig.refill();
+  std::vector<double> l(kFrames), r(kFrames);
+  double* out[2] = {l.data(), r.data()};
+  for (auto _ : state) {
+    gate.process(in, out, frames);
+    benchmark::ClobberMemory();
+  }
+  reportBlocks(state);
+}
+
+void BM_SampleRateReducer(benchmark::State& state) {
+  const LaneLimit limit(state);
+  const int frames = static_cast<int>(state.range(0));
+  SmpRateConverter reducer;
+  reducer.setBlockSize(kFrames);
+  reducer.setSampleRateConversion(0.8);
+  Signal sig;
+  double** io = sig.refill();
+  for (auto _ : state) {
+    reducer.process(io, frames);
+    benchmark::ClobberMemory();
+  }
+  reportBlocks(state);
+}
+
+void unitBlocks(benchmark::internal::Benchmark* b) {
+  for (int frames : {16, 64, 512})
+    for (int lanes : {2, 4, 8}) b->Args({frames, lanes});
+}
+BENCHMARK(BM_BitCrusher)->Apply(unitBlocks);
+BENCHMARK(BM_NoiseGate)->Apply(unitBlocks);
+BENCHMARK(BM_SampleRateReducer)->Apply(unitBlocks);
 
 }  // namespace
