@@ -1,7 +1,7 @@
-// The curve units' loops and the oversampler's kernels for four and eight
-// lanes against the two-lane forms, bit for bit, on inputs where such loops usually go wrong: the
-// curve's ends and nodes, the knee's bounds, signed zeros, NaN, infinities,
-// denormals, and block lengths that leave every kind of tail.
+// The curve units' and the bit crusher's loops and the oversampler's
+// kernels for four and eight lanes against the two-lane forms, bit for bit, on inputs
+// where such loops usually go wrong: the curve's ends and nodes, the knee's bounds, signed zeros,
+// NaN, infinities, denormals, and block lengths that leave every kind of tail.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -11,6 +11,7 @@
 #include <ostream>
 #include <vector>
 
+#include "BitCrasher.h"
 #include "DspLib/WideLanes.h"
 #include "LookUp.h"
 #include "Oversampler.h"
@@ -227,6 +228,61 @@ INSTANTIATE_TEST_SUITE_P(Modes, SoftClipperWidths,
                                          ClipperCase{SoftClipper::kModeLimiter, true, 0.003},
                                          ClipperCase{2, false, 0.7079457843841379},
                                          ClipperCase{2, true, 0.2}));
+
+// Blocks through `process`, as runBlocks, with both channels in one buffer
+// when `shared`: the unit then takes every sample twice.
+template <class Process>
+std::vector<double> runBlocks(const std::vector<double>& left, const std::vector<double>& right,
+                              bool shared, Process&& process) {
+  if (!shared) return runBlocks(left, right, process);
+  return runBlocks(left, right, [&](double** io, int n, int round) {
+    double* one[2] = {io[0], io[0]};
+    process(one, n, round);
+  });
+}
+
+struct CrusherCase {
+  double setting;  // quantization v: 1 + 63 v^2 bits
+  bool shared;     // both channels in one buffer
+};
+
+std::ostream& operator<<(std::ostream& o, const CrusherCase& c) {
+  return o << "setting " << c.setting << (c.shared ? ", one buffer" : "");
+}
+
+class BitCrusherWidths : public testing::TestWithParam<CrusherCase> {};
+
+// Inputs on the grid and just beside it, at the magnitude from which a
+// product is its own truncation (2^52) and where it overflows, with every
+// setting changed in the last round.
+TEST_P(BitCrusherWidths, GiveTheTwoLaneBits) {
+  const CrusherCase c = GetParam();
+  BitCrasher probe;
+  probe.setQuantization(c.setting);
+  std::vector<double> awkward = commonAwkward();
+  const double step = 1.0 / probe.scale;
+  for (double v : {step, 3.0 * step, 0.5 * step, 0x1p52 * step, 0x1p53 * step, 1.7e308 * step}) {
+    for (double w : {v, std::nextafter(v, 0.0), std::nextafter(v, kInf)}) {
+      awkward.push_back(w);
+      awkward.push_back(-w);
+    }
+  }
+  const std::vector<double> left = input(4096, 1.0, awkward);
+  const std::vector<double> right = input(4096, -3.0, awkward);
+  expectSameBitsOnEveryWidth([&] {
+    BitCrasher crusher;
+    crusher.setQuantization(c.setting);
+    return runBlocks(left, right, c.shared, [&](double** io, int n, int round) {
+      if (round == 2) crusher.setQuantization(0.97 - c.setting / 2.0);
+      crusher.process(io, n);
+    });
+  });
+}
+
+INSTANTIATE_TEST_SUITE_P(Settings, BitCrusherWidths,
+                         testing::Values(CrusherCase{0.0, false}, CrusherCase{0.37, false},
+                                         CrusherCase{0.8, false}, CrusherCase{0.8, true},
+                                         CrusherCase{0.9999, false}));
 
 // The oversampler takes frames in groups (four up, two down) and the rest
 // one by one: every block length's mix of the two, the outputs and the
