@@ -1,5 +1,5 @@
-// The curve units' and the bit crusher's loops and the oversampler's
-// kernels for four and eight lanes against the two-lane forms, bit for bit, on inputs
+// The curve units', the bit crusher's and the noise gate's loops and the
+// oversampler's kernels for four and eight lanes against the two-lane forms, bit for bit, on inputs
 // where such loops usually go wrong: the curve's ends and nodes, the knee's bounds, signed zeros,
 // NaN, infinities, denormals, and block lengths that leave every kind of tail.
 #include <gtest/gtest.h>
@@ -14,6 +14,7 @@
 #include "BitCrasher.h"
 #include "DspLib/WideLanes.h"
 #include "LookUp.h"
+#include "NoiseGate.h"
 #include "Oversampler.h"
 #include "Saturator.h"
 #include "SoftClipper.h"
@@ -283,6 +284,75 @@ INSTANTIATE_TEST_SUITE_P(Settings, BitCrusherWidths,
                          testing::Values(CrusherCase{0.0, false}, CrusherCase{0.37, false},
                                          CrusherCase{0.8, false}, CrusherCase{0.8, true},
                                          CrusherCase{0.9999, false}));
+
+struct GateCase {
+  double setting;  // threshold v^4
+  double offset;   // the smoothed threshold starts this far (relative) below its target
+  bool shared;     // both channels in one buffer
+};
+
+std::ostream& operator<<(std::ostream& o, const GateCase& c) {
+  return o << "setting " << c.setting << ", offset " << c.offset
+           << (c.shared ? ", one buffer" : "");
+}
+
+class NoiseGateWidths : public testing::TestWithParam<GateCase> {};
+
+// Inputs on the threshold and the knee's top and just beside them, both
+// signs, with the smoothed threshold at rest or gliding into it (settling
+// within a block of the first round), and a new threshold in the last.
+TEST_P(NoiseGateWidths, GiveTheTwoLaneBits) {
+  const GateCase c = GetParam();
+  NoiseGate probe;
+  probe.setThreshold(c.setting);
+  const double t = probe.threshold;
+  const double width = t < 0.01 ? t : 0.01;
+  std::vector<double> awkward = commonAwkward();
+  for (double v : {t, t + width, t + width / 2.0}) {
+    for (double w : {v, std::nextafter(v, 0.0), std::nextafter(v, kInf)}) {
+      awkward.push_back(w);
+      awkward.push_back(-w);
+    }
+  }
+  // Quiet stretches, where the knee's division does not run, and loud ones.
+  const std::vector<double> left = input(4096, 0.02, awkward);
+  const std::vector<double> right = input(4096, -0.5, awkward);
+  expectSameBitsOnEveryWidth([&] {
+    NoiseGate gate;
+    gate.setThreshold(c.setting);
+    gate.thresholdSmoother.state = gate.threshold * (1.0 - c.offset);
+    return runBlocks(left, right, c.shared, [&](double** io, int n, int round) {
+      if (round == 2) gate.setThreshold(c.setting * 0.7);
+      gate.process(io, io, n);
+    });
+  });
+}
+
+INSTANTIATE_TEST_SUITE_P(Settings, NoiseGateWidths,
+                         testing::Values(GateCase{0.3, 0.0, false}, GateCase{0.3, 1e-12, false},
+                                         GateCase{0.3, 0.0, true}, GateCase{0.1, 0.0, false},
+                                         GateCase{0.45, 1e-12, true}, GateCase{0.8, 0.0, false}));
+
+// One gate reading one block and writing another, in blocks of every
+// length.
+TEST(NoiseGateWidths, SeparateOutputGivesTheTwoLaneBits) {
+  const std::vector<double> left = input(4096, 0.1, commonAwkward());
+  const std::vector<double> right = input(4096, 0.05, commonAwkward());
+  expectSameBitsOnEveryWidth([&] {
+    NoiseGate gate;
+    gate.setThreshold(0.35);
+    gate.thresholdSmoother.state = gate.threshold;
+    std::vector<double> written;
+    runBlocks(left, right, [&](double** io, int n, int) {
+      std::vector<double> l(n, 9.0), r(n, 9.0);
+      double* out[2] = {l.data(), r.data()};
+      gate.process(io, out, n);
+      written.insert(written.end(), l.begin(), l.end());
+      written.insert(written.end(), r.begin(), r.end());
+    });
+    return written;
+  });
+}
 
 // The oversampler takes frames in groups (four up, two down) and the rest
 // one by one: every block length's mix of the two, the outputs and the

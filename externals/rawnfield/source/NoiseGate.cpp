@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "../DspLib/Lanes.h"
 #include "Settling.h"
+#include "UnitLanes.h"
 
 namespace Rawnfield {
 
@@ -15,28 +15,79 @@ void NoiseGate::setThreshold(double v) {
 
 namespace {
 
-using namespace Dsp;
+using namespace UnitLanes;
 
-// One sample through the gate with the knee of the current frame.
-double gate(double x, double t, double kneeTop, double kneeWidth) {
-  const double a = std::fabs(x);
-  if (t > a) return 0.0;
-  // The knee width is positive here: a non-empty knee above a positive
-  // threshold needs s > 0.
-  if (a >= t && a < kneeTop) return UnitMath::signOf(x) * (kneeTop * (a - t) / kneeWidth + a);
-  return UnitMath::signOf(x) * a;
+// The threshold and the knee in every lane of V.
+template <class V>
+struct Levels {
+  RN_INLINE Levels(double threshold, double kneeTop, double kneeWidth) {
+    UnitLanes::splat(t, threshold);
+    UnitLanes::splat(top, kneeTop);
+    UnitLanes::splat(width, kneeWidth);
+    UnitLanes::splat(zero, 0.0);
+    UnitLanes::splat(plus, 1.0);
+    UnitLanes::splat(minus, -1.0);
+  }
+  V t, top, width, zero, plus, minus;
+};
+
+// x through the gate, lane by lane: 0 below the threshold, lifted in the
+// knee just above it, kept from the knee's top on (NaN passes). The
+// division runs only when a lane is in the knee; its width is positive
+// there, as a non-empty knee above a positive threshold needs s > 0.
+template <class V>
+RN_INLINE void gate(V& x, const Levels<V>& g) {
+  V a, sign;
+  Mask<V> negative, below, underTop, knee;
+  magnitude(a, x);
+  lessThan(negative, x, g.zero);
+  select(sign, negative, g.minus, g.plus);
+  lessThan(below, a, g.t);
+  lessThan(underTop, a, g.top);
+  notAnd(knee, below, underTop);
+  V y = sign * a;
+  if (anyLane(knee)) {
+    const V lifted = sign * (g.top * (a - g.t) / g.width + a);
+    select(y, knee, lifted, y);
+  }
+  select(x, below, g.zero, y);
 }
 
-// The same for two samples of one channel; the division runs only when a
-// lane is in the knee.
-Lanes gate(Lanes x, Lanes t, Lanes kneeTop, Lanes kneeWidth) {
-  const Lanes a = absLanes(x);
-  const Lanes sign = select(lessThan(x, splat(0.0)), splat(-1.0), splat(1.0));
-  const LaneMask knee = maskAnd(greaterEqual(a, t), lessThan(a, kneeTop));
-  Lanes y = sign * a;
-  if (anyLane(knee)) y = select(knee, sign * (kneeTop * (a - t) / kneeWidth + a), y);
-  return select(greaterThan(t, a), splat(0.0), y);
+// Frames from..n of both channels, kCount<V> samples at a time; returns
+// where it stopped.
+template <class V>
+RN_INLINE int gateFrames(const double* const* in, double* const* out, int from, int n,
+                         const Levels<V>& g) {
+  constexpr int N = kCount<V>;
+  const int count = n - from >= N ? (n - from) / N : 0;
+  for (int c = 0; c < 2; ++c) {
+    const double* x = in[c] + from;
+    double* y = out[c] + from;
+    for (int k = 0; k < count; ++k, x += N, y += N) {
+      V v;
+      load(v, x);
+      gate(v, g);
+      store(y, v);
+    }
+  }
+  return from + count * N;
 }
+
+#if defined(DSP_WIDE_LANES)
+// Each leaves the wide registers itself, an inlined instruction.
+DSP_WIDE int gateWide(const double* const* in, double* const* out, int from, int n, double t,
+                      double top, double width) {
+  const int i = gateFrames(in, out, from, n, Levels<Four>(t, top, width));
+  Dsp::leaveWideLanes();
+  return i;
+}
+DSP_WIDEST int gateWidest(const double* const* in, double* const* out, int from, int n, double t,
+                          double top, double width) {
+  const int i = gateFrames(in, out, from, n, Levels<Eight>(t, top, width));
+  Dsp::leaveWideLanes();
+  return i;
+}
+#endif
 
 }  // namespace
 
@@ -50,16 +101,26 @@ void NoiseGate::process(double** in, double** out, int n) {
   };
   const int from = Settling::stepWhileMoving(thresholdSmoother, t, 0, n, [&](int i, double s) {
     knee(s);
-    for (int c = 0; c < 2; ++c) out[c][i] = gate(in[c][i], t, kneeTop, kneeWidth);
+    const Levels<double> g(t, kneeTop, kneeWidth);
+    for (int c = 0; c < 2; ++c) {
+      double x = in[c][i];
+      gate(x, g);
+      out[c][i] = x;
+    }
   });
   // The settled frame is not handed over: its knee comes from the state.
   knee(thresholdSmoother.state);
-  const Lanes T = splat(t), top = splat(kneeTop), width = splat(kneeWidth);
-  for (int c = 0; c < 2; ++c) {
-    int i = from;
-    for (; i + 2 <= n; i += 2) storeLanes(out[c] + i, gate(loadLanes(in[c] + i), T, top, width));
-    if (i < n) out[c][i] = gate(in[c][i], t, kneeTop, kneeWidth);
-  }
+  int i = from;
+#if defined(DSP_WIDE_LANES)
+  const Dsp::LaneWidth lanes = Dsp::laneWidth();
+  if (lanes >= Dsp::kWidestLanes)
+    i = gateWidest(in, out, i, n, t, kneeTop, kneeWidth);
+  else if (lanes >= Dsp::kWideLanes)
+    i = gateWide(in, out, i, n, t, kneeTop, kneeWidth);
+  if (i == n) return;
+#endif
+  i = gateFrames(in, out, i, n, Levels<Dsp::Lanes>(t, kneeTop, kneeWidth));
+  gateFrames(in, out, i, n, Levels<double>(t, kneeTop, kneeWidth));
 }
 
 }  // namespace Rawnfield
