@@ -353,6 +353,25 @@ void BM_SampleRateReducer(benchmark::State& state) {
   reportBlocks(state);
 }
 
+// The same with the setting alternating between two that keep different
+// counts: every block works out its positions afresh.
+void BM_SampleRateReducerMoving(benchmark::State& state) {
+  const LaneLimit limit(state);
+  const int frames = static_cast<int>(state.range(0));
+  SmpRateConverter reducer;
+  reducer.setBlockSize(kFrames);
+  Signal sig;
+  double** io = sig.refill();
+  bool flip = false;
+  for (auto _ : state) {
+    flip = !flip;
+    reducer.setSampleRateConversion(flip ? 0.8 : 0.75);
+    reducer.process(io, frames);
+    benchmark::ClobberMemory();
+  }
+  reportBlocks(state);
+}
+
 void unitBlocks(benchmark::internal::Benchmark* b) {
   for (int frames : {16, 64, 512})
     for (int lanes : {2, 4, 8}) b->Args({frames, lanes});
@@ -360,5 +379,6 @@ void unitBlocks(benchmark::internal::Benchmark* b) {
 BENCHMARK(BM_BitCrusher)->Apply(unitBlocks);
 BENCHMARK(BM_NoiseGate)->Apply(unitBlocks);
 BENCHMARK(BM_SampleRateReducer)->Apply(unitBlocks);
+BENCHMARK(BM_SampleRateReducerMoving)->Apply(unitBlocks);
 
 }  // namespace

@@ -1,7 +1,8 @@
-// The curve units', the bit crusher's and the noise gate's loops and the
-// oversampler's kernels for four and eight lanes against the two-lane forms, bit for bit, on inputs
-// where such loops usually go wrong: the curve's ends and nodes, the knee's bounds, signed zeros,
-// NaN, infinities, denormals, and block lengths that leave every kind of tail.
+// The curve units', the bit crusher's and the noise gate's loops, the
+// sample-rate reducer's positions and the oversampler's kernels for four and eight lanes against
+// the two-lane forms, bit for bit, on inputs where such loops usually go wrong: the curve's ends
+// and nodes, the knee's bounds, signed zeros, NaN, infinities, denormals, and block lengths that
+// leave every kind of tail.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -17,6 +18,7 @@
 #include "NoiseGate.h"
 #include "Oversampler.h"
 #include "Saturator.h"
+#include "SmpRateConverter.h"
 #include "SoftClipper.h"
 #include "test_provider.h"
 
@@ -353,6 +355,53 @@ TEST(NoiseGateWidths, SeparateOutputGivesTheTwoLaneBits) {
     return written;
   });
 }
+
+struct ReducerCase {
+  double setting;  // ratio v^3 of the samples kept
+  bool shared;     // both channels in one buffer
+  bool moving;     // a new setting before every block
+};
+
+std::ostream& operator<<(std::ostream& o, const ReducerCase& c) {
+  return o << "setting " << c.setting << (c.shared ? ", one buffer" : "")
+           << (c.moving ? ", moving" : "");
+}
+
+class ReducerWidths : public testing::TestWithParam<ReducerCase> {};
+
+// The positions worked out four and eight frames at a time, for counts that
+// repeat from block to block and counts that change with every block, and
+// blocks longer than the unit's buffers, which take them a piece at a time.
+TEST_P(ReducerWidths, GiveTheTwoLaneBits) {
+  const ReducerCase c = GetParam();
+  const std::vector<double> left = input(4096, 1.0, commonAwkward());
+  const std::vector<double> right = input(4096, -0.8, commonAwkward());
+  expectSameBitsOnEveryWidth([&] {
+    SmpRateConverter reducer;
+    reducer.setBlockSize(600);
+    reducer.setSampleRateConversion(c.setting);
+    int block = 0;
+    std::vector<double> out = runBlocks(left, right, c.shared, [&](double** io, int n, int) {
+      if (c.moving) reducer.setSampleRateConversion(c.setting * (1.0 - 0.01 * (++block % 7)));
+      reducer.process(io, n);
+    });
+    for (int n : {1500, 1024, 1500}) {
+      std::vector<double> l(left.begin(), left.begin() + n), r(right.begin(), right.begin() + n);
+      double* io[2] = {l.data(), c.shared ? l.data() : r.data()};
+      reducer.process(io, n);
+      out.insert(out.end(), l.begin(), l.end());
+      out.insert(out.end(), r.begin(), r.end());
+    }
+    return out;
+  });
+}
+
+INSTANTIATE_TEST_SUITE_P(Settings, ReducerWidths,
+                         testing::Values(ReducerCase{0.8, false, false},
+                                         ReducerCase{0.8, false, true},
+                                         ReducerCase{0.3, true, false},
+                                         ReducerCase{0.95, true, true},
+                                         ReducerCase{0.999, false, true}));
 
 // The oversampler takes frames in groups (four up, two down) and the rest
 // one by one: every block length's mix of the two, the outputs and the

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "AudioProcessingUnit.h"
 #include "WorkBuffer.h"
@@ -19,7 +20,8 @@ public:
   SmpRateConverter();
   ~SmpRateConverter() override;
 
-  // Grows both scratch buffers to n (never shrinks) and zeroes them.
+  // Grows both scratch buffers to n (never shrinks) and zeroes them, and
+  // makes room for the frame positions of blocks of up to n frames.
   void setBlockSize(int n);
   // ratio = v^3, the share of each block's samples that is kept.
   void setSampleRateConversion(double v);
@@ -38,6 +40,15 @@ public:
 private:
   // Samples kept for a block of n frames, limited to what the scratch holds.
   int keptSamples(int n) const;
+
+  // Frame k of a block of heldFrames frames that keeps heldKept samples
+  // takes the input's frame source[k], kept sample j is frame taken[j].
+  // Worked out again only when either count changes: most blocks keep the
+  // last block's positions.
+  std::vector<int32_t> source;
+  std::vector<int32_t> taken;
+  int heldFrames = 0;
+  int heldKept = 0;
 };
 
 }  // namespace Rawnfield

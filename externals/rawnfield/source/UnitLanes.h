@@ -15,6 +15,7 @@
 // instantiate the templates.
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 #include "../DspLib/Lanes.h"
@@ -63,6 +64,25 @@ inline void splat(double& v, double a) {
 }
 inline void splat(Lanes& v, double a) {
   v = Dsp::splat(a);
+}
+
+// v = (a, a + 1, a + 2, ...).
+inline void ramp(double& v, double a) {
+  v = a;
+}
+inline void ramp(Lanes& v, double a) {
+  v = Dsp::lanes(a, a + 1.0);
+}
+
+// p[0..kCount<V>) = v converted toward zero (values within the int range).
+inline void toInts(int32_t* p, const double& v) {
+  p[0] = static_cast<int32_t>(v);
+}
+inline void toInts(int32_t* p, const Lanes& v) {
+  int a, b;
+  Dsp::truncLanes(v, a, b);
+  p[0] = a;
+  p[1] = b;
 }
 
 // v = std::trunc(v).
@@ -138,6 +158,20 @@ DSP_WIDE inline void splat(Quad& v, double a) {
 }
 DSP_WIDEST inline void splat(Oct& v, double a) {
   v = _mm512_set1_pd(a);
+}
+
+DSP_WIDE inline void ramp(Quad& v, double a) {
+  v = _mm256_setr_pd(a, a + 1.0, a + 2.0, a + 3.0);
+}
+DSP_WIDEST inline void ramp(Oct& v, double a) {
+  v = _mm512_setr_pd(a, a + 1.0, a + 2.0, a + 3.0, a + 4.0, a + 5.0, a + 6.0, a + 7.0);
+}
+
+DSP_WIDE inline void toInts(int32_t* p, const Quad& v) {
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(p), _mm256_cvttpd_epi32(v));
+}
+DSP_WIDEST inline void toInts(int32_t* p, const Oct& v) {
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), Dsp::truncOct(v));
 }
 
 // One instruction each: for anything a product can give (no signalling
