@@ -155,6 +155,9 @@ struct LaneOps<Four> {
   static DSP_WIDE inline void atLeast(Mask& m, const Four& a, const Four& b) {
     m = _mm256_cmp_pd(a, b, _CMP_GE_OQ);
   }
+  static DSP_WIDE inline void equal(Mask& m, const Four& a, const Four& b) {
+    m = _mm256_cmp_pd(a, b, _CMP_EQ_OQ);
+  }
   static DSP_WIDE inline void both(Mask& m, const Mask& a, const Mask& b) {
     m = _mm256_and_pd(a, b);
   }
@@ -179,6 +182,9 @@ struct LaneOps<Eight> {
   static DSP_WIDEST inline void atLeast(Mask& m, const Eight& a, const Eight& b) {
     m = _mm512_cmp_pd_mask(a, b, _CMP_GE_OQ);
   }
+  static DSP_WIDEST inline void equal(Mask& m, const Eight& a, const Eight& b) {
+    m = _mm512_cmp_pd_mask(a, b, _CMP_EQ_OQ);
+  }
   static DSP_WIDEST inline void both(Mask& m, const Mask& a, const Mask& b) {
     m = static_cast<Mask>(a & b);
   }
@@ -195,7 +201,7 @@ struct LaneOps<Eight> {
 
 // DynShaper::shape for the lanes of V, after the boost where the mode has
 // it: the same operations lane by lane, the sine taken only where some lane
-// is inside the window.
+// is inside the window. All lanes share one amount, or each has its own.
 template <class V>
 struct Shaping {
   typedef LaneOps<V> Ops;
@@ -206,6 +212,15 @@ struct Shaping {
     Ops::splat(amount, e);
     derive(d.peakWidth);
     allPass = e == 0.0 || d.peakWidth == 0.0;
+  }
+
+  // Each lane at its own amount.
+  RN_INLINE Shaping(const DynShaper& d, const V& e) : Shaping(d) {
+    amount = e;
+    derive(d.peakWidth);
+    allPass = d.peakWidth == 0.0;
+    perLane = true;
+    Ops::equal(pass, amount, zero);
   }
 
   // x boosted (clampUnit lane by lane, NaN passing) and shaped, in place.
@@ -264,14 +279,16 @@ struct Shaping {
       Ops::atLeast(keep, x, zero);
       Ops::select(y, keep, x, y);
     }
+    if (perLane) Ops::select(y, pass, x, y);
     x = y;
   }
 
   V zero, one, minusOne, half, two, minusTwo, pi;
   V amount, width, lo, hi, gain, limit, boostGain;
+  Mask pass;  // lanes at amount 0, which keep their input as shape's do
   uint32_t type;
   int32_t applyMode;
-  bool invert, saturate, boost, allPass;
+  bool invert, saturate, boost, allPass, perLane = false;
 
 private:
   RN_INLINE explicit Shaping(const DynShaper& d)
@@ -321,6 +338,21 @@ RN_INLINE bool nextAmount(DynShaper& d, const double* mod, int i, double& e) {
   return true;
 }
 
+// The amounts of frames i..i + N - 1 in e, or false, with the smoother and
+// the ramp as they were, when the amount settles within them.
+template <int N>
+RN_INLINE bool nextAmounts(DynShaper& d, const double* mod, int i, double* e) {
+  const double state = d.amountSmoother.state, fade = d.fadeGain;
+  for (int j = 0; j < N; ++j) {
+    if (!nextAmount(d, mod, i + j, e[j])) {
+      d.amountSmoother.state = state;
+      d.fadeGain = fade;
+      return false;
+    }
+  }
+  return true;
+}
+
 #if defined(DSP_WIDE_LANES)
 // Samples from..n of one channel at the settled amount e, four (eight) at
 // a time. Returns where it stopped.
@@ -346,6 +378,47 @@ DSP_WIDEST int settledEight(const DynShaper& d, double e, double* x, int from, i
   return k;
 }
 
+// Frames k..k + 3 of two channels apart, each lane at its own frame's
+// amount in e.
+RN_INLINE DSP_WIDE void movingStep(const DynShaper& d, const double* e, double* left, double* right,
+                                   int k) {
+  const Shaping<Four> s(d, _mm256_loadu_pd(e));
+  Four l = _mm256_loadu_pd(left + k), r = _mm256_loadu_pd(right + k);
+  s(l);
+  s(r);
+  _mm256_storeu_pd(left + k, l);
+  _mm256_storeu_pd(right + k, r);
+}
+
+// Frames from..n of two channels apart while the amount moves, four (eight,
+// then four) at a time. Stops before the frames in which the amount
+// settles, or which the block does not fill; returns where.
+DSP_WIDE int movingFour(DynShaper& d, const double* mod, double* left, double* right, int from,
+                        int n) {
+  int k = from;
+  double e[4];
+  for (; k + 4 <= n && nextAmounts<4>(d, mod, k, e); k += 4) movingStep(d, e, left, right, k);
+  return k;
+}
+
+DSP_WIDEST int movingEight(DynShaper& d, const double* mod, double* left, double* right, int from,
+                           int n) {
+  int k = from;
+  double e[8];
+  for (; k + 8 <= n && nextAmounts<8>(d, mod, k, e); k += 8) {
+    const Shaping<Eight> s(d, _mm512_loadu_pd(e));
+    Eight l = _mm512_loadu_pd(left + k), r = _mm512_loadu_pd(right + k);
+    s(l);
+    s(r);
+    _mm512_storeu_pd(left + k, l);
+    _mm512_storeu_pd(right + k, r);
+  }
+  if (k + 4 <= n && nextAmounts<4>(d, mod, k, e)) {
+    movingStep(d, e, left, right, k);
+    k += 4;
+  }
+  return k;
+}
 #endif
 
 }  // namespace
@@ -359,10 +432,15 @@ void DynShaper::process(double** io, double* mod, int n) {
   // Channels that share memory keep to one sample after the other.
   const bool apart = !UnitMath::overlaps(left, right, n);
   // Frame by frame while the amount or the switching ramp moves, or with a
-  // modulation, both channels side by side where they lie apart. The frame
-  // whose step leaves the amount unchanged already goes with the rest of
-  // the block: it takes the same value there.
+  // modulation, both channels side by side where they lie apart, and where
+  // the processor has the registers several frames at once after the first
+  // (a settled amount costs no more than one step then). The frame whose
+  // step leaves the amount unchanged already goes with the rest of the
+  // block: it takes the same value there.
   int i = 0;
+#if defined(DSP_WIDE_LANES)
+  const LaneWidth width = apart ? laneWidth() : kNarrowLanes;
+#endif
   while (i < n) {
     double e;
     if (!nextAmount(*this, mod, i, e)) break;
@@ -381,6 +459,15 @@ void DynShaper::process(double** io, double* mod, int n) {
       right[i] = shape(right[i], e);
     }
     ++i;
+#if defined(DSP_WIDE_LANES)
+    if (width == kWidestLanes) {
+      i = movingEight(*this, mod, left, right, i, n);
+      leaveWideLanes();
+    } else if (width == kWideLanes) {
+      i = movingFour(*this, mod, left, right, i, n);
+      leaveWideLanes();
+    }
+#endif
   }
   if (i >= n) return;
   const double e = amountSmoother.state * fadeGain;
