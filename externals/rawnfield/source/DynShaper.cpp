@@ -247,7 +247,12 @@ struct Shaping {
       switch (type) {
         case kShaperSine:
           profile = pi * p;
-          Ops::sine(profile);
+          // Below 2^-27 the sine is its argument, bit for bit (the cube's
+          // share stays under half an ulp). Passing such lanes by keeps
+          // subnormal arguments, which the full amount lets into the
+          // window, from taking the polynomial's slow steps.
+          Ops::atLeast(m, profile, small);
+          if (Ops::any(m)) Ops::sine(profile);
           break;
         case kShaperTriangle:
           Ops::less(m, p, half);
@@ -283,7 +288,7 @@ struct Shaping {
     x = y;
   }
 
-  V zero, one, minusOne, half, two, minusTwo, pi;
+  V zero, one, minusOne, half, two, minusTwo, pi, small;
   V amount, width, lo, hi, gain, limit, boostGain;
   Mask pass;  // lanes at amount 0, which keep their input as shape's do
   uint32_t type;
@@ -304,6 +309,7 @@ private:
     Ops::splat(two, 2.0);
     Ops::splat(minusTwo, -2.0);
     Ops::splat(pi, CurveMath::kPi);
+    Ops::splat(small, 0x1p-27);
     Ops::splat(width, d.peakWidth);
   }
 
