@@ -12,6 +12,7 @@
 #include "DistortionDataProvider.h"
 #include "DistortionFx.h"
 #include "DspLib/WideLanes.h"
+#include "DynShaper.h"
 #include "NoiseGate.h"
 #include "Oversampler.h"
 #include "Saturator.h"
@@ -178,6 +179,44 @@ BENCHMARK(BM_OversamplerPassThrough)->Arg(16)->Arg(64)->Arg(512);
 
 // The effect's own arrangement: the saturator and the limiter each inside
 // an oversampler of their own (two up/down passes per block).
+// The dynamic shaper alone at each lane width (2, 4, 8: as far as the
+// processor has them), sine profile, blocks of 16, 64 and 512 frames: with
+// the amount settled, and modulated frame by frame (the loop the amount
+// takes while it moves). The block is copied in before each run.
+void BM_DynShaper(benchmark::State& state) {
+  const int width = static_cast<int>(state.range(0));
+  const int frames = static_cast<int>(state.range(1));
+  const bool modulated = state.range(2) != 0;
+  Dsp::limitLaneWidth(static_cast<Dsp::LaneWidth>(width));
+  if (Dsp::laneWidth() != width) {
+    Dsp::limitLaneWidth(Dsp::kWidestLanes);
+    state.SkipWithError("the processor has no such lanes");
+    return;
+  }
+  DynShaper shaper;
+  shaper.setAmount(0.8);
+  shaper.amountSmoother.state = shaper.getAmount();
+  Signal sig;
+  std::vector<double> l(frames), r(frames), mod(frames);
+  for (int i = 0; i < frames; ++i) mod[i] = 0.75 + 0.25 * std::sin(0.01 * i);
+  double* io[2] = {l.data(), r.data()};
+  int at = 0;
+  for (auto _ : state) {
+    if (at + frames > kFrames) at = 0;
+    std::copy(sig.srcL.begin() + at, sig.srcL.begin() + at + frames, l.begin());
+    std::copy(sig.srcR.begin() + at, sig.srcR.begin() + at + frames, r.begin());
+    shaper.process(io, modulated ? mod.data() : nullptr, frames);
+    benchmark::ClobberMemory();
+    at += frames;
+  }
+  Dsp::limitLaneWidth(Dsp::kWidestLanes);
+  state.counters["rt_factor"] = benchmark::Counter(
+      static_cast<double>(state.iterations()) * frames / kRate, benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_DynShaper)
+    ->ArgNames({"lanes", "frames", "modulated"})
+    ->ArgsProduct({{2, 4, 8}, {16, 64, 512}, {0, 1}});
+
 void BM_OversampledSaturatorThenLimiter(benchmark::State& state) {
   Oversampler satOver, limOver;
   for (Oversampler* o : {&satOver, &limOver}) {

@@ -213,6 +213,51 @@ TEST(DynShaper, BypassRampScalesTheAmount) {
   EXPECT_NEAR(in.l[599], 0.902, 1e-9);
 }
 
+// At the full amount the window starts at 0, so the smallest magnitudes,
+// subnormal ones included, are inside it and their sine's argument is tiny.
+// Groups of such samples alone, and mixed with larger ones, on both sides
+// of 2^-27 (below which the loops pass the sine by), settled and moving:
+// shape's bits each time.
+TEST(DynShaper, TinyMagnitudesAtTheFullAmountGiveShapesBits) {
+  const double edge = 0x1p-27 / Rawnfield::CurveMath::kPi / 4.0;  // the argument's 2^-27
+  // From edge * 3 on the sine's cube shows.
+  std::vector<double> tiny = {0x1p-1074,  1e-310,     0x1p-1022,  1e-300, 1e-20, 0x1p-40,
+                              edge / 2.0, edge * 3.0, edge * 6.0, 1e-7,   1e-5};
+  double below = edge, above = edge;
+  for (int k = 0; k < 4; ++k) {
+    below = std::nextafter(below, 0.0);
+    above = std::nextafter(above, 1.0);
+    tiny.push_back(below);
+    tiny.push_back(above);
+  }
+  tiny.push_back(edge);
+  // Eight tiny samples, then eight with one larger in the window, in turn;
+  // 61 frames leave work for each loop.
+  std::vector<double> left(61), right(61);
+  for (int i = 0; i < 61; ++i) {
+    left[i] = tiny[i % tiny.size()];
+    if ((i / 8) % 2 == 1 && i % 8 == 5) left[i] = 0.1;
+    right[i] = -left[(i * 5) % 61];
+  }
+  std::vector<double> mod(61, 1.0);
+  for (bool modulated : {false, true}) {
+    DynShaper s;
+    s.setAmount(1.0);
+    s.amountSmoother.state = 1.0;
+    Block b(left, right);
+    s.process(b.io, modulated ? mod.data() : nullptr, 61);
+    for (int i = 0; i < 61; ++i) {
+      const double wantLeft = s.shape(left[i], 1.0), wantRight = s.shape(right[i], 1.0);
+      ASSERT_EQ(0, std::memcmp(&b.l[i], &wantLeft, sizeof wantLeft))
+          << (modulated ? "modulated, " : "") << "frame " << i << ": " << b.l[i] << " for "
+          << wantLeft << " from " << left[i];
+      ASSERT_EQ(0, std::memcmp(&b.r[i], &wantRight, sizeof wantRight))
+          << (modulated ? "modulated, " : "") << "frame " << i << ": " << b.r[i] << " for "
+          << wantRight << " from " << right[i];
+    }
+  }
+}
+
 struct PathCase {
   uint32_t mode, type;
   int32_t applyMode;

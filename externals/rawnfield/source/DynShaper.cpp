@@ -110,65 +110,322 @@ namespace {
 
 using namespace Dsp;
 
-// DynShaper::shape for two samples of one channel at a fixed amount e: the
-// same operations lane by lane, the sine taken only where a lane is inside
-// the window.
-struct LaneShape {
-  LaneShape(const DynShaper& d, double amount)
-      : e(amount),
-        w(d.peakWidth),
-        pass(e == 0.0 || w == 0.0),
-        type(d.type),
-        invert(d.invert),
-        saturate(saturates(d.mode)),
-        applyMode(d.applyMode) {
-    const double mid = w / 2.0 + (1.0 - e) * (1.0 - w);
-    lo = mid - w / 2.0;
-    hi = mid + w / 2.0;
+// The lane operations Shaping takes, for each lane type. Values go in and
+// out by reference: Shaping, built for no particular processor, would pass
+// the wide types by value in a calling convention they do not have there.
+template <class V>
+struct LaneOps;
+
+template <>
+struct LaneOps<Lanes> {
+  typedef LaneMask Mask;
+  static RN_INLINE void splat(Lanes& v, double a) { v = Dsp::splat(a); }
+  static RN_INLINE void less(Mask& m, const Lanes& a, const Lanes& b) { m = lessThan(a, b); }
+  static RN_INLINE void atLeast(Mask& m, const Lanes& a, const Lanes& b) { m = greaterEqual(a, b); }
+  static RN_INLINE void both(Mask& m, const Mask& a, const Mask& b) { m = maskAnd(a, b); }
+  static RN_INLINE bool any(const Mask& m) { return anyLane(m); }
+  static RN_INLINE void select(Lanes& v, const Mask& m, const Lanes& a, const Lanes& b) {
+    v = Dsp::select(m, a, b);
+  }
+  static RN_INLINE void min(Lanes& v, const Lanes& a, const Lanes& b) { v = minLanes(a, b); }
+  static RN_INLINE void max(Lanes& v, const Lanes& a, const Lanes& b) { v = maxLanes(a, b); }
+  static RN_INLINE void magnitude(Lanes& v, const Lanes& a) { v = absLanes(a); }
+  static RN_INLINE void sine(Lanes& v) { v = CurveMath::sine(v); }
+};
+
+#if defined(DSP_WIDE_LANES)
+// Four and eight doubles as plain vector types: Quad and Oct carry an
+// attribute that template arguments drop.
+typedef double Four __attribute__((vector_size(32)));
+typedef double Eight __attribute__((vector_size(64)));
+
+// The four- and eight-lane forms: the two-lane instructions at the width
+// (ordered comparisons, false with NaN; min and max as minLanes and
+// maxLanes). Shaping, built for no particular processor, may not inline
+// them itself, nor see these types' comparisons, which it would take apart
+// lane by lane; so they are plain inline functions, which the compiler
+// inlines once Shaping is inlined into a wide loop.
+template <>
+struct LaneOps<Four> {
+  typedef Four Mask;
+  static DSP_WIDE inline void splat(Four& v, double a) { v = splat4(a); }
+  static DSP_WIDE inline void less(Mask& m, const Four& a, const Four& b) {
+    m = _mm256_cmp_pd(a, b, _CMP_LT_OQ);
+  }
+  static DSP_WIDE inline void atLeast(Mask& m, const Four& a, const Four& b) {
+    m = _mm256_cmp_pd(a, b, _CMP_GE_OQ);
+  }
+  static DSP_WIDE inline void equal(Mask& m, const Four& a, const Four& b) {
+    m = _mm256_cmp_pd(a, b, _CMP_EQ_OQ);
+  }
+  static DSP_WIDE inline void both(Mask& m, const Mask& a, const Mask& b) {
+    m = _mm256_and_pd(a, b);
+  }
+  static DSP_WIDE inline bool any(const Mask& m) { return anyQuad(m); }
+  static DSP_WIDE inline void select(Four& v, const Mask& m, const Four& a, const Four& b) {
+    v = blendQuad(m, a, b);
+  }
+  static DSP_WIDE inline void min(Four& v, const Four& a, const Four& b) { v = minQuad(a, b); }
+  static DSP_WIDE inline void max(Four& v, const Four& a, const Four& b) { v = maxQuad(a, b); }
+  static DSP_WIDE inline void magnitude(Four& v, const Four& a) { v = absQuad(a); }
+  static DSP_WIDE inline void sine(Four& v) { v = CurveMath::sine(v); }
+};
+
+// The masks in mask registers.
+template <>
+struct LaneOps<Eight> {
+  typedef __mmask8 Mask;
+  static DSP_WIDEST inline void splat(Eight& v, double a) { v = splat8(a); }
+  static DSP_WIDEST inline void less(Mask& m, const Eight& a, const Eight& b) {
+    m = _mm512_cmp_pd_mask(a, b, _CMP_LT_OQ);
+  }
+  static DSP_WIDEST inline void atLeast(Mask& m, const Eight& a, const Eight& b) {
+    m = _mm512_cmp_pd_mask(a, b, _CMP_GE_OQ);
+  }
+  static DSP_WIDEST inline void equal(Mask& m, const Eight& a, const Eight& b) {
+    m = _mm512_cmp_pd_mask(a, b, _CMP_EQ_OQ);
+  }
+  static DSP_WIDEST inline void both(Mask& m, const Mask& a, const Mask& b) {
+    m = static_cast<Mask>(a & b);
+  }
+  static DSP_WIDEST inline bool any(const Mask& m) { return m != 0; }
+  static DSP_WIDEST inline void select(Eight& v, const Mask& m, const Eight& a, const Eight& b) {
+    v = _mm512_mask_blend_pd(m, b, a);
+  }
+  static DSP_WIDEST inline void min(Eight& v, const Eight& a, const Eight& b) { v = minOct(a, b); }
+  static DSP_WIDEST inline void max(Eight& v, const Eight& a, const Eight& b) { v = maxOct(a, b); }
+  static DSP_WIDEST inline void magnitude(Eight& v, const Eight& a) { v = absOct(a); }
+  static DSP_WIDEST inline void sine(Eight& v) { v = CurveMath::sine(v); }
+};
+#endif
+
+// DynShaper::shape for the lanes of V, after the boost where the mode has
+// it: the same operations lane by lane, the sine taken only where some lane
+// is inside the window. All lanes share one amount, or each has its own.
+template <class V>
+struct Shaping {
+  typedef LaneOps<V> Ops;
+  typedef typename Ops::Mask Mask;
+
+  // Every lane at the amount e.
+  RN_INLINE Shaping(const DynShaper& d, double e) : Shaping(d) {
+    Ops::splat(amount, e);
+    derive(d.peakWidth);
+    allPass = e == 0.0 || d.peakWidth == 0.0;
   }
 
-  Lanes operator()(Lanes x) const {
-    if (pass) return x;
-    const Lanes zero = splat(0.0), one = splat(1.0);
-    const Lanes a = absLanes(x);
-    const Lanes sign = select(lessThan(x, zero), splat(-1.0), one);
-    const LaneMask inside = maskAnd(lessThan(splat(lo), a), lessThan(a, splat(hi)));
-    Lanes profile = zero;
-    if (anyLane(inside)) {
-      const Lanes p = select(inside, (a - splat(lo)) / splat(w), zero);
+  // Each lane at its own amount.
+  RN_INLINE Shaping(const DynShaper& d, const V& e) : Shaping(d) {
+    amount = e;
+    derive(d.peakWidth);
+    allPass = d.peakWidth == 0.0;
+    perLane = true;
+    Ops::equal(pass, amount, zero);
+  }
+
+  // x boosted (clampUnit lane by lane, NaN passing) and shaped, in place.
+  RN_INLINE void operator()(V& x) const {
+    if (boost) {
+      V v = x * boostGain;
+      Ops::max(v, minusOne, v);
+      Ops::min(x, one, v);
+    }
+    if (allPass) return;
+    V a, sign;
+    Ops::magnitude(a, x);
+    Mask negative, above, below, inside;
+    Ops::less(negative, x, zero);
+    Ops::select(sign, negative, minusOne, one);
+    Ops::less(above, lo, a);
+    Ops::less(below, a, hi);
+    Ops::both(inside, above, below);
+    V profile = zero;
+    if (Ops::any(inside)) {
+      V p;
+      Ops::select(p, inside, (a - lo) / width, zero);
+      Mask m, n;
       switch (type) {
         case kShaperSine:
-          profile = CurveMath::sine(splat(CurveMath::kPi) * p);
+          profile = pi * p;
+          // Below 2^-27 the sine is its argument, bit for bit (the cube's
+          // share stays under half an ulp). Passing such lanes by keeps
+          // subnormal arguments, which the full amount lets into the
+          // window, from taking the polynomial's slow steps.
+          Ops::atLeast(m, profile, small);
+          if (Ops::any(m)) Ops::sine(profile);
           break;
         case kShaperTriangle:
-          profile =
-              select(lessThan(p, splat(0.5)), splat(2.0) * p, (p - splat(0.5)) * splat(-2.0) + one);
+          Ops::less(m, p, half);
+          Ops::select(profile, m, two * p, (p - half) * minusTwo + one);
           break;
         case kShaperPulse:
-          profile = select(maskAnd(lessThan(zero, p), lessThan(p, splat(0.5))), one, zero);
+          Ops::less(m, zero, p);
+          Ops::less(n, p, half);
+          Ops::both(m, m, n);
+          Ops::select(profile, m, one, zero);
           break;
         default:
           break;
       }
     }
-    Lanes bump = splat(e * DynShaper::kShapeGain) * profile;
+    V bump = gain * profile;
     if (invert) bump = -bump;
     if (saturate) {
-      const Lanes limited = splat(e * DynShaper::kMaxShapeSat) * bump;
-      bump = select(lessThan(limited, one), limited, one);
+      const V limited = limit * bump;
+      Ops::less(below, limited, one);
+      Ops::select(bump, below, limited, one);
     }
-    const Lanes y = sign * (a + bump);
-    if (applyMode == DynShaper::kApplyPositive) return select(lessThan(x, zero), x, y);
-    if (applyMode == DynShaper::kApplyNegative) return select(greaterEqual(x, zero), x, y);
-    return y;
+    V y = sign * (a + bump);
+    Mask keep;
+    if (applyMode == DynShaper::kApplyPositive) {
+      Ops::less(keep, x, zero);
+      Ops::select(y, keep, x, y);
+    } else if (applyMode == DynShaper::kApplyNegative) {
+      Ops::atLeast(keep, x, zero);
+      Ops::select(y, keep, x, y);
+    }
+    if (perLane) Ops::select(y, pass, x, y);
+    x = y;
   }
 
-  double e, w, lo, hi;
-  bool pass;
+  V zero, one, minusOne, half, two, minusTwo, pi, small;
+  V amount, width, lo, hi, gain, limit, boostGain;
+  Mask pass;  // lanes at amount 0, which keep their input as shape's do
   uint32_t type;
-  bool invert, saturate;
   int32_t applyMode;
+  bool invert, saturate, boost, allPass, perLane = false;
+
+private:
+  RN_INLINE explicit Shaping(const DynShaper& d)
+      : type(d.type),
+        applyMode(d.applyMode),
+        invert(d.invert),
+        saturate(saturates(d.mode)),
+        boost(boosts(d.mode)) {
+    Ops::splat(zero, 0.0);
+    Ops::splat(one, 1.0);
+    Ops::splat(minusOne, -1.0);
+    Ops::splat(half, 0.5);
+    Ops::splat(two, 2.0);
+    Ops::splat(minusTwo, -2.0);
+    Ops::splat(pi, CurveMath::kPi);
+    Ops::splat(small, 0x1p-27);
+    Ops::splat(width, d.peakWidth);
+  }
+
+  // shape's window and factors from the amounts.
+  RN_INLINE void derive(double w) {
+    V halfWidth, rest, k;
+    Ops::splat(halfWidth, w / 2.0);
+    Ops::splat(rest, 1.0 - w);
+    const V mid = halfWidth + (one - amount) * rest;
+    lo = mid - halfWidth;
+    hi = mid + halfWidth;
+    Ops::splat(k, DynShaper::kShapeGain);
+    gain = amount * k;
+    Ops::splat(k, DynShaper::kMaxShapeSat);
+    limit = amount * k;
+    Ops::splat(k, DynShaper::kMaxBoostGain);
+    boostGain = amount * k;
+  }
 };
+
+// The amount's step for frame i as DynShaper::process takes it: false when
+// the amount has settled there (nothing changed), otherwise the frame's
+// effective amount in e, the switching ramp one step on.
+RN_INLINE bool nextAmount(DynShaper& d, const double* mod, int i, double& e) {
+  const double last = d.amountSmoother.state;
+  const bool ramp = d.fadeGain != 0.0 && d.fadeGain != 1.0;
+  const double smoothed = d.amountSmoother.next(d.amount);
+  if (!mod && !ramp && Settling::sameBits(smoothed, last)) return false;
+  e = smoothed * d.fadeGain;
+  if (mod) e = e * mod[i];
+  d.advanceFade();
+  return true;
+}
+
+// The amounts of frames i..i + N - 1 in e, or false, with the smoother and
+// the ramp as they were, when the amount settles within them.
+template <int N>
+RN_INLINE bool nextAmounts(DynShaper& d, const double* mod, int i, double* e) {
+  const double state = d.amountSmoother.state, fade = d.fadeGain;
+  for (int j = 0; j < N; ++j) {
+    if (!nextAmount(d, mod, i + j, e[j])) {
+      d.amountSmoother.state = state;
+      d.fadeGain = fade;
+      return false;
+    }
+  }
+  return true;
+}
+
+#if defined(DSP_WIDE_LANES)
+// Samples from..n of one channel at the settled amount e, four (eight) at
+// a time. Returns where it stopped.
+DSP_WIDE int settledFour(const DynShaper& d, double e, double* x, int from, int n) {
+  const Shaping<Four> s(d, e);
+  int k = from;
+  for (; k + 4 <= n; k += 4) {
+    Four v = _mm256_loadu_pd(x + k);
+    s(v);
+    _mm256_storeu_pd(x + k, v);
+  }
+  return k;
+}
+
+DSP_WIDEST int settledEight(const DynShaper& d, double e, double* x, int from, int n) {
+  const Shaping<Eight> s(d, e);
+  int k = from;
+  for (; k + 8 <= n; k += 8) {
+    Eight v = _mm512_loadu_pd(x + k);
+    s(v);
+    _mm512_storeu_pd(x + k, v);
+  }
+  return k;
+}
+
+// Frames k..k + 3 of two channels apart, each lane at its own frame's
+// amount in e.
+RN_INLINE DSP_WIDE void movingStep(const DynShaper& d, const double* e, double* left, double* right,
+                                   int k) {
+  const Shaping<Four> s(d, _mm256_loadu_pd(e));
+  Four l = _mm256_loadu_pd(left + k), r = _mm256_loadu_pd(right + k);
+  s(l);
+  s(r);
+  _mm256_storeu_pd(left + k, l);
+  _mm256_storeu_pd(right + k, r);
+}
+
+// Frames from..n of two channels apart while the amount moves, four (eight,
+// then four) at a time. Stops before the frames in which the amount
+// settles, or which the block does not fill; returns where.
+DSP_WIDE int movingFour(DynShaper& d, const double* mod, double* left, double* right, int from,
+                        int n) {
+  int k = from;
+  double e[4];
+  for (; k + 4 <= n && nextAmounts<4>(d, mod, k, e); k += 4) movingStep(d, e, left, right, k);
+  return k;
+}
+
+DSP_WIDEST int movingEight(DynShaper& d, const double* mod, double* left, double* right, int from,
+                           int n) {
+  int k = from;
+  double e[8];
+  for (; k + 8 <= n && nextAmounts<8>(d, mod, k, e); k += 8) {
+    const Shaping<Eight> s(d, _mm512_loadu_pd(e));
+    Eight l = _mm512_loadu_pd(left + k), r = _mm512_loadu_pd(right + k);
+    s(l);
+    s(r);
+    _mm512_storeu_pd(left + k, l);
+    _mm512_storeu_pd(right + k, r);
+  }
+  if (k + 4 <= n && nextAmounts<4>(d, mod, k, e)) {
+    movingStep(d, e, left, right, k);
+    k += 4;
+  }
+  return k;
+}
+#endif
 
 }  // namespace
 
@@ -180,23 +437,22 @@ void DynShaper::process(double** io, double* mod, int n) {
   double* right = io[1];
   // Channels that share memory keep to one sample after the other.
   const bool apart = !UnitMath::overlaps(left, right, n);
-  const Lanes lo = splat(-1.0), hi = splat(1.0);
   // Frame by frame while the amount or the switching ramp moves, or with a
-  // modulation. The frame whose step leaves the amount unchanged already
-  // goes with the rest of the block: it takes the same value there.
+  // modulation, both channels side by side where they lie apart, and where
+  // the processor has the registers several frames at once after the first
+  // (a settled amount costs no more than one step then). The frame whose
+  // step leaves the amount unchanged already goes with the rest of the
+  // block: it takes the same value there.
   int i = 0;
+#if defined(DSP_WIDE_LANES)
+  const LaneWidth width = apart ? laneWidth() : kNarrowLanes;
+#endif
   while (i < n) {
-    const double last = amountSmoother.state;
-    const bool ramp = fadeGain != 0.0 && fadeGain != 1.0;
-    const double smoothed = amountSmoother.next(amount);
-    if (!mod && !ramp && Settling::sameBits(smoothed, last)) break;
-    double e = smoothed * fadeGain;
-    if (mod) e = e * mod[i];
+    double e;
+    if (!nextAmount(*this, mod, i, e)) break;
     if (apart) {
-      // Both channels in the lanes of one pair: shape's operations at e.
       Lanes v = lanes(left[i], right[i]);
-      if (boost) v = minLanes(hi, maxLanes(lo, v * splat(e * kMaxBoostGain)));
-      v = LaneShape(*this, e)(v);
+      Shaping<Lanes>(*this, e)(v);
       left[i] = lane0(v);
       right[i] = lane1(v);
     } else {
@@ -208,20 +464,35 @@ void DynShaper::process(double** io, double* mod, int n) {
       left[i] = shape(left[i], e);
       right[i] = shape(right[i], e);
     }
-    advanceFade();
     ++i;
+#if defined(DSP_WIDE_LANES)
+    if (width == kWidestLanes) {
+      i = movingEight(*this, mod, left, right, i, n);
+      leaveWideLanes();
+    } else if (width == kWideLanes) {
+      i = movingFour(*this, mod, left, right, i, n);
+      leaveWideLanes();
+    }
+#endif
   }
   if (i >= n) return;
   const double e = amountSmoother.state * fadeGain;
-  const LaneShape shapeTwo(*this, e);
-  const Lanes g = splat(e * kMaxBoostGain);
+  const Shaping<Lanes> shapeTwo(*this, e);
   for (double* x : {left, right}) {
     int k = i;
+#if defined(DSP_WIDE_LANES)
+    if (hasWidestLanes()) {
+      k = settledEight(*this, e, x, k, n);
+      leaveWideLanes();
+    } else if (hasWideLanes()) {
+      k = settledFour(*this, e, x, k, n);
+      leaveWideLanes();
+    }
+#endif
     for (; k + 2 <= n; k += 2) {
       Lanes v = loadLanes(x + k);
-      // clampUnit lane by lane, NaN passing.
-      if (boost) v = minLanes(hi, maxLanes(lo, v * g));
-      storeLanes(x + k, shapeTwo(v));
+      shapeTwo(v);
+      storeLanes(x + k, v);
     }
     if (k < n) {
       if (boost) x[k] = CurveMath::clampUnit(x[k] * (e * kMaxBoostGain));
