@@ -3,6 +3,7 @@
 // The second-order section: coefficient storage, the ways of setting it, its response, and
 // the two per-sample state forms with the alternating denormal guard.
 
+#include <cstring>
 #include <type_traits>
 #include <vector>
 
@@ -87,6 +88,12 @@ public:
   DirectFormI() { reset(); }
   void reset() { m_x2 = m_y2 = m_x1 = m_y1 = 0; }
   bool isFinite() const { return std::isfinite(m_x2 + m_y2 + m_x1 + m_y1); }
+  // Whether this section's input history holds, bit for bit, the output
+  // history of `before`: what running right after it leaves.
+  bool follows(const DirectFormI& before) const {
+    return std::memcmp(&m_x1, &before.m_y1, sizeof m_x1) == 0 &&
+           std::memcmp(&m_x2, &before.m_y2, sizeof m_x2) == 0;
+  }
 
   double process1(double in, const BiquadBase& s, double guard) {
     const double out =
@@ -188,7 +195,8 @@ template <int N, class Pair>
 #if defined(__GNUC__)
 __attribute__((always_inline))
 #endif
-inline Lanes stepSections(Pair* h, const LaneSection* s, Lanes in, Lanes& guard, Lanes later) {
+inline Lanes
+stepSections(Pair* h, const LaneSection* s, Lanes in, Lanes& guard, Lanes later) {
   Lanes y = h[0].process1(in, s[0], guard);
   guard = -guard;
   DSP_UNROLL

@@ -40,18 +40,11 @@ inline T fresh(const T& field) {
   return v;
 }
 
-inline __attribute__((always_inline)) bool sameBits(double a, double b) {
-  return std::memcmp(&a, &b, sizeof a) == 0;
-}
-
 // In a chain of direct form I sections a section's input history is the output history of
 // the one before it, as long as they have only ever run in that order; a group holds them
 // once.
 inline __attribute__((always_inline)) bool chained(const Section& before, const Section& after) {
-  const DirectFormI::Pair b(*before.left, *before.right);
-  const DirectFormI::Pair a(*after.left, *after.right);
-  return sameBits(lane0(a.x1), lane0(b.y1)) && sameBits(lane1(a.x1), lane1(b.y1)) &&
-         sameBits(lane0(a.x2), lane0(b.y2)) && sameBits(lane1(a.x2), lane1(b.y2));
+  return after.left->follows(*before.left) && after.right->follows(*before.right);
 }
 
 // N chained sections sample by sample, each as DirectFormI::process1 does it: a filter's
