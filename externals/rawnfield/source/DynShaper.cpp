@@ -6,6 +6,7 @@
 #include "../DspLib/Lanes.h"
 #include "CurveMath.h"
 #include "Settling.h"
+#include "UnitLanes.h"
 
 namespace Rawnfield {
 
@@ -110,93 +111,9 @@ namespace {
 
 using namespace Dsp;
 
-// The lane operations Shaping takes, for each lane type. Values go in and
-// out by reference: Shaping, built for no particular processor, would pass
-// the wide types by value in a calling convention they do not have there.
-template <class V>
-struct LaneOps;
-
-template <>
-struct LaneOps<Lanes> {
-  typedef LaneMask Mask;
-  static RN_INLINE void splat(Lanes& v, double a) { v = Dsp::splat(a); }
-  static RN_INLINE void less(Mask& m, const Lanes& a, const Lanes& b) { m = lessThan(a, b); }
-  static RN_INLINE void atLeast(Mask& m, const Lanes& a, const Lanes& b) { m = greaterEqual(a, b); }
-  static RN_INLINE void both(Mask& m, const Mask& a, const Mask& b) { m = maskAnd(a, b); }
-  static RN_INLINE bool any(const Mask& m) { return anyLane(m); }
-  static RN_INLINE void select(Lanes& v, const Mask& m, const Lanes& a, const Lanes& b) {
-    v = Dsp::select(m, a, b);
-  }
-  static RN_INLINE void min(Lanes& v, const Lanes& a, const Lanes& b) { v = minLanes(a, b); }
-  static RN_INLINE void max(Lanes& v, const Lanes& a, const Lanes& b) { v = maxLanes(a, b); }
-  static RN_INLINE void magnitude(Lanes& v, const Lanes& a) { v = absLanes(a); }
-  static RN_INLINE void sine(Lanes& v) { v = CurveMath::sine(v); }
-};
-
 #if defined(DSP_WIDE_LANES)
-// Four and eight doubles as plain vector types: Quad and Oct carry an
-// attribute that template arguments drop.
-typedef double Four __attribute__((vector_size(32)));
-typedef double Eight __attribute__((vector_size(64)));
-
-// The four- and eight-lane forms: the two-lane instructions at the width
-// (ordered comparisons, false with NaN; min and max as minLanes and
-// maxLanes). Shaping, built for no particular processor, may not inline
-// them itself, nor see these types' comparisons, which it would take apart
-// lane by lane; so they are plain inline functions, which the compiler
-// inlines once Shaping is inlined into a wide loop.
-template <>
-struct LaneOps<Four> {
-  typedef Four Mask;
-  static DSP_WIDE inline void splat(Four& v, double a) { v = splat4(a); }
-  static DSP_WIDE inline void less(Mask& m, const Four& a, const Four& b) {
-    m = _mm256_cmp_pd(a, b, _CMP_LT_OQ);
-  }
-  static DSP_WIDE inline void atLeast(Mask& m, const Four& a, const Four& b) {
-    m = _mm256_cmp_pd(a, b, _CMP_GE_OQ);
-  }
-  static DSP_WIDE inline void equal(Mask& m, const Four& a, const Four& b) {
-    m = _mm256_cmp_pd(a, b, _CMP_EQ_OQ);
-  }
-  static DSP_WIDE inline void both(Mask& m, const Mask& a, const Mask& b) {
-    m = _mm256_and_pd(a, b);
-  }
-  static DSP_WIDE inline bool any(const Mask& m) { return anyQuad(m); }
-  static DSP_WIDE inline void select(Four& v, const Mask& m, const Four& a, const Four& b) {
-    v = blendQuad(m, a, b);
-  }
-  static DSP_WIDE inline void min(Four& v, const Four& a, const Four& b) { v = minQuad(a, b); }
-  static DSP_WIDE inline void max(Four& v, const Four& a, const Four& b) { v = maxQuad(a, b); }
-  static DSP_WIDE inline void magnitude(Four& v, const Four& a) { v = absQuad(a); }
-  static DSP_WIDE inline void sine(Four& v) { v = CurveMath::sine(v); }
-};
-
-// The masks in mask registers.
-template <>
-struct LaneOps<Eight> {
-  typedef __mmask8 Mask;
-  static DSP_WIDEST inline void splat(Eight& v, double a) { v = splat8(a); }
-  static DSP_WIDEST inline void less(Mask& m, const Eight& a, const Eight& b) {
-    m = _mm512_cmp_pd_mask(a, b, _CMP_LT_OQ);
-  }
-  static DSP_WIDEST inline void atLeast(Mask& m, const Eight& a, const Eight& b) {
-    m = _mm512_cmp_pd_mask(a, b, _CMP_GE_OQ);
-  }
-  static DSP_WIDEST inline void equal(Mask& m, const Eight& a, const Eight& b) {
-    m = _mm512_cmp_pd_mask(a, b, _CMP_EQ_OQ);
-  }
-  static DSP_WIDEST inline void both(Mask& m, const Mask& a, const Mask& b) {
-    m = static_cast<Mask>(a & b);
-  }
-  static DSP_WIDEST inline bool any(const Mask& m) { return m != 0; }
-  static DSP_WIDEST inline void select(Eight& v, const Mask& m, const Eight& a, const Eight& b) {
-    v = _mm512_mask_blend_pd(m, b, a);
-  }
-  static DSP_WIDEST inline void min(Eight& v, const Eight& a, const Eight& b) { v = minOct(a, b); }
-  static DSP_WIDEST inline void max(Eight& v, const Eight& a, const Eight& b) { v = maxOct(a, b); }
-  static DSP_WIDEST inline void magnitude(Eight& v, const Eight& a) { v = absOct(a); }
-  static DSP_WIDEST inline void sine(Eight& v) { v = CurveMath::sine(v); }
-};
+using UnitLanes::Eight;
+using UnitLanes::Four;
 #endif
 
 // DynShaper::shape for the lanes of V, after the boost where the mode has
@@ -204,12 +121,11 @@ struct LaneOps<Eight> {
 // is inside the window. All lanes share one amount, or each has its own.
 template <class V>
 struct Shaping {
-  typedef LaneOps<V> Ops;
-  typedef typename Ops::Mask Mask;
+  typedef UnitLanes::Mask<V> Mask;
 
   // Every lane at the amount e.
   RN_INLINE Shaping(const DynShaper& d, double e) : Shaping(d) {
-    Ops::splat(amount, e);
+    UnitLanes::splat(amount, e);
     derive(d.peakWidth);
     allPass = e == 0.0 || d.peakWidth == 0.0;
   }
@@ -220,29 +136,29 @@ struct Shaping {
     derive(d.peakWidth);
     allPass = d.peakWidth == 0.0;
     perLane = true;
-    Ops::equal(pass, amount, zero);
+    UnitLanes::equal(pass, amount, zero);
   }
 
   // x boosted (clampUnit lane by lane, NaN passing) and shaped, in place.
   RN_INLINE void operator()(V& x) const {
     if (boost) {
       V v = x * boostGain;
-      Ops::max(v, minusOne, v);
-      Ops::min(x, one, v);
+      UnitLanes::larger(v, minusOne, v);
+      UnitLanes::smaller(x, one, v);
     }
     if (allPass) return;
     V a, sign;
-    Ops::magnitude(a, x);
+    UnitLanes::magnitude(a, x);
     Mask negative, above, below, inside;
-    Ops::less(negative, x, zero);
-    Ops::select(sign, negative, minusOne, one);
-    Ops::less(above, lo, a);
-    Ops::less(below, a, hi);
-    Ops::both(inside, above, below);
+    UnitLanes::lessThan(negative, x, zero);
+    UnitLanes::select(sign, negative, minusOne, one);
+    UnitLanes::lessThan(above, lo, a);
+    UnitLanes::lessThan(below, a, hi);
+    UnitLanes::both(inside, above, below);
     V profile = zero;
-    if (Ops::any(inside)) {
+    if (UnitLanes::anyLane(inside)) {
       V p;
-      Ops::select(p, inside, (a - lo) / width, zero);
+      UnitLanes::select(p, inside, (a - lo) / width, zero);
       Mask m, n;
       switch (type) {
         case kShaperSine:
@@ -251,18 +167,18 @@ struct Shaping {
           // share stays under half an ulp). Passing such lanes by keeps
           // subnormal arguments, which the full amount lets into the
           // window, from taking the polynomial's slow steps.
-          Ops::atLeast(m, profile, small);
-          if (Ops::any(m)) Ops::sine(profile);
+          UnitLanes::greaterEqual(m, profile, small);
+          if (UnitLanes::anyLane(m)) UnitLanes::sine(profile);
           break;
         case kShaperTriangle:
-          Ops::less(m, p, half);
-          Ops::select(profile, m, two * p, (p - half) * minusTwo + one);
+          UnitLanes::lessThan(m, p, half);
+          UnitLanes::select(profile, m, two * p, (p - half) * minusTwo + one);
           break;
         case kShaperPulse:
-          Ops::less(m, zero, p);
-          Ops::less(n, p, half);
-          Ops::both(m, m, n);
-          Ops::select(profile, m, one, zero);
+          UnitLanes::lessThan(m, zero, p);
+          UnitLanes::lessThan(n, p, half);
+          UnitLanes::both(m, m, n);
+          UnitLanes::select(profile, m, one, zero);
           break;
         default:
           break;
@@ -272,19 +188,19 @@ struct Shaping {
     if (invert) bump = -bump;
     if (saturate) {
       const V limited = limit * bump;
-      Ops::less(below, limited, one);
-      Ops::select(bump, below, limited, one);
+      UnitLanes::lessThan(below, limited, one);
+      UnitLanes::select(bump, below, limited, one);
     }
     V y = sign * (a + bump);
     Mask keep;
     if (applyMode == DynShaper::kApplyPositive) {
-      Ops::less(keep, x, zero);
-      Ops::select(y, keep, x, y);
+      UnitLanes::lessThan(keep, x, zero);
+      UnitLanes::select(y, keep, x, y);
     } else if (applyMode == DynShaper::kApplyNegative) {
-      Ops::atLeast(keep, x, zero);
-      Ops::select(y, keep, x, y);
+      UnitLanes::greaterEqual(keep, x, zero);
+      UnitLanes::select(y, keep, x, y);
     }
-    if (perLane) Ops::select(y, pass, x, y);
+    if (perLane) UnitLanes::select(y, pass, x, y);
     x = y;
   }
 
@@ -302,30 +218,30 @@ private:
         invert(d.invert),
         saturate(saturates(d.mode)),
         boost(boosts(d.mode)) {
-    Ops::splat(zero, 0.0);
-    Ops::splat(one, 1.0);
-    Ops::splat(minusOne, -1.0);
-    Ops::splat(half, 0.5);
-    Ops::splat(two, 2.0);
-    Ops::splat(minusTwo, -2.0);
-    Ops::splat(pi, CurveMath::kPi);
-    Ops::splat(small, 0x1p-27);
-    Ops::splat(width, d.peakWidth);
+    UnitLanes::splat(zero, 0.0);
+    UnitLanes::splat(one, 1.0);
+    UnitLanes::splat(minusOne, -1.0);
+    UnitLanes::splat(half, 0.5);
+    UnitLanes::splat(two, 2.0);
+    UnitLanes::splat(minusTwo, -2.0);
+    UnitLanes::splat(pi, CurveMath::kPi);
+    UnitLanes::splat(small, 0x1p-27);
+    UnitLanes::splat(width, d.peakWidth);
   }
 
   // shape's window and factors from the amounts.
   RN_INLINE void derive(double w) {
     V halfWidth, rest, k;
-    Ops::splat(halfWidth, w / 2.0);
-    Ops::splat(rest, 1.0 - w);
+    UnitLanes::splat(halfWidth, w / 2.0);
+    UnitLanes::splat(rest, 1.0 - w);
     const V mid = halfWidth + (one - amount) * rest;
     lo = mid - halfWidth;
     hi = mid + halfWidth;
-    Ops::splat(k, DynShaper::kShapeGain);
+    UnitLanes::splat(k, DynShaper::kShapeGain);
     gain = amount * k;
-    Ops::splat(k, DynShaper::kMaxShapeSat);
+    UnitLanes::splat(k, DynShaper::kMaxShapeSat);
     limit = amount * k;
-    Ops::splat(k, DynShaper::kMaxBoostGain);
+    UnitLanes::splat(k, DynShaper::kMaxBoostGain);
     boostGain = amount * k;
   }
 };
