@@ -62,10 +62,19 @@ void prepare(Saturator& saturator) {
   saturator.amount = 0.7;
 }
 
-void reportRealTime(benchmark::State& state) {
+// Seconds of audio per second of CPU time, for runs of `frames` frames.
+void reportRealTime(benchmark::State& state, int frames = kFrames) {
   state.counters["rt_factor"] = benchmark::Counter(
-      static_cast<double>(state.iterations()) * kFrames / kRate, benchmark::Counter::kIsRate);
+      static_cast<double>(state.iterations()) * frames / kRate, benchmark::Counter::kIsRate);
 }
+
+// An oversampler set up for blocks of `frames`, as the effect's reset does.
+struct PreparedOversampler : Oversampler {
+  explicit PreparedOversampler(int frames) {
+    setBlockSize(frames);
+    reset();
+  }
+};
 
 // Upsample, saturate, limit, downsample: one eightfold pass around both
 // nonlinear output stages.
@@ -98,9 +107,7 @@ BENCHMARK(BM_OversampledSaturatorLimiter);
 // filters' cost.
 void BM_OversamplerPass(benchmark::State& state) {
   const int frames = static_cast<int>(state.range(0));
-  Oversampler over;
-  over.setBlockSize(frames);
-  over.reset();
+  PreparedOversampler over(frames);
   Signal sig;
   double** io = sig.refill();
   int at = 0;
@@ -112,43 +119,35 @@ void BM_OversamplerPass(benchmark::State& state) {
     benchmark::ClobberMemory();
     at += frames;
   }
-  state.counters["rt_factor"] = benchmark::Counter(
-      static_cast<double>(state.iterations()) * frames / kRate, benchmark::Counter::kIsRate);
+  reportRealTime(state, frames);
 }
 BENCHMARK(BM_OversamplerPass)->Arg(16)->Arg(64)->Arg(512);
 
 // Down-sampling alone, of a block of up-sampled frames.
 void BM_OversamplerDown(benchmark::State& state) {
   const int frames = static_cast<int>(state.range(0));
-  Oversampler over;
-  over.setBlockSize(frames);
-  over.reset();
+  PreparedOversampler over(frames);
   Signal sig;
-  double** io = sig.refill();
-  over.upsample(io, nullptr, frames);
+  over.upsample(sig.refill(), nullptr, frames);
   for (auto _ : state) {
     over.downsample(over.up, nullptr, frames * Oversampler::kFactor);
     benchmark::ClobberMemory();
   }
-  state.counters["rt_factor"] = benchmark::Counter(
-      static_cast<double>(state.iterations()) * frames / kRate, benchmark::Counter::kIsRate);
+  reportRealTime(state, frames);
 }
 BENCHMARK(BM_OversamplerDown)->Arg(16)->Arg(64)->Arg(512);
 
 // Up-sampling alone.
 void BM_OversamplerUp(benchmark::State& state) {
   const int frames = static_cast<int>(state.range(0));
-  Oversampler over;
-  over.setBlockSize(frames);
-  over.reset();
+  PreparedOversampler over(frames);
   Signal sig;
   double** io = sig.refill();
   for (auto _ : state) {
     over.upsample(io, nullptr, frames);
     benchmark::ClobberMemory();
   }
-  state.counters["rt_factor"] = benchmark::Counter(
-      static_cast<double>(state.iterations()) * frames / kRate, benchmark::Counter::kIsRate);
+  reportRealTime(state, frames);
 }
 BENCHMARK(BM_OversamplerUp)->Arg(16)->Arg(64)->Arg(512);
 
@@ -157,9 +156,7 @@ BENCHMARK(BM_OversamplerUp)->Arg(16)->Arg(64)->Arg(512);
 // first, included in the figures).
 void BM_OversamplerPassThrough(benchmark::State& state) {
   const int frames = static_cast<int>(state.range(0));
-  Oversampler over;
-  over.setBlockSize(frames);
-  over.reset();
+  PreparedOversampler over(frames);
   Signal sig;
   std::vector<double> l(frames), r(frames);
   double* block[2] = {l.data(), r.data()};
@@ -172,13 +169,10 @@ void BM_OversamplerPassThrough(benchmark::State& state) {
     benchmark::ClobberMemory();
     at += frames;
   }
-  state.counters["rt_factor"] = benchmark::Counter(
-      static_cast<double>(state.iterations()) * frames / kRate, benchmark::Counter::kIsRate);
+  reportRealTime(state, frames);
 }
 BENCHMARK(BM_OversamplerPassThrough)->Arg(16)->Arg(64)->Arg(512);
 
-// The effect's own arrangement: the saturator and the limiter each inside
-// an oversampler of their own (two up/down passes per block).
 // The dynamic shaper alone at each lane width (2, 4, 8: as far as the
 // processor has them), sine profile, blocks of 16, 64 and 512 frames: with
 // the amount settled, and modulated frame by frame (the loop the amount
@@ -210,13 +204,14 @@ void BM_DynShaper(benchmark::State& state) {
     at += frames;
   }
   Dsp::limitLaneWidth(Dsp::kWidestLanes);
-  state.counters["rt_factor"] = benchmark::Counter(
-      static_cast<double>(state.iterations()) * frames / kRate, benchmark::Counter::kIsRate);
+  reportRealTime(state, frames);
 }
 BENCHMARK(BM_DynShaper)
     ->ArgNames({"lanes", "frames", "modulated"})
     ->ArgsProduct({{2, 4, 8}, {16, 64, 512}, {0, 1}});
 
+// The effect's own arrangement: the saturator and the limiter each inside
+// an oversampler of their own (two up/down passes per block).
 void BM_OversampledSaturatorThenLimiter(benchmark::State& state) {
   Oversampler satOver, limOver;
   for (Oversampler* o : {&satOver, &limOver}) {
@@ -341,9 +336,7 @@ struct LaneLimit {
 };
 
 void reportBlocks(benchmark::State& state) {
-  const double frames = static_cast<double>(state.range(0));
-  state.counters["rt_factor"] = benchmark::Counter(
-      static_cast<double>(state.iterations()) * frames / kRate, benchmark::Counter::kIsRate);
+  reportRealTime(state, static_cast<int>(state.range(0)));
 }
 
 void BM_BitCrusher(benchmark::State& state) {
