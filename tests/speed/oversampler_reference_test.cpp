@@ -61,6 +61,30 @@ void stage(double** up, int m) {
     for (int i = 0; i < m; ++i) up[ch][i] = 1.5 * up[ch][i] / (1.0 + std::fabs(up[ch][i]));
 }
 
+// One block of a stereo source twice: for the oversampler (fast) and the
+// model (ref).
+struct TwinBlocks {
+  explicit TwinBlocks(int capacity) {
+    for (int ch = 0; ch < 2; ++ch) {
+      a[ch].resize(capacity);
+      b[ch].resize(capacity);
+      fast[ch] = a[ch].data();
+      ref[ch] = b[ch].data();
+    }
+  }
+  // Frames at..at + n of the source (zeros when `silent`).
+  void take(const std::vector<double>& left, const std::vector<double>& right, int at, int n,
+            bool silent = false) {
+    for (int i = 0; i < n; ++i) {
+      a[0][i] = b[0][i] = silent ? 0.0 : left[at + i];
+      a[1][i] = b[1][i] = silent ? 0.0 : right[at + i];
+    }
+  }
+  std::vector<double> a[2], b[2];
+  double* fast[2];
+  double* ref[2];
+};
+
 TEST(OversamplerReference, LongRunFollowsThePlainRecurrence) {
   Oversampler o;
   o.setBlockSize(512);
@@ -72,19 +96,15 @@ TEST(OversamplerReference, LongRunFollowsThePlainRecurrence) {
   const std::vector<double> srcL = SpeedScenarios::signal(total, 5u, 1.3);
   const std::vector<double> srcR = SpeedScenarios::signal(total, 6u, 0.6);
 
-  std::vector<double> a[2] = {std::vector<double>(512), std::vector<double>(512)};
-  std::vector<double> b[2] = {std::vector<double>(512), std::vector<double>(512)};
+  TwinBlocks twins(512);
+  double** fast = twins.fast;
+  double** ref = twins.ref;
   double worst = 0.0;
   int at = 0;
   for (int k = 0; k < 40; ++k) {
     const int n = lengths[k % 8];
-    for (int i = 0; i < n; ++i) {
-      a[0][i] = b[0][i] = srcL[at + i];
-      a[1][i] = b[1][i] = srcR[at + i];
-    }
+    twins.take(srcL, srcR, at, n);
     at += n;
-    double* fast[2] = {a[0].data(), a[1].data()};
-    double* ref[2] = {b[0].data(), b[1].data()};
     o.run(fast, n, stage);
     plain.run(ref, n, stage);
     for (int ch = 0; ch < 2; ++ch)
@@ -130,22 +150,18 @@ TEST(OversamplerReference, PassingThroughFollowsThePlainRecurrence) {
   // decaying trace of the loud sample to some 3e-12 of its size.
   constexpr double kTolerance = 1e-3;
 
-  std::vector<double> a[2] = {std::vector<double>(512), std::vector<double>(512)};
-  std::vector<double> b[2] = {std::vector<double>(512), std::vector<double>(512)};
+  TwinBlocks twins(512);
+  double** fast = twins.fast;
+  double** ref = twins.ref;
   double worst = 0.0;
   int at = 0;
   for (size_t k = 0; k < std::size(blocks); ++k) {
     const int n = blocks[k].frames;
     const Kind kind = blocks[k].kind;
-    for (int i = 0; i < n; ++i) {
-      a[0][i] = b[0][i] = kind == kSilent ? 0.0 : srcL[at + i];
-      a[1][i] = b[1][i] = kind == kSilent ? 0.0 : srcR[at + i];
-    }
-    if (kind == kNaN) a[0][n / 2] = b[0][n / 2] = std::nan("");
-    if (kind == kHuge) a[1][3] = b[1][3] = 1e150;
+    twins.take(srcL, srcR, at, n, kind == kSilent);
+    if (kind == kNaN) fast[0][n / 2] = ref[0][n / 2] = std::nan("");
+    if (kind == kHuge) fast[1][3] = ref[1][3] = 1e150;
     at += n;
-    double* fast[2] = {a[0].data(), a[1].data()};
-    double* ref[2] = {b[0].data(), b[1].data()};
     if (kind == kStage) {
       o.run(fast, n, stage);
       plain.run(ref, n, stage);
@@ -192,21 +208,17 @@ TEST(OversamplerReference, PassingThroughWaitsForALoudTraceToFade) {
   PlainOversampler plain(o);
   const std::vector<double> srcL = SpeedScenarios::signal(64 * 12, 9u, 0.8);
   const std::vector<double> srcR = SpeedScenarios::signal(64 * 12, 10u, 0.8);
-  std::vector<double> a[2] = {std::vector<double>(64), std::vector<double>(64)};
-  std::vector<double> b[2] = {std::vector<double>(64), std::vector<double>(64)};
+  TwinBlocks twins(64);
+  double** fast = twins.fast;
+  double** ref = twins.ref;
   const int lengths[] = {64, 16, 8, 8, 16, 64, 64, 64, 64, 64};
   int at = 0;
   for (int k = 0; k < 10; ++k) {
     const int n = lengths[k];
-    for (int i = 0; i < n; ++i) {
-      a[0][i] = b[0][i] = srcL[at + i];
-      a[1][i] = b[1][i] = srcR[at + i];
-    }
+    twins.take(srcL, srcR, at, n);
     at += n;
-    double* fast[2] = {a[0].data(), a[1].data()};
-    double* ref[2] = {b[0].data(), b[1].data()};
     if (k == 0) {
-      a[0][62] = b[0][62] = 1e30;
+      fast[0][62] = ref[0][62] = 1e30;
       o.run(fast, n, stage);
       plain.run(ref, n, stage);
       continue;
