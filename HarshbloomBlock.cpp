@@ -215,15 +215,11 @@ void Harshbloom::processPiece(const double* inL, const double* inR, double* outL
       });
   mBypassGain = mBypassSmoother.state;
 
-  Rawnfield::Oversampler& saturatorOversampler = mOversamplers[kSaturatorOversampler];
-  if (!oversampling)
-    mOutputSaturator.process(out, n);
-  else if (mOutputSaturator.passesThrough())
-    // The eightfold path still colours the sound.
-    saturatorOversampler.passThrough(out, n);
+  if (oversampling)
+    mOversamplers[kSaturatorOversampler].run(
+        out, n, [this](double** up, int m) { mOutputSaturator.process(up, m); });
   else
-    saturatorOversampler.run(out, n,
-                             [this](double** up, int m) { mOutputSaturator.process(up, m); });
+    mOutputSaturator.process(out, n);
 
   mDumpExpand.process(out, n);
 

@@ -151,28 +151,6 @@ void BM_OversamplerUp(benchmark::State& state) {
 }
 BENCHMARK(BM_OversamplerUp)->Arg(16)->Arg(64)->Arg(512);
 
-// The same pass around a stage that changes nothing, through passThrough,
-// which applies the equivalent base-rate filter (the block copied in
-// first, included in the figures).
-void BM_OversamplerPassThrough(benchmark::State& state) {
-  const int frames = static_cast<int>(state.range(0));
-  PreparedOversampler over(frames);
-  Signal sig;
-  std::vector<double> l(frames), r(frames);
-  double* block[2] = {l.data(), r.data()};
-  int at = 0;
-  for (auto _ : state) {
-    if (at + frames > kFrames) at = 0;
-    std::copy(sig.srcL.begin() + at, sig.srcL.begin() + at + frames, l.begin());
-    std::copy(sig.srcR.begin() + at, sig.srcR.begin() + at + frames, r.begin());
-    over.passThrough(block, frames);
-    benchmark::ClobberMemory();
-    at += frames;
-  }
-  reportRealTime(state, frames);
-}
-BENCHMARK(BM_OversamplerPassThrough)->Arg(16)->Arg(64)->Arg(512);
-
 // The dynamic shaper alone at each lane width (2, 4, 8: as far as the
 // processor has them), sine profile, blocks of 16, 64 and 512 frames: with
 // the amount settled, and modulated frame by frame (the loop the amount

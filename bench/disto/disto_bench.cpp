@@ -5,7 +5,6 @@
 #include <cmath>
 #include <vector>
 
-#include "CurveMath.h"
 #include "Distortion.h"
 #include "DistortionDataProvider.h"
 
@@ -54,82 +53,5 @@ void BM_DistortStereo512Cosine(benchmark::State& state) {
 }
 // Type 25 "Rawnfield-Drive1" in each drive mode.
 BENCHMARK(BM_DistortStereo512Cosine)->Args({25, 0})->Args({25, 1})->Args({25, 2});
-
-// The cosine of the curve reads' weight, 4096 arguments in [0, pi) a pass,
-// reported as arguments per second: the library's one at a time against
-// CurveMath::cosine for doubles and two, four and eight lanes.
-const std::vector<double>& weightArguments() {
-  static const std::vector<double> x = [] {
-    std::vector<double> v(4096);
-    for (size_t i = 0; i < v.size(); ++i)
-      v[i] = std::fmod(i * 0.6180339887498949, 1.0) * Rawnfield::CurveMath::kPi;
-    return v;
-  }();
-  return x;
-}
-
-template <class Pass>
-void runCosine(benchmark::State& state, Pass&& pass) {
-  const std::vector<double>& x = weightArguments();
-  std::vector<double> out(x.size());
-  for (auto _ : state) {
-    pass(x.data(), out.data(), static_cast<int>(x.size()));
-    benchmark::ClobberMemory();
-  }
-  state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * x.size());
-}
-
-void BM_CosineLibrary(benchmark::State& state) {
-  runCosine(state, [](const double* x, double* y, int n) {
-    for (int i = 0; i < n; ++i) y[i] = std::cos(x[i]);
-  });
-}
-BENCHMARK(BM_CosineLibrary);
-
-void BM_CosineDouble(benchmark::State& state) {
-  runCosine(state, [](const double* x, double* y, int n) {
-    for (int i = 0; i < n; ++i) y[i] = Rawnfield::CurveMath::cosine(x[i]);
-  });
-}
-BENCHMARK(BM_CosineDouble);
-
-void BM_CosineTwoLanes(benchmark::State& state) {
-  runCosine(state, [](const double* x, double* y, int n) {
-    for (int i = 0; i + 2 <= n; i += 2)
-      Dsp::storeLanes(y + i, Rawnfield::CurveMath::cosine(Dsp::loadLanes(x + i)));
-  });
-}
-BENCHMARK(BM_CosineTwoLanes);
-
-#if defined(DSP_WIDE_LANES)
-DSP_WIDE void cosineFour(const double* x, double* y, int n) {
-  for (int i = 0; i + 4 <= n; i += 4)
-    _mm256_storeu_pd(y + i, Rawnfield::CurveMath::cosine(_mm256_loadu_pd(x + i)));
-  Dsp::leaveWideLanes();
-}
-DSP_WIDEST void cosineEight(const double* x, double* y, int n) {
-  for (int i = 0; i + 8 <= n; i += 8)
-    _mm512_storeu_pd(y + i, Rawnfield::CurveMath::cosine(_mm512_loadu_pd(x + i)));
-  Dsp::leaveWideLanes();
-}
-
-void BM_CosineFourLanes(benchmark::State& state) {
-  if (!Dsp::hasWideLanes()) {
-    state.SkipWithError("no four-lane registers");
-    return;
-  }
-  runCosine(state, cosineFour);
-}
-BENCHMARK(BM_CosineFourLanes);
-
-void BM_CosineEightLanes(benchmark::State& state) {
-  if (!Dsp::hasWidestLanes()) {
-    state.SkipWithError("no eight-lane registers");
-    return;
-  }
-  runCosine(state, cosineEight);
-}
-BENCHMARK(BM_CosineEightLanes);
-#endif
 
 }  // namespace

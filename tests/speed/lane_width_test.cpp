@@ -495,8 +495,7 @@ INSTANTIATE_TEST_SUITE_P(
                     ShaperCase{kShaperPlain, kShaperSine, false, DynShaper::kApplyBoth, 0.8, true,
                                false, true}));
 
-// The oversampler takes frames in groups (four up, two down) and the rest
-// one by one: every block length's mix of the two, the outputs and the
+// The oversampler's kernels over blocks of every length: the outputs and the
 // histories each block leaves.
 TEST(OversamplerWidths, GiveTheTwoLaneBits) {
   const std::vector<double> left = input(2000, 0.9, {});
@@ -511,34 +510,6 @@ TEST(OversamplerWidths, GiveTheTwoLaneBits) {
         for (int c = 0; c < 2; ++c)
           for (int i = 0; i < m; ++i) up[c][i] = up[c][i] / (1.0 + std::fabs(up[c][i]));
       });
-      for (const auto& h : o.states) histories.insert(histories.end(), std::begin(h), std::end(h));
-    });
-    out.insert(out.end(), histories.begin(), histories.end());
-    return out;
-  });
-}
-
-// A stage that changes nothing in some rounds: the base-rate filter, the
-// histories worked out from its inputs, and the way back.
-TEST(OversamplerWidths, PassingThroughGivesTheTwoLaneBits) {
-  const std::vector<double> left = input(2000, 0.9, {});
-  const std::vector<double> right = input(2000, -0.6, {});
-  expectSameBitsOnEveryWidth([&] {
-    Oversampler o;
-    o.setBlockSize(513);
-    o.reset();
-    std::vector<double> histories;
-    int block = 0;
-    std::vector<double> out = runBlocks(left, right, [&](double** io, int n, int round) {
-      if (round != 1 && ++block % 5 != 0) {
-        o.passThrough(io, n);
-      } else {
-        o.run(io, n, [](double** up, int m) {
-          for (int c = 0; c < 2; ++c)
-            for (int i = 0; i < m; ++i) up[c][i] = up[c][i] / (1.0 + std::fabs(up[c][i]));
-        });
-      }
-      o.updateStates();
       for (const auto& h : o.states) histories.insert(histories.end(), std::begin(h), std::end(h));
     });
     out.insert(out.end(), histories.begin(), histories.end());

@@ -49,8 +49,6 @@ public:
   // smoothers then hold). Blocks longer than the scratch buffers are
   // processed in pieces, with the same result.
   void process(double** io, int n);
-  // process leaves every block as it is.
-  bool passesThrough() const { return amount == 0.0; }
 
   double amount = 0.0;  // target, 0..1, written directly by the owner
   double dryWetThreshold = kDryWetThreshold;

@@ -177,7 +177,7 @@ void Saturator::setMode(double) {
 }
 
 void Saturator::process(double** io, int n) {
-  if (passesThrough()) return;
+  if (amount == 0.0) return;
   if (!UnitMath::isBlock(io, n)) return;
   const int capacity = scratchLeft.capacity;
   if (capacity < 1) return;
