@@ -164,9 +164,8 @@ struct Shaping {
         case kShaperSine:
           profile = pi * p;
           // Below 2^-27 the sine is its argument, bit for bit (the cube's
-          // share stays under half an ulp). Passing such lanes by keeps
-          // subnormal arguments, which the full amount lets into the
-          // window, from taking the polynomial's slow steps.
+          // share stays under half an ulp): frames whose lanes are all that
+          // small, as the full amount lets in, skip the library calls.
           UnitLanes::greaterEqual(m, profile, small);
           if (UnitLanes::anyLane(m)) UnitLanes::sine(profile);
           break;
