@@ -68,11 +68,8 @@ void shapeOne(double* left, double* right, const double* shapedL, const double* 
   double yl = clampUnit(g * shapedL[i]);
   double yr = clampUnit(g * shapedR[i]);
   if (Mode == Types::kDistoModeDriveSine) {
-    // Both channels' sines at once.
-    const Lanes y =
-        splat(2.0) * CurveMath::sine(lanes(yl, yr) * splat(CurveMath::kPi) / splat(2.0));
-    yl = lane0(y);
-    yr = lane1(y);
+    yl = 2.0 * std::sin(yl * CurveMath::kPi / 2.0);
+    yr = 2.0 * std::sin(yr * CurveMath::kPi / 2.0);
   }
   const double w = s * Distortion::sDryWetFactor;
   left[i] = yl * w + left[i] * (1.0 - w);
@@ -81,11 +78,8 @@ void shapeOne(double* left, double* right, const double* shapedL, const double* 
 
 // Two frames of one channel with the settled amount: the operations of
 // shapeOne lane by lane (clampUnit keeps NaN, as the max/min pair does).
-template <uint32_t Mode>
 Lanes shapeTwo(Lanes x, Lanes shaped, Lanes g, Lanes w) {
-  Lanes y = maxLanes(splat(-1.0), minLanes(splat(1.0), g * shaped));
-  if (Mode == Types::kDistoModeDriveSine)
-    y = splat(2.0) * CurveMath::sine(y * splat(CurveMath::kPi) / splat(2.0));
+  const Lanes y = maxLanes(splat(-1.0), minLanes(splat(1.0), g * shaped));
   return y * w + x * (splat(1.0) - w);
 }
 
@@ -108,17 +102,19 @@ void shapeFrames(double* left, double* right, const double* shapedL, const doubl
                    scale);
   }
   sm.state = state;
-  const Lanes S = splat(state), maxShape = splat(Distortion::sMaxShapeFactor);
-  const Lanes dryWet = splat(Distortion::sDryWetFactor);
-  const Lanes drive = splat(driveGain), scaled = splat(scale);
-  for (; i + 2 <= n; i += 2) {
-    const Lanes s = mod ? S * loadLanes(mod + i) : S;
-    const Lanes g =
-        Mode == Types::kDistoModeShape ? maxShape * s : (drive * s + splat(1.0)) * scaled;
-    const Lanes w = s * dryWet;
-    // Left is stored before right is read, as frame by frame.
-    storeLanes(left + i, shapeTwo<Mode>(loadLanes(left + i), loadLanes(shapedL + i), g, w));
-    storeLanes(right + i, shapeTwo<Mode>(loadLanes(right + i), loadLanes(shapedR + i), g, w));
+  if (Mode != Types::kDistoModeDriveSine) {
+    const Lanes S = splat(state), maxShape = splat(Distortion::sMaxShapeFactor);
+    const Lanes dryWet = splat(Distortion::sDryWetFactor);
+    const Lanes drive = splat(driveGain), scaled = splat(scale);
+    for (; i + 2 <= n; i += 2) {
+      const Lanes s = mod ? S * loadLanes(mod + i) : S;
+      const Lanes g =
+          Mode == Types::kDistoModeShape ? maxShape * s : (drive * s + splat(1.0)) * scaled;
+      const Lanes w = s * dryWet;
+      // Left is stored before right is read, as frame by frame.
+      storeLanes(left + i, shapeTwo(loadLanes(left + i), loadLanes(shapedL + i), g, w));
+      storeLanes(right + i, shapeTwo(loadLanes(right + i), loadLanes(shapedR + i), g, w));
+    }
   }
   for (; i < n; ++i)
     shapeOne<Mode>(left, right, shapedL, shapedR, i, mod ? state * mod[i] : state, driveGain,
