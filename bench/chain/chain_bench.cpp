@@ -151,20 +151,12 @@ void BM_OversamplerUp(benchmark::State& state) {
 }
 BENCHMARK(BM_OversamplerUp)->Arg(16)->Arg(64)->Arg(512);
 
-// The dynamic shaper alone at each lane width (2, 4, 8: as far as the
-// processor has them), sine profile, blocks of 16, 64 and 512 frames: with
-// the amount settled, and modulated frame by frame (the loop the amount
+// The dynamic shaper alone, sine profile, blocks of 16, 64 and 512 frames:
+// with the amount settled, and modulated frame by frame (the loop the amount
 // takes while it moves). The block is copied in before each run.
 void BM_DynShaper(benchmark::State& state) {
-  const int width = static_cast<int>(state.range(0));
-  const int frames = static_cast<int>(state.range(1));
-  const bool modulated = state.range(2) != 0;
-  Dsp::limitLaneWidth(static_cast<Dsp::LaneWidth>(width));
-  if (Dsp::laneWidth() != width) {
-    Dsp::limitLaneWidth(Dsp::kWidestLanes);
-    state.SkipWithError("the processor has no such lanes");
-    return;
-  }
+  const int frames = static_cast<int>(state.range(0));
+  const bool modulated = state.range(1) != 0;
   DynShaper shaper;
   shaper.setAmount(0.8);
   shaper.amountSmoother.state = shaper.getAmount();
@@ -181,12 +173,9 @@ void BM_DynShaper(benchmark::State& state) {
     benchmark::ClobberMemory();
     at += frames;
   }
-  Dsp::limitLaneWidth(Dsp::kWidestLanes);
   reportRealTime(state, frames);
 }
-BENCHMARK(BM_DynShaper)
-    ->ArgNames({"lanes", "frames", "modulated"})
-    ->ArgsProduct({{2, 4, 8}, {16, 64, 512}, {0, 1}});
+BENCHMARK(BM_DynShaper)->ArgNames({"frames", "modulated"})->ArgsProduct({{16, 64, 512}, {0, 1}});
 
 // The effect's own arrangement: the saturator and the limiter each inside
 // an oversampler of their own (two up/down passes per block).

@@ -216,7 +216,7 @@ TEST(DynShaper, BypassRampScalesTheAmount) {
 // At the full amount the window starts at 0, so the smallest magnitudes,
 // subnormal ones included, are inside it and their sine's argument is tiny.
 // Groups of such samples alone, and mixed with larger ones, on both sides
-// of 2^-27 (below which the loops pass the sine by), settled and moving:
+// of 2^-27 (below which the sine is its argument), settled and moving:
 // shape's bits each time.
 TEST(DynShaper, TinyMagnitudesAtTheFullAmountGiveShapesBits) {
   const double edge = 0x1p-27 / Rawnfield::CurveMath::kPi / 4.0;  // the argument's 2^-27
@@ -275,9 +275,9 @@ std::ostream& operator<<(std::ostream& o, const PathCase& c) {
 class DynShaperPaths : public testing::TestWithParam<PathCase> {};
 
 // Every sample of a block leaves process with the bits shape gives it at its
-// frame's amount, whichever loop takes the frame: both channels side by
-// side while the amount moves or is modulated, two samples of a channel at
-// a time once it settles, one at a time at the ends. Channels in one buffer
+// frame's amount, whichever loop takes the frame: frame by frame while the
+// amount moves or is modulated, two samples of a channel at a time once it
+// settles, one at a time at the ends. Channels in one buffer
 // are shaped one after the other, the second time on the first's output.
 TEST_P(DynShaperPaths, GiveShapesBits) {
   const PathCase c = GetParam();

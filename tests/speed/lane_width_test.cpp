@@ -1,8 +1,8 @@
-// The curve units', the bit crusher's, the noise gate's and the dynamic shaper's loops, the
-// sample-rate reducer's positions and the oversampler's kernels for four and eight lanes
-// against the two-lane forms, bit for bit, on inputs where such loops usually go wrong: the
-// curve's ends and nodes, the knee's and the shaper window's bounds, signed zeros, NaN,
-// infinities, denormals, and block lengths that leave every kind of tail.
+// The curve units', the bit crusher's and the noise gate's loops, the sample-rate reducer's
+// positions and the oversampler's kernels for four and eight lanes against the two-lane
+// forms, bit for bit, on inputs where such loops usually go wrong: the curve's ends and
+// nodes, the knee's bounds, signed zeros, NaN, infinities, denormals, and block lengths
+// that leave every kind of tail.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -14,7 +14,6 @@
 
 #include "BitCrasher.h"
 #include "DspLib/WideLanes.h"
-#include "DynShaper.h"
 #include "LookUp.h"
 #include "NoiseGate.h"
 #include "Oversampler.h"
@@ -403,97 +402,6 @@ INSTANTIATE_TEST_SUITE_P(Settings, ReducerWidths,
                                          ReducerCase{0.3, true, false},
                                          ReducerCase{0.95, true, true},
                                          ReducerCase{0.999, false, true}));
-
-struct ShaperCase {
-  uint32_t mode, type;
-  bool invert;
-  int32_t applyMode;
-  double amount;   // the effective amount once settled
-  bool modulated;  // frame by frame throughout, by factors from -0.2 to 1.2 and zeros of both signs
-  bool ramp;       // switched out and back in, in every round
-  bool shared;     // one buffer for both channels
-};
-
-std::ostream& operator<<(std::ostream& o, const ShaperCase& c) {
-  return o << "mode " << c.mode << ", type " << c.type << (c.invert ? ", inverted" : "")
-           << ", apply " << c.applyMode << ", amount " << c.amount
-           << (c.modulated ? ", modulated" : "") << (c.ramp ? ", ramp" : "")
-           << (c.shared ? ", shared buffer" : "");
-}
-
-class DynShaperWidths : public testing::TestWithParam<ShaperCase> {};
-
-// Inputs on and next to the window's bounds and centre (before and after
-// the boost). Round 0 at the settled amount; in round 1 each block starts
-// with the smoother a little off, so that it settles at a different frame
-// of each block (the moving frames' groups then give way to the settled
-// loop at every kind of offset); in round 2 the amount moves throughout.
-TEST_P(DynShaperWidths, GiveTheTwoLaneBits) {
-  const ShaperCase c = GetParam();
-  const double w = DynShaper::kDefaultPeakWidth;
-  const double mid = w / 2.0 + (1.0 - c.amount) * (1.0 - w);
-  std::vector<double> awkward = commonAwkward();
-  for (double v : {mid - w / 2.0, mid + w / 2.0, mid, mid - w / 4.0, mid + w / 4.0}) {
-    for (double x : {v, v / (c.amount * DynShaper::kMaxBoostGain)}) {
-      awkward.push_back(x);
-      awkward.push_back(-x);
-      awkward.push_back(std::nextafter(x, 0.0));
-      awkward.push_back(std::nextafter(x, 2.0));
-    }
-  }
-  const std::vector<double> left = input(4096, 1.0, awkward);
-  const std::vector<double> right = input(4096, -0.4, awkward);
-  std::vector<double> mod(513);
-  for (size_t i = 0; i < mod.size(); ++i) mod[i] = 0.5 + 0.7 * std::sin(0.07 * i);
-  for (size_t i = 3; i < mod.size(); i += 11) mod[i] = i % 2 ? 0.0 : -0.0;
-  expectSameBitsOnEveryWidth([&] {
-    DynShaper s;
-    s.mode = c.mode;
-    s.type = c.type;
-    s.invert = c.invert;
-    s.applyMode = c.applyMode;
-    s.amount = c.amount;
-    s.amountSmoother.state = c.amount;
-    int block = 0;
-    return runBlocks(left, right, [&](double** io, int n, int round) {
-      ++block;
-      if (round == 1) s.amountSmoother.state = c.amount * (1.0 + 1e-15 * (1 << (block % 12)));
-      if (round == 2 && n == 8) s.amount = c.amount * 0.7;
-      // Out over 500 frames, and back in from a block at another offset in each round.
-      const int in[] = {63, 15, 130};
-      if (c.ramp && (n == 9 || n == in[round])) s.setBypass(n == 9);
-      if (c.shared) io[1] = io[0];
-      s.process(io, c.modulated ? mod.data() : nullptr, n);
-    });
-  });
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Modes, DynShaperWidths,
-    testing::Values(ShaperCase{kShaperPlain, kShaperSine, false, DynShaper::kApplyBoth, 0.64, false,
-                               true, false},
-                    ShaperCase{kShaperPlain, kShaperSine, false, DynShaper::kApplyBoth, 1.0, false,
-                               false, false},
-                    ShaperCase{kShaperSaturated, kShaperSine, true, DynShaper::kApplyPositive, 0.3,
-                               false, true, false},
-                    ShaperCase{kShaperSaturated, kShaperTriangle, false, DynShaper::kApplyNegative,
-                               0.9, true, false, false},
-                    ShaperCase{kShaperBoost, kShaperSine, false, DynShaper::kApplyBoth, 0.5, false,
-                               true, false},
-                    ShaperCase{kShaperBoostSaturated, kShaperPulse, false, DynShaper::kApplyBoth,
-                               0.75, true, false, false},
-                    ShaperCase{kShaperBoostSaturated, kShaperSine, true, DynShaper::kApplyNegative,
-                               0.2, false, false, false},
-                    ShaperCase{kShaperPlain, kShaperTriangle, true, DynShaper::kApplyPositive, 0.05,
-                               false, true, false},
-                    ShaperCase{kShaperPlain, kShaperPulse, false, DynShaper::kApplyNegative, 0.64,
-                               true, false, false},
-                    ShaperCase{kShaperSaturated, 3, false, DynShaper::kApplyBoth, 0.64, false,
-                               false, false},
-                    ShaperCase{kShaperBoost, kShaperSine, false, DynShaper::kApplyPositive, 0.8,
-                               false, false, true},
-                    ShaperCase{kShaperPlain, kShaperSine, false, DynShaper::kApplyBoth, 0.8, true,
-                               false, true}));
 
 // The oversampler's kernels over blocks of every length: the outputs and the
 // histories each block leaves.

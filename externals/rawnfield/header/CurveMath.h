@@ -52,11 +52,8 @@ inline void loadClamped(double* dst, const double* src, int n) {
   for (int i = 0; i < n; ++i) dst[i] = clampUnit(finiteOrZero(src[i]));
 }
 
-// sin and cos at every lane width: the library's, lane by lane, so that the
-// wide loops give the bits of the one-sample paths.
-inline double sine(double x) {
-  return std::sin(x);
-}
+// cos at every lane width: the library's, lane by lane, so that the wide
+// loops give the bits of the one-sample paths.
 inline double cosine(double x) {
   return std::cos(x);
 }
@@ -72,26 +69,14 @@ RN_INLINE void eachLane(V& x) {
   std::memcpy(&x, v, sizeof x);
 }
 
-RN_INLINE Dsp::Lanes sine(Dsp::Lanes x) {
-  eachLane<sine>(x);
-  return x;
-}
 RN_INLINE Dsp::Lanes cosine(Dsp::Lanes x) {
   eachLane<cosine>(x);
   return x;
 }
 
 #if defined(DSP_WIDE_LANES)
-RN_INLINE DSP_WIDE Dsp::Quad sine(Dsp::Quad x) {
-  eachLane<sine>(x);
-  return x;
-}
 RN_INLINE DSP_WIDE Dsp::Quad cosine(Dsp::Quad x) {
   eachLane<cosine>(x);
-  return x;
-}
-RN_INLINE DSP_WIDEST Dsp::Oct sine(Dsp::Oct x) {
-  eachLane<sine>(x);
   return x;
 }
 RN_INLINE DSP_WIDEST Dsp::Oct cosine(Dsp::Oct x) {

@@ -109,51 +109,6 @@ inline void lessThan(LaneMask& m, const Lanes& a, const Lanes& b) {
   m = Dsp::lessThan(a, b);
 }
 
-// m = a >= b and m = a == b, lane by lane (false for NaN).
-inline void greaterEqual(bool& m, const double& a, const double& b) {
-  m = a >= b;
-}
-inline void greaterEqual(LaneMask& m, const Lanes& a, const Lanes& b) {
-  m = Dsp::greaterEqual(a, b);
-}
-inline void equal(bool& m, const double& a, const double& b) {
-  m = a == b;
-}
-inline void equal(LaneMask& m, const Lanes& a, const Lanes& b) {
-  m = Dsp::maskAnd(Dsp::greaterEqual(a, b), Dsp::lessEqual(a, b));
-}
-
-// m = a && b, lane by lane.
-inline void both(bool& m, bool a, bool b) {
-  m = a && b;
-}
-inline void both(LaneMask& m, const LaneMask& a, const LaneMask& b) {
-  m = Dsp::maskAnd(a, b);
-}
-
-// v = a > b ? a : b and v = a < b ? a : b, lane by lane: b where either is
-// NaN, as the processor's own maximum and minimum give it.
-inline void larger(double& v, const double& a, const double& b) {
-  v = a > b ? a : b;
-}
-inline void larger(Lanes& v, const Lanes& a, const Lanes& b) {
-  v = Dsp::maxLanes(a, b);
-}
-inline void smaller(double& v, const double& a, const double& b) {
-  v = a < b ? a : b;
-}
-inline void smaller(Lanes& v, const Lanes& a, const Lanes& b) {
-  v = Dsp::minLanes(a, b);
-}
-
-// v = CurveMath::sine(v).
-inline void sine(double& v) {
-  v = CurveMath::sine(v);
-}
-inline void sine(Lanes& v) {
-  v = CurveMath::sine(v);
-}
-
 // m = !a && b, lane by lane.
 inline void notAnd(bool& m, bool a, bool b) {
   m = !a && b;
@@ -241,46 +196,6 @@ DSP_WIDE inline void lessThan(Quad& m, const Quad& a, const Quad& b) {
 }
 DSP_WIDEST inline void lessThan(__mmask8& m, const Oct& a, const Oct& b) {
   m = _mm512_cmp_pd_mask(a, b, _CMP_LT_OQ);
-}
-
-DSP_WIDE inline void greaterEqual(Quad& m, const Quad& a, const Quad& b) {
-  m = _mm256_cmp_pd(a, b, _CMP_GE_OQ);
-}
-DSP_WIDEST inline void greaterEqual(__mmask8& m, const Oct& a, const Oct& b) {
-  m = _mm512_cmp_pd_mask(a, b, _CMP_GE_OQ);
-}
-DSP_WIDE inline void equal(Quad& m, const Quad& a, const Quad& b) {
-  m = _mm256_cmp_pd(a, b, _CMP_EQ_OQ);
-}
-DSP_WIDEST inline void equal(__mmask8& m, const Oct& a, const Oct& b) {
-  m = _mm512_cmp_pd_mask(a, b, _CMP_EQ_OQ);
-}
-
-DSP_WIDE inline void both(Quad& m, const Quad& a, const Quad& b) {
-  m = _mm256_and_pd(a, b);
-}
-inline void both(__mmask8& m, __mmask8 a, __mmask8 b) {
-  m = static_cast<__mmask8>(a & b);
-}
-
-DSP_WIDE inline void larger(Quad& v, const Quad& a, const Quad& b) {
-  v = Dsp::maxQuad(a, b);
-}
-DSP_WIDEST inline void larger(Oct& v, const Oct& a, const Oct& b) {
-  v = Dsp::maxOct(a, b);
-}
-DSP_WIDE inline void smaller(Quad& v, const Quad& a, const Quad& b) {
-  v = Dsp::minQuad(a, b);
-}
-DSP_WIDEST inline void smaller(Oct& v, const Oct& a, const Oct& b) {
-  v = Dsp::minOct(a, b);
-}
-
-DSP_WIDE inline void sine(Quad& v) {
-  v = CurveMath::sine(v);
-}
-DSP_WIDEST inline void sine(Oct& v) {
-  v = CurveMath::sine(v);
 }
 
 DSP_WIDE inline void notAnd(Quad& m, const Quad& a, const Quad& b) {
