@@ -217,9 +217,10 @@ std::ostream& operator<<(std::ostream& o, const PathCase& c) {
 
 class DistortionPaths : public DistortionUnit, public ::testing::WithParamInterface<PathCase> {};
 
-// With the amount settled, a long block runs two frames at a time (and its
-// curve reads at the processor's widest) while one-frame blocks take each
-// frame by itself: the same bits either way.
+// With the amount settled, a long block runs two frames at a time where its
+// mode allows (drive and sine goes frame by frame) and its curve reads at the
+// processor's widest, while one-frame blocks take each frame by itself: the
+// same bits either way.
 TEST_P(DistortionPaths, TwoFramesAtATimeGiveTheBitsOfOneByOne) {
   const PathCase c = GetParam();
   Distortion single(testProvider());
