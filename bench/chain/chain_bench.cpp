@@ -103,9 +103,24 @@ void BM_OversampledSaturatorLimiter(benchmark::State& state) {
 }
 BENCHMARK(BM_OversampledSaturatorLimiter);
 
+// The lane width for a case: range(1) is 2, 4 or 8.
+struct LaneLimit {
+  explicit LaneLimit(benchmark::State& state) {
+    Dsp::limitLaneWidth(static_cast<Dsp::LaneWidth>(state.range(1)));
+  }
+  ~LaneLimit() { Dsp::limitLaneWidth(Dsp::kWidestLanes); }
+};
+
+// Blocks of 16, 64 and 512 frames, at each lane width.
+void unitBlocks(benchmark::internal::Benchmark* b) {
+  for (int frames : {16, 64, 512})
+    for (int lanes : {2, 4, 8}) b->Args({frames, lanes});
+}
+
 // The eightfold pass alone (up, then down with nothing between) at the block sizes a host uses: the
 // filters' cost.
 void BM_OversamplerPass(benchmark::State& state) {
+  const LaneLimit limit(state);
   const int frames = static_cast<int>(state.range(0));
   PreparedOversampler over(frames);
   Signal sig;
@@ -121,10 +136,11 @@ void BM_OversamplerPass(benchmark::State& state) {
   }
   reportRealTime(state, frames);
 }
-BENCHMARK(BM_OversamplerPass)->Arg(16)->Arg(64)->Arg(512);
+BENCHMARK(BM_OversamplerPass)->Apply(unitBlocks);
 
 // Down-sampling alone, of a block of up-sampled frames.
 void BM_OversamplerDown(benchmark::State& state) {
+  const LaneLimit limit(state);
   const int frames = static_cast<int>(state.range(0));
   PreparedOversampler over(frames);
   Signal sig;
@@ -135,10 +151,11 @@ void BM_OversamplerDown(benchmark::State& state) {
   }
   reportRealTime(state, frames);
 }
-BENCHMARK(BM_OversamplerDown)->Arg(16)->Arg(64)->Arg(512);
+BENCHMARK(BM_OversamplerDown)->Apply(unitBlocks);
 
 // Up-sampling alone.
 void BM_OversamplerUp(benchmark::State& state) {
+  const LaneLimit limit(state);
   const int frames = static_cast<int>(state.range(0));
   PreparedOversampler over(frames);
   Signal sig;
@@ -149,7 +166,7 @@ void BM_OversamplerUp(benchmark::State& state) {
   }
   reportRealTime(state, frames);
 }
-BENCHMARK(BM_OversamplerUp)->Arg(16)->Arg(64)->Arg(512);
+BENCHMARK(BM_OversamplerUp)->Apply(unitBlocks);
 
 // The dynamic shaper alone, sine profile, blocks of 16, 64 and 512 frames:
 // with the amount settled, and modulated frame by frame (the loop the amount
@@ -295,13 +312,6 @@ BENCHMARK(BM_WholeEffectBlock);
 // state.range(0) frames with the lanes limited to state.range(1) (2, 4 or
 // 8), at the every-stage program's settings. Each rewrites its block with
 // the same kind of values, so the block is not refilled.
-struct LaneLimit {
-  explicit LaneLimit(benchmark::State& state) {
-    Dsp::limitLaneWidth(static_cast<Dsp::LaneWidth>(state.range(1)));
-  }
-  ~LaneLimit() { Dsp::limitLaneWidth(Dsp::kWidestLanes); }
-};
-
 void reportBlocks(benchmark::State& state) {
   reportRealTime(state, static_cast<int>(state.range(0)));
 }
@@ -371,10 +381,6 @@ void BM_SampleRateReducerMoving(benchmark::State& state) {
   reportBlocks(state);
 }
 
-void unitBlocks(benchmark::internal::Benchmark* b) {
-  for (int frames : {16, 64, 512})
-    for (int lanes : {2, 4, 8}) b->Args({frames, lanes});
-}
 BENCHMARK(BM_BitCrusher)->Apply(unitBlocks);
 BENCHMARK(BM_NoiseGate)->Apply(unitBlocks);
 BENCHMARK(BM_SampleRateReducer)->Apply(unitBlocks);
