@@ -415,6 +415,28 @@ HB_WIDEST HB_INLINE void advanceAll(const Oct* y, Lanes* s, Lanes& oldest, Oct* 
   toDifferences(t, zz);
 }
 
+// advanceAll with the differences taken on single pairs (128 bits), then spread.
+HB_WIDEST HB_INLINE __m128d pairOf(Oct y, int p) {
+  switch (p) {
+    case 0:
+      return _mm256_castpd256_pd128(lowerHalf(y));
+    case 1:
+      return _mm_castps_pd(_mm512_maskz_extractf32x4_ps(0xf, _mm512_castpd_ps(y), 1));
+    case 2:
+      return _mm_castps_pd(_mm512_maskz_extractf32x4_ps(0xf, _mm512_castpd_ps(y), 2));
+    default:
+      return _mm_castps_pd(_mm512_maskz_extractf32x4_ps(0xf, _mm512_castpd_ps(y), 3));
+  }
+}
+HB_WIDEST HB_INLINE void advanceNarrow(const Oct* y, Lanes* s, Lanes& oldest, Oct* zz) {
+  oldest = s[0];
+  HB_UNROLL
+  for (int k = 0; k < kSteps; ++k) s[kOrder - 1 - k] = pairOf(y[k / 4], k % 4);
+  Lanes z[kOrder];
+  toDifferences(s, z);
+  widenAll(z, zz);
+}
+
 // flushLanes on the outputs, taken only where one of them is tiny: the
 // test is off the chain from one step to the next, which then runs on the
 // unflushed values (the same ones whenever none is tiny).
@@ -451,7 +473,7 @@ HB_WIDEST bool upKernelWidest(const Matrices& m, const Histories& histories, con
     const Oct b = y[1] * gain;
     _mm512_storeu_pd(ul + i * kSteps, _mm512_permutex2var_pd(a, leftRow, b));
     _mm512_storeu_pd(ur + i * kSteps, _mm512_permutex2var_pd(a, rightRow, b));
-    advanceAll(y, s, oldest, zz);
+    advanceNarrow(y, s, oldest, zz);
   }
   if (!tame.passed()) return false;
   histories.write(s, oldest);
